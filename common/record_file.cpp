@@ -1,0 +1,214 @@
+#include "record_file.h"
+
+#include "error.h"
+
+#include <QFile>
+#include <cstring>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantor {
+
+namespace {
+constexpr std::size_t kBlockBytes = 256 * 1024;
+
+QByteArray nativePath(const QString& path) { return QFile::encodeName(path); }
+} // namespace
+
+FixedRecordFile::FixedRecordFile(QString path, std::size_t recordSize)
+    : path_(std::move(path)), recordSize_(recordSize) {}
+
+FixedRecordFile::~FixedRecordFile() {
+    if (fd_ >= 0) {
+        try {
+            flushWrites();
+        } catch (...) {
+            // A destructor cannot report; callers that care call close().
+        }
+        ::close(fd_);
+    }
+}
+
+void FixedRecordFile::fail(const QString& what, int err) const {
+    throw Error(systemMessage(QStringLiteral("%1 \"%2\"").arg(what, path_), err));
+}
+
+bool FixedRecordFile::tryOpen(Mode mode) {
+    if (fd_ >= 0)
+        close();
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case Mode::Read: flags |= O_RDONLY; break;
+    case Mode::ReadWrite: flags |= O_RDWR; break;
+    case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    }
+    const int fd = ::open(nativePath(path_).constData(), flags, 0666);
+    if (fd < 0) {
+        if (errno == ENOENT && mode != Mode::Create)
+            return false;
+        fail(QStringLiteral("Cannot open file"), errno);
+    }
+    fd_ = fd;
+    writable_ = mode != Mode::Read;
+    pos_ = 0;
+    buffer_.resize(std::max(kBlockBytes / recordSize_, std::size_t(1)) * recordSize_);
+    bufferUsed_ = bufferRead_ = 0;
+    bufferHoldsWrites_ = false;
+    return true;
+}
+
+void FixedRecordFile::open(Mode mode) {
+    if (!tryOpen(mode))
+        fail(QStringLiteral("Cannot open file"), ENOENT);
+}
+
+std::int64_t FixedRecordFile::size() {
+    flushWrites();
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        fail(QStringLiteral("Cannot read the size of"), errno);
+    return st.st_size / std::int64_t(recordSize_);
+}
+
+std::int64_t FixedRecordFile::partialTailBytes() {
+    flushWrites();
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        fail(QStringLiteral("Cannot read the size of"), errno);
+    return st.st_size % std::int64_t(recordSize_);
+}
+
+void FixedRecordFile::seek(std::int64_t record) {
+    if (record < 0)
+        throw Error(QStringLiteral("Seek before the start of \"%1\"").arg(path_));
+    flushWrites();
+    dropReadBuffer();
+    pos_ = record;
+}
+
+void FixedRecordFile::dropReadBuffer() {
+    if (!bufferHoldsWrites_)
+        bufferUsed_ = bufferRead_ = 0;
+}
+
+bool FixedRecordFile::read(void* record) {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot read from"), EBADF);
+    flushWrites();
+    if (bufferUsed_ - bufferRead_ < recordSize_) {
+        // Refill from the logical position: one pread for a whole block of records.
+        bufferUsed_ = bufferRead_ = 0;
+        const off_t offset = off_t(pos_) * off_t(recordSize_);
+        std::size_t got = 0;
+        while (got < buffer_.size()) {
+            const ssize_t n = ::pread(fd_, buffer_.data() + got, buffer_.size() - got,
+                                      offset + off_t(got));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                fail(QStringLiteral("Cannot read from"), errno);
+            }
+            if (n == 0)
+                break;
+            got += std::size_t(n);
+        }
+        bufferUsed_ = got;
+        if (bufferUsed_ < recordSize_)
+            return false;
+    }
+    std::memcpy(record, buffer_.data() + bufferRead_, recordSize_);
+    bufferRead_ += recordSize_;
+    ++pos_;
+    return true;
+}
+
+void FixedRecordFile::write(const void* record) {
+    if (fd_ < 0 || !writable_)
+        fail(QStringLiteral("Cannot write to"), EBADF);
+    if (!bufferHoldsWrites_) {
+        bufferUsed_ = bufferRead_ = 0;
+        bufferHoldsWrites_ = true;
+        writeStart_ = pos_;
+    }
+    std::memcpy(buffer_.data() + bufferUsed_, record, recordSize_);
+    bufferUsed_ += recordSize_;
+    ++pos_;
+    if (bufferUsed_ + recordSize_ > buffer_.size())
+        flushWrites();
+}
+
+void FixedRecordFile::flushWrites() {
+    if (!bufferHoldsWrites_)
+        return;
+    const off_t offset = off_t(writeStart_) * off_t(recordSize_);
+    std::size_t done = 0;
+    while (done < bufferUsed_) {
+        const ssize_t n =
+            ::pwrite(fd_, buffer_.data() + done, bufferUsed_ - done, offset + off_t(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            bufferHoldsWrites_ = false;
+            bufferUsed_ = bufferRead_ = 0;
+            fail(QStringLiteral("Cannot write to"), errno);
+        }
+        done += std::size_t(n);
+    }
+    bufferHoldsWrites_ = false;
+    bufferUsed_ = bufferRead_ = 0;
+}
+
+void FixedRecordFile::truncate() {
+    flushWrites();
+    dropReadBuffer();
+    if (::ftruncate(fd_, off_t(pos_) * off_t(recordSize_)) != 0)
+        fail(QStringLiteral("Cannot truncate"), errno);
+}
+
+void FixedRecordFile::sync() {
+    flushWrites();
+    if (::fsync(fd_) != 0)
+        fail(QStringLiteral("Cannot write to"), errno);
+}
+
+void FixedRecordFile::close() {
+    if (fd_ < 0)
+        return;
+    try {
+        flushWrites();
+    } catch (...) {
+        ::close(fd_);
+        fd_ = -1;
+        throw;
+    }
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    if (rc != 0)
+        fail(QStringLiteral("Cannot close"), errno);
+}
+
+void ensureWholeRecords(const QString& path, std::size_t recordSize) {
+    struct stat st {};
+    if (::stat(nativePath(path).constData(), &st) != 0)
+        return;
+    const auto tail = st.st_size % std::int64_t(recordSize);
+    if (tail != 0)
+        throw Error(QStringLiteral("\"%1\" ends in a partial record of %2 bytes (the file is cut "
+                                   "short or is not a stats file); it was left unchanged.")
+                        .arg(path)
+                        .arg(tail));
+}
+
+void removeQuietly(const QString& path) { ::unlink(nativePath(path).constData()); }
+
+void replaceFile(const QString& workPath, const QString& target) {
+    if (::rename(nativePath(workPath).constData(), nativePath(target).constData()) != 0) {
+        const int err = errno;
+        removeQuietly(workPath);
+        throw Error(systemMessage(QStringLiteral("Cannot replace \"%1\"").arg(target), err));
+    }
+}
+
+} // namespace vantor

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vantor {
+
+// A file of fixed-size records without header, read and written through one buffer so that
+// sequential access costs a system call per block, not per record. Every failure throws
+// vantor::Error with the system's message.
+class FixedRecordFile {
+public:
+    enum class Mode { Read, ReadWrite, Create };
+
+    FixedRecordFile(QString path, std::size_t recordSize);
+    ~FixedRecordFile();
+    FixedRecordFile(const FixedRecordFile&) = delete;
+    FixedRecordFile& operator=(const FixedRecordFile&) = delete;
+
+    // Create makes a new empty file (or empties an existing one) for reading and writing.
+    void open(Mode mode);
+    // As open, but returns false instead of throwing when the file does not exist.
+    bool tryOpen(Mode mode);
+    bool isOpen() const { return fd_ >= 0; }
+
+    // Whole records in the file; a partial record at the end is not counted.
+    std::int64_t size();
+    // Bytes of a partial record past the last whole one (0 for a sound file).
+    std::int64_t partialTailBytes();
+    std::int64_t position() const { return pos_; }
+    void seek(std::int64_t record);
+
+    // Reads the record at the position; false at the end (no whole record left).
+    bool read(void* record);
+    void write(const void* record);
+    // Cuts the file at the current position.
+    void truncate();
+    // Writes what is buffered and forces it to the disk.
+    void sync();
+    void close();
+
+    const QString& path() const { return path_; }
+    std::size_t recordSize() const { return recordSize_; }
+
+private:
+    void flushWrites();
+    void dropReadBuffer();
+    [[noreturn]] void fail(const QString& what, int err) const;
+
+    QString path_;
+    std::size_t recordSize_;
+    int fd_ = -1;
+    bool writable_ = false;
+    std::int64_t pos_ = 0; // logical position, in records
+    std::vector<char> buffer_;
+    std::size_t bufferUsed_ = 0;  // bytes valid in buffer_
+    std::size_t bufferRead_ = 0;  // bytes of a read buffer already consumed
+    bool bufferHoldsWrites_ = false;
+    std::int64_t writeStart_ = 0; // record where buffered writes begin
+};
+
+// Typed view of a FixedRecordFile.
+template <class Record> class RecordFile : public FixedRecordFile {
+public:
+    explicit RecordFile(QString path) : FixedRecordFile(std::move(path), sizeof(Record)) {}
+    bool read(Record& r) { return FixedRecordFile::read(&r); }
+    void write(const Record& r) { FixedRecordFile::write(&r); }
+};
+
+// Reads every whole record of a file; a missing file gives none.
+template <class Record> std::vector<Record> readAllRecords(const QString& path) {
+    RecordFile<Record> f(path);
+    std::vector<Record> out;
+    if (!f.tryOpen(FixedRecordFile::Mode::Read))
+        return out;
+    out.resize(std::size_t(f.size()));
+    for (auto& r : out)
+        f.read(r);
+    f.close();
+    return out;
+}
+
+// Refuses (throws) when a file ends in a partial record: rewriting it from its whole records
+// would silently drop the tail, so the user is told and the file is left as it is.
+void ensureWholeRecords(const QString& path, std::size_t recordSize);
+
+// Deletes a file; a missing file is no error, other failures are ignored.
+void removeQuietly(const QString& path);
+
+// Writes the records to workPath, forces them to the disk and renames workPath over target,
+// so that target is always either its old or its new content, whole.
+void replaceFile(const QString& workPath, const QString& target);
+
+template <class Record>
+void rewriteRecords(const QString& workPath, const QString& target,
+                    const std::vector<Record>& records) {
+    try {
+        RecordFile<Record> work(workPath);
+        work.open(FixedRecordFile::Mode::Create);
+        for (const auto& r : records)
+            work.write(r);
+        work.sync();
+        work.close();
+    } catch (...) {
+        removeQuietly(workPath);
+        throw;
+    }
+    replaceFile(workPath, target);
+}
+
+} // namespace vantor

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+
+namespace vantor {
+
+// hitPercentSum div games, safe for games 0 (gives 0).
+std::int32_t averageHitPercent(std::int32_t hitPercentSum, std::int32_t games);
+// (100 * kills) div (deaths + 1) + hitPercent, computed without overflow traps and
+// without dividing by zero; the result wraps to 32 bits as the stored field does.
+std::int32_t skillPointsOf(std::int32_t kills, std::int32_t deaths, std::int32_t hitPercent);
+
+// Recomputes the two derived fields of a stats or last-game record from its totals.
+template <class Record> void calcskill(Record& r) {
+    r.hitPercent = averageHitPercent(r.hitPercentSum, r.games);
+    r.skillPoints = skillPointsOf(r.kills, r.deaths, r.hitPercent);
+}
+
+// kills * 100 div games; games 0 counts as one game.
+std::int64_t killsPerGameValue(std::int32_t kills, std::int32_t games);
+
+// The "Average Kills/Game" column: "0" below one kill, else the value in hundredths
+// with a point before its last two digits (2.33, .50, .05).
+QByteArray killsPerGameText(std::int32_t kills, std::int32_t games);
+
+} // namespace vantor

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace vantor {
+
+// The application title (the taskbar text of the original). Kept apart from the window
+// caption, which Qt would otherwise decorate with the display name.
+void setApplicationTitle(const QString& title);
+QString applicationTitle();
+
+} // namespace vantor

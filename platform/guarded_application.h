@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QApplication>
+#include <functional>
+
+namespace vantor {
+
+class Dialogs;
+
+// Catches what an event handler throws, shows it in the error box and lets the program go on,
+// as the original's application object did; the next tick or click starts afresh.
+class GuardedApplication : public QApplication {
+public:
+    GuardedApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+    // Where failures go; the default is a message box.
+    void setDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
+
+private:
+    Dialogs* dialogs_ = nullptr;
+};
+
+// Runs f and shows any failure it throws in the error box of dialogs; true when f succeeded.
+bool reportFailures(Dialogs& dialogs, const std::function<void()>& f);
+
+} // namespace vantor

@@ -1,0 +1,1 @@
+// The recorder core starts here.

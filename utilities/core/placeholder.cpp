@@ -1,0 +1,1 @@
+// The utilities core starts here.
