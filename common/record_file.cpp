@@ -3,8 +3,8 @@
 #include "error.h"
 
 #include <QFile>
-#include <cstring>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +14,9 @@ namespace vantor {
 namespace {
 constexpr std::size_t kBlockBytes = 256 * 1024;
 
-QByteArray nativePath(const QString& path) { return QFile::encodeName(path); }
+QByteArray nativePath(const QString& path) {
+    return QFile::encodeName(path);
+}
 } // namespace
 
 FixedRecordFile::FixedRecordFile(QString path, std::size_t recordSize)
@@ -40,9 +42,15 @@ bool FixedRecordFile::tryOpen(Mode mode) {
         close();
     int flags = O_CLOEXEC;
     switch (mode) {
-    case Mode::Read: flags |= O_RDONLY; break;
-    case Mode::ReadWrite: flags |= O_RDWR; break;
-    case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case Mode::Read:
+        flags |= O_RDONLY;
+        break;
+    case Mode::ReadWrite:
+        flags |= O_RDWR;
+        break;
+    case Mode::Create:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
     }
     const int fd = ::open(nativePath(path_).constData(), flags, 0666);
     if (fd < 0) {
@@ -103,8 +111,8 @@ bool FixedRecordFile::read(void* record) {
         const off_t offset = off_t(pos_) * off_t(recordSize_);
         std::size_t got = 0;
         while (got < buffer_.size()) {
-            const ssize_t n = ::pread(fd_, buffer_.data() + got, buffer_.size() - got,
-                                      offset + off_t(got));
+            const ssize_t n =
+                ::pread(fd_, buffer_.data() + got, buffer_.size() - got, offset + off_t(got));
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -201,7 +209,9 @@ void ensureWholeRecords(const QString& path, std::size_t recordSize) {
                         .arg(tail));
 }
 
-void removeQuietly(const QString& path) { ::unlink(nativePath(path).constData()); }
+void removeQuietly(const QString& path) {
+    ::unlink(nativePath(path).constData());
+}
 
 void replaceFile(const QString& workPath, const QString& target) {
     if (::rename(nativePath(workPath).constData(), nativePath(target).constData()) != 0) {

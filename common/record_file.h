@@ -55,8 +55,8 @@ private:
     bool writable_ = false;
     std::int64_t pos_ = 0; // logical position, in records
     std::vector<char> buffer_;
-    std::size_t bufferUsed_ = 0;  // bytes valid in buffer_
-    std::size_t bufferRead_ = 0;  // bytes of a read buffer already consumed
+    std::size_t bufferUsed_ = 0; // bytes valid in buffer_
+    std::size_t bufferRead_ = 0; // bytes of a read buffer already consumed
     bool bufferHoldsWrites_ = false;
     std::int64_t writeStart_ = 0; // record where buffered writes begin
 };

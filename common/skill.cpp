@@ -4,7 +4,9 @@ namespace vantor {
 
 namespace {
 // Integer division that truncates like the original's div, never traps.
-std::int64_t safeDiv(std::int64_t a, std::int64_t b) { return b == 0 ? 0 : a / b; }
+std::int64_t safeDiv(std::int64_t a, std::int64_t b) {
+    return b == 0 ? 0 : a / b;
+}
 } // namespace
 
 std::int32_t averageHitPercent(std::int32_t hitPercentSum, std::int32_t games) {
@@ -13,8 +15,8 @@ std::int32_t averageHitPercent(std::int32_t hitPercentSum, std::int32_t games) {
 
 std::int32_t skillPointsOf(std::int32_t kills, std::int32_t deaths, std::int32_t hitPercent) {
     const std::int64_t divisor = std::int64_t(deaths) + 1;
-    const std::int64_t killPoints = divisor == 0 ? 100 * std::int64_t(kills)
-                                                 : safeDiv(100 * std::int64_t(kills), divisor);
+    const std::int64_t killPoints =
+        divisor == 0 ? 100 * std::int64_t(kills) : safeDiv(100 * std::int64_t(kills), divisor);
     return static_cast<std::int32_t>(killPoints + hitPercent);
 }
 

@@ -9,7 +9,11 @@ QString& title() {
 }
 } // namespace
 
-void setApplicationTitle(const QString& t) { title() = t; }
-QString applicationTitle() { return title(); }
+void setApplicationTitle(const QString& t) {
+    title() = t;
+}
+QString applicationTitle() {
+    return title();
+}
 
 } // namespace vantor

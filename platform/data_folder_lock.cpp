@@ -27,10 +27,11 @@ QHash<QString, Held>& held() {
 }
 } // namespace
 
-DataFolderLock::DataFolderLock(QString folder)
-    : key_(QDir(folder).absoluteFilePath(kFileName)) {}
+DataFolderLock::DataFolderLock(QString folder) : key_(QDir(folder).absoluteFilePath(kFileName)) {}
 
-DataFolderLock::~DataFolderLock() { unlock(); }
+DataFolderLock::~DataFolderLock() {
+    unlock();
+}
 
 bool DataFolderLock::tryLock() {
     if (held_)
@@ -47,8 +48,8 @@ bool DataFolderLock::tryLock() {
         fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC); // flock needs no write access
     if (fd < 0) {
         held().remove(key_);
-        throw Error(systemMessage(QStringLiteral("Cannot lock the data folder (\"%1\")").arg(key_),
-                                  errno));
+        throw Error(
+            systemMessage(QStringLiteral("Cannot lock the data folder (\"%1\")").arg(key_), errno));
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);

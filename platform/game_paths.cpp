@@ -28,9 +28,9 @@ QString findGameFile(const QString& folder, const QString& relative) {
             path = direct;
             continue;
         }
-        const QStringList entries = QDir(path.isEmpty() ? QStringLiteral(".") : path)
-                                        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                   QDir::NoDotAndDotDot);
+        const QStringList entries =
+            QDir(path.isEmpty() ? QStringLiteral(".") : path)
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         const auto it = std::find_if(entries.begin(), entries.end(), [&](const QString& e) {
             return e.compare(part, Qt::CaseInsensitive) == 0;
         });

@@ -35,7 +35,8 @@ QImage decodeJpeg(QByteArrayView data) {
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&info);
         delete image;
-        throw Error(QStringLiteral("Cannot decode the picture: %1").arg(QString::fromLatin1(err.message)));
+        throw Error(
+            QStringLiteral("Cannot decode the picture: %1").arg(QString::fromLatin1(err.message)));
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()),

@@ -20,6 +20,8 @@ void MessageBoxDialogs::error(const QString& text) {
     QMessageBox::critical(parent_, applicationTitle(), text, QMessageBox::Ok);
 }
 
-void MessageBoxDialogs::beep() { QApplication::beep(); }
+void MessageBoxDialogs::beep() {
+    QApplication::beep();
+}
 
 } // namespace vantor

@@ -139,7 +139,9 @@ int RegFile::sectionEnd(int section) const {
     return i;
 }
 
-bool RegFile::hasKey(const QString& keyPath) const { return findSection(keyPath) >= 0; }
+bool RegFile::hasKey(const QString& keyPath) const {
+    return findSection(keyPath) >= 0;
+}
 
 std::optional<QString> RegFile::value(const QString& keyPath, const QString& name) const {
     const int s = findSection(keyPath);

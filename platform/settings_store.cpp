@@ -14,7 +14,9 @@ namespace vantor {
 
 namespace {
 
-QByteArray native(const QString& p) { return QFile::encodeName(p); }
+QByteArray native(const QString& p) {
+    return QFile::encodeName(p);
+}
 
 // Holds an exclusive flock on a lock file beside the store: the store itself is replaced by
 // rename, so a lock on it would not outlive a write.
@@ -29,7 +31,8 @@ public:
             if (errno != EINTR) {
                 const int err = errno;
                 ::close(fd_);
-                throw Error(systemMessage(QStringLiteral("Cannot lock \"%1\"").arg(storePath), err));
+                throw Error(
+                    systemMessage(QStringLiteral("Cannot lock \"%1\"").arg(storePath), err));
             }
         }
     }
@@ -102,7 +105,9 @@ void SettingsStore::updateWith(const std::function<void(RegFile&)>& change) cons
     }
 }
 
-bool SettingsStore::keyExists(const QString& keyPath) const { return load().hasKey(keyPath); }
+bool SettingsStore::keyExists(const QString& keyPath) const {
+    return load().hasKey(keyPath);
+}
 
 std::optional<SettingsKey> SettingsStore::openKey(const QString& keyPath, bool create) const {
     RegFile snapshot = load();

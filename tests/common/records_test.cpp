@@ -22,24 +22,26 @@ template <class R> R recordFrom(const QByteArray& b) {
 }
 
 // "Marrow", last played 6/10/00: 5 kills, 0 deaths, 1 game, 40 %, 200 fired, 3 taken, 540 points.
-const char* kMarrowStats = "06 4d 61 72 72 6f 77 00 00 00 00 00 00 00 00 00" // 0 name
-                           "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" // 16
-                           "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" // 32
-                           "00 00 00 07 36 2f 31 30 2f 30 30 00 00 00 00 00" // 48 date@51 fill@62
-                           "05 00 00 00 00 00 00 00 01 00 00 00 28 00 00 00" // 64 kills deaths games hit%
-                           "28 00 00 00 c8 00 00 00 03 00 00 00 1c 02 00 00"; // 80 sum fired taken skill
+const char* kMarrowStats =
+    "06 4d 61 72 72 6f 77 00 00 00 00 00 00 00 00 00"  // 0 name
+    "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"  // 16
+    "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"  // 32
+    "00 00 00 07 36 2f 31 30 2f 30 30 00 00 00 00 00"  // 48 date@51 fill@62
+    "05 00 00 00 00 00 00 00 01 00 00 00 28 00 00 00"  // 64 kills deaths games hit%
+    "28 00 00 00 c8 00 00 00 03 00 00 00 1c 02 00 00"; // 80 sum fired taken skill
 
 // "Marrow" killed by "Gunner" on gold: 2 kills, dead, 1 game, 25 %, 8 fired, 1 taken, 75 points.
-const char* kMarrowLastGame = "06 4d 61 72 72 6f 77 00 00 00 00 00 00 00 00 00" // 0 name
-                              "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" // 16
-                              "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" // 32
-                              "00 00 00 07 36 2f 31 30 2f 30 30 00 00 00 06 47" // 48 date@51 killedBy@62
-                              "75 6e 6e 65 72 00 00 00 00 00 00 00 00 00 00 00" // 64
-                              "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" // 80
-                              "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" // 96
-                              "00 00 00 00 02 00 00 00 01 00 00 00 01 00 00 00" // 112 fill kills@116
-                              "19 00 00 00 19 00 00 00 08 00 00 00 01 00 00 00" // 128
-                              "4b 00 00 00 04 67 6f 6c 64 00 00 00";            // 144 skill team@148
+const char* kMarrowLastGame =
+    "06 4d 61 72 72 6f 77 00 00 00 00 00 00 00 00 00" // 0 name
+    "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" // 16
+    "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" // 32
+    "00 00 00 07 36 2f 31 30 2f 30 30 00 00 00 06 47" // 48 date@51 killedBy@62
+    "75 6e 6e 65 72 00 00 00 00 00 00 00 00 00 00 00" // 64
+    "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" // 80
+    "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" // 96
+    "00 00 00 00 02 00 00 00 01 00 00 00 01 00 00 00" // 112 fill kills@116
+    "19 00 00 00 19 00 00 00 08 00 00 00 01 00 00 00" // 128
+    "4b 00 00 00 04 67 6f 6c 64 00 00 00";            // 144 skill team@148
 
 } // namespace
 
@@ -107,7 +109,8 @@ TEST(ShortText, BytesPastTheLengthAreIgnoredAndKept) {
     t.setText("abc");
     EXPECT_EQ(t.text(), "abc");
     // What a longer earlier text left behind stays in the record, as the files allow.
-    EXPECT_EQ(QByteArray(t.bytes.data(), 11), QByteArray("\x03" "abc3456789"));
+    EXPECT_EQ(QByteArray(t.bytes.data(), 11), QByteArray("\x03"
+                                                         "abc3456789"));
 }
 
 TEST(ShortText, LengthByteAboveTheLimitReadsAsTheLimit) {

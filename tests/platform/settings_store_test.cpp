@@ -30,8 +30,8 @@ TEST(SettingsStore, MissingKeyOrValueReadsEmpty) {
 TEST(SettingsStore, NamesAndKeysCompareWithoutCase) {
     TempFolder dir;
     SettingsStore store(dir.file(QStringLiteral("registry.reg")));
-    store.openKey(kVantorKey, true)->writeString(QStringLiteral("LiveStatsReloadtime"),
-                                                QStringLiteral("30"));
+    store.openKey(kVantorKey, true)
+        ->writeString(QStringLiteral("LiveStatsReloadtime"), QStringLiteral("30"));
     auto key = store.openKey(QStringLiteral("software\\VANTOR"), false);
     ASSERT_TRUE(key.has_value());
     EXPECT_EQ(key->readString(QStringLiteral("LiveStatsReloadTime")), QStringLiteral("30"));
@@ -64,8 +64,9 @@ TEST(SettingsStore, EveryOpenReadsTheFileAfresh) {
     TempFolder dir;
     SettingsStore store(dir.file(QStringLiteral("registry.reg")));
     auto first = store.openKey(kVantorKey, true);
-    SettingsStore(store.path()).openKey(kVantorKey, true)->writeString(QStringLiteral("hostname"),
-                                                                        QStringLiteral("a"));
+    SettingsStore(store.path())
+        .openKey(kVantorKey, true)
+        ->writeString(QStringLiteral("hostname"), QStringLiteral("a"));
     // An open key is a snapshot; the next open sees the other writer's value.
     EXPECT_EQ(first->readString(QStringLiteral("hostname")), QString());
     EXPECT_EQ(store.openKey(kVantorKey, false)->readString(QStringLiteral("hostname")),
@@ -105,7 +106,8 @@ TEST(SettingsStore, AStoreThatCannotBeWrittenSaysWhichValue) {
     QDir().mkpath(path + QStringLiteral("/x"));
     SettingsStore store(path);
     EXPECT_FALSE(store.openKey(kVantorKey, true).has_value());
-    writeFile(dir.file(QStringLiteral("ok.reg")), "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n");
+    writeFile(dir.file(QStringLiteral("ok.reg")),
+              "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n");
     auto key = SettingsStore(dir.file(QStringLiteral("ok.reg"))).openKey(kVantorKey, false);
     ASSERT_TRUE(key.has_value());
     QDir().mkpath(dir.file(QStringLiteral("ok.reg.tmp/x"))); // the temporary file cannot be made

@@ -12,7 +12,9 @@ TempFolder::TempFolder() : previous_(QDir::currentPath()) {
     QDir::setCurrent(dir_.path());
 }
 
-TempFolder::~TempFolder() { QDir::setCurrent(previous_); }
+TempFolder::~TempFolder() {
+    QDir::setCurrent(previous_);
+}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
