@@ -73,3 +73,20 @@ TEST(KillsPerGame, ValueIsInHundredthsWithoutOverflow) {
     EXPECT_EQ(killsPerGameValue(2, 1), 200);
     EXPECT_EQ(killsPerGameValue(INT_MAX, 1), std::int64_t(INT_MAX) * 100);
 }
+
+#include "common/rank_order.h"
+
+TEST(RankDescending, StableAmongEqualsAndOutOfRangeKeysKept) {
+    struct R {
+        int key;
+        char tag;
+    };
+    const std::vector<R> in{{5, 'a'}, {200000, 'b'}, {5, 'c'}, {-3, 'd'}, {7, 'e'},
+                            {0, 'x'}, {100001, 'f'}, {-1, 'g'}, {5, 'h'}};
+    const auto out = rankDescending(in, [](const R& r) { return r.key; },
+                                    [](const R& r) { return r.tag != 'x'; });
+    std::string tags;
+    for (const auto& r : out)
+        tags += r.tag;
+    EXPECT_EQ(tags, "bfeachgd");
+}
