@@ -9,6 +9,7 @@ target_sources(utilities_core PRIVATE
     core/page_file.cpp core/page_file.h
     core/stats_page.cpp core/stats_page.h
     core/page_creation.cpp core/page_creation.h
+    core/page_commands.cpp core/page_commands.h
 )
 set_source_files_properties(core/author.cpp PROPERTIES COMPILE_DEFINITIONS
     "VANTOR_AUTHOR_HOME_PAGE=\"${VANTOR_AUTHOR_HOME_PAGE}\";VANTOR_AUTHOR_EMAIL=\"${VANTOR_AUTHOR_EMAIL}\";VANTOR_CREDIT_TEXT=\"${VANTOR_CREDIT_TEXT}\"")
