@@ -82,8 +82,8 @@ RecordingCycle::Outcome RecordingCycle::Readlogs(bool liveStatsEnabled) {
     } catch (const Error& e) {
         setAside(log, id,
                  e.message() +
-                     QStringLiteral("\n\nOnly %1 of the game's %2 player(s) were recorded, "
-                                    "and no team win.")
+                     QStringLiteral("\n\n%1 of the game's %2 player(s) were recorded; its "
+                                    "team win was not.")
                          .arg(merged)
                          .arg(parsed.players.size()));
         return Outcome::Failed;
@@ -113,7 +113,7 @@ void RecordingCycle::retire(const QString& log, const FileId& id) {
     // Read again, it would be counted twice.
     stuck_.insert(id);
     dialogs_.error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(log), err) +
-                   QStringLiteral("\n\nThe game was recorded; the log will not be read again."));
+                   QStringLiteral("\n\nThe log will not be read again."));
 }
 
 void RecordingCycle::setAside(const QString& log, const FileId& id, const QString& why) {

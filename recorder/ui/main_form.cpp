@@ -90,10 +90,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::focusMoved);
 
-    cycle_.setLiveStatsHook([this] {
-        if (env_.createLiveStats)
-            env_.createLiveStats();
-    });
+    cycle_.setLiveStatsHook([this] { CreateLiveStats(); });
 
     setFixedSize(qMax(sizeHint().width(), 340), sizeHint().height());
     if (const QScreen* s = screen())
@@ -103,6 +100,16 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    // Start-up is the first activation, whether or not the desktop gives us the focus.
+    lastFocus_ = windowHandle();
+    QTimer::singleShot(0, this, &TForm1::FormActivate);
+}
 
 void TForm1::focusMoved(QWindow* window) {
     if (!window)
@@ -225,6 +232,11 @@ void TForm1::CheckBox2Click() {
 void TForm1::Timer1Timer() {
     cycle_.Readlogs(CheckBox3->isChecked());
     QCoreApplication::processEvents();
+}
+
+void TForm1::CreateLiveStats() {
+    if (env_.createLiveStats)
+        env_.createLiveStats();
 }
 
 void TForm1::Button1Click() {

@@ -55,6 +55,8 @@ public:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+    // The live stats step at the end of a game recorded with "Enable Live Stats" checked.
+    void CreateLiveStats();
 
     const QString& gameFolder() const { return gameFolder_; }
     const QString& playerName() const { return playerName_; }
@@ -76,6 +78,7 @@ public:
     QTimer* Timer1;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -94,6 +97,7 @@ private:
     QString playerName_;
     bool autoRecord_ = false;
     bool activating_ = false;
+    bool shown_ = false;
     bool notInstalledShown_ = false;
     QSet<QString> shownOnce_;
     QPointer<QWindow> lastFocus_;

@@ -194,7 +194,7 @@ TEST_F(Cycle, AFailedMergeKeepsTheLogAsideAndSaysHowFarItGot) {
     dropLog("demo_adversarial.log");
     EXPECT_EQ(tick(), Outcome::Failed);
     ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_TRUE(dialogs.shown[0].contains("Only 0 of the game's 4 player(s) were recorded"));
+    EXPECT_TRUE(dialogs.shown[0].contains("0 of the game's 4 player(s) were recorded"));
     EXPECT_EQ(gameFiles().size(), 1);
     EXPECT_FALSE(QFile::exists("team.log"));
     EXPECT_EQ(tick(), Outcome::NoLog);
