@@ -4,6 +4,7 @@
 #include "utilities/ui/link_label.h"
 #include "utilities/ui/main_form.h"
 
+#include "common/error.h"
 #include "platform/settings_store.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
@@ -334,8 +335,8 @@ TEST(UtilitiesWindow, RankingHoldsOffTheGameTypeSwitchAndDeletePlayers) {
 
     bool sawHeldOff = false;
     QTimer::singleShot(0, &f, [&] {
-        sawHeldOff =
-            f.rankingInProgress() && !f.RadioButton2->isEnabled() && !f.Button8->isEnabled();
+        sawHeldOff = f.rankingInProgress() && !f.RadioButton2->isEnabled() &&
+                     !f.Button8->isEnabled() && f.ProgressBar1->isVisible();
         f.RadioButton2->setChecked(true); // as if it slipped through
         f.Button8Click();
     });
@@ -349,6 +350,11 @@ TEST(UtilitiesWindow, RankingHoldsOffTheGameTypeSwitchAndDeletePlayers) {
     EXPECT_TRUE(f.Button8->isEnabled());
     EXPECT_TRUE(f.RadioButton1->isEnabled());
     EXPECT_FALSE(f.rankingInProgress());
+    EXPECT_TRUE(f.ProgressBar1->isHidden());
+
+    f.RankKeyBox->setEditText(QStringLiteral("Kills per game"));
+    EXPECT_THROW(f.Rank_Players(), Error);
+    EXPECT_EQ(readStats(QStringLiteral("stats.log")).size(), 20u);
 }
 
 TEST(UtilitiesWindow, LinksOpenInTheDesktop) {

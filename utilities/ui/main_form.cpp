@@ -205,9 +205,14 @@ RankResult TForm1::Rank_Players() {
         w->setEnabled(false);
     }
     ranking_ = true;
+    // The bar shows while a ranking runs; a caller that showed it first hides it itself.
+    const bool barWasHidden = ProgressBar1->isHidden();
+    ProgressBar1->show();
     const auto release = qScopeGuard([&] {
         for (const auto& [w, enabled] : heldOff)
             w->setEnabled(enabled);
+        if (barWasHidden)
+            ProgressBar1->hide();
         ranking_ = false;
     });
 

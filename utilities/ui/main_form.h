@@ -51,8 +51,8 @@ public:
     void Button3Click(); // "Delete Player Stats File"
 
     // Ranks the current game type's stats file by the "Rank Players by:" text, moving the
-    // progress bar. Meanwhile the game type switch and "Delete Players" are held off; the
-    // caller shows the progress bar and disables its own controls. Throws vantor::Error.
+    // progress bar, which is visible meanwhile. The game type switch and "Delete Players" are
+    // held off; the caller disables its own controls. Throws vantor::Error.
     RankResult Rank_Players();
     bool rankingInProgress() const { return ranking_; }
 
