@@ -50,8 +50,9 @@ QGroupBox* page(QWidget* parent, const QString& title) {
     return g;
 }
 
-// Children of a bold group box take the window's plain font back.
-void plainChildren(QGroupBox* box, const QFont& plain) {
+// Only the caption of a group box is bold; its controls take the plain font back.
+void plainChildren(QGroupBox* box, QFont plain) {
+    plain.setBold(false);
     for (auto* w : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         w->setFont(plain);
 }
