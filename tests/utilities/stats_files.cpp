@@ -39,7 +39,8 @@ void writeStats(const QString& path, const std::vector<PlayerStatsRecord>& recor
 std::vector<PlayerStatsRecord> readStats(const QString& path) {
     const QByteArray bytes = readFile(path);
     std::vector<PlayerStatsRecord> out(std::size_t(bytes.size()) / sizeof(PlayerStatsRecord));
-    std::memcpy(out.data(), bytes.constData(), out.size() * sizeof(PlayerStatsRecord));
+    if (!out.empty())
+        std::memcpy(out.data(), bytes.constData(), out.size() * sizeof(PlayerStatsRecord));
     return out;
 }
 
