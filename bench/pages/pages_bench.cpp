@@ -1,12 +1,13 @@
-// Ranking 100,000 players and writing their stats page, beside the I/O floor: reading the
+// Ranking 100,000 players and writing their rankings page, beside the I/O floor: reading the
 // stats file and writing a file of the page's size. Target: at most 3 times the floor.
+//   pages_bench [--dir FOLDER] [benchmark options]
 #include "utilities/core/page_creation.h"
 #include "utilities/core/page_file.h"
+#include "utilities/core/ranking.h"
 
 #include "common/record_file.h"
 #include "platform/dialogs.h"
 #include "platform/settings_store.h"
-#include "tests/utilities_pages/page_fixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,13 +34,33 @@ public:
     void beep() override {}
 };
 
+QString benchFolder; // --dir, else a temporary folder
+
+void writeUnranked(const QString& path) {
+    RecordFile<PlayerStatsRecord> f(path);
+    f.open(FixedRecordFile::Mode::Create);
+    for (int i = 1; i <= kPlayers; ++i) {
+        PlayerStatsRecord r;
+        r.name.setText("Player" + QByteArray::number(i));
+        r.lastPlayed.setText("6/" + QByteArray::number(1 + i % 28) + "/00");
+        r.games = 1 + i % 40;
+        r.kills = (i * 37) % 997;
+        r.deaths = (i * 53) % 611;
+        r.hitPercentSum = r.games * (i % 100);
+        r.roundsFired = r.kills * 9 + i % 50;
+        r.roundsTaken = r.deaths * 4 + 1;
+        f.write(r);
+    }
+    f.close();
+}
+
 // The data folder: an unranked stats file kept aside, copied in before every ranking.
 struct Folder {
-    QTemporaryDir dir;
+    QTemporaryDir dir{benchFolder.isEmpty() ? QDir::tempPath() + QStringLiteral("/pages-XXXXXX")
+                                            : benchFolder + QStringLiteral("/pages-XXXXXX")};
     Folder() {
         QDir::setCurrent(dir.path());
-        vantor::test::writeStats(QStringLiteral("unranked.log"),
-                                 vantor::test::samplePlayers(kPlayers));
+        writeUnranked(QStringLiteral("unranked.log"));
     }
     void freshStats() const {
         QFile::remove(QStringLiteral("stats.log"));
@@ -56,7 +77,9 @@ void BM_RankAndWritePage(benchmark::State& state) {
     folder();
     SettingsStore store(QDir::current().filePath(QStringLiteral("registry.reg")));
     SilentDialogs dialogs;
-    PageCreation maker(store, dialogs, vantor::test::rankStandIn);
+    PageCreation maker(store, dialogs, [](const QString& file, const QString& key) {
+        utilities::Rank_Players(file, key);
+    });
     maker.winePrefix = QDir::current().filePath(QStringLiteral("no-wine"));
     for (auto _ : state) {
         state.PauseTiming();
@@ -108,6 +131,9 @@ public:
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--dir")
+            benchFolder = QString::fromLocal8Bit(argv[i + 1]);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto page = reporter.times.find("BM_RankAndWritePage");

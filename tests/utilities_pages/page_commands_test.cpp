@@ -20,7 +20,7 @@ struct Outcome {
 Outcome run(const SettingsStore& store, const QStringList& args) {
     Outcome r;
     QTextStream out(&r.out), err(&r.err);
-    r.status = runPageCommand(args, store, vantor::test::rankStandIn, out, err);
+    r.status = runPageCommand(args, store, vantor::test::rankStats, out, err);
     return r;
 }
 } // namespace

@@ -38,9 +38,9 @@ struct PageFixture : ::testing::Test {
     PageCreation maker{store, dialogs, [this](const QString& file, const QString& key) {
                            ++rankings;
                            events << QStringLiteral("rank");
-                           return ranker(file, key);
+                           ranker(file, key);
                        }};
-    Ranker ranker = vantor::test::rankStandIn;
+    Ranker ranker = vantor::test::rankStats;
 
     PageFixture() {
         maker.winePrefix = dir.file(QStringLiteral("no-wine"));
@@ -186,7 +186,7 @@ TEST_F(PageFixture, TheDataFolderIsLockedWhileTheStatsFileIsRanked) {
         lockedMeanwhile = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0;
         if (fd >= 0)
             ::close(fd);
-        return vantor::test::rankStandIn(file, key);
+        vantor::test::rankStats(file, key);
     };
     ASSERT_TRUE(maker.createRankingsPage(QStringLiteral("Adversarial"), QStringLiteral("Kills")));
     EXPECT_TRUE(lockedMeanwhile);

@@ -1,45 +1,25 @@
 #include "page_fixtures.h"
 
-#include "common/error.h"
-#include "common/rank_order.h"
+#include "utilities/core/rank_keys.h"
+#include "utilities/core/ranking.h"
+
 #include "common/record_file.h"
 #include "common/skill.h"
 
-#include <functional>
-
 namespace vantor::test {
+
+void rankStats(const QString& statsFile, const QString& key) {
+    utilities::Rank_Players(statsFile, key);
+}
 
 std::vector<PlayerStatsRecord> rankedByKey(std::vector<PlayerStatsRecord> records,
                                            const QString& key) {
     for (auto& r : records)
-        if (r.games != 0)
-            calcskill(r);
-    using Key = std::function<std::int64_t(const PlayerStatsRecord&)>;
-    Key value;
-    bool keepBlank = false;
-    if (key == QLatin1String("Skill Points"))
-        value = [](const PlayerStatsRecord& r) { return r.skillPoints; };
-    else if (key == QLatin1String("Kills"))
-        value = [](const PlayerStatsRecord& r) { return r.kills; };
-    else if (key == QLatin1String("Deaths"))
-        value = [](const PlayerStatsRecord& r) { return r.deaths; };
-    else if (key == QLatin1String("Games Played"))
-        value = [](const PlayerStatsRecord& r) { return r.games; };
-    else if (key == QLatin1String("Kills/Game")) {
-        keepBlank = true;
-        value = [](const PlayerStatsRecord& r) {
-            return r.isBlank() ? 0 : killsPerGameValue(r.kills, r.games);
-        };
-    } else
-        throw Error(QStringLiteral("Unknown rank key \"%1\"").arg(key));
-    return rankDescending(records, value,
-                          [&](const PlayerStatsRecord& r) { return keepBlank || !r.isBlank(); });
-}
-
-std::vector<PlayerStatsRecord> rankStandIn(const QString& statsFile, const QString& key) {
-    auto ranked = rankedByKey(readAllRecords<PlayerStatsRecord>(statsFile), key);
-    rewriteRecords(QStringLiteral("work.dat"), statsFile, ranked);
-    return ranked;
+        utilities::computeDerivedValues(r);
+    std::vector<PlayerStatsRecord> out;
+    for (std::uint32_t i : utilities::rankOrder(records, *utilities::rankKeyFromText(key)))
+        out.push_back(records[i]);
+    return out;
 }
 
 PlayerStatsRecord player(const QByteArray& name, int kills, int deaths, int games,

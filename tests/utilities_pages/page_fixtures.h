@@ -8,11 +8,10 @@
 
 namespace vantor::test {
 
-// A ranking that stands in for the utilities' engine: recomputes the derived values, orders by
-// the key (stable, descending; blank records kept only for "Kills/Game"), rewrites the file.
-std::vector<PlayerStatsRecord> rankStandIn(const QString& statsFile, const QString& key);
+// The ranking engine as a page maker calls it.
+void rankStats(const QString& statsFile, const QString& key);
 
-// The same order without touching a file.
+// The records in the order the engine leaves them in the file, without touching a file.
 std::vector<PlayerStatsRecord> rankedByKey(std::vector<PlayerStatsRecord> records,
                                            const QString& key);
 

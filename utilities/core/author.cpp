@@ -2,9 +2,17 @@
 
 namespace vantor::utilities {
 
-AuthorLinks AuthorLinks::build() {
-    return {QByteArrayLiteral(VANTOR_AUTHOR_HOME_PAGE), QByteArrayLiteral(VANTOR_AUTHOR_EMAIL),
-            QByteArrayLiteral(VANTOR_CREDIT_TEXT)};
+QString homePage() {
+    return QStringLiteral(VANTOR_HOME_PAGE);
+}
+QString supportForumPage() {
+    return QStringLiteral(VANTOR_SUPPORT_FORUM);
+}
+QString authorEmail() {
+    return QStringLiteral(VANTOR_AUTHOR_EMAIL);
+}
+QString creditLine() {
+    return QStringLiteral("Vantor v3.7.03 by " VANTOR_AUTHOR_NAME);
 }
 
 } // namespace vantor::utilities

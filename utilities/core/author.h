@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QByteArray>
+#include <QString>
 
 namespace vantor::utilities {
 
-// The author's addresses and credit line printed on every page. Their values are build
-// settings (VANTOR_AUTHOR_HOME_PAGE, VANTOR_AUTHOR_EMAIL, VANTOR_CREDIT_TEXT).
-struct AuthorLinks {
-    QByteArray homePage;
-    QByteArray email;
-    QByteArray credit;
-
-    static AuthorLinks build();
-};
+// Build settings (see utilities/CMakeLists.txt): where the logo and the links lead, and the
+// credit shown in the window's footer and on the pages.
+QString homePage();
+QString supportForumPage();
+QString authorEmail();
+QString creditLine();
 
 } // namespace vantor::utilities

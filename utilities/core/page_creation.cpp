@@ -1,11 +1,12 @@
 #include "page_creation.h"
 
+#include "data_folder.h"
+#include "game_type.h"
 #include "page_file.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"
 #include "common/record_file.h"
-#include "platform/data_folder_lock.h"
 #include "platform/date_time_text.h"
 #include "platform/dialogs.h"
 #include "platform/game_key.h"
@@ -18,7 +19,6 @@ namespace vantor::utilities {
 
 namespace {
 
-const QString kNoGameType = QStringLiteral(" You must select a game type. ");
 const QString kNoStatsForPage = QStringLiteral(" .log file not found.  HTML file was NOT created.");
 const QString kNoStatsToView = QStringLiteral(" .log File not found.  There are no Stats to view.");
 const QString kNoFileName = QStringLiteral(" You Must Enter In A File Name.");
@@ -34,10 +34,10 @@ QString resolved(const QString& path) {
 // a page named like a data file would wipe the players out. Such a name is refused.
 QString dataFileNamed(const QString& fileName, const SettingsStore& store) {
     const QString target = resolved(fileName);
-    for (const char* name :
-         {"stats.log", "coop_stats.log", "team.log", "lastgame.log", "work.dat"}) {
-        if (resolved(QString::fromLatin1(name)) == target)
-            return QString::fromLatin1(name);
+    for (const QString& name :
+         {kStatsFile, kCoopStatsFile, kTeamFile, QStringLiteral("lastgame.log"), kWorkFile}) {
+        if (resolved(name) == target)
+            return name;
     }
     if (resolved(store.path()) == target)
         return store.path();
@@ -45,14 +45,6 @@ QString dataFileNamed(const QString& fileName, const SettingsStore& store) {
 }
 
 } // namespace
-
-QString statsFileFor(const QString& gameType) {
-    if (gameType == QLatin1String("Cooperative"))
-        return QStringLiteral("coop_stats.log");
-    if (gameType == QLatin1String("Adversarial"))
-        return QStringLiteral("stats.log");
-    return {};
-}
 
 QByteArray getplayername(const SettingsStore& store, const QString& winePrefix) {
     return toCp1252(readGameKey(store, winePrefix).playerName);
@@ -90,10 +82,18 @@ void PageCreation::writePage(PageHead& head, const QString& statsFile, const QSt
 
     // Created before the ranking, so a name that cannot be created leaves the stats file alone.
     PageFile page(fileName);
-    DataFolderLock lock;
-    lock.lockOrThrow(lockTimeoutMs, progress.processEvents);
-    const std::vector<PlayerStatsRecord> ranked = ranker_(statsFile, rankKey);
-    writeStatsPage(page, head, ranked);
+    const auto lock = lockDataFolderOf(statsFile, progress.processEvents);
+    ranker_(statsFile, rankKey);
+
+    // The file order is now the rank order: one pass over it writes the rows.
+    RecordFile<PlayerStatsRecord> ranked(statsFile);
+    ranked.open(FixedRecordFile::Mode::Read);
+    StatsPageWriter writer(head, [&](std::string_view block) { page.write(block); });
+    writer.begin();
+    for (PlayerStatsRecord r; ranked.read(r);)
+        writer.addPlayer(r);
+    writer.end();
+    ranked.close();
     page.finish();
 }
 
@@ -119,9 +119,9 @@ bool PageCreation::statsPage(const PageRequest& request, PageHistories& historie
     PageHead head;
     head.kind = PageKind::Stats;
     head.playerName = getplayername(store_, winePrefix);
-    const QString statsFile = statsFileFor(request.gameType);
+    const QString statsFile = statsFileName(request.gameType);
     if (statsFile.isEmpty()) {
-        dialogs_.information(kNoGameType);
+        dialogs_.information(kSelectGameTypeMessage);
         return false;
     }
     head.gameType = request.gameType.toLatin1();
@@ -154,9 +154,9 @@ bool PageCreation::rankingsPage(const QString& gameType, const QString& rankKey)
     PageHead head;
     head.kind = PageKind::Rankings;
     head.playerName = getplayername(store_, winePrefix);
-    const QString statsFile = statsFileFor(gameType);
+    const QString statsFile = statsFileName(gameType);
     if (statsFile.isEmpty()) {
-        dialogs_.information(kNoGameType);
+        dialogs_.information(kSelectGameTypeMessage);
         return false;
     }
     head.gameType = gameType.toLatin1();

@@ -3,12 +3,9 @@
 #include "history.h"
 #include "stats_page.h"
 
-#include "common/records.h"
-
 #include <QDateTime>
 #include <QString>
 #include <functional>
-#include <vector>
 
 namespace vantor {
 class Dialogs;
@@ -17,15 +14,11 @@ class SettingsStore;
 
 namespace vantor::utilities {
 
-// Ranks a stats file by a rank key, leaving the file rewritten in rank order, and returns its
-// records in that order. Throws vantor::Error when the ranking fails or the key is refused.
-using Ranker =
-    std::function<std::vector<PlayerStatsRecord>(const QString& statsFile, const QString& key)>;
+// Ranks a stats file by a rank key, leaving the file rewritten in rank order. Throws
+// vantor::Error when the ranking fails or the key is refused.
+using Ranker = std::function<void(const QString& statsFile, const QString& key)>;
 
 inline const QString kRankingsPage = QStringLiteral("Rankings.html");
-
-// "stats.log" for "Adversarial", "coop_stats.log" for "Cooperative", else empty.
-QString statsFileFor(const QString& gameType);
 
 // The local player's multiplayer name from the game's key, as bytes of code page 1252;
 // empty when the key or the value is missing.

@@ -1,6 +1,6 @@
 #include "stats_page.h"
 
-#include "page_file.h"
+#include "author.h"
 
 #include "common/cp1252.h"
 #include "common/html_text.h"
@@ -114,6 +114,10 @@ bool needsEscape(const QByteArray& text) {
 }
 
 } // namespace
+
+AuthorLinks AuthorLinks::build() {
+    return {toCp1252(utilities::homePage()), toCp1252(authorEmail()), toCp1252(creditLine())};
+}
 
 QByteArray pageComment(const QString& commentBoxText) {
     if (commentBoxText.isEmpty())
@@ -247,15 +251,6 @@ QByteArray statsPageBytes(const PageHead& head, const std::vector<PlayerStatsRec
         w.addPlayer(p);
     w.end();
     return page;
-}
-
-void writeStatsPage(PageFile& file, const PageHead& head,
-                    const std::vector<PlayerStatsRecord>& players) {
-    StatsPageWriter w(head, [&](std::string_view b) { file.write(b); });
-    w.begin();
-    for (const auto& p : players)
-        w.addPlayer(p);
-    w.end();
 }
 
 } // namespace vantor::utilities

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "author.h"
-
 #include "common/records.h"
 
 #include <QByteArray>
@@ -13,7 +11,14 @@
 
 namespace vantor::utilities {
 
-class PageFile;
+// The author's addresses and credit line as the pages print them (build settings).
+struct AuthorLinks {
+    QByteArray homePage;
+    QByteArray email;
+    QByteArray credit;
+
+    static AuthorLinks build();
+};
 
 // The stats page of "Save" or the rankings view of "View Player Rankings".
 enum class PageKind { Stats, Rankings };
@@ -68,9 +73,5 @@ private:
 
 // The whole page in memory (tests, small pages).
 QByteArray statsPageBytes(const PageHead& head, const std::vector<PlayerStatsRecord>& players);
-
-// Writes the page into an open page file.
-void writeStatsPage(PageFile& file, const PageHead& head,
-                    const std::vector<PlayerStatsRecord>& players);
 
 } // namespace vantor::utilities
