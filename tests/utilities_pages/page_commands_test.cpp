@@ -1,5 +1,6 @@
 #include "page_fixtures.h"
 
+#include "utilities/core/cli.h"
 #include "utilities/core/page_commands.h"
 
 #include "platform/settings_store.h"
@@ -62,4 +63,18 @@ TEST(PageCommands, BadArgumentsShowTheUsage) {
         EXPECT_TRUE(r.err.contains(QStringLiteral("usage: VantorUtilities page FILE")));
     }
     EXPECT_FALSE(QFile::exists(QStringLiteral("a.html")));
+}
+
+TEST(PageCommands, TheProgramsCommandLineRunsThem) {
+    vantor::test::TempFolder dir;
+    vantor::test::writeStats(QStringLiteral("stats.log"), vantor::test::samplePlayers(2));
+    EXPECT_TRUE(isCommandLine({QStringLiteral("page")}));
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    EXPECT_EQ(runCommandLine(
+                  {QStringLiteral("rankings"), QStringLiteral("--by"), QStringLiteral("Kills")},
+                  out, err),
+              0);
+    EXPECT_TRUE(QFile::exists(kRankingsPage));
+    EXPECT_TRUE(errText.isEmpty()) << errText.toStdString();
 }
