@@ -47,7 +47,9 @@ void TCustomFtpCli::display(const QByteArray& line) {
 
 bool TCustomFtpCli::startUpload(QByteArray* refusal) {
     QByteArray reason;
-    if (state_ != FtpState::Ready && state_ != FtpState::BetweenSteps)
+    // Between steps of a running operation counts as busy: a display handler that starts
+    // another upload must not take over the one under way.
+    if ((state_ != FtpState::Ready && state_ != FtpState::BetweenSteps) || step_ != Step::None)
         reason = "FTP component not ready";
     else if (connected_)
         reason = "FTP component already connected";
