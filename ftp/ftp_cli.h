@@ -54,6 +54,8 @@ class TCustomFtpCli : public QObject {
     Q_OBJECT
 public:
     static constexpr qint64 kBlockSize = 1514;
+    // Blocks sent in a row before the event loop gets its turn.
+    static constexpr int kBurstBlocks = 64;
 
     explicit TCustomFtpCli(QObject* parent = nullptr);
     ~TCustomFtpCli() override;

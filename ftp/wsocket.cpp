@@ -151,7 +151,7 @@ void TWSocket::adopt(QTcpSocket* socket) {
 }
 
 void TWSocket::onBytesWritten() {
-    if (socket_ && socket_->bytesToWrite() == 0)
+    if (!inSend_ && socket_ && socket_->bytesToWrite() == 0)
         emit dataSent(0);
 }
 
@@ -159,7 +159,8 @@ void TWSocket::onDisconnected() {
     if (closedSignalled_ || !socket_)
         return;
     closedSignalled_ = true;
-    leftover_ += socket_->readAll();
+    if (socket_->isReadable())
+        leftover_ += socket_->readAll();
     const int error = closingError_;
     post([this, error] { emit sessionClosed(error); });
 }
@@ -196,10 +197,25 @@ bool TWSocket::accept() {
     return true;
 }
 
-qint64 TWSocket::send(const char* data, qint64 size) {
+qint64 TWSocket::send(const char* data, qint64 size, bool* atOnce) {
+    if (atOnce)
+        *atOnce = false;
     if (!isConnected())
         return -1;
-    return socket_->write(data, size);
+    const qint64 written = socket_->write(data, size);
+    // Hand it to the system now rather than at the next writable notice, which would cost a
+    // trip through the event loop for every block.
+    inSend_ = true;
+    socket_->flush();
+    inSend_ = false;
+    // A connection lost on the way is reported by sessionClosed, with its error.
+    if (atOnce && isConnected() && socket_->bytesToWrite() == 0)
+        *atOnce = true;
+    return written;
+}
+
+void TWSocket::postDataSent() {
+    post([this] { emit dataSent(0); });
 }
 
 qint64 TWSocket::receive(char* data, qint64 maxSize) {

@@ -49,7 +49,10 @@ public:
     bool accept();
 
     // Hands a block to the connection; dataSent follows once all of it is with the system.
-    qint64 send(const char* data, qint64 size);
+    // When the system takes all of it during the call, *atOnce is set and no dataSent
+    // follows: the caller goes on at once, or asks for the notice with postDataSent.
+    qint64 send(const char* data, qint64 size, bool* atOnce = nullptr);
+    void postDataSent();
     // Whatever has arrived, up to maxSize bytes; 0 when nothing is waiting.
     qint64 receive(char* data, qint64 maxSize);
 
@@ -97,6 +100,7 @@ private:
     int closingError_ = 0;
     bool closing_ = false;
     bool closedSignalled_ = false;
+    bool inSend_ = false;
 };
 
 } // namespace vantor
