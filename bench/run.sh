@@ -14,3 +14,6 @@ for records in 100000 1000000; do
     "$build/bench/rank_bench" "$records" --dir "$data" "$@"
     echo
 done
+
+# Uploading 50 MB to a local FTP server, beside curl -T (target: at most 3 times curl's time).
+"$build/bench/ftp/ftp_upload_bench" 50
