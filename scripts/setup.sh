@@ -23,4 +23,4 @@ if ((${#missing[@]})); then
 fi
 
 cmake -S "$here" -B "$build" -G Ninja ${VANTOR_CMAKE_ARGS:-} >/dev/null
-cmake --build "$build" -- -j"$(nproc)"
+cmake --build "$build" ${VANTOR_BUILD_TARGETS:+--target $VANTOR_BUILD_TARGETS} -- -j"$(nproc)"
