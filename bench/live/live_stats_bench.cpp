@@ -7,6 +7,7 @@
 #include "common/skill.h"
 #include "platform/settings_store.h"
 #include "recorder/core/live_stats.h"
+#include "recorder/core/merge.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,39 +27,6 @@ constexpr int kGamePlayers = 16;
 
 QByteArray playerName(int i) {
     return "Player" + QByteArray::number(i).rightJustified(6, '0');
-}
-
-// Adds one player's game to a file as the recorder's merge does: the first record with the
-// same name is summed and rewritten in place, else the player is appended.
-template <class Record> void mergeInto(const QString& path, Record n) {
-    RecordFile<Record> f(path);
-    if (!f.tryOpen(FixedRecordFile::Mode::ReadWrite)) {
-        f.open(FixedRecordFile::Mode::Create);
-        calcskill(n);
-        f.write(n);
-        f.close();
-        return;
-    }
-    Record s;
-    while (f.read(s)) {
-        if (!s.name.sameText(n.name))
-            continue;
-        n.kills += s.kills;
-        n.deaths += s.deaths;
-        n.hitPercentSum =
-            n.roundsFired > 0 ? n.hitPercentSum + s.hitPercentSum : s.hitPercentSum + s.hitPercent;
-        n.roundsFired += s.roundsFired;
-        n.roundsTaken += s.roundsTaken;
-        n.games += s.games;
-        calcskill(n);
-        f.seek(f.position() - 1);
-        f.write(n);
-        f.close();
-        return;
-    }
-    calcskill(n);
-    f.write(n);
-    f.close();
 }
 
 void recordGame(const QString& folder, std::mt19937& random, int players) {
@@ -83,9 +51,10 @@ void recordGame(const QString& folder, std::mt19937& random, int players) {
         l.hitPercentSum = p.hitPercentSum;
         l.roundsFired = p.roundsFired;
         l.roundsTaken = p.roundsTaken;
-        mergeInto(folder + "/lastgame.log", l);
-        mergeInto(folder + "/stats.log", p);
+        recorder::savelastgame(folder, l);
+        recorder::saveplayer(folder, p, recorder::kAdversarial);
     }
+    recorder::saveteam(folder, {true, bool(random() % 2)}, recorder::kAdversarial);
 }
 
 void writeStatsFile(const QString& path, int players, std::mt19937& random) {
@@ -141,18 +110,8 @@ int main(int argc, char** argv) {
     auto key = store.openKey(kVantorKey, true);
     key->writeString("hostfilename", "live.html");
     key->writeString("LiveStatsReloadtime", "30");
-    {
-        RecordFile<TeamWinsRecord> teams(folder + "/team.log");
-        teams.open(FixedRecordFile::Mode::Create);
-        TeamWinsRecord blue, gold;
-        blue.team.setText("blue");
-        gold.team.setText("gold");
-        teams.write(blue);
-        teams.write(gold);
-        teams.close();
-    }
     recorder::LiveStats live(folder, store);
-    const recorder::LiveGameInfo game{"Adversarial", "Bank", "Team Survival", "05:12"};
+    const recorder::GameInfo game{"Adversarial", "Bank", "Team Survival", "05:12"};
 
     std::vector<double> step, floor;
     for (int run = 0; run < runs; ++run) {

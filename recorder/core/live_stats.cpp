@@ -5,6 +5,7 @@
 #include "common/record_file.h"
 #include "live_page.h"
 #include "live_rankings.h"
+#include "merge.h"
 #include "platform/data_folder_lock.h"
 #include "platform/date_time_text.h"
 
@@ -18,8 +19,6 @@ namespace vantor::recorder {
 
 namespace {
 
-const QString kLastGameFile = QStringLiteral("lastgame.log");
-const QString kTeamFile = QStringLiteral("team.log");
 const QString kWorkFile = QStringLiteral("work.dat");
 
 struct Settings {
@@ -78,14 +77,6 @@ private:
 
 } // namespace
 
-QString statsFileName(const QByteArray& gameType) {
-    if (gameType == "Adversarial")
-        return QStringLiteral("stats.log");
-    if (gameType == "Cooperative")
-        return QStringLiteral("coop_stats.log");
-    return {};
-}
-
 LiveStats::LiveStats(QString dataFolder, SettingsStore settings)
     : dataFolder_(std::move(dataFolder)), settings_(std::move(settings)) {}
 
@@ -93,7 +84,7 @@ QString LiveStats::dataFile(const QString& name) const {
     return QDir(dataFolder_).filePath(name);
 }
 
-bool LiveStats::CreateLiveStats(const LiveGameInfo& game, const QByteArray& playerName) {
+bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerName) {
     if (running_)
         return false;
     RunningFlag running(running_);
@@ -124,7 +115,7 @@ bool LiveStats::CreateLiveStats(const LiveGameInfo& game, const QByteArray& play
         page.reloadTime = settings.reloadTime;
         page.imageUrl = imageUrl_;
 
-        if (game.gameType == "Adversarial") {
+        if (game.gameType == kAdversarial) {
             // A "team.log" the utilities deleted meanwhile shows no wins yet.
             const auto teams = readAllRecords<TeamWinsRecord>(dataFile(kTeamFile));
             page.blueWins = teams.size() > 0 ? teams[0].wins : 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "result_log.h"
+
 #include "platform/settings_store.h"
 
 #include <QByteArray>
@@ -7,14 +9,6 @@
 #include <functional>
 
 namespace vantor::recorder {
-
-// The header of the result log just recorded, as the page needs it (bytes of the log).
-struct LiveGameInfo {
-    QByteArray gameType;
-    QByteArray map;
-    QByteArray rules;
-    QByteArray elapsedTime;
-};
 
 // The live stats step after each recorded game: rank the stats file of the game's type and
 // "lastgame.log", write the page named by "hostfilename", delete "lastgame.log", upload.
@@ -26,14 +20,14 @@ public:
     std::function<void()> sendlivestats;
     // Runs while the step waits for the other program to release the data folder.
     std::function<void()> idle;
-    int lockTimeoutMs = 30000;
+    int lockTimeoutMs = 5000;
     // The page's date and time; the system's short date and long time unless replaced.
     std::function<QByteArray()> dateText;
     std::function<QByteArray()> timeText;
 
     // True when a page was written (and handed to sendlivestats). Throws vantor::Error when a
     // file cannot be read or written; the data files are then whole, old or new.
-    bool CreateLiveStats(const LiveGameInfo& game, const QByteArray& playerName);
+    bool CreateLiveStats(const GameInfo& game, const QByteArray& playerName);
 
     bool isRunning() const { return running_; }
     // Kept from page to page; "usecustomimage" neither "true" nor "false" leaves it.
@@ -47,8 +41,5 @@ private:
     QByteArray imageUrl_;
     bool running_ = false;
 };
-
-// "stats.log" or "coop_stats.log"; empty for a game type that has no stats file.
-QString statsFileName(const QByteArray& gameType);
 
 } // namespace vantor::recorder

@@ -1,9 +1,277 @@
 #include "main_form.h"
 
+#include "live_stats_setup.h"
+
+#include "common/cp1252.h"
+#include "common/error.h"
+#include "common/record_file.h"
+#include "platform/app_title.h"
+#include "platform/dialogs.h"
+#include "platform/shell.h"
+#include "recorder/core/merge.h"
+#include "recorder/core/result_log_files.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
+
 namespace vantor::recorder {
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+namespace {
+const QString kRecorderOff = QStringLiteral("Recorder is OFF");
+const QString kRecording = QStringLiteral("Recording Players Stats");
+const QString kNotInstalled = QStringLiteral("Rogue Spear Not Installed");
+constexpr int kTickMs = 3000;
+} // namespace
+
+TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      env_(std::move(env)), store_(env_.settingsPath), cycle_(*env_.dialogs),
+      live_(QStringLiteral("."), store_) {
     setWindowTitle(QStringLiteral("Marrow's Vantor Recorder v3.7"));
+
+    GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
+    CheckBox1 = new QCheckBox(kRecorderOff, GroupBox1);
+    CheckBox2 = new QCheckBox(QStringLiteral("Enable Auto-Record on Recorder Startup"), GroupBox1);
+    CheckBox3 = new QCheckBox(QStringLiteral("Enable Live Stats"), GroupBox1);
+    Label1 = new QLabel(QStringLiteral("Rogue Spear Directory:"), GroupBox1);
+    Label2 = new QLabel(GroupBox1);
+    Label2->setWordWrap(true);
+    Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Label3 = new QLabel(QStringLiteral("Release Build v3.7.03"), GroupBox1);
+    Label4 = new QLabel(QStringLiteral("6/10/00"), GroupBox1);
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    Label3->setFont(small);
+    Label4->setFont(small);
+    Button3 = new QPushButton(QStringLiteral("Live Stats Setup"), GroupBox1);
+    Button2 = new QPushButton(QStringLiteral("Vantor Utilities"), this);
+    Button1 = new QPushButton(QStringLiteral("Exit"), this);
+    setRecordingLook(false);
+
+    auto* frame = new QVBoxLayout(GroupBox1);
+    frame->addWidget(CheckBox1);
+    frame->addWidget(CheckBox2);
+    frame->addWidget(CheckBox3);
+    frame->addSpacing(6);
+    frame->addWidget(Label1);
+    frame->addWidget(Label2);
+    auto* build = new QHBoxLayout;
+    build->addWidget(Label3);
+    build->addStretch();
+    build->addWidget(Label4);
+    frame->addLayout(build);
+    frame->addWidget(Button3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button2);
+    buttons->addWidget(Button1);
+    auto* top = new QVBoxLayout(this);
+    top->addWidget(GroupBox1);
+    top->addLayout(buttons);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(kTickMs);
+
+    connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
+    connect(CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::focusMoved);
+
+    // The cycle calls the page step while it still counts as running, so no tick delivered
+    // during the step (the upload waits with events flowing) starts another cycle.
+    cycle_.setLiveStatsHook([this] { CreateLiveStats(); });
+    live_.sendlivestats = [this] { sendlivestats(); };
+
+    setFixedSize(qMax(sizeHint().width(), 340), sizeHint().height());
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
+
+    Form2 = std::make_unique<TForm2>();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    // Start-up is the first activation, whether or not the desktop gives us the focus.
+    lastFocus_ = windowHandle();
+    QTimer::singleShot(0, this, &TForm1::FormActivate);
+}
+
+void TForm1::focusMoved(QWindow* window) {
+    if (!window)
+        return; // another program took the focus; coming back from it is no activation
+    const bool cameBack = window == windowHandle() && lastFocus_ != window;
+    lastFocus_ = window;
+    if (cameBack)
+        QTimer::singleShot(0, this, &TForm1::FormActivate);
+}
+
+void TForm1::FormActivate() {
+    // A message box shown here reactivates the window when it closes.
+    if (activating_)
+        return;
+    activating_ = true;
+    const auto done = qScopeGuard([this] { activating_ = false; });
+
+    GetRegistryInfo();
+    GetRSDir();
+    if (!autoRecord_) {
+        CheckBox2->setChecked(false);
+    } else {
+        CheckBox2->setChecked(true);
+        CheckBox1->setChecked(true);
+    }
+    QCoreApplication::processEvents();
+    deleteResultLogs(gameFolder_);
+    removeQuietly(kLastGameFile);
+}
+
+void TForm1::GetRegistryInfo() {
+    std::optional<SettingsKey> key = store_.openKey(kVantorKey, true);
+    if (!key) {
+        CheckBox3->setEnabled(false);
+        reportOnce(QStringLiteral("The settings cannot be kept in \"%1\".").arg(store_.path()));
+        return;
+    }
+    if (key->readString(QStringLiteral("hostname")).isEmpty())
+        CheckBox3->setEnabled(false);
+    const QString autoRecord = key->readString(QStringLiteral("AutoRecord"));
+    if (autoRecord == QLatin1String("true"))
+        autoRecord_ = true;
+    else if (autoRecord == QLatin1String("false"))
+        autoRecord_ = false;
+    const QString here = QDir::currentPath();
+    if (key->valueExists(QStringLiteral("RecorderPath")) &&
+        key->readString(QStringLiteral("RecorderPath")) == here)
+        return;
+    try {
+        key->writeString(QStringLiteral("RecorderPath"), here);
+    } catch (const Error& e) {
+        reportOnce(e.message());
+    }
+}
+
+void TForm1::GetRSDir() {
+    const GameKeyValues game = env_.gameKey(store_);
+    gameFolder_ = game.installationPath;
+    playerName_ = game.playerName;
+    Label1->setText(QStringLiteral("Path to Rogue Spear Directory:"));
+    if (gameFolder_.isEmpty()) {
+        gameFolder_ = kNotInstalled;
+        if (!notInstalledShown_) {
+            notInstalledShown_ = true;
+            env_.dialogs->information(QStringLiteral("Rogue Spear is not installed"));
+        }
+    } else {
+        notInstalledShown_ = false;
+    }
+    Label2->setText(gameFolder_);
+    cycle_.setGameFolder(gameFolder_);
+}
+
+void TForm1::reportOnce(const QString& text) {
+    if (shownOnce_.contains(text))
+        return;
+    shownOnce_.insert(text);
+    env_.dialogs->error(text);
+}
+
+void TForm1::CheckBox1Click() {
+    deleteResultLogs(gameFolder_);
+    if (CheckBox1->isChecked()) {
+        Button2->setEnabled(false);
+        setRecordingLook(true);
+        setApplicationTitle(QStringLiteral("Recording..."));
+        Timer1->start();
+        Timer1Timer();
+    } else {
+        Timer1->stop();
+        setApplicationTitle(QStringLiteral("Vantor Recorder 3.7"));
+        Button2->setEnabled(true);
+        setRecordingLook(false);
+    }
+}
+
+void TForm1::setRecordingLook(bool recording) {
+    CheckBox1->setText(recording ? kRecording : kRecorderOff);
+    QPalette p = CheckBox1->palette();
+    p.setColor(QPalette::WindowText, recording ? QColor(Qt::red) : QColor(Qt::black));
+    CheckBox1->setPalette(p);
+}
+
+void TForm1::CheckBox2Click() {
+    try {
+        if (CheckBox2->isChecked()) {
+            if (auto key = store_.openKey(kVantorKey, true))
+                key->writeString(QStringLiteral("AutoRecord"), QStringLiteral("true"));
+            else
+                throw Error(QStringLiteral("Failed to set data for 'AutoRecord'"));
+        } else if (auto key = store_.openKey(kVantorKey, false)) {
+            key->writeString(QStringLiteral("AutoRecord"), QStringLiteral("false"));
+        }
+    } catch (const Error& e) {
+        // Shown here, not thrown: the box may change inside an activation.
+        reportOnce(e.message());
+    }
+}
+
+void TForm1::Timer1Timer() {
+    cycle_.Readlogs(CheckBox3->isChecked());
+    QCoreApplication::processEvents();
+}
+
+void TForm1::CreateLiveStats() {
+    try {
+        live_.CreateLiveStats(cycle_.gameInfo(), toCp1252(playerName_));
+    } catch (const Error& e) {
+        // The game itself is recorded; only its page is missing. The next game writes one.
+        env_.dialogs->error(e.message());
+    }
+}
+
+void TForm1::sendlivestats() {
+    if (env_.sendlivestats)
+        env_.sendlivestats();
+}
+
+void TForm1::Button1Click() {
+    close();
+}
+
+void TForm1::Button2Click() {
+    env_.shell->startProgram(QStringLiteral("VantorUtilities"), QDir::currentPath());
+}
+
+void TForm1::Button3Click() {
+    Form2->show();
+    Form2->raise();
+    Form2->activateWindow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    Timer1->stop();
+    Form2->hide();
+    event->accept();
+    QCoreApplication::quit();
 }
 
 } // namespace vantor::recorder

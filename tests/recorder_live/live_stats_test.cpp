@@ -42,7 +42,7 @@ struct LiveFixture {
     }
 };
 
-LiveGameInfo adversarial(const QByteArray& rules = "Team Survival") {
+GameInfo adversarial(const QByteArray& rules = "Team Survival") {
     return {"Adversarial", "Bank", rules, "05:12"};
 }
 

@@ -1,0 +1,115 @@
+#include "merge.h"
+
+#include "common/record_file.h"
+#include "common/skill.h"
+
+#include <QDir>
+#include <cstdint>
+
+namespace vantor::recorder {
+
+namespace {
+// The stored fields are 32-bit and wrap like the original's unchecked arithmetic.
+std::int32_t add32(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+template <class Record> void addTotals(Record& n, const Record& s) {
+    n.kills = add32(n.kills, s.kills);
+    n.deaths = add32(n.deaths, s.deaths);
+    // A game without a round fired counts at the player's average so far.
+    n.hitPercentSum = n.roundsFired > 0 ? add32(n.hitPercentSum, s.hitPercentSum)
+                                        : add32(s.hitPercentSum, s.hitPercent);
+    n.roundsFired = add32(n.roundsFired, s.roundsFired);
+    n.roundsTaken = add32(n.roundsTaken, s.roundsTaken);
+    n.games = add32(n.games, s.games);
+}
+
+template <class Record> void mergeByName(const QString& path, Record n) {
+    RecordFile<Record> file(path);
+    // Only a file that does not exist is created: an existing one that fails to open is an
+    // error, never a reason to start it afresh.
+    if (!file.tryOpen(FixedRecordFile::Mode::ReadWrite)) {
+        file.open(FixedRecordFile::Mode::Create);
+        calcskill(n);
+        file.write(n);
+        file.close();
+        return;
+    }
+    Record s;
+    while (file.read(s)) {
+        if (s.name.sameText(n.name)) {
+            addTotals(n, s);
+            calcskill(n);
+            file.seek(file.position() - 1);
+            file.write(n);
+            file.close();
+            return;
+        }
+    }
+    calcskill(n);
+    file.write(n); // the read stopped at the end: this appends
+    file.close();
+}
+
+TeamWinsRecord teamRecord(QByteArrayView team, std::int32_t wins) {
+    TeamWinsRecord r;
+    r.team.setText(team);
+    r.wins = wins;
+    return r;
+}
+} // namespace
+
+QString statsFileName(QByteArrayView gameType) {
+    if (gameType == kCooperative)
+        return kCoopStatsFile;
+    if (gameType == kAdversarial)
+        return kStatsFile;
+    return {};
+}
+
+bool saveplayer(const QString& dataFolder, PlayerStatsRecord player, QByteArrayView gameType) {
+    const QString name = statsFileName(gameType);
+    if (name.isEmpty())
+        return false;
+    mergeByName(QDir(dataFolder).filePath(name), player);
+    return true;
+}
+
+void savelastgame(const QString& dataFolder, LastGameRecord player) {
+    mergeByName(QDir(dataFolder).filePath(kLastGameFile), player);
+}
+
+TeamTotals saveteam(const QString& dataFolder, const TeamResult& result, QByteArrayView gameType) {
+    TeamTotals t{teamRecord("blue", result.known && result.blueWon ? 1 : 0),
+                 teamRecord("gold", result.known && !result.blueWon ? 1 : 0)};
+    if (gameType != kAdversarial)
+        return t;
+    RecordFile<TeamWinsRecord> file(QDir(dataFolder).filePath(kTeamFile));
+    if (!file.tryOpen(FixedRecordFile::Mode::ReadWrite)) {
+        file.open(FixedRecordFile::Mode::Create);
+        file.write(t.blue);
+        file.write(t.gold);
+        file.close();
+        return t;
+    }
+    TeamWinsRecord stored;
+    while (file.read(stored)) {
+        if (stored.team.sameText(t.blue.team)) {
+            t.blue.wins = add32(t.blue.wins, stored.wins);
+            file.seek(file.position() - 1);
+            file.write(t.blue);
+        }
+        if (!file.read(stored))
+            break;
+        if (stored.team.sameText(t.gold.team)) {
+            t.gold.wins = add32(t.gold.wins, stored.wins);
+            file.seek(file.position() - 1);
+            file.write(t.gold);
+        }
+    }
+    file.close();
+    return t;
+}
+
+} // namespace vantor::recorder

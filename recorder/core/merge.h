@@ -1,0 +1,37 @@
+#pragma once
+
+#include "common/records.h"
+#include "result_log.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace vantor::recorder {
+
+inline const QString kStatsFile = QStringLiteral("stats.log");
+inline const QString kCoopStatsFile = QStringLiteral("coop_stats.log");
+inline const QString kTeamFile = QStringLiteral("team.log");
+inline const QString kLastGameFile = QStringLiteral("lastgame.log");
+
+// "stats.log" for "Adversarial", "coop_stats.log" for "Cooperative" (exact, with case), else
+// empty: such a game has no stats file.
+QString statsFileName(QByteArrayView gameType);
+
+// Adds one player's game to the stats file of the game type in `dataFolder`: into the first
+// record of the same name, in place, or as a new record at the end. A game type without a
+// stats file is left alone (false).
+bool saveplayer(const QString& dataFolder, PlayerStatsRecord player, QByteArrayView gameType);
+
+// The same merge on "lastgame.log"; the newest block's killed-by, team and date win.
+void savelastgame(const QString& dataFolder, LastGameRecord player);
+
+struct TeamTotals {
+    TeamWinsRecord blue;
+    TeamWinsRecord gold;
+};
+
+// Adds an adversarial game's win to "team.log" (blue record first, gold second) and gives the
+// records as written. A game whose winner is unknown adds no win. Other game types: nothing.
+TeamTotals saveteam(const QString& dataFolder, const TeamResult& result, QByteArrayView gameType);
+
+} // namespace vantor::recorder

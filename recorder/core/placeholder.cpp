@@ -1,1 +1,0 @@
-// The recorder core starts here.

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "merge.h"
+#include "result_log.h"
+
+#include "platform/write_check.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <set>
+#include <tuple>
+
+namespace vantor {
+class Dialogs;
+}
+
+namespace vantor::recorder {
+
+// One tick of the recorder: takes the game's newest result log, if the game has finished it,
+// and merges it into the data folder. Messages go to the Dialogs given.
+class RecordingCycle {
+public:
+    enum class Outcome {
+        AlreadyRunning, // a tick inside a running cycle: nothing done
+        NoLog,          // no finished log to read
+        Recorded,       // merged and deleted
+        Skipped,        // a game type without stats file: deleted, the user told
+        Failed,         // not (or not wholly) merged: moved aside, the user told
+        DataFolderBusy, // the other program holds the data folder: tried again next tick
+    };
+
+    explicit RecordingCycle(Dialogs& dialogs, QString dataFolder = QStringLiteral("."));
+
+    void setGameFolder(const QString& folder) { gameFolder_ = folder; }
+    const QString& gameFolder() const { return gameFolder_; }
+    // CreateLiveStats: called at the end of a cycle that recorded a game with live stats on.
+    void setLiveStatsHook(std::function<void()> hook) { createLiveStats_ = std::move(hook); }
+    // The date stamped on the records (default: today, short date format, 10 characters).
+    void setToday(std::function<QByteArray()> today) { today_ = std::move(today); }
+    void setLockTimeout(int ms) { lockTimeoutMs_ = ms; }
+
+    Outcome Readlogs(bool liveStatsEnabled);
+
+    bool isRunning() const { return running_; }
+    // The header of the last log recorded, for the live stats page.
+    const GameInfo& gameInfo() const { return gameInfo_; }
+    // "team.log" as the last adversarial game left it.
+    const TeamTotals& teamTotals() const { return teams_; }
+    WriteCompletionCheck& writeCheck() { return writeCheck_; }
+
+private:
+    // A log's identity: device, inode, size, modification time.
+    using FileId = std::tuple<quint64, quint64, qint64, qint64>;
+
+    // Merges every player, then the team result; gives the number of players merged so far
+    // through `merged` when it throws.
+    void merge(const ResultLog& log, bool liveStatsEnabled, int& merged);
+    void retire(const QString& log, const FileId& id);
+    void setAside(const QString& log, const FileId& id, const QString& why);
+
+    Dialogs& dialogs_;
+    QString dataFolder_;
+    QString gameFolder_;
+    std::function<void()> createLiveStats_;
+    std::function<QByteArray()> today_;
+    int lockTimeoutMs_ = 2000;
+    bool running_ = false;
+    GameInfo gameInfo_;
+    TeamTotals teams_;
+    WriteCompletionCheck writeCheck_;
+    // Logs that could be neither deleted nor moved: never read again while unchanged.
+    std::set<FileId> stuck_;
+};
+
+} // namespace vantor::recorder

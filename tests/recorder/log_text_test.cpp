@@ -1,0 +1,105 @@
+// The text rules of a result log: label characters, line ends, Ctrl-Z and number conversion.
+#include "recorder/core/log_text.h"
+
+#include "common/error.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantor;
+using namespace vantor::recorder;
+
+namespace {
+QString conversionError(QByteArrayView text) {
+    try {
+        toInteger(text);
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QStringLiteral("(converted)");
+}
+} // namespace
+
+TEST(ToInteger, AcceptsBlanksOneSignDecimalAndHexForms) {
+    EXPECT_EQ(toInteger("   7"), 7);
+    EXPECT_EQ(toInteger("-12"), -12);
+    EXPECT_EQ(toInteger("+12"), 12);
+    EXPECT_EQ(toInteger("007"), 7);
+    EXPECT_EQ(toInteger("$1F"), 31);
+    EXPECT_EQ(toInteger("x1f"), 31);
+    EXPECT_EQ(toInteger("X1F"), 31);
+    EXPECT_EQ(toInteger("0x10"), 16);
+    EXPECT_EQ(toInteger("0X10"), 16);
+    EXPECT_EQ(toInteger(" -$10"), -16);
+    EXPECT_EQ(toInteger("2147483647"), 2147483647);
+    EXPECT_EQ(toInteger("-2147483648"), INT32_MIN);
+    EXPECT_EQ(toInteger("$7FFFFFFF"), INT32_MAX);
+    EXPECT_EQ(toInteger("-$80000000"), INT32_MIN);
+}
+
+TEST(ToInteger, RefusesEverythingElseWithTheTextInTheMessage) {
+    EXPECT_EQ(conversionError(""), "'' is not a valid integer value");
+    EXPECT_EQ(conversionError("-"), "'-' is not a valid integer value");
+    EXPECT_EQ(conversionError("7 "), "'7 ' is not a valid integer value");
+    for (const char* bad :
+         {" ", "+-1", "--1", "- 1", "1.5", "1e3", "$", "0x", "x", "$G", "2147483648", "-2147483649",
+          "$80000000", "99999999999999999999", "7a", "0x1 ", "\t7"})
+        EXPECT_EQ(conversionError(bad),
+                  QStringLiteral("'%1' is not a valid integer value").arg(QString::fromLatin1(bad)))
+            << bad;
+}
+
+TEST(LogCursor, LabelCharactersIncludeLineEndsAndTheLastValueCharacterIsDropped) {
+    LogCursor log("Team: 0 \r\nHealth: 2x\r\n");
+    EXPECT_EQ(log.readText(6), "0");
+    EXPECT_EQ(log.readText(8), "2");
+    EXPECT_TRUE(log.atEnd());
+
+    // A line shorter than its label runs on into the next line.
+    LogCursor shifted("ab\r\ncdefgh \r\nnext!\r\n");
+    EXPECT_EQ(shifted.readText(6), "efgh");
+    EXPECT_EQ(shifted.readText(0), "next");
+}
+
+TEST(LogCursor, OneCharacterValuesBecomeEmptyAndNumbersFromThemFail) {
+    LogCursor log("L:X\r\nL:\r\nL:7\r\n");
+    EXPECT_EQ(log.readText(2), "");
+    EXPECT_EQ(log.readText(2), "");
+    EXPECT_THROW(log.readNumber(2), Error);
+}
+
+TEST(LogCursor, LfAloneIsAnOrdinaryCharacterAndCrAloneEndsALine) {
+    LogCursor lf("A:one\ntwo \r\n");
+    EXPECT_EQ(lf.readText(2), "one\ntwo");
+    LogCursor cr("A:one \rB:two \r");
+    EXPECT_EQ(cr.readText(2), "one");
+    EXPECT_EQ(cr.readText(2), "two");
+    EXPECT_TRUE(cr.atEnd());
+}
+
+TEST(LogCursor, CtrlZEndsTheFileAndReadingPastTheEndGivesNothing) {
+    LogCursor log("A:one \r\n\x1a"
+                  "B:two \r\n");
+    EXPECT_EQ(log.readText(2), "one");
+    EXPECT_TRUE(log.atEnd());
+    log.skipLine();
+    EXPECT_EQ(log.readText(5), "");
+    try {
+        log.readNumber(19);
+        FAIL() << "an empty number converted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), "'' is not a valid integer value");
+    }
+}
+
+TEST(LogCursor, NumbersReadOnlyTheirFirstFiftyCharacters) {
+    // 48 blanks, "12", then more: the 50 read are the blanks and "12", the "2" is dropped.
+    const QByteArray line = "N:" + QByteArray(48, ' ') + "12" + "garbage\r\n";
+    LogCursor log(line);
+    EXPECT_EQ(log.readNumber(2), 1);
+    EXPECT_TRUE(log.atEnd());
+}
+
+TEST(LogCursor, TextsAreCutAfterTheLastCharacterIsDropped) {
+    LogCursor log("N:" + QByteArray(59, 'a') + "b\r\n");
+    EXPECT_EQ(log.readText(2, 50), QByteArray(50, 'a'));
+}

@@ -1,0 +1,368 @@
+// The recorder's main window driven headless: start-up, activation, the switches and buttons.
+#include "recorder/ui/main_form.h"
+
+#include "common/record_file.h"
+#include "platform/app_title.h"
+#include "recorder/core/result_log_files.h"
+#include "recorder/ui/live_stats_setup.h"
+#include "recorder_test_data.h"
+#include "tests/support/fakes.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace vantor;
+using namespace vantor::recorder;
+using vantor::test::readFile;
+using vantor::test::readLogFixture;
+using vantor::test::RecordingDialogs;
+using vantor::test::RecordingShell;
+using vantor::test::TempFolder;
+using vantor::test::writeFile;
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+class MainForm : public testing::Test {
+protected:
+    MainForm() {
+        QDir().mkdir(QStringLiteral("game"));
+        setApplicationTitle(QStringLiteral("Vantor Recorder 3.7.03"));
+    }
+    ~MainForm() override {
+        if (form)
+            form->close();
+    }
+
+    // The settings store: the Vantor key with these values, the game key when a folder is given.
+    void writeStore(const QString& vantorValues, const QString& gameFolder) {
+        QString text = QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n") +
+                       vantorValues + u'\n';
+        if (!gameFolder.isNull())
+            text += QStringLiteral("\n[HKEY_LOCAL_MACHINE\\Software\\Red Storm Entertainment\\"
+                                   "Rogue Spear]\n\"InstallationPath\"=\"%1\"\n"
+                                   "\"MultiplayerPlayerName\"=\"Marrow\"\n")
+                        .arg(gameFolder);
+        writeFile(storePath, text.toUtf8());
+    }
+    QString setting(const QString& name) const {
+        auto key = SettingsStore(storePath).openKey(kVantorKey, false);
+        return key && key->valueExists(name) ? key->readString(name) : QStringLiteral("(none)");
+    }
+
+    // Starts the window as the program does and waits for its first activation.
+    void start() {
+        RecorderEnvironment env;
+        env.dialogs = &dialogs;
+        env.shell = &shell;
+        env.settingsPath = storePath;
+        const QString noWine = data.file(QStringLiteral("no-wine"));
+        env.gameKey = [noWine](const SettingsStore& s) { return readGameKey(s, noWine); };
+        env.sendlivestats = [this] {
+            ++uploads;
+            if (duringUpload)
+                duringUpload();
+        };
+        form = std::make_unique<TForm1>(std::move(env));
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(waitFor([&] { return !form->Label2->text().isEmpty(); }));
+    }
+    // Leaves for the setup window and comes back, as the user would.
+    void visitSetupWindow() {
+        form->Button3->click();
+        ASSERT_TRUE(form->setupWindow()->isVisible());
+        ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == form->setupWindow(); }));
+        form->setupWindow()->hide();
+        form->activateWindow();
+        ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == form.get(); }));
+        QTest::qWait(20);
+    }
+    void dropLogs() {
+        for (int i = 0; i <= 9; ++i)
+            writeFile(resultLogPath(game, i), readLogFixture("demo_adversarial.log"));
+    }
+    int logsLeft() const { return int(QDir(game).entryList(QDir::Files).size()); }
+
+    TempFolder data;
+    QString game = data.file(QStringLiteral("game"));
+    QString storePath = data.file(QStringLiteral("registry.reg"));
+    RecordingDialogs dialogs;
+    RecordingShell shell;
+    int uploads = 0;
+    std::function<void()> duringUpload;
+    std::unique_ptr<TForm1> form;
+};
+
+QColor captionColour(const QCheckBox* box) {
+    return box->palette().color(QPalette::WindowText);
+}
+
+} // namespace
+
+TEST_F(MainForm, WindowShowsItsElementsAndCannotBeResized) {
+    writeStore(QString(), game);
+    start();
+    EXPECT_EQ(form->windowTitle(), "Marrow's Vantor Recorder v3.7");
+    EXPECT_EQ(form->GroupBox1->title(), " Recorder Status ");
+    EXPECT_EQ(form->CheckBox1->text(), "Recorder is OFF");
+    EXPECT_EQ(captionColour(form->CheckBox1), QColor(Qt::black));
+    EXPECT_EQ(form->CheckBox2->text(), "Enable Auto-Record on Recorder Startup");
+    EXPECT_EQ(form->CheckBox3->text(), "Enable Live Stats");
+    EXPECT_FALSE(form->CheckBox3->isChecked());
+    EXPECT_EQ(form->Label1->text(), "Path to Rogue Spear Directory:");
+    EXPECT_EQ(form->Label2->text(), game);
+    EXPECT_EQ(form->Label3->text(), "Release Build v3.7.03");
+    EXPECT_EQ(form->Label4->text(), "6/10/00");
+    EXPECT_EQ(form->Button1->text(), "Exit");
+    EXPECT_EQ(form->Button2->text(), "Vantor Utilities");
+    EXPECT_EQ(form->Button3->text(), "Live Stats Setup");
+    EXPECT_EQ(form->Button3->parentWidget(), form->GroupBox1);
+    EXPECT_EQ(form->Button2->parentWidget(), form.get());
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(form->Timer1->interval(), 3000);
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(form->setupWindow()->isVisible());
+    EXPECT_EQ(form->setupWindow()->windowTitle(), "Live Stats Setup");
+    EXPECT_EQ(applicationTitle(), "Vantor Recorder 3.7.03");
+    EXPECT_EQ(form->playerName(), "Marrow");
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(MainForm, AutoRecordStartsRecordingWithoutAClick) {
+    writeStore(QStringLiteral("\"AutoRecord\"=\"true\""), game);
+    writeFile("lastgame.log", "stale");
+    dropLogs();
+    start();
+    EXPECT_TRUE(form->CheckBox2->isChecked());
+    EXPECT_TRUE(form->CheckBox1->isChecked());
+    EXPECT_EQ(form->CheckBox1->text(), "Recording Players Stats");
+    EXPECT_EQ(captionColour(form->CheckBox1), QColor(Qt::red));
+    EXPECT_EQ(applicationTitle(), "Recording...");
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_FALSE(form->Button2->isEnabled());
+    // Start-up clears what the game left before: nothing of it is recorded.
+    EXPECT_EQ(logsLeft(), 0);
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
+    EXPECT_FALSE(QFile::exists("stats.log"));
+    EXPECT_EQ(setting("RecorderPath"), QDir::currentPath());
+    EXPECT_EQ(setting("AutoRecord"), "true");
+}
+
+TEST_F(MainForm, AutoRecordIsWrittenOnlyWhenTheUserChangesIt) {
+    writeStore(QString(), game);
+    start();
+    EXPECT_FALSE(form->autoRecord());
+    EXPECT_FALSE(form->CheckBox1->isChecked());
+    EXPECT_EQ(setting("AutoRecord"), "(none)");
+    form->CheckBox2->click();
+    EXPECT_EQ(setting("AutoRecord"), "true");
+    EXPECT_FALSE(form->CheckBox1->isChecked()); // takes effect at the next activation
+    form->CheckBox2->click();
+    EXPECT_EQ(setting("AutoRecord"), "false");
+}
+
+TEST_F(MainForm, SwitchingOnAndOffClearsTheLogsAndRunsOneEmptyCycle) {
+    writeStore(QString(), game);
+    start();
+    dropLogs();
+    form->CheckBox1->click();
+    EXPECT_EQ(logsLeft(), 0);
+    EXPECT_FALSE(QFile::exists("stats.log")); // the cycle at switch-on found nothing
+    EXPECT_TRUE(form->Timer1->isActive());
+
+    dropLogs();
+    form->CheckBox1->click();
+    EXPECT_EQ(logsLeft(), 0);
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(form->CheckBox1->text(), "Recorder is OFF");
+    EXPECT_EQ(captionColour(form->CheckBox1), QColor(Qt::black));
+    EXPECT_TRUE(form->Button2->isEnabled());
+    EXPECT_EQ(applicationTitle(), "Vantor Recorder 3.7");
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(MainForm, TicksRecordGamesAndWriteThePageOnlyWhenLiveStatsAreOn) {
+    writeStore(QStringLiteral("\"AutoRecord\"=\"true\"\n\"hostname\"=\"ftp.example.org\"\n"
+                              "\"hostfilename\"=\"live.html\""),
+               game);
+    start();
+    EXPECT_TRUE(form->CheckBox3->isEnabled());
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    ASSERT_TRUE(waitFor([&] { return logsLeft() == 0; }, 10000)); // the timer's own tick
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
+    EXPECT_EQ(uploads, 0);
+    EXPECT_FALSE(QFile::exists("live.html"));
+
+    form->CheckBox3->setChecked(true);
+    writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
+    form->Timer1Timer();
+    if (logsLeft() != 0) // a second look where leases are not to be had
+        form->Timer1Timer();
+    EXPECT_EQ(logsLeft(), 0);
+    EXPECT_EQ(uploads, 1);
+    EXPECT_EQ(form->cycle().gameInfo().gameType, "Cooperative");
+    EXPECT_TRUE(
+        readFile("live.html").contains("Recorded playing <font color=\"00FF00\">Cooperative"));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(MainForm, ALogDroppedWithLiveStatsOnProducesThePage) {
+    writeStore(QStringLiteral("\"AutoRecord\"=\"true\"\n\"hostname\"=\"ftp.example.org\"\n"
+                              "\"hostfilename\"=\"live.html\"\n\"LiveStatsReloadtime\"=\"20\""),
+               game);
+    start();
+    form->CheckBox3->setChecked(true);
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    ASSERT_TRUE(waitFor([&] { return QFile::exists("live.html"); }, 10000));
+
+    const QByteArray page = readFile("live.html");
+    EXPECT_TRUE(page.startsWith("<html>\r\n"));
+    EXPECT_TRUE(page.endsWith("</div>\r\n</body>\r\n</html>\r\n"));
+    EXPECT_TRUE(page.contains("\r\nvar x = 20\r\n"));
+    EXPECT_TRUE(page.contains("recorded by: <font color=\"#00FF00\">Marrow</font>"));
+    EXPECT_TRUE(page.contains("Map: <font color=\"#00FF00\">Oil Refinery<br>"));
+    EXPECT_TRUE(page.contains("Rules:<font color=\"#00FF00\"> Team Survival<br>"));
+    EXPECT_TRUE(page.contains("<font color=\"#3333FF\">Ding Chavez</td>"));
+    EXPECT_TRUE(page.contains("Blue</font> Wins: <font color=\"#CCCCCC\">1</font>"));
+    EXPECT_EQ(uploads, 1);
+    EXPECT_EQ(logsLeft(), 0);
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
+    EXPECT_FALSE(QFile::exists("work.dat"));
+    const auto stats = readAllRecords<PlayerStatsRecord>("stats.log");
+    ASSERT_EQ(stats.size(), 4u);
+    for (std::size_t i = 1; i < stats.size(); ++i)
+        EXPECT_GE(stats[i - 1].skillPoints, stats[i].skillPoints);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(MainForm, NoCycleStartsWhileThePageIsUploaded) {
+    writeStore(QStringLiteral("\"hostname\"=\"ftp.example.org\"\n\"hostfilename\"=\"live.html\""),
+               game);
+    start();
+    form->CheckBox3->setChecked(true);
+    form->CheckBox1->click();
+    form->Timer1->stop(); // the ticks below are the test's own
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    int logsDuringUpload = -1;
+    duringUpload = [&] {
+        // The game's next log arrives and a tick comes while the upload waits.
+        writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
+        EXPECT_EQ(form->cycle().Readlogs(true), RecordingCycle::Outcome::AlreadyRunning);
+        form->Timer1Timer();
+        logsDuringUpload = logsLeft();
+    };
+    form->Timer1Timer();
+    if (uploads == 0)
+        form->Timer1Timer();
+    ASSERT_EQ(uploads, 1);
+    EXPECT_EQ(logsDuringUpload, 1);
+    EXPECT_FALSE(QFile::exists("coop_stats.log"));
+
+    duringUpload = nullptr;
+    form->Timer1Timer();
+    if (uploads == 1)
+        form->Timer1Timer();
+    EXPECT_EQ(uploads, 2);
+    EXPECT_TRUE(QFile::exists("coop_stats.log"));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(MainForm, APageThatCannotBeWrittenIsReportedAndTheGameStaysRecorded) {
+    writeStore(QStringLiteral("\"hostname\"=\"ftp.example.org\"\n"
+                              "\"hostfilename\"=\"no such folder/live.html\""),
+               game);
+    start();
+    form->CheckBox3->setChecked(true);
+    form->CheckBox1->click();
+    form->Timer1->stop();
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    form->Timer1Timer();
+    if (logsLeft() != 0)
+        form->Timer1Timer();
+    EXPECT_EQ(logsLeft(), 0);
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].startsWith("error: Cannot create"));
+    EXPECT_EQ(uploads, 0);
+}
+
+TEST_F(MainForm, ComingBackFromTheSetupWindowRunsTheActivationAgain) {
+    writeStore(QStringLiteral("\"AutoRecord\"=\"true\""), game);
+    start();
+    form->CheckBox1->click();
+    ASSERT_FALSE(form->CheckBox1->isChecked());
+    dropLogs();
+    writeFile("lastgame.log", "stale");
+
+    visitSetupWindow();
+    EXPECT_TRUE(form->CheckBox1->isChecked());
+    EXPECT_EQ(applicationTitle(), "Recording...");
+    EXPECT_EQ(logsLeft(), 0);
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
+}
+
+TEST_F(MainForm, AMissingGameIsReportedOnceAndRecordingStillWorks) {
+    writeStore(QString(), QString());
+    start();
+    EXPECT_EQ(form->Label2->text(), "Rogue Spear Not Installed");
+    EXPECT_EQ(dialogs.shown, QStringList{"info: Rogue Spear is not installed"});
+    visitSetupWindow();
+    visitSetupWindow();
+    EXPECT_EQ(dialogs.shown.size(), 1);
+
+    form->CheckBox1->click();
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->cycle().gameFolder(), "Rogue Spear Not Installed");
+    EXPECT_EQ(dialogs.shown.size(), 1);
+}
+
+TEST_F(MainForm, VantorUtilitiesStartsInTheDataFolder) {
+    writeStore(QString(), game);
+    start();
+    form->Button2->click();
+    EXPECT_EQ(shell.started, QStringList{"VantorUtilities in " + QDir::currentPath()});
+}
+
+TEST_F(MainForm, ExitEndsEvenWhileRecording) {
+    writeStore(QStringLiteral("\"AutoRecord\"=\"true\""), game);
+    start();
+    ASSERT_TRUE(form->Timer1->isActive());
+    form->Button3->click();
+    form->Button1->click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->setupWindow()->isVisible());
+    EXPECT_FALSE(form->Timer1->isActive());
+}
+
+TEST_F(MainForm, ALongDataFolderPathIsStoredWhole) {
+    QString deep = data.path();
+    while (deep.size() < 300)
+        deep += QStringLiteral("/a-rather-long-folder-name");
+    ASSERT_TRUE(QDir().mkpath(deep));
+    QDir::setCurrent(deep);
+    writeStore(QString(), game);
+    start();
+    EXPECT_EQ(setting("RecorderPath"), deep);
+}
