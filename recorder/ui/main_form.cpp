@@ -2,6 +2,7 @@
 
 #include "live_stats_setup.h"
 
+#include "common/cp1252.h"
 #include "common/error.h"
 #include "common/record_file.h"
 #include "platform/app_title.h"
@@ -37,7 +38,8 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      env_(std::move(env)), store_(env_.settingsPath), cycle_(*env_.dialogs) {
+      env_(std::move(env)), store_(env_.settingsPath), cycle_(*env_.dialogs),
+      live_(QStringLiteral("."), store_) {
     setWindowTitle(QStringLiteral("Marrow's Vantor Recorder v3.7"));
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
@@ -90,7 +92,10 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::focusMoved);
 
+    // The cycle calls the page step while it still counts as running, so no tick delivered
+    // during the step (the upload waits with events flowing) starts another cycle.
     cycle_.setLiveStatsHook([this] { CreateLiveStats(); });
+    live_.sendlivestats = [this] { sendlivestats(); };
 
     setFixedSize(qMax(sizeHint().width(), 340), sizeHint().height());
     if (const QScreen* s = screen())
@@ -235,8 +240,17 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::CreateLiveStats() {
-    if (env_.createLiveStats)
-        env_.createLiveStats();
+    try {
+        live_.CreateLiveStats(cycle_.gameInfo(), toCp1252(playerName_));
+    } catch (const Error& e) {
+        // The game itself is recorded; only its page is missing. The next game writes one.
+        env_.dialogs->error(e.message());
+    }
+}
+
+void TForm1::sendlivestats() {
+    if (env_.sendlivestats)
+        env_.sendlivestats();
 }
 
 void TForm1::Button1Click() {

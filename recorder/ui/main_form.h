@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recorder/core/live_stats.h"
 #include "recorder/core/recording_cycle.h"
 
 #include "platform/game_key.h"
@@ -35,8 +36,8 @@ struct RecorderEnvironment {
     std::function<GameKeyValues(const SettingsStore&)> gameKey = [](const SettingsStore& s) {
         return readGameKey(s);
     };
-    // The live stats step at the end of a recorded game (CreateLiveStats).
-    std::function<void()> createLiveStats;
+    // The upload of the live stats page just written (sendlivestats).
+    std::function<void()> sendlivestats;
 };
 
 // The recorder's main window: the recording switch, the auto-record and live stats options,
@@ -57,11 +58,13 @@ public:
     void Button3Click();
     // The live stats step at the end of a game recorded with "Enable Live Stats" checked.
     void CreateLiveStats();
+    void sendlivestats();
 
     const QString& gameFolder() const { return gameFolder_; }
     const QString& playerName() const { return playerName_; }
     bool autoRecord() const { return autoRecord_; }
     RecordingCycle& cycle() { return cycle_; }
+    LiveStats& liveStats() { return live_; }
     TForm2* setupWindow() const { return Form2.get(); }
 
     QGroupBox* GroupBox1;
@@ -92,6 +95,7 @@ private:
     RecorderEnvironment env_;
     SettingsStore store_;
     RecordingCycle cycle_;
+    LiveStats live_;
     std::unique_ptr<TForm2> Form2;
     QString gameFolder_;
     QString playerName_;

@@ -3,6 +3,7 @@
 #include "game_type.h"
 
 #include "common/error.h"
+#include "common/rank_order.h"
 #include "common/record_file.h"
 
 #include <algorithm>
@@ -15,11 +16,6 @@ namespace {
 // How many records are written between two progress reports and idle calls: often enough to
 // repaint smoothly, rarely enough to cost nothing.
 constexpr std::int64_t kRecordsPerIdle = 16384;
-
-struct Ranked {
-    std::int64_t key;
-    std::uint32_t index;
-};
 
 std::vector<PlayerStatsRecord> loadTable(RecordFile<PlayerStatsRecord>& stats) {
     const std::int64_t count = stats.size();
@@ -39,21 +35,9 @@ std::vector<PlayerStatsRecord> loadTable(RecordFile<PlayerStatsRecord>& stats) {
 
 std::vector<std::uint32_t> rankOrder(const std::vector<PlayerStatsRecord>& table, RankKey key) {
     const bool keepBlanks = keepsBlankRecords(key);
-    std::vector<Ranked> ranked;
-    ranked.reserve(table.size());
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        if (keepBlanks || !table[i].isBlank())
-            ranked.push_back({rankKeyValue(key, table[i]), std::uint32_t(i)});
-    }
-    // The index breaks ties, so an unstable sort gives the stable order at a lower cost.
-    std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
-        return a.key != b.key ? a.key > b.key : a.index < b.index;
-    });
-    std::vector<std::uint32_t> order;
-    order.reserve(ranked.size());
-    for (const auto& r : ranked)
-        order.push_back(r.index);
-    return order;
+    return vantor::rankOrder(
+        table, [key](const PlayerStatsRecord& r) { return rankKeyValue(key, r); },
+        [keepBlanks](const PlayerStatsRecord& r) { return keepBlanks || !r.isBlank(); });
 }
 
 RankResult Rank_Players(const QString& statsPath, const QString& keyText,
