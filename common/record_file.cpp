@@ -3,6 +3,7 @@
 #include "error.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -151,6 +152,8 @@ void FixedRecordFile::flushWrites() {
     if (!bufferHoldsWrites_)
         return;
     const off_t offset = off_t(writeStart_) * off_t(recordSize_);
+    struct stat before {};
+    const bool sizeKnown = ::fstat(fd_, &before) == 0;
     std::size_t done = 0;
     while (done < bufferUsed_) {
         const ssize_t n =
@@ -158,9 +161,15 @@ void FixedRecordFile::flushWrites() {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            const int err = errno;
             bufferHoldsWrites_ = false;
             bufferUsed_ = bufferRead_ = 0;
-            fail(QStringLiteral("Cannot write to"), errno);
+            // A full disk cuts a write short mid-record: take back the part of a record it
+            // appended, or every later reader would meet a partial record at the end.
+            const off_t whole = offset + off_t(done - done % recordSize_);
+            if (sizeKnown && offset + off_t(done) > before.st_size)
+                (void)::ftruncate(fd_, std::max<off_t>(before.st_size, whole));
+            fail(QStringLiteral("Cannot write to"), err);
         }
         done += std::size_t(n);
     }
