@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <cstdint>
+#include <initializer_list>
 
 namespace vantor::recorder {
 
@@ -25,15 +26,29 @@ template <class Record> void addTotals(Record& n, const Record& s) {
     n.games = add32(n.games, s.games);
 }
 
+// Makes a missing file with its first records. One that cannot be written whole is removed
+// again: left empty, the next game would find it and never start it afresh.
+template <class Record>
+void createWith(const QString& path, std::initializer_list<Record> records) {
+    RecordFile<Record> file(path);
+    try {
+        file.open(FixedRecordFile::Mode::Create);
+        for (const Record& r : records)
+            file.write(r);
+        file.close();
+    } catch (...) {
+        removeQuietly(path); // the descriptor is closed as `file` goes
+        throw;
+    }
+}
+
 template <class Record> void mergeByName(const QString& path, Record n) {
     RecordFile<Record> file(path);
     // Only a file that does not exist is created: an existing one that fails to open is an
     // error, never a reason to start it afresh.
     if (!file.tryOpen(FixedRecordFile::Mode::ReadWrite)) {
-        file.open(FixedRecordFile::Mode::Create);
         calcskill(n);
-        file.write(n);
-        file.close();
+        createWith(path, {n});
         return;
     }
     Record s;
@@ -85,12 +100,10 @@ TeamTotals saveteam(const QString& dataFolder, const TeamResult& result, QByteAr
                  teamRecord("gold", result.known && !result.blueWon ? 1 : 0)};
     if (gameType != kAdversarial)
         return t;
-    RecordFile<TeamWinsRecord> file(QDir(dataFolder).filePath(kTeamFile));
+    const QString path = QDir(dataFolder).filePath(kTeamFile);
+    RecordFile<TeamWinsRecord> file(path);
     if (!file.tryOpen(FixedRecordFile::Mode::ReadWrite)) {
-        file.open(FixedRecordFile::Mode::Create);
-        file.write(t.blue);
-        file.write(t.gold);
-        file.close();
+        createWith(path, {t.blue, t.gold});
         return t;
     }
     TeamWinsRecord stored;
