@@ -44,12 +44,17 @@ bool DataFolderLock::tryLock() {
     }
     const QByteArray native = QFile::encodeName(key_);
     int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
-        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC); // flock needs no write access
     if (fd < 0) {
-        held().remove(key_);
-        throw Error(
-            systemMessage(QStringLiteral("Cannot lock the data folder (\"%1\")").arg(key_), errno));
+        const int createError = errno;
+        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC); // flock needs no write access
+        if (fd < 0) {
+            // A lock file missing from a folder it cannot be made in: the folder's reason
+            // (say, no permission) is the one that tells the user something.
+            const int err = errno == ENOENT ? createError : errno;
+            held().remove(key_);
+            throw Error(systemMessage(
+                QStringLiteral("Cannot lock the data folder (\"%1\")").arg(key_), err));
+        }
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
