@@ -346,6 +346,9 @@ TEST(ReadOnlyDataFolder, TheUtilitiesSayWhyAndChangeNothing) {
     options.workingDir = data;
     options.env = programEnvironment(dir.file(QStringLiteral("registry.reg")));
     options.childSetup = childAsNobody();
+    // The build folder may be closed to other users: they run a copy.
+    options.program = dir.file(QStringLiteral("VantorUtilities"));
+    ASSERT_TRUE(QFile::copy(utilitiesProgram(), options.program));
     makeReadOnlyFolder(data);
     const auto writable = qScopeGuard([&] { makeReachable(data); });
 

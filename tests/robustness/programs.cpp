@@ -36,7 +36,7 @@ ProgramRun runUtilities(const QStringList& arguments, const RunOptions& options)
     p.setWorkingDirectory(options.workingDir);
     if (options.childSetup)
         p.setChildProcessModifier(options.childSetup);
-    p.start(utilitiesProgram(), arguments);
+    p.start(options.program, arguments);
     ProgramRun run;
     run.finished = p.waitForFinished(options.timeoutMs);
     if (!run.finished) {

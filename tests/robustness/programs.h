@@ -25,6 +25,7 @@ struct ProgramRun {
 };
 
 struct RunOptions {
+    QString program = utilitiesProgram();
     QString workingDir;
     QProcessEnvironment env;
     // Runs in the child between fork and exec: resource limits, another user.
