@@ -73,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const RankKey key = *rankKeyFromText(keyText);
     std::vector<PlayerStatsRecord> expected(std::size_t(input.size()) / sizeof(PlayerStatsRecord));
-    std::memcpy(expected.data(), input.constData(), std::size_t(input.size()));
+    if (!expected.empty())
+        std::memcpy(expected.data(), input.constData(), std::size_t(input.size()));
     QByteArrayList wanted;
     for (auto& r : expected) {
         computeDerivedValues(r);

@@ -16,6 +16,8 @@ if ((${#targets[@]} == 0)); then
         -printf '%f\n' | sed 's/^fuzz_//' | sort)
 fi
 export QT_QPA_PLATFORM=offscreen
+# Undefined behaviour counts as a crash, as in the sanitizer build of the tests.
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 status=0
 for t in "${targets[@]}"; do
     corpus="$build/corpus/$t"
