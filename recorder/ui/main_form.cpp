@@ -3,11 +3,9 @@
 #include "live_stats_setup.h"
 
 #include "common/error.h"
-#include "common/record_file.h"
 #include "platform/app_title.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
-#include "recorder/core/merge.h"
 #include "recorder/core/result_log_files.h"
 
 #include <QApplication>
@@ -29,7 +27,6 @@ namespace vantor::recorder {
 namespace {
 const QString kRecorderOff = QStringLiteral("Recorder is OFF");
 const QString kRecording = QStringLiteral("Recording Players Stats");
-const QString kNotInstalled = QStringLiteral("Rogue Spear Not Installed");
 constexpr int kTickMs = 3000;
 } // namespace
 
@@ -37,7 +34,8 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      env_(std::move(env)), store_(env_.settingsPath), cycle_(*env_.dialogs) {
+      env_(std::move(env)), store_(env_.settingsPath), cycle_(*env_.dialogs),
+      activation_(*env_.dialogs, store_, env_.gameKey) {
     setWindowTitle(QStringLiteral("Marrow's Vantor Recorder v3.7"));
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
@@ -129,69 +127,31 @@ void TForm1::FormActivate() {
 
     GetRegistryInfo();
     GetRSDir();
-    if (!autoRecord_) {
+    if (!activation_.autoRecord()) {
         CheckBox2->setChecked(false);
     } else {
         CheckBox2->setChecked(true);
         CheckBox1->setChecked(true);
     }
     QCoreApplication::processEvents();
-    deleteResultLogs(gameFolder_);
-    removeQuietly(kLastGameFile);
+    activation_.deleteStaleFiles();
 }
 
 void TForm1::GetRegistryInfo() {
-    std::optional<SettingsKey> key = store_.openKey(kVantorKey, true);
-    if (!key) {
+    activation_.GetRegistryInfo();
+    if (!activation_.hasHostName())
         CheckBox3->setEnabled(false);
-        reportOnce(QStringLiteral("The settings cannot be kept in \"%1\".").arg(store_.path()));
-        return;
-    }
-    if (key->readString(QStringLiteral("hostname")).isEmpty())
-        CheckBox3->setEnabled(false);
-    const QString autoRecord = key->readString(QStringLiteral("AutoRecord"));
-    if (autoRecord == QLatin1String("true"))
-        autoRecord_ = true;
-    else if (autoRecord == QLatin1String("false"))
-        autoRecord_ = false;
-    const QString here = QDir::currentPath();
-    if (key->valueExists(QStringLiteral("RecorderPath")) &&
-        key->readString(QStringLiteral("RecorderPath")) == here)
-        return;
-    try {
-        key->writeString(QStringLiteral("RecorderPath"), here);
-    } catch (const Error& e) {
-        reportOnce(e.message());
-    }
 }
 
 void TForm1::GetRSDir() {
-    const GameKeyValues game = env_.gameKey(store_);
-    gameFolder_ = game.installationPath;
-    playerName_ = game.playerName;
     Label1->setText(QStringLiteral("Path to Rogue Spear Directory:"));
-    if (gameFolder_.isEmpty()) {
-        gameFolder_ = kNotInstalled;
-        if (!notInstalledShown_) {
-            notInstalledShown_ = true;
-            env_.dialogs->information(QStringLiteral("Rogue Spear is not installed"));
-        }
-    } else {
-        notInstalledShown_ = false;
-    }
-    Label2->setText(gameFolder_);
-    cycle_.setGameFolder(gameFolder_);
-}
-
-void TForm1::reportOnce(const QString& text) {
-    if (shownOnce_.contains(text))
-        return;
-    shownOnce_.insert(text);
-    env_.dialogs->error(text);
+    activation_.GetRSDir();
+    Label2->setText(activation_.gameFolder());
+    cycle_.setGameFolder(activation_.gameFolder());
 }
 
 void TForm1::CheckBox1Click() {
-    deleteResultLogs(gameFolder_);
+    deleteResultLogs(activation_.gameFolder());
     if (CheckBox1->isChecked()) {
         Button2->setEnabled(false);
         setRecordingLook(true);
@@ -225,7 +185,7 @@ void TForm1::CheckBox2Click() {
         }
     } catch (const Error& e) {
         // Shown here, not thrown: the box may change inside an activation.
-        reportOnce(e.message());
+        activation_.reportOnce(e.message());
     }
 }
 

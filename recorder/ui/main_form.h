@@ -1,12 +1,12 @@
 #pragma once
 
+#include "recorder/core/activation.h"
 #include "recorder/core/recording_cycle.h"
 
 #include "platform/game_key.h"
 #include "platform/settings_store.h"
 
 #include <QPointer>
-#include <QSet>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -58,9 +58,9 @@ public:
     // The live stats step at the end of a game recorded with "Enable Live Stats" checked.
     void CreateLiveStats();
 
-    const QString& gameFolder() const { return gameFolder_; }
-    const QString& playerName() const { return playerName_; }
-    bool autoRecord() const { return autoRecord_; }
+    const QString& gameFolder() const { return activation_.gameFolder(); }
+    const QString& playerName() const { return activation_.playerName(); }
+    bool autoRecord() const { return activation_.autoRecord(); }
     RecordingCycle& cycle() { return cycle_; }
     TForm2* setupWindow() const { return Form2.get(); }
 
@@ -86,20 +86,14 @@ private:
     void GetRSDir();
     void focusMoved(QWindow* window);
     void setRecordingLook(bool recording);
-    // A message of activation is shown once, not every time its own closing reactivates us.
-    void reportOnce(const QString& text);
 
     RecorderEnvironment env_;
     SettingsStore store_;
     RecordingCycle cycle_;
+    Activation activation_;
     std::unique_ptr<TForm2> Form2;
-    QString gameFolder_;
-    QString playerName_;
-    bool autoRecord_ = false;
     bool activating_ = false;
     bool shown_ = false;
-    bool notInstalledShown_ = false;
-    QSet<QString> shownOnce_;
     QPointer<QWindow> lastFocus_;
 };
 

@@ -1,0 +1,89 @@
+#include "headless_recorder.h"
+
+#include "recorder/core/result_log_files.h"
+
+#include "platform/dialogs.h"
+#include "platform/report_failures.h"
+
+#include <QDir>
+#include <QScopeGuard>
+#include <QTimer>
+
+namespace vantor::recorder {
+
+namespace {
+constexpr int kTickMs = 3000;
+}
+
+HeadlessRecorder::HeadlessRecorder(Dialogs& dialogs, SettingsStore store,
+                                   Activation::GameKeyReader gameKey,
+                                   RecorderOptions::LiveStats liveStats, QString dataFolder)
+    : dialogs_(dialogs), liveStatsChoice_(liveStats), cycle_(dialogs, dataFolder),
+      activation_(dialogs, std::move(store), std::move(gameKey), dataFolder),
+      Timer1(new QTimer(this)) {
+    Timer1->setInterval(kTickMs);
+    connect(Timer1, &QTimer::timeout, this, &HeadlessRecorder::Timer1Timer);
+    cycle_.setLiveStatsHook([this] {
+        if (createLiveStats_)
+            createLiveStats_();
+    });
+}
+
+HeadlessRecorder::~HeadlessRecorder() = default;
+
+void HeadlessRecorder::start() {
+    if (stopping_)
+        return;
+    activation_.GetRegistryInfo();
+    activation_.GetRSDir();
+    cycle_.setGameFolder(activation_.gameFolder());
+    switch (liveStatsChoice_) {
+    case RecorderOptions::LiveStats::On:
+        liveStats_ = true;
+        if (!activation_.hasHostName() || !activation_.hasHostFileName())
+            dialogs_.information(QStringLiteral(
+                "Live stats are on, but \"hostname\" or \"hostfilename\" is not set: no page will "
+                "be written or uploaded until both are."));
+        break;
+    case RecorderOptions::LiveStats::Off:
+        liveStats_ = false;
+        break;
+    case RecorderOptions::LiveStats::FromSettings:
+        liveStats_ = activation_.hasHostName() && activation_.hasHostFileName();
+        break;
+    }
+
+    // Recording on, as the window's switch does it: the logs of games that ended before go.
+    deleteResultLogs(activation_.gameFolder());
+    Timer1->start();
+    Timer1Timer();
+    activation_.deleteStaleFiles();
+}
+
+void HeadlessRecorder::Timer1Timer() {
+    if (stopping_ || inTick_)
+        return;
+    inTick_ = true;
+    {
+        const auto done = qScopeGuard([this] { inTick_ = false; });
+        reportFailures(dialogs_, [this] { cycle_.Readlogs(liveStats_); });
+    }
+    // A stop asked for during the cycle (the live stats step lets events run) takes effect now.
+    if (stopping_)
+        finishIfIdle();
+}
+
+void HeadlessRecorder::stop() {
+    stopping_ = true;
+    Timer1->stop();
+    finishIfIdle();
+}
+
+void HeadlessRecorder::finishIfIdle() {
+    if (inTick_ || cycle_.isRunning() || finished_)
+        return;
+    finished_ = true;
+    emit finished();
+}
+
+} // namespace vantor::recorder

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "recorder/core/activation.h"
+#include "recorder/core/recorder_options.h"
+#include "recorder/core/recording_cycle.h"
+
+#include <QObject>
+#include <functional>
+
+class QTimer;
+
+namespace vantor::recorder {
+
+// The recorder without a window: the window's activation once, recording switched on, the
+// recording cycle every 3000 ms until stop(). Everything it does is the core the window calls.
+class HeadlessRecorder : public QObject {
+    Q_OBJECT
+public:
+    HeadlessRecorder(Dialogs& dialogs, SettingsStore store, Activation::GameKeyReader gameKey,
+                     RecorderOptions::LiveStats liveStats,
+                     QString dataFolder = QStringLiteral("."));
+    ~HeadlessRecorder() override;
+
+    // The live stats step (CreateLiveStats) at the end of every game recorded with live stats on.
+    void setCreateLiveStats(std::function<void()> step) { createLiveStats_ = std::move(step); }
+
+    // The activation steps, then recording on and its first cycle.
+    void start();
+    // Ends recording; a cycle under way finishes first. finished() follows, once.
+    void stop();
+    // The recording timer's tick: one recording cycle, unless one is under way or we stop.
+    void Timer1Timer();
+
+    bool liveStats() const { return liveStats_; }
+    bool isStopping() const { return stopping_; }
+    Activation& activation() { return activation_; }
+    RecordingCycle& cycle() { return cycle_; }
+    QTimer* timer() const { return Timer1; }
+
+signals:
+    // Recording has ended and no cycle is running: the program may quit.
+    void finished();
+
+private:
+    void finishIfIdle();
+
+    Dialogs& dialogs_;
+    RecorderOptions::LiveStats liveStatsChoice_;
+    RecordingCycle cycle_;
+    Activation activation_;
+    QTimer* Timer1;
+    std::function<void()> createLiveStats_;
+    bool liveStats_ = false;
+    bool inTick_ = false;
+    bool stopping_ = false;
+    bool finished_ = false;
+};
+
+} // namespace vantor::recorder
