@@ -7,26 +7,38 @@
 namespace vantor {
 
 // The order of the original sweep (values 100000 down to 0, file order among equals), computed
-// by one stable sort. Keys outside 0..100000, which the sweep never reached, keep their records:
-// above it they lead, below it they close the order, each group descending, which is a stable
+// by one sort. Keys outside 0..100000, which the sweep never reached, keep their records: above
+// it they lead, below it they close the order, each group descending, which is a stable
 // descending sort over all keys. `keep` decides which records take part (blank ones do not).
+// Gives the table positions in rank order.
 template <class Record, class Key, class Keep>
-std::vector<Record> rankDescending(const std::vector<Record>& records, Key key, Keep keep) {
+std::vector<std::uint32_t> rankOrder(const std::vector<Record>& records, Key key, Keep keep) {
     struct Entry {
         std::int64_t key;
-        std::size_t index;
+        std::uint32_t index;
     };
-    std::vector<Entry> order;
-    order.reserve(records.size());
+    std::vector<Entry> entries;
+    entries.reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i)
         if (keep(records[i]))
-            order.push_back({std::int64_t(key(records[i])), i});
-    std::stable_sort(order.begin(), order.end(),
-                     [](const Entry& a, const Entry& b) { return a.key > b.key; });
+            entries.push_back({std::int64_t(key(records[i])), std::uint32_t(i)});
+    // The index breaks ties, so an unstable sort gives the stable order at a lower cost.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.key != b.key ? a.key > b.key : a.index < b.index;
+    });
+    std::vector<std::uint32_t> order;
+    order.reserve(entries.size());
+    for (const Entry& e : entries)
+        order.push_back(e.index);
+    return order;
+}
+
+// The records themselves in that order.
+template <class Record, class Key, class Keep>
+std::vector<Record> rankDescending(const std::vector<Record>& records, Key key, Keep keep) {
     std::vector<Record> out;
-    out.reserve(order.size());
-    for (const Entry& e : order)
-        out.push_back(records[e.index]);
+    for (std::uint32_t i : rankOrder(records, key, keep))
+        out.push_back(records[i]);
     return out;
 }
 

@@ -1,11 +1,42 @@
+#include "core/cli.h"
 #include "platform/app_title.h"
 #include "platform/guarded_application.h"
+#include "platform/message_box_dialogs.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
 #include "ui/main_form.h"
 
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+int runCommand(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout), err(stderr);
+    const int status = vantor::utilities::runCommandLine(app.arguments().mid(1), out, err);
+    out.flush();
+    err.flush();
+    return status;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (vantor::utilities::isCommandLine(arguments))
+        return runCommand(argc, argv);
+
     vantor::GuardedApplication app(argc, argv);
     vantor::setApplicationTitle(QStringLiteral("Vantor v3.7.03"));
-    vantor::utilities::TForm1 form;
+    vantor::MessageBoxDialogs dialogs;
+    app.setDialogs(&dialogs);
+    vantor::DesktopShell shell;
+    const vantor::SettingsStore settings(vantor::SettingsStore::defaultPath());
+    vantor::utilities::TForm1 form(dialogs, shell, settings);
     form.show();
     return app.exec();
 }

@@ -100,6 +100,7 @@ TEST(LogCursor, NumbersReadOnlyTheirFirstFiftyCharacters) {
 }
 
 TEST(LogCursor, TextsAreCutAfterTheLastCharacterIsDropped) {
-    LogCursor log("N:" + QByteArray(59, 'a') + "b\r\n");
+    const QByteArray line = "N:" + QByteArray(59, 'a') + "b\r\n";
+    LogCursor log(line);
     EXPECT_EQ(log.readText(2, 50), QByteArray(50, 'a'));
 }

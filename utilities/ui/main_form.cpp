@@ -1,19 +1,231 @@
 #include "main_form.h"
 
-#include "logo.h"
+#include "link_label.h"
 
-#include <QLabel>
-#include <QPixmap>
-#include <QVBoxLayout>
+#include "utilities/core/author.h"
+#include "utilities/core/game_type.h"
+
+#include "common/error.h"
+#include "common/record_file.h"
+#include "platform/dialogs.h"
+#include "platform/guarded_application.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QTabBar>
+#include <limits>
 
 namespace vantor::utilities {
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
-    setWindowTitle(QStringLiteral("Marrow's Vantor v3.7.03"));
-    auto* layout = new QVBoxLayout(this);
-    auto* logo = new QLabel(this);
-    logo->setPixmap(QPixmap::fromImage(logoImage()));
-    layout->addWidget(logo);
+namespace {
+enum Tab { PlayerDataTab = 0, HtmlTab = 1, FtpTab = 2 };
+const QString kRankingsPage = QStringLiteral("Rankings.html");
+
+int clampToInt(std::int64_t v) {
+    return int(std::min<std::int64_t>(v, std::numeric_limits<int>::max()));
+}
+} // namespace
+
+TForm1::TForm1(Dialogs& dialogs, Shell& shell, const SettingsStore& settings, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), shell_(shell), settings_(settings) {
+    buildWindow();
+    connectHandlers();
+    if (const QScreen* s = screen()) {
+        QRect r = frameGeometry();
+        r.moveCenter(s->availableGeometry().center());
+        move(r.topLeft());
+    }
+}
+
+void TForm1::connectHandlers() {
+    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            RadioButton1Click();
+    });
+    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            RadioButton2Click();
+    });
+    connect(TabControl1, &QTabBar::currentChanged, this, &TForm1::TabControl1Change);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
+    connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    ListBox1->installEventFilter(this);
+    connect(Image1, &LinkLabel::clicked, this, [this] { openLink(homePage()); });
+    connect(ForumLink, &LinkLabel::clicked, this, [this] { openLink(supportForumPage()); });
+    connect(EmailLink, &LinkLabel::clicked, this,
+            [this] { openLink(QStringLiteral("mailto:") + authorEmail()); });
+}
+
+void TForm1::guarded(const std::function<void()>& handler) {
+    reportFailures(dialogs_, handler);
+}
+
+bool TForm1::event(QEvent* event) {
+    if (event->type() == QEvent::WindowDeactivate) {
+        // The window that takes over is already the active one. Only another window of ours
+        // that is not modal counts: coming back from a message box or from another program
+        // is no activation of this form.
+        const QWidget* next = QApplication::activeWindow();
+        leftForOwnWindow_ = next && next != this && !next->isModal();
+    } else if (event->type() == QEvent::WindowActivate) {
+        const bool activate = !activatedOnce_ || leftForOwnWindow_;
+        leftForOwnWindow_ = false;
+        if (activate)
+            FormActivate();
+    }
+    return QWidget::event(event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The first showing activates the form even where no window manager hands it the focus.
+    if (!activatedOnce_)
+        FormActivate();
+}
+
+void TForm1::FormActivate() {
+    activatedOnce_ = true;
+    FileNameBox->clear();
+    FileNameBox->clearEditText();
+    CommentBox->clear();
+    CommentBox->clearEditText();
+    getregistryinfo();
+    RadioButton1Click();
+}
+
+void TForm1::getregistryinfo() {
+    guarded([&] {
+        commentHistory.clear();
+        fileHistory.clear();
+        const auto key = settings_.openKey(kVantorKey, false);
+        for (int i = 1; i <= 10; ++i) {
+            commentHistory << (key ? key->readString(QStringLiteral("comment%1").arg(i))
+                                   : QString());
+            fileHistory << (key ? key->readString(QStringLiteral("file%1").arg(i)) : QString());
+        }
+        CommentBox->addItems(commentHistory);
+        FileNameBox->addItems(fileHistory);
+        // The lists show no text after loading, only their ten items.
+        CommentBox->setCurrentIndex(-1);
+        CommentBox->clearEditText();
+        FileNameBox->setCurrentIndex(-1);
+        FileNameBox->clearEditText();
+    });
+}
+
+void TForm1::RadioButton1Click() {
+    if (!RadioButton1->isChecked() || ranking_)
+        return;
+    setGameType(kAdversarial);
+}
+
+void TForm1::RadioButton2Click() {
+    if (!RadioButton2->isChecked() || ranking_)
+        return;
+    setGameType(kCooperative);
+}
+
+void TForm1::setGameType(const QString& gameType) {
+    gameType_ = gameType;
+    GameTypeLabel1->setText(gameTypeLabelText(gameType));
+    GameTypeLabel2->setText(gameTypeLabelText(gameType));
+    Button5Click();
+}
+
+void TForm1::TabControl1Change(int index) {
+    guarded([&] {
+        GroupBox1->setVisible(index == PlayerDataTab);
+        GroupBox2->setVisible(index == HtmlTab);
+        GroupBox3->setVisible(index == FtpTab);
+        if (index == PlayerDataTab) {
+            ListBox1->show();
+        } else if (index == HtmlTab) {
+            CommentBox->show();
+        } else if (index == FtpTab) {
+            removeQuietly(kRankingsPage);
+            loadFtpFields();
+            if (!htmlListRead_)
+                readHtmlFileList();
+        }
+    });
+}
+
+void TForm1::loadFtpFields() {
+    const auto key = settings_.openKey(kVantorKey, true);
+    const auto value = [&](const char* name) {
+        return key ? key->readString(QString::fromLatin1(name)) : QString();
+    };
+    HostName->setText(value("hostname"));
+    HostPort->setText(value("port"));
+    UserName->setText(value("username"));
+    Password->setText(value("ftppassword"));
+    HostDir->setText(value("hostdirname"));
+}
+
+void TForm1::readHtmlFileList() {
+    htmlListRead_ = true;
+    FileListBox1->clear();
+    FileListBox1->addItems(
+        QDir::current().entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name));
+}
+
+void TForm1::openLink(const QString& target) {
+    shell_.open(target);
+}
+
+void TForm1::Button2Click() {
+    close();
+    QCoreApplication::quit();
+}
+
+RankResult TForm1::Rank_Players() {
+    // The game type switch and "Delete Players" would change the file or its binding under
+    // the ranking, which lets the window process events while it runs.
+    std::vector<std::pair<QWidget*, bool>> heldOff;
+    for (QWidget* w : {static_cast<QWidget*>(RadioButton1), static_cast<QWidget*>(RadioButton2),
+                       static_cast<QWidget*>(Button8), static_cast<QWidget*>(CountEdit),
+                       static_cast<QWidget*>(MeasureBox)}) {
+        heldOff.emplace_back(w, w->isEnabled());
+        w->setEnabled(false);
+    }
+    ranking_ = true;
+    // The bar shows while a ranking runs; a caller that showed it first hides it itself.
+    const bool barWasHidden = ProgressBar1->isHidden();
+    ProgressBar1->show();
+    const auto release = qScopeGuard([&] {
+        for (const auto& [w, enabled] : heldOff)
+            w->setEnabled(enabled);
+        if (barWasHidden)
+            ProgressBar1->hide();
+        ranking_ = false;
+    });
+
+    statsFile_ = statsFileName(gameType_);
+    if (statsFile_.isEmpty())
+        throw Error(kSelectGameTypeMessage);
+    return utilities::Rank_Players(
+        statsFile_, RankKeyBox->currentText(),
+        [this](std::int64_t maximum, std::int64_t position) {
+            ProgressBar1->setMaximum(clampToInt(maximum));
+            ProgressBar1->setValue(clampToInt(position));
+        },
+        [] { QCoreApplication::processEvents(); });
 }
 
 } // namespace vantor::utilities

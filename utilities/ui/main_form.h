@@ -1,14 +1,145 @@
 #pragma once
 
+#include "utilities/core/ranking.h"
+
+#include <QStringList>
 #include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabBar;
+
+namespace vantor {
+class Dialogs;
+class SettingsStore;
+class Shell;
+} // namespace vantor
 
 namespace vantor::utilities {
 
-// The utilities' main window.
+class LinkLabel;
+
+// The utilities' main window: the game type switch, the three pages and the footer. The
+// handlers keep the names the users' manual and the other programs' authors know them by;
+// the work itself is done by the core.
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    TForm1(Dialogs& dialogs, Shell& shell, const SettingsStore& settings,
+           QWidget* parent = nullptr);
+
+    // Runs on the first showing and whenever the window becomes active again coming back
+    // from another (non-modal) window of the program; not after a message box.
+    void FormActivate();
+    void getregistryinfo();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void TabControl1Change(int index);
+    void Button2Click(); // "Exit"
+
+    void Button5Click(); // "Refresh Players"
+    void Button6Click(); // "Delete Player"
+    void ListBox1KeyPress(int key);
+    void Button8Click(); // "Delete Players"
+    void Button3Click(); // "Delete Player Stats File"
+
+    // Ranks the current game type's stats file by the "Rank Players by:" text, moving the
+    // progress bar, which is visible meanwhile. The game type switch and "Delete Players" are
+    // held off; the caller disables its own controls. Throws vantor::Error.
+    RankResult Rank_Players();
+    bool rankingInProgress() const { return ranking_; }
+
+    const QString& gameType() const { return gameType_; }
+    // The stats file the last operation bound, empty before the first.
+    const QString& statsFile() const { return statsFile_; }
+
+    // The histories behind the comment and file name lists, entry 1 first.
+    QStringList commentHistory;
+    QStringList fileHistory;
+
+    // The controls, reachable like a form's fields by the page handlers.
+    LinkLabel* Image1 = nullptr;
+    QRadioButton* RadioButton1 = nullptr; // "Adversarial"
+    QRadioButton* RadioButton2 = nullptr; // "Cooperative"
+    QProgressBar* ProgressBar1 = nullptr;
+    QTabBar* TabControl1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr; // " Player Data Utilities "
+    QGroupBox* GroupBox2 = nullptr; // " HTML File Creation "
+    QGroupBox* GroupBox3 = nullptr; // " FTP Upload "
+    QPushButton* Button4 = nullptr; // "View Player Rankings"
+    QPushButton* Button2 = nullptr; // "Exit"
+    QLabel* CreditLabel = nullptr;
+    LinkLabel* ForumLink = nullptr;
+    LinkLabel* EmailLink = nullptr;
+
+    QListWidget* ListBox1 = nullptr;
+    QLabel* GameTypeLabel1 = nullptr;
+    QLabel* PlayerCountLabel1 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QLineEdit* CountEdit = nullptr;
+    QComboBox* MeasureBox = nullptr;
+    QPushButton* Button3 = nullptr;
+
+    QComboBox* RankKeyBox = nullptr;
+    QLabel* GameTypeLabel2 = nullptr;
+    QLabel* PlayerCountLabel2 = nullptr;
+    QComboBox* CommentBox = nullptr;
+    QPushButton* Button9 = nullptr; // "Clear"
+    QComboBox* FileNameBox = nullptr;
+    QPushButton* Button1 = nullptr; // "Save"
+
+    QLineEdit* HostName = nullptr;
+    QLineEdit* HostPort = nullptr;
+    QLineEdit* UserName = nullptr;
+    QLineEdit* Password = nullptr;
+    QLineEdit* HostDir = nullptr;
+    QListWidget* FileListBox1 = nullptr;
+    QPushButton* Button12 = nullptr; // "Transmit"
+    QPushButton* Button7 = nullptr;  // "Delete"
+    QPushButton* Button11 = nullptr; // "Save Settings"
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildPlayerPage();
+    void buildHtmlPage();
+    void buildFtpPage();
+    void buildFooter();
+    void connectHandlers();
+
+    void setGameType(const QString& gameType);
+    // Lists the bound stats file's players; when it cannot be opened the counts read 0 if
+    // zeroWhenMissing, else stay as they were.
+    void listPlayers(bool zeroWhenMissing);
+    void setPlayerCount(qsizetype count);
+    void loadFtpFields();
+    void readHtmlFileList();
+    void openLink(const QString& target);
+    // Shows what a handler throws in the error box, as the application would.
+    void guarded(const std::function<void()>& handler);
+
+    Dialogs& dialogs_;
+    Shell& shell_;
+    const SettingsStore& settings_;
+    QString gameType_;
+    QString statsFile_;
+    bool ranking_ = false;
+    bool activatedOnce_ = false;
+    bool leftForOwnWindow_ = false;
+    bool htmlListRead_ = false;
 };
 
 } // namespace vantor::utilities

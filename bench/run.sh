@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and prints their figures beside their floors.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build="${VANTOR_BUILD_DIR:-$here/build}"
+[ -f "$build/build.ninja" ] || "$here/scripts/setup.sh"
+cmake --build "$build" --target benchmarks -- -j2 >/dev/null
+
+# Ranking a stats file by every key (targets: at most 3 times the floor, peak memory at most 3
+# times the file). The files lie in the build folder, on a real disk, so fsync costs what it does.
+data="$build/bench-data"
+mkdir -p "$data"
+for records in 100000 1000000; do
+    "$build/bench/rank_bench" "$records" --dir "$data" "$@"
+    echo
+done

@@ -1,0 +1,121 @@
+// The command line, run as game hosts run it: the built program in a data folder.
+#include "stats_files.h"
+
+#include "tests/support/temp_folder.h"
+
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace vantor;
+using namespace vantor::test;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Outcome utilities(const QStringList& arguments) {
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    // No command may need a window: a platform that does not exist would end the program.
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VANTOR_UTILITIES), arguments);
+    if (!p.waitForFinished(30000))
+        return {};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+const QString kStats = QStringLiteral("stats.log");
+
+} // namespace
+
+TEST(CommandLine, ListsPlayersLikeTheWindow) {
+    TempFolder dir;
+    writeStats(kStats, {statsRecord("bravo", {}), blankStatsRecord("x"), statsRecord("J\xF6rg", {}),
+                        statsRecord("alpha", {})});
+    Outcome r = utilities({QStringLiteral("list")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("alpha\nbravo\nJ\u00F6rg\nTotal Players: 3\n"));
+
+    r = utilities({QStringLiteral("list"), QStringLiteral("--coop")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QStringLiteral("Total Players: 0\n"));
+}
+
+TEST(CommandLine, RanksAndRefusesUnknownKeys) {
+    TempFolder dir;
+    writeStats(QStringLiteral("coop_stats.log"),
+               {statsRecord("few", {.kills = 1}), statsRecord("many", {.kills = 40})});
+    Outcome r = utilities({QStringLiteral("rank"), QStringLiteral("--by"), QStringLiteral("Kills"),
+                           QStringLiteral("--coop")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(namesIn(readStats(QStringLiteral("coop_stats.log"))),
+              QByteArrayList({"many", "few"}));
+
+    const QByteArray before = readFile(QStringLiteral("coop_stats.log"));
+    r = utilities({QStringLiteral("rank"), QStringLiteral("--by=kills"), QStringLiteral("--coop")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("\"kills\" is not a way to rank players")));
+    EXPECT_EQ(readFile(QStringLiteral("coop_stats.log")), before);
+
+    r = utilities({QStringLiteral("rank")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("--by")));
+}
+
+TEST(CommandLine, DeletesAndPrunesPlayers) {
+    TempFolder dir;
+    writeStats(kStats, {statsRecord("J\xF6rg", {.games = 5}), statsRecord("Jorg", {.games = 2}),
+                        statsRecord("Kim", {.games = 9})});
+    Outcome r = utilities({QStringLiteral("delete-player"), QStringLiteral("J\u00F6rg")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"", "Jorg", "Kim"}));
+
+    r = utilities({QStringLiteral("prune"), QStringLiteral("2"), QStringLiteral("--by"),
+                   QStringLiteral("Games Played")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"Kim"}));
+
+    r = utilities({QStringLiteral("prune"), QStringLiteral("two"), QStringLiteral("--by"),
+                   QStringLiteral("Games Played")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QStringLiteral("'two' is not a valid integer value\n"));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("work.dat")));
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"Kim"}));
+
+    r = utilities(
+        {QStringLiteral("delete-player"), QStringLiteral("Kim"), QStringLiteral("--coop")});
+    EXPECT_EQ(r.status, 1); // no cooperative stats file
+    EXPECT_FALSE(QFile::exists(QStringLiteral("coop_stats.log")));
+}
+
+TEST(CommandLine, DeletingTheStatsFileNeedsYes) {
+    TempFolder dir;
+    writeFile(kStats, {});
+    writeFile(QStringLiteral("team.log"), {});
+    Outcome r = utilities({QStringLiteral("delete-stats-file")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(QFile::exists(kStats));
+    r = utilities({QStringLiteral("delete-stats-file"), QStringLiteral("--yes")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QStringLiteral("Your Adversarial Stats file has been deleted.\n"));
+    EXPECT_FALSE(QFile::exists(kStats));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("team.log")));
+}
+
+TEST(CommandLine, HelpAndMistakes) {
+    TempFolder dir;
+    Outcome r = utilities({QStringLiteral("--help")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("delete-stats-file")));
+    EXPECT_EQ(utilities({QStringLiteral("lsit")}).status, 2);
+    EXPECT_EQ(utilities({QStringLiteral("list"), QStringLiteral("--cop")}).status, 2);
+    EXPECT_EQ(utilities({QStringLiteral("delete-player")}).status, 2);
+}

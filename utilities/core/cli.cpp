@@ -1,0 +1,183 @@
+#include "cli.h"
+
+#include "game_type.h"
+#include "rank_keys.h"
+#include "ranking.h"
+#include "upkeep.h"
+
+#include "common/cp1252.h"
+#include "common/error.h"
+
+#include <optional>
+
+namespace vantor::utilities {
+
+namespace {
+
+const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("rank"),
+                               QStringLiteral("delete-player"), QStringLiteral("prune"),
+                               QStringLiteral("delete-stats-file")};
+const QStringList kHelp = {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("help")};
+
+QString usage() {
+    return QStringLiteral(
+               "Usage: VantorUtilities [COMMAND [OPTIONS]]\n"
+               "Without a command the window opens. A command works on the stats file in the\n"
+               "current directory (\"stats.log\", or \"coop_stats.log\" with --coop) and exits.\n"
+               "\n"
+               "  list [--coop]                       list the players, then their count\n"
+               "  rank --by KEY [--coop]              rewrite the stats file in rank order\n"
+               "  delete-player NAME [--coop]         remove every record of the player NAME\n"
+               "  prune N --by MEASURE [--coop]       remove the players with N or less\n"
+               "  delete-stats-file [--coop] --yes    delete the stats file (and \"team.log\")\n"
+               "  --help                              show this text\n"
+               "\n"
+               "KEY: %1\n"
+               "MEASURE: \"Games Played\" or \"Skill Points\"\n"
+               "Exit status: 0 done, 1 the operation failed, 2 the command line was wrong.\n")
+        .arg(QStringLiteral("\"") + rankKeyTexts().join(QStringLiteral("\", \"")) +
+             QStringLiteral("\""));
+}
+
+struct CommandLine {
+    QString command;
+    QStringList positional;
+    std::optional<QString> by;
+    bool coop = false;
+    bool yes = false;
+};
+
+// Throws the text to show for a command line that cannot be understood.
+struct UsageError {
+    QString text;
+};
+
+CommandLine parse(const QStringList& arguments) {
+    CommandLine c;
+    c.command = arguments.value(0);
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QStringLiteral("--coop")) {
+            c.coop = true;
+        } else if (a == QStringLiteral("--yes")) {
+            c.yes = true;
+        } else if (a == QStringLiteral("--by")) {
+            if (i + 1 >= arguments.size())
+                throw UsageError{QStringLiteral("--by needs a value.")};
+            c.by = arguments[++i];
+        } else if (a.startsWith(QStringLiteral("--by="))) {
+            c.by = a.mid(5);
+        } else if (a.startsWith(QStringLiteral("--"))) {
+            throw UsageError{QStringLiteral("Unknown option %1.").arg(a)};
+        } else {
+            c.positional << a; // "-5" is a count, not an option
+        }
+    }
+    return c;
+}
+
+void expectPositional(const CommandLine& c, int count, const QString& what) {
+    if (c.positional.size() != count)
+        throw UsageError{QStringLiteral("%1 takes %2.").arg(c.command, what)};
+}
+
+QString quoted(const QString& s) {
+    return QStringLiteral("\"") + s + QStringLiteral("\"");
+}
+
+int run(const CommandLine& c, QTextStream& out, QTextStream& err) {
+    const QString gameType = c.coop ? kCooperative : kAdversarial;
+    const QString statsPath = statsFileName(gameType);
+    const auto needBy = [&] {
+        if (!c.by)
+            throw UsageError{QStringLiteral("%1 needs --by.").arg(c.command)};
+        return *c.by;
+    };
+
+    if (c.command == QStringLiteral("list")) {
+        expectPositional(c, 0, QStringLiteral("no names"));
+        auto names = listPlayers(statsPath).value_or(std::vector<QByteArray>{});
+        sortForListing(names);
+        for (const QByteArray& name : names)
+            out << fromCp1252(name) << '\n';
+        out << "Total Players: " << names.size() << '\n';
+        return 0;
+    }
+    if (c.command == QStringLiteral("rank")) {
+        expectPositional(c, 0, QStringLiteral("no names"));
+        const QString key = needBy();
+        const RankResult r = Rank_Players(statsPath, key);
+        out << "Ranked " << quoted(statsPath) << " by " << key << ": " << r.written << " of "
+            << r.recordCount << " records kept.\n";
+        return 0;
+    }
+    if (c.command == QStringLiteral("delete-player")) {
+        expectPositional(c, 1, QStringLiteral("one player name"));
+        const QString name = c.positional.first();
+        if (name.isEmpty())
+            throw UsageError{QStringLiteral("delete-player needs a name that is not empty.")};
+        const auto blanked = deletePlayer(statsPath, toCp1252(name));
+        if (!blanked) {
+            err << quoted(statsPath) << " cannot be opened; nothing was changed.\n";
+            return 1;
+        }
+        if (*blanked == 0)
+            out << "No player named " << quoted(name) << " in " << quoted(statsPath) << ".\n";
+        else
+            out << "Deleted " << quoted(name) << " from " << quoted(statsPath) << ": " << *blanked
+                << " records blanked.\n";
+        return 0;
+    }
+    if (c.command == QStringLiteral("prune")) {
+        expectPositional(c, 1, QStringLiteral("one count"));
+        const QString measure = needBy();
+        const QString count = c.positional.first();
+        if (count.isEmpty())
+            throw UsageError{QStringLiteral("prune needs a count.")};
+        const auto r = deletePlayers(statsPath, count, measure);
+        if (!r) {
+            err << quoted(statsPath) << " cannot be opened; nothing was changed.\n";
+            return 1;
+        }
+        out << "Deleted " << (r->examined - r->kept) << " of " << r->examined << " records from "
+            << quoted(statsPath) << ".\n";
+        return 0;
+    }
+    if (c.command == QStringLiteral("delete-stats-file")) {
+        expectPositional(c, 0, QStringLiteral("no names"));
+        if (!c.yes)
+            throw UsageError{QStringLiteral("%1 Add --yes to delete it.")
+                                 .arg(deleteStatsFileQuestion(gameType))};
+        deleteStatsFiles(gameType);
+        out << statsFileDeletedMessage(gameType) << '\n';
+        return 0;
+    }
+    throw UsageError{QStringLiteral("Unknown command %1.").arg(quoted(c.command))};
+}
+
+} // namespace
+
+bool isCommandLine(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return false;
+    const QString& first = arguments.first();
+    return kHelp.contains(first) || kCommands.contains(first) || !first.startsWith(u'-');
+}
+
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    try {
+        if (arguments.isEmpty() || kHelp.contains(arguments.first())) {
+            out << usage();
+            return 0;
+        }
+        return run(parse(arguments), out, err);
+    } catch (const UsageError& e) {
+        err << e.text << '\n' << "Run VantorUtilities --help for the commands.\n";
+        return 2;
+    } catch (const Error& e) {
+        err << e.message() << '\n';
+        return 1;
+    }
+}
+
+} // namespace vantor::utilities

@@ -1,0 +1,28 @@
+#include "data_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace vantor::utilities {
+
+namespace {
+// A merge takes a moment; this is long enough to outlast one and short enough not to hang.
+constexpr int kLockWaitMs = 10000;
+} // namespace
+
+QString folderOf(const QString& dataFile) {
+    return QFileInfo(dataFile).absolutePath();
+}
+
+QString besideFile(const QString& dataFile, const QString& name) {
+    const QString folder = QFileInfo(dataFile).path();
+    return folder == QStringLiteral(".") ? name : QDir(folder).filePath(name);
+}
+
+std::unique_ptr<DataFolderLock> lockDataFolderOf(const QString& dataFile, const IdleFn& idle) {
+    auto lock = std::make_unique<DataFolderLock>(folderOf(dataFile));
+    lock->lockOrThrow(kLockWaitMs, idle);
+    return lock;
+}
+
+} // namespace vantor::utilities

@@ -1,1 +1,0 @@
-// The utilities core starts here.

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "common/records.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+namespace vantor::utilities {
+
+// The eight ways the players can be ranked, in the order of the "Rank Players by:" list.
+enum class RankKey {
+    SkillPoints,
+    Kills,
+    Deaths,
+    RoundsFired,
+    RoundsTaken,
+    AverageHitPercent,
+    GamesPlayed,
+    KillsPerGame,
+};
+
+// "Skill Points", "Kills", ... "Kills/Game", in list order.
+const QStringList& rankKeyTexts();
+QString rankKeyText(RankKey key);
+// Exact comparison, case counts; nullopt for any other text.
+std::optional<RankKey> rankKeyFromText(const QString& text);
+
+// Refusal for a typed key that is none of the eight.
+QString unknownRankKeyMessage(const QString& text);
+
+// Only "Kills/Game" ranks blank records (with value 0); every other key drops them.
+bool keepsBlankRecords(RankKey key);
+
+// The value a record is ranked by. The derived fields must already be recomputed.
+std::int64_t rankKeyValue(RankKey key, const PlayerStatsRecord& r);
+
+// hitPercent and skillPoints as a ranking loads a record: recomputed only when games is not
+// 0, else left as stored.
+void computeDerivedValues(PlayerStatsRecord& r);
+
+} // namespace vantor::utilities

@@ -1,0 +1,210 @@
+// The window's controls and where they sit: a fixed dialog-like window, laid out by hand as
+// the original was.
+#include "main_form.h"
+
+#include "link_label.h"
+#include "logo.h"
+
+#include "utilities/core/author.h"
+#include "utilities/core/rank_keys.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+
+namespace vantor::utilities {
+
+namespace {
+
+template <class W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h = 16) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(x, y, w, h);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w, int h = 23) {
+    auto* b = new QPushButton(text, parent);
+    b->setGeometry(x, y, w, h);
+    return b;
+}
+
+QGroupBox* page(QWidget* parent, const QString& title) {
+    auto* g = new QGroupBox(title, parent);
+    g->setGeometry(8, 148, 346, 192);
+    QFont bold = g->font();
+    bold.setBold(true);
+    g->setFont(bold);
+    return g;
+}
+
+// Only the caption of a group box is bold; its controls take the plain font back.
+void plainChildren(QGroupBox* box, QFont plain) {
+    plain.setBold(false);
+    for (auto* w : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        w->setFont(plain);
+}
+
+QComboBox* editableList(QWidget* parent, int x, int y, int w) {
+    auto* c = new QComboBox(parent);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setGeometry(x, y, w, 22);
+    return c;
+}
+
+QLineEdit* field(QWidget* parent, int x, int y) {
+    auto* e = new QLineEdit(parent);
+    e->setGeometry(x, y, 120, 21);
+    return e;
+}
+
+} // namespace
+
+void TForm1::buildWindow() {
+    setWindowTitle(QStringLiteral("Marrow's Vantor v3.7.03"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(362, 421);
+    QFont verdana(QStringLiteral("Verdana"), 8);
+    setFont(verdana);
+    QPalette silver = palette();
+    silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(silver);
+    setAutoFillBackground(true);
+
+    Image1 = named(new LinkLabel(this), "Image1");
+    Image1->setGeometry(9, 4, 343, 97);
+    Image1->setPixmap(QPixmap::fromImage(logoImage()));
+
+    QFont bold = verdana;
+    bold.setBold(true);
+    RadioButton1 = named(new QRadioButton(QStringLiteral("Adversarial"), this), "RadioButton1");
+    RadioButton1->setGeometry(10, 104, 100, 20);
+    RadioButton1->setFont(bold);
+    RadioButton1->setChecked(true);
+    RadioButton2 = named(new QRadioButton(QStringLiteral("Cooperative"), this), "RadioButton2");
+    RadioButton2->setGeometry(112, 104, 104, 20);
+    RadioButton2->setFont(bold);
+    ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
+    ProgressBar1->setGeometry(220, 107, 132, 14);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setRange(0, 0);
+    ProgressBar1->setValue(0);
+    ProgressBar1->hide();
+
+    TabControl1 = named(new QTabBar(this), "TabControl1");
+    TabControl1->setGeometry(8, 126, 346, 22);
+    TabControl1->setExpanding(false);
+    TabControl1->addTab(QStringLiteral("Player Data Utilities"));
+    TabControl1->addTab(QStringLiteral("HTML File Creation"));
+    TabControl1->addTab(QStringLiteral("FTP Upload"));
+
+    buildPlayerPage();
+    buildHtmlPage();
+    buildFtpPage();
+    for (auto* g : {GroupBox1, GroupBox2, GroupBox3})
+        plainChildren(g, verdana);
+    GroupBox2->hide();
+    GroupBox3->hide();
+
+    Button4 =
+        named(button(this, QStringLiteral("View Player Rankings"), 8, 344, 170, 24), "Button4");
+    Button2 = named(button(this, QStringLiteral("Exit"), 272, 344, 82, 24), "Button2");
+    buildFooter();
+}
+
+void TForm1::buildPlayerPage() {
+    GroupBox1 = named(page(this, QStringLiteral(" Player Data Utilities ")), "GroupBox1");
+    auto* g = GroupBox1;
+    ListBox1 = named(new QListWidget(g), "ListBox1");
+    ListBox1->setGeometry(8, 18, 160, 138);
+    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    Button3 = named(button(g, QStringLiteral("Delete Player Stats File"), 8, 162, 160), "Button3");
+
+    GameTypeLabel1 = named(label(g, QStringLiteral("....."), 176, 18, 162), "GameTypeLabel1");
+    PlayerCountLabel1 =
+        named(label(g, QStringLiteral("Total Players: 0"), 176, 36, 162), "PlayerCountLabel1");
+    Button5 = named(button(g, QStringLiteral("Refresh Players"), 176, 56, 150), "Button5");
+    Button6 = named(button(g, QStringLiteral("Delete Player"), 176, 82, 150), "Button6");
+    Button8 = named(button(g, QStringLiteral("Delete Players"), 176, 112, 150), "Button8");
+    label(g, QStringLiteral("With"), 176, 140, 30, 18);
+    CountEdit = named(new QLineEdit(g), "CountEdit");
+    CountEdit->setGeometry(206, 138, 40, 21);
+    label(g, QStringLiteral("or Less"), 252, 140, 70, 18);
+    MeasureBox = named(editableList(g, 176, 162, 150), "MeasureBox");
+    MeasureBox->addItems({QStringLiteral("Games Played"), QStringLiteral("Skill Points")});
+    MeasureBox->setEditText(QStringLiteral("Skill Points"));
+}
+
+void TForm1::buildHtmlPage() {
+    GroupBox2 = named(page(this, QStringLiteral(" HTML File Creation ")), "GroupBox2");
+    auto* g = GroupBox2;
+    label(g, QStringLiteral("Rank Players by:"), 8, 20, 100, 18);
+    RankKeyBox = named(editableList(g, 110, 17, 150), "RankKeyBox");
+    RankKeyBox->addItems(rankKeyTexts());
+    RankKeyBox->setEditText(QStringLiteral("Skill Points"));
+    GameTypeLabel2 =
+        named(label(g, QStringLiteral("Adversarial Players"), 8, 44, 168), "GameTypeLabel2");
+    PlayerCountLabel2 =
+        named(label(g, QStringLiteral("Total Players: 0"), 180, 44, 158), "PlayerCountLabel2");
+    label(g, QStringLiteral("Add Comment to html:"), 8, 66, 200);
+    CommentBox = named(editableList(g, 8, 84, 270), "CommentBox");
+    Button9 = named(button(g, QStringLiteral("Clear"), 284, 84, 54, 22), "Button9");
+    label(g, QStringLiteral("Enter file name below, then press Save"), 8, 114, 330);
+    label(g, QStringLiteral("(example: MyStats.html )"), 8, 130, 330);
+    FileNameBox = named(editableList(g, 8, 150, 270), "FileNameBox");
+    Button1 = named(button(g, QStringLiteral("Save"), 284, 150, 54, 22), "Button1");
+}
+
+void TForm1::buildFtpPage() {
+    GroupBox3 = named(page(this, QStringLiteral(" FTP Upload ")), "GroupBox3");
+    auto* g = GroupBox3;
+    const QStringList captions = {QStringLiteral("Host Address:"), QStringLiteral("Port:"),
+                                  QStringLiteral("Login:"), QStringLiteral("Password:"),
+                                  QStringLiteral("Initial Path:")};
+    QLineEdit** fields[] = {&HostName, &HostPort, &UserName, &Password, &HostDir};
+    const char* names[] = {"HostName", "HostPort", "UserName", "Password", "HostDir"};
+    for (int i = 0; i < 5; ++i) {
+        label(g, captions[i], 8, 22 + 24 * i, 78, 18);
+        *fields[i] = named(field(g, 88, 20 + 24 * i), names[i]);
+    }
+    Button11 = named(button(g, QStringLiteral("Save Settings"), 88, 146, 120), "Button11");
+    label(g, QStringLiteral("Select .html file Below"), 216, 20, 124);
+    FileListBox1 = named(new QListWidget(g), "FileListBox1");
+    FileListBox1->setGeometry(216, 38, 122, 102);
+    FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    Button12 = named(button(g, QStringLiteral("Transmit"), 216, 146, 60), "Button12");
+    Button7 = named(button(g, QStringLiteral("Delete"), 280, 146, 58), "Button7");
+}
+
+void TForm1::buildFooter() {
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Sunken);
+    frame->setGeometry(8, 372, 346, 44);
+    CreditLabel = named(label(frame, creditLine(), 6, 4, 334), "CreditLabel");
+    CreditLabel->setAlignment(Qt::AlignHCenter);
+    ForumLink = named(new LinkLabel(frame), "ForumLink");
+    ForumLink->setLinkText(QStringLiteral("Vantor Support Forum"));
+    ForumLink->setGeometry(6, 22, 150, 16);
+    EmailLink = named(new LinkLabel(frame), "EmailLink");
+    EmailLink->setLinkText(authorEmail());
+    EmailLink->setGeometry(160, 22, 180, 16);
+    EmailLink->setAlignment(Qt::AlignRight);
+}
+
+} // namespace vantor::utilities

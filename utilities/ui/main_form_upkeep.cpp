@@ -1,0 +1,121 @@
+// The "Player Data Utilities" page: listing, removing and pruning players, deleting the
+// stats file.
+#include "main_form.h"
+
+#include "utilities/core/game_type.h"
+#include "utilities/core/upkeep.h"
+
+#include "common/cp1252.h"
+#include "platform/dialogs.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+namespace vantor::utilities {
+
+namespace {
+// The exact bytes of a name travel with its list item; the text shown is only a decoding.
+constexpr int kNameBytesRole = Qt::UserRole;
+} // namespace
+
+void TForm1::setPlayerCount(qsizetype count) {
+    const QString text = QStringLiteral("Total Players: %1").arg(count);
+    PlayerCountLabel1->setText(text);
+    PlayerCountLabel2->setText(text);
+}
+
+void TForm1::listPlayers(bool zeroWhenMissing) {
+    auto names = utilities::listPlayers(statsFile_);
+    if (!names) {
+        if (zeroWhenMissing)
+            setPlayerCount(0);
+        return;
+    }
+    sortForListing(*names);
+    for (const QByteArray& name : *names) {
+        auto* item = new QListWidgetItem(fromCp1252(name), ListBox1);
+        item->setData(kNameBytesRole, name);
+    }
+    setPlayerCount(qsizetype(names->size()));
+}
+
+void TForm1::Button5Click() {
+    if (ranking_)
+        return;
+    guarded([&] {
+        ListBox1->clear();
+        statsFile_ = statsFileName(gameType_);
+        if (statsFile_.isEmpty())
+            return;
+        listPlayers(true);
+    });
+}
+
+void TForm1::Button6Click() {
+    if (ranking_)
+        return;
+    guarded([&] {
+        if (statsFile_.isEmpty())
+            return;
+        QByteArray name;
+        const auto selected = ListBox1->selectedItems();
+        if (!selected.isEmpty())
+            name = selected.first()->data(kNameBytesRole).toByteArray();
+        // With nothing selected the file is still opened, so the list is only reloaded.
+        if (!deletePlayer(statsFile_, name))
+            return;
+        ListBox1->clear();
+        statsFile_ = statsFileName(gameType_);
+        listPlayers(false);
+    });
+}
+
+void TForm1::ListBox1KeyPress(int key) {
+    if (key == 8)
+        Button6Click();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListBox1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Backspace) {
+        ListBox1KeyPress(8);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::Button8Click() {
+    if (ranking_)
+        return;
+    guarded([&] {
+        if (CountEdit->text().isEmpty())
+            return;
+        statsFile_ = statsFileName(gameType_);
+        if (statsFile_.isEmpty())
+            return;
+        if (!deletePlayers(statsFile_, CountEdit->text(), MeasureBox->currentText()))
+            return;
+        CountEdit->clear();
+    });
+}
+
+void TForm1::Button3Click() {
+    if (ranking_)
+        return;
+    guarded([&] {
+        if (statsFileName(gameType_).isEmpty()) {
+            dialogs_.information(kSelectGameTypeMessage);
+            return;
+        }
+        if (!dialogs_.askYesNo(deleteStatsFileQuestion(gameType_)))
+            return;
+        // Deleted before the message, so that a failure is reported rather than a success.
+        deleteStatsFiles(gameType_);
+        dialogs_.information(statsFileDeletedMessage(gameType_));
+    });
+}
+
+} // namespace vantor::utilities
