@@ -14,3 +14,10 @@ for records in 100000 1000000; do
     "$build/bench/rank_bench" "$records" --dir "$data" "$@"
     echo
 done
+
+# Uploading 50 MB to a local FTP server, beside curl -T (target: at most 3 times curl's time).
+"$build/bench/ftp/ftp_upload_bench" 50
+
+# One 16-player game into a 100,000-player stats file with live stats on (merge, two rankings,
+# page), beside reading the stats file and writing the page (target: at most 4 times).
+"$build/bench/live/live_stats_bench"

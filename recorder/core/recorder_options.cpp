@@ -13,9 +13,9 @@ RecorderOptions parseRecorderArguments(const QStringList& arguments) {
             headless = true;
         } else if (a == QLatin1String("--live-stats") || a == QLatin1String("--no-live-stats")) {
             const auto choice = a == QLatin1String("--live-stats")
-                                    ? RecorderOptions::LiveStats::On
-                                    : RecorderOptions::LiveStats::Off;
-            if (options.liveStats != RecorderOptions::LiveStats::FromSettings &&
+                                    ? RecorderOptions::LiveStatsChoice::On
+                                    : RecorderOptions::LiveStatsChoice::Off;
+            if (options.liveStats != RecorderOptions::LiveStatsChoice::FromSettings &&
                 options.liveStats != choice) {
                 options.mode = RecorderOptions::Mode::Invalid;
                 options.problem =
@@ -45,7 +45,7 @@ RecorderOptions parseRecorderArguments(const QStringList& arguments) {
         options.problem = QStringLiteral("Unknown option \"%1\".").arg(foreign.first());
         return options;
     }
-    if (!headless && options.liveStats != RecorderOptions::LiveStats::FromSettings) {
+    if (!headless && options.liveStats != RecorderOptions::LiveStatsChoice::FromSettings) {
         options.mode = RecorderOptions::Mode::Invalid;
         options.problem = QStringLiteral("--live-stats and --no-live-stats need --headless; in "
                                          "the window, \"Enable Live Stats\" decides.");

@@ -8,10 +8,10 @@ namespace vantor::recorder {
 // What VantorRecorder was asked to do on its command line.
 struct RecorderOptions {
     enum class Mode { Window, Headless, Help, Invalid };
-    enum class LiveStats { FromSettings, On, Off };
+    enum class LiveStatsChoice { FromSettings, On, Off };
 
     Mode mode = Mode::Window;
-    LiveStats liveStats = LiveStats::FromSettings;
+    LiveStatsChoice liveStats = LiveStatsChoice::FromSettings;
     // Why the command line was refused (Mode::Invalid).
     QString problem;
 };

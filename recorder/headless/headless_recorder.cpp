@@ -2,6 +2,7 @@
 
 #include "recorder/core/result_log_files.h"
 
+#include "common/cp1252.h"
 #include "platform/dialogs.h"
 #include "platform/report_failures.h"
 
@@ -17,15 +18,18 @@ constexpr int kTickMs = 3000;
 
 HeadlessRecorder::HeadlessRecorder(Dialogs& dialogs, SettingsStore store,
                                    Activation::GameKeyReader gameKey,
-                                   RecorderOptions::LiveStats liveStats, QString dataFolder)
+                                   RecorderOptions::LiveStatsChoice liveStats, QString dataFolder)
     : dialogs_(dialogs), liveStatsChoice_(liveStats), cycle_(dialogs, dataFolder),
-      activation_(dialogs, std::move(store), std::move(gameKey), dataFolder),
+      activation_(dialogs, store, std::move(gameKey), dataFolder), live_(dataFolder, store),
       Timer1(new QTimer(this)) {
     Timer1->setInterval(kTickMs);
     connect(Timer1, &QTimer::timeout, this, &HeadlessRecorder::Timer1Timer);
+    // The window's page step. The game itself is recorded when it fails; the next one writes
+    // a page again.
     cycle_.setLiveStatsHook([this] {
-        if (createLiveStats_)
-            createLiveStats_();
+        reportFailures(dialogs_, [this] {
+            live_.CreateLiveStats(cycle_.gameInfo(), toCp1252(activation_.playerName()));
+        });
     });
 }
 
@@ -38,17 +42,17 @@ void HeadlessRecorder::start() {
     activation_.GetRSDir();
     cycle_.setGameFolder(activation_.gameFolder());
     switch (liveStatsChoice_) {
-    case RecorderOptions::LiveStats::On:
+    case RecorderOptions::LiveStatsChoice::On:
         liveStats_ = true;
         if (!activation_.hasHostName() || !activation_.hasHostFileName())
             dialogs_.information(QStringLiteral(
                 "Live stats are on, but \"hostname\" or \"hostfilename\" is not set: no page will "
                 "be written or uploaded until both are."));
         break;
-    case RecorderOptions::LiveStats::Off:
+    case RecorderOptions::LiveStatsChoice::Off:
         liveStats_ = false;
         break;
-    case RecorderOptions::LiveStats::FromSettings:
+    case RecorderOptions::LiveStatsChoice::FromSettings:
         liveStats_ = activation_.hasHostName() && activation_.hasHostFileName();
         break;
     }

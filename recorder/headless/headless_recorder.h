@@ -1,11 +1,11 @@
 #pragma once
 
 #include "recorder/core/activation.h"
+#include "recorder/core/live_stats.h"
 #include "recorder/core/recorder_options.h"
 #include "recorder/core/recording_cycle.h"
 
 #include <QObject>
-#include <functional>
 
 class QTimer;
 
@@ -17,12 +17,9 @@ class HeadlessRecorder : public QObject {
     Q_OBJECT
 public:
     HeadlessRecorder(Dialogs& dialogs, SettingsStore store, Activation::GameKeyReader gameKey,
-                     RecorderOptions::LiveStats liveStats,
+                     RecorderOptions::LiveStatsChoice liveStats,
                      QString dataFolder = QStringLiteral("."));
     ~HeadlessRecorder() override;
-
-    // The live stats step (CreateLiveStats) at the end of every game recorded with live stats on.
-    void setCreateLiveStats(std::function<void()> step) { createLiveStats_ = std::move(step); }
 
     // The activation steps, then recording on and its first cycle.
     void start();
@@ -35,6 +32,8 @@ public:
     bool isStopping() const { return stopping_; }
     Activation& activation() { return activation_; }
     RecordingCycle& cycle() { return cycle_; }
+    // The page step after every game recorded with live stats on; its sendlivestats uploads.
+    LiveStats& liveStatsStep() { return live_; }
     QTimer* timer() const { return Timer1; }
 
 signals:
@@ -45,11 +44,11 @@ private:
     void finishIfIdle();
 
     Dialogs& dialogs_;
-    RecorderOptions::LiveStats liveStatsChoice_;
+    RecorderOptions::LiveStatsChoice liveStatsChoice_;
     RecordingCycle cycle_;
     Activation activation_;
+    LiveStats live_;
     QTimer* Timer1;
-    std::function<void()> createLiveStats_;
     bool liveStats_ = false;
     bool inTick_ = false;
     bool stopping_ = false;

@@ -2,6 +2,7 @@
 
 #include "live_stats_setup.h"
 
+#include "common/cp1252.h"
 #include "common/error.h"
 #include "platform/app_title.h"
 #include "platform/dialogs.h"
@@ -35,7 +36,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       env_(std::move(env)), store_(env_.settingsPath), cycle_(*env_.dialogs),
-      activation_(*env_.dialogs, store_, env_.gameKey) {
+      activation_(*env_.dialogs, store_, env_.gameKey), live_(QStringLiteral("."), store_) {
     setWindowTitle(QStringLiteral("Marrow's Vantor Recorder v3.7"));
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
@@ -88,7 +89,10 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::focusMoved);
 
+    // The cycle calls the page step while it still counts as running, so no tick delivered
+    // during the step (the upload waits with events flowing) starts another cycle.
     cycle_.setLiveStatsHook([this] { CreateLiveStats(); });
+    live_.sendlivestats = [this] { sendlivestats(); };
 
     setFixedSize(qMax(sizeHint().width(), 340), sizeHint().height());
     if (const QScreen* s = screen())
@@ -195,8 +199,17 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::CreateLiveStats() {
-    if (env_.createLiveStats)
-        env_.createLiveStats();
+    try {
+        live_.CreateLiveStats(cycle_.gameInfo(), toCp1252(activation_.playerName()));
+    } catch (const Error& e) {
+        // The game itself is recorded; only its page is missing. The next game writes one.
+        env_.dialogs->error(e.message());
+    }
+}
+
+void TForm1::sendlivestats() {
+    if (env_.sendlivestats)
+        env_.sendlivestats();
 }
 
 void TForm1::Button1Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recorder/core/activation.h"
+#include "recorder/core/live_stats.h"
 #include "recorder/core/recording_cycle.h"
 
 #include "platform/game_key.h"
@@ -35,8 +36,8 @@ struct RecorderEnvironment {
     std::function<GameKeyValues(const SettingsStore&)> gameKey = [](const SettingsStore& s) {
         return readGameKey(s);
     };
-    // The live stats step at the end of a recorded game (CreateLiveStats).
-    std::function<void()> createLiveStats;
+    // The upload of the live stats page just written (sendlivestats).
+    std::function<void()> sendlivestats;
 };
 
 // The recorder's main window: the recording switch, the auto-record and live stats options,
@@ -57,11 +58,13 @@ public:
     void Button3Click();
     // The live stats step at the end of a game recorded with "Enable Live Stats" checked.
     void CreateLiveStats();
+    void sendlivestats();
 
     const QString& gameFolder() const { return activation_.gameFolder(); }
     const QString& playerName() const { return activation_.playerName(); }
     bool autoRecord() const { return activation_.autoRecord(); }
     RecordingCycle& cycle() { return cycle_; }
+    LiveStats& liveStats() { return live_; }
     TForm2* setupWindow() const { return Form2.get(); }
 
     QGroupBox* GroupBox1;
@@ -91,6 +94,7 @@ private:
     SettingsStore store_;
     RecordingCycle cycle_;
     Activation activation_;
+    LiveStats live_;
     std::unique_ptr<TForm2> Form2;
     bool activating_ = false;
     bool shown_ = false;

@@ -25,27 +25,27 @@ using vantor::test::RecordingDialogs;
 using vantor::test::TempFolder;
 using vantor::test::writeFile;
 using Mode = RecorderOptions::Mode;
-using LiveStats = RecorderOptions::LiveStats;
+using Choice = RecorderOptions::LiveStatsChoice;
 
 TEST(RecorderCommandLine, ChoosesTheModeAndRefusesWhatItCannotDo) {
     struct Case {
         QStringList args;
         Mode mode;
-        LiveStats liveStats;
+        Choice liveStats;
     };
     const Case cases[] = {
-        {{}, Mode::Window, LiveStats::FromSettings},
-        {{"-platform", "offscreen"}, Mode::Window, LiveStats::FromSettings},
-        {{"--headless"}, Mode::Headless, LiveStats::FromSettings},
-        {{"--live-stats", "--headless"}, Mode::Headless, LiveStats::On},
-        {{"--headless", "--no-live-stats", "--no-live-stats"}, Mode::Headless, LiveStats::Off},
-        {{"--headless", "--bogus", "--help"}, Mode::Invalid, LiveStats::FromSettings},
-        {{"--headless", "-h"}, Mode::Help, LiveStats::FromSettings},
-        {{"--headless", "--live-stats", "--no-live-stats"}, Mode::Invalid, LiveStats::On},
-        {{"--live-stats"}, Mode::Invalid, LiveStats::On},
-        {{"--headless", "-platform", "offscreen"}, Mode::Invalid, LiveStats::FromSettings},
-        {{"--bogus"}, Mode::Invalid, LiveStats::FromSettings},
-        {{"stats.log"}, Mode::Invalid, LiveStats::FromSettings},
+        {{}, Mode::Window, Choice::FromSettings},
+        {{"-platform", "offscreen"}, Mode::Window, Choice::FromSettings},
+        {{"--headless"}, Mode::Headless, Choice::FromSettings},
+        {{"--live-stats", "--headless"}, Mode::Headless, Choice::On},
+        {{"--headless", "--no-live-stats", "--no-live-stats"}, Mode::Headless, Choice::Off},
+        {{"--headless", "--bogus", "--help"}, Mode::Invalid, Choice::FromSettings},
+        {{"--headless", "-h"}, Mode::Help, Choice::FromSettings},
+        {{"--headless", "--live-stats", "--no-live-stats"}, Mode::Invalid, Choice::On},
+        {{"--live-stats"}, Mode::Invalid, Choice::On},
+        {{"--headless", "-platform", "offscreen"}, Mode::Invalid, Choice::FromSettings},
+        {{"--bogus"}, Mode::Invalid, Choice::FromSettings},
+        {{"stats.log"}, Mode::Invalid, Choice::FromSettings},
     };
     for (const Case& c : cases) {
         const RecorderOptions o = parseRecorderArguments(QStringList{"VantorRecorder"} + c.args);
@@ -109,11 +109,11 @@ protected:
                         .arg(game);
         writeFile(storePath, text.toUtf8());
     }
-    std::unique_ptr<HeadlessRecorder> make(LiveStats choice = LiveStats::FromSettings) {
+    std::unique_ptr<HeadlessRecorder> make(Choice choice = Choice::FromSettings) {
         auto r = std::make_unique<HeadlessRecorder>(
             dialogs, SettingsStore(storePath),
             [this](const SettingsStore& s) { return readGameKey(s, noWine); }, choice);
-        r->setCreateLiveStats([this] { ++liveStatsCalls; });
+        r->liveStatsStep().sendlivestats = [this] { ++uploads; };
         return r;
     }
     // Where leases are not to be had, a finished log is seen at the second look.
@@ -128,7 +128,7 @@ protected:
     QString storePath = data.file(QStringLiteral("registry.reg"));
     QString noWine = data.file(QStringLiteral("no-wine"));
     RecordingDialogs dialogs;
-    int liveStatsCalls = 0;
+    int uploads = 0;
 };
 
 const char* kBothSettings = "\"hostname\"=\"ftp.example.org\"\n\"hostfilename\"=\"live.html\"";
@@ -154,22 +154,23 @@ TEST_F(Headless, StartClearsStaleFilesAndRecordsWhatEndsAfterwards) {
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     tick(*r);
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
-    EXPECT_EQ(liveStatsCalls, 0);
+    EXPECT_EQ(uploads, 0);
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
 TEST_F(Headless, LiveStatsFollowTheSettingsUnlessTheCommandLineSays) {
     struct Case {
         const char* settings;
-        LiveStats choice;
+        Choice choice;
         bool on;
     };
     const Case cases[] = {
-        {kBothSettings, LiveStats::FromSettings, true},
-        {"\"hostname\"=\"ftp.example.org\"", LiveStats::FromSettings, false},
-        {"\"hostfilename\"=\"live.html\"", LiveStats::FromSettings, false},
-        {kBothSettings, LiveStats::Off, false},
-        {"", LiveStats::On, true},
+        {kBothSettings, Choice::FromSettings, true},
+        {"\"hostname\"=\"ftp.example.org\"", Choice::FromSettings, false},
+        {"\"hostfilename\"=\"live.html\"", Choice::FromSettings, false},
+        {kBothSettings, Choice::Off, false},
+        {"", Choice::On, true},
     };
     for (const Case& c : cases) {
         writeStore(QString::fromLatin1(c.settings));
@@ -178,22 +179,25 @@ TEST_F(Headless, LiveStatsFollowTheSettingsUnlessTheCommandLineSays) {
         r->start();
         EXPECT_EQ(r->liveStats(), c.on) << c.settings;
         // Forced on without a server: said once, at start.
-        EXPECT_EQ(dialogs.shown.size(), c.choice == LiveStats::On ? 1 : 0) << c.settings;
+        EXPECT_EQ(dialogs.shown.size(), c.choice == Choice::On ? 1 : 0) << c.settings;
     }
 }
 
-TEST_F(Headless, AGameRecordedWithLiveStatsRunsTheLiveStatsStep) {
+TEST_F(Headless, AGameRecordedWithLiveStatsWritesAndUploadsThePage) {
     writeStore(QString::fromLatin1(kBothSettings));
     auto r = make();
-    r->setCreateLiveStats([this] {
-        ++liveStatsCalls;
-        EXPECT_TRUE(QFile::exists("lastgame.log"));
-    });
+    r->liveStatsStep().sendlivestats = [this] {
+        ++uploads;
+        EXPECT_TRUE(QFile::exists("live.html"));
+    };
     r->start();
     writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
     tick(*r);
-    EXPECT_EQ(liveStatsCalls, 1);
-    EXPECT_EQ(r->cycle().gameInfo().gameType, "Cooperative");
+    EXPECT_EQ(uploads, 1);
+    EXPECT_TRUE(vantor::test::readFile("live.html")
+                    .contains("recorded by: <font color=\"#00FF00\">Marrow<"));
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
 TEST_F(Headless, AStopDuringACycleWaitsForItsEnd) {
@@ -201,12 +205,11 @@ TEST_F(Headless, AStopDuringACycleWaitsForItsEnd) {
     auto r = make();
     QSignalSpy finished(r.get(), &HeadlessRecorder::finished);
     bool finishedInside = true;
-    // The live stats step lets events run: a signal can be handled in the middle of it.
-    r->setCreateLiveStats([&] {
+    // The upload lets events run: a signal can be handled in the middle of it.
+    r->liveStatsStep().sendlivestats = [&] {
         r->stop();
         finishedInside = finished.count() > 0;
-        writeFile("live.html", "page");
-    });
+    };
     r->start();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     tick(*r);
@@ -224,14 +227,16 @@ TEST_F(Headless, AStopDuringACycleWaitsForItsEnd) {
     EXPECT_EQ(finished.count(), 1);
 }
 
-TEST_F(Headless, AFailingLiveStatsStepIsReportedAndRecordingGoesOn) {
-    writeStore(QString::fromLatin1(kBothSettings));
+TEST_F(Headless, AFailingPageIsReportedAndRecordingGoesOn) {
+    writeStore("\"hostname\"=\"ftp.example.org\"\n\"hostfilename\"=\"no-such-folder/live.html\"");
     auto r = make();
-    r->setCreateLiveStats([] { throw Error(QStringLiteral("Cannot create \"live.html\"")); });
     r->start();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     tick(*r);
-    EXPECT_EQ(dialogs.shown, QStringList{"error: Cannot create \"live.html\""});
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].startsWith("error: ")) << dialogs.shown[0].toStdString();
+    EXPECT_EQ(uploads, 0);
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
     EXPECT_TRUE(r->timer()->isActive());
     EXPECT_FALSE(r->cycle().isRunning());
 }

@@ -22,6 +22,7 @@
 
 using namespace vantor;
 using namespace vantor::recorder;
+using vantor::test::readFile;
 using vantor::test::readLogFixture;
 using vantor::test::RecordingDialogs;
 using vantor::test::RecordingShell;
@@ -76,7 +77,11 @@ protected:
         env.settingsPath = storePath;
         const QString noWine = data.file(QStringLiteral("no-wine"));
         env.gameKey = [noWine](const SettingsStore& s) { return readGameKey(s, noWine); };
-        env.createLiveStats = [this] { ++liveStatsCalls; };
+        env.sendlivestats = [this] {
+            ++uploads;
+            if (duringUpload)
+                duringUpload();
+        };
         form = std::make_unique<TForm1>(std::move(env));
         form->show();
         form->activateWindow();
@@ -103,7 +108,8 @@ protected:
     QString storePath = data.file(QStringLiteral("registry.reg"));
     RecordingDialogs dialogs;
     RecordingShell shell;
-    int liveStatsCalls = 0;
+    int uploads = 0;
+    std::function<void()> duringUpload;
     std::unique_ptr<TForm1> form;
 };
 
@@ -197,14 +203,17 @@ TEST_F(MainForm, SwitchingOnAndOffClearsTheLogsAndRunsOneEmptyCycle) {
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(MainForm, TicksRecordGamesAndCallTheLiveStatsStepOnlyWhenEnabled) {
-    writeStore(QStringLiteral("\"AutoRecord\"=\"true\"\n\"hostname\"=\"ftp.example.org\""), game);
+TEST_F(MainForm, TicksRecordGamesAndWriteThePageOnlyWhenLiveStatsAreOn) {
+    writeStore(QStringLiteral("\"AutoRecord\"=\"true\"\n\"hostname\"=\"ftp.example.org\"\n"
+                              "\"hostfilename\"=\"live.html\""),
+               game);
     start();
     EXPECT_TRUE(form->CheckBox3->isEnabled());
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     ASSERT_TRUE(waitFor([&] { return logsLeft() == 0; }, 10000)); // the timer's own tick
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
-    EXPECT_EQ(liveStatsCalls, 0);
+    EXPECT_EQ(uploads, 0);
+    EXPECT_FALSE(QFile::exists("live.html"));
 
     form->CheckBox3->setChecked(true);
     writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
@@ -212,9 +221,91 @@ TEST_F(MainForm, TicksRecordGamesAndCallTheLiveStatsStepOnlyWhenEnabled) {
     if (logsLeft() != 0) // a second look where leases are not to be had
         form->Timer1Timer();
     EXPECT_EQ(logsLeft(), 0);
-    EXPECT_EQ(liveStatsCalls, 1);
+    EXPECT_EQ(uploads, 1);
     EXPECT_EQ(form->cycle().gameInfo().gameType, "Cooperative");
+    EXPECT_TRUE(
+        readFile("live.html").contains("Recorded playing <font color=\"00FF00\">Cooperative"));
     EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(MainForm, ALogDroppedWithLiveStatsOnProducesThePage) {
+    writeStore(QStringLiteral("\"AutoRecord\"=\"true\"\n\"hostname\"=\"ftp.example.org\"\n"
+                              "\"hostfilename\"=\"live.html\"\n\"LiveStatsReloadtime\"=\"20\""),
+               game);
+    start();
+    form->CheckBox3->setChecked(true);
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    ASSERT_TRUE(waitFor([&] { return QFile::exists("live.html"); }, 10000));
+
+    const QByteArray page = readFile("live.html");
+    EXPECT_TRUE(page.startsWith("<html>\r\n"));
+    EXPECT_TRUE(page.endsWith("</div>\r\n</body>\r\n</html>\r\n"));
+    EXPECT_TRUE(page.contains("\r\nvar x = 20\r\n"));
+    EXPECT_TRUE(page.contains("recorded by: <font color=\"#00FF00\">Marrow</font>"));
+    EXPECT_TRUE(page.contains("Map: <font color=\"#00FF00\">Oil Refinery<br>"));
+    EXPECT_TRUE(page.contains("Rules:<font color=\"#00FF00\"> Team Survival<br>"));
+    EXPECT_TRUE(page.contains("<font color=\"#3333FF\">Ding Chavez</td>"));
+    EXPECT_TRUE(page.contains("Blue</font> Wins: <font color=\"#CCCCCC\">1</font>"));
+    EXPECT_EQ(uploads, 1);
+    EXPECT_EQ(logsLeft(), 0);
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
+    EXPECT_FALSE(QFile::exists("work.dat"));
+    const auto stats = readAllRecords<PlayerStatsRecord>("stats.log");
+    ASSERT_EQ(stats.size(), 4u);
+    for (std::size_t i = 1; i < stats.size(); ++i)
+        EXPECT_GE(stats[i - 1].skillPoints, stats[i].skillPoints);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(MainForm, NoCycleStartsWhileThePageIsUploaded) {
+    writeStore(QStringLiteral("\"hostname\"=\"ftp.example.org\"\n\"hostfilename\"=\"live.html\""),
+               game);
+    start();
+    form->CheckBox3->setChecked(true);
+    form->CheckBox1->click();
+    form->Timer1->stop(); // the ticks below are the test's own
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    int logsDuringUpload = -1;
+    duringUpload = [&] {
+        // The game's next log arrives and a tick comes while the upload waits.
+        writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
+        EXPECT_EQ(form->cycle().Readlogs(true), RecordingCycle::Outcome::AlreadyRunning);
+        form->Timer1Timer();
+        logsDuringUpload = logsLeft();
+    };
+    form->Timer1Timer();
+    if (uploads == 0)
+        form->Timer1Timer();
+    ASSERT_EQ(uploads, 1);
+    EXPECT_EQ(logsDuringUpload, 1);
+    EXPECT_FALSE(QFile::exists("coop_stats.log"));
+
+    duringUpload = nullptr;
+    form->Timer1Timer();
+    if (uploads == 1)
+        form->Timer1Timer();
+    EXPECT_EQ(uploads, 2);
+    EXPECT_TRUE(QFile::exists("coop_stats.log"));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(MainForm, APageThatCannotBeWrittenIsReportedAndTheGameStaysRecorded) {
+    writeStore(QStringLiteral("\"hostname\"=\"ftp.example.org\"\n"
+                              "\"hostfilename\"=\"no such folder/live.html\""),
+               game);
+    start();
+    form->CheckBox3->setChecked(true);
+    form->CheckBox1->click();
+    form->Timer1->stop();
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    form->Timer1Timer();
+    if (logsLeft() != 0)
+        form->Timer1Timer();
+    EXPECT_EQ(logsLeft(), 0);
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].startsWith("error: Cannot create"));
+    EXPECT_EQ(uploads, 0);
 }
 
 TEST_F(MainForm, ComingBackFromTheSetupWindowRunsTheActivationAgain) {

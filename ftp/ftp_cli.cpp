@@ -1,0 +1,369 @@
+#include "ftp/ftp_cli.h"
+
+#include "ftp/socket_errors.h"
+
+#include <arpa/inet.h>
+
+namespace vantor {
+
+namespace {
+
+// The code of an operation that ends on an error of our own, without a reply code.
+constexpr int kLocalError = 500;
+
+} // namespace
+
+QByteArray transferSummary(qint64 bytes, qint64 elapsedMs) {
+    QByteArray line = "! " + QByteArray::number(bytes) + " bytes received/sent in " +
+                      QByteArray::number(elapsedMs / 1000) + " seconds";
+    if (elapsedMs != 0) {
+        const qint64 rate = bytes <= 32767 ? bytes * 1000 / elapsedMs : (bytes / elapsedMs) * 1000;
+        line += " (" + QByteArray::number(rate) + " Bytes/sec)";
+    }
+    return line;
+}
+
+TCustomFtpCli::TCustomFtpCli(QObject* parent) : QObject(parent) {
+    clock_.start();
+    connect(&control_, &TWSocket::dnsLookupDone, this, &TCustomFtpCli::onLookupDone);
+    connect(&control_, &TWSocket::sessionConnected, this, &TCustomFtpCli::onControlConnected);
+    connect(&control_, &TWSocket::dataAvailable, this, &TCustomFtpCli::onControlData);
+    connect(&control_, &TWSocket::sessionClosed, this, &TCustomFtpCli::onControlClosed);
+    connect(&data_, &TWSocket::sessionAvailable, this, &TCustomFtpCli::onSessionAvailable);
+    connect(&data_, &TWSocket::dataAvailable, this, &TCustomFtpCli::onDataAvailable);
+    connect(&data_, &TWSocket::dataSent, this, &TCustomFtpCli::onDataSent);
+    connect(&data_, &TWSocket::sessionClosed, this, &TCustomFtpCli::onDataClosed);
+}
+
+TCustomFtpCli::~TCustomFtpCli() {
+    OnDisplay = nullptr;
+    abort();
+}
+
+void TCustomFtpCli::display(const QByteArray& line) {
+    if (OnDisplay)
+        OnDisplay(this, line);
+}
+
+bool TCustomFtpCli::startUpload(QByteArray* refusal) {
+    QByteArray reason;
+    // Between steps of a running operation counts as busy: a display handler that starts
+    // another upload must not take over the one under way.
+    if ((state_ != FtpState::Ready && state_ != FtpState::BetweenSteps) || step_ != Step::None)
+        reason = "FTP component not ready";
+    else if (connected_)
+        reason = "FTP component already connected";
+    if (!reason.isEmpty()) {
+        if (refusal)
+            *refusal = reason;
+        return false;
+    }
+    errorMessage_.clear();
+    lastResponse_.clear();
+    statusCode_ = 0;
+    error_ = 0;
+    savedResponse_.clear();
+    savedStatus_ = 0;
+    responseSaved_ = false;
+    closingForStep_ = false;
+    reader_.clear();
+    reader_.setAcceptLF(Options.testFlag(ftpAcceptLF));
+    steps_ = {Step::Connect, Step::User, Step::Pass,  Step::Cwd,
+              Step::Type,    Step::Port, Step::Store, Step::Quit};
+    runNextStep();
+    return true;
+}
+
+void TCustomFtpCli::runNextStep() {
+    if (steps_.isEmpty()) {
+        finish();
+        return;
+    }
+    step_ = steps_.takeFirst();
+    switch (step_) {
+    case Step::Connect:
+        startConnect();
+        break;
+    case Step::User:
+        if (UserName.isEmpty())
+            stepError("UserName emtpy");
+        else
+            sendCommand("USER " + UserName, {331, 230});
+        break;
+    case Step::Pass:
+        if (statusCode_ != 331) // 230 to USER: logged in without a password
+            stepDone(0);
+        else if (PassWord.isEmpty())
+            stepError("Password emtpy");
+        else
+            sendCommand("PASS " + PassWord, {230});
+        break;
+    case Step::Cwd:
+        if (HostDirName.isEmpty())
+            stepDone(0);
+        else
+            sendCommand("CWD " + HostDirName, {200, 250, 257});
+        break;
+    case Step::Type:
+        sendCommand(Binary ? "TYPE I" : "TYPE A", {200});
+        break;
+    case Step::Port:
+        startPort();
+        break;
+    case Step::Store:
+        startStore();
+        break;
+    case Step::Quit:
+        startQuit();
+        break;
+    case Step::None:
+        finish();
+        break;
+    }
+}
+
+void TCustomFtpCli::stepDone(int error) {
+    if (error != 0) {
+        if (error_ == 0)
+            error_ = error;
+        // Nothing of the upload runs after a failure, but a server still connected is told
+        // goodbye, so that the connection is closed and the next upload can start.
+        steps_.clear();
+        if (step_ != Step::Quit && connected_ && control_.isConnected())
+            steps_ << Step::Quit;
+    }
+    state_ = FtpState::BetweenSteps;
+    runNextStep();
+}
+
+void TCustomFtpCli::stepError(const QByteArray& text) {
+    display("! " + text);
+    if (errorMessage_.isEmpty())
+        errorMessage_ = text;
+    stepDone(kLocalError);
+}
+
+void TCustomFtpCli::finish() {
+    stopTransfer();
+    control_.abort();
+    connected_ = false;
+    if (responseSaved_) {
+        lastResponse_ = savedResponse_;
+        statusCode_ = savedStatus_;
+    }
+    step_ = Step::None;
+    closingForStep_ = false;
+    state_ = FtpState::Ready;
+    emit requestDone();
+}
+
+void TCustomFtpCli::abort() {
+    state_ = FtpState::Aborting;
+    control_.abort();
+    stopTransfer();
+    connected_ = false;
+    steps_.clear();
+    step_ = Step::None;
+    closingForStep_ = false;
+    state_ = FtpState::Ready;
+}
+
+void TCustomFtpCli::timedOut() {
+    if (error_ != 0 && !errorMessage_.isEmpty())
+        return;
+    errorMessage_ = "426 Timeout";
+    statusCode_ = 426;
+    error_ = 426;
+}
+
+void TCustomFtpCli::sendCommand(const QByteArray& command, std::vector<int> accepted) {
+    display("> " + command);
+    if (!connected_ || !control_.isConnected()) {
+        stepError("FTP component not connected");
+        return;
+    }
+    accepted_ = std::move(accepted);
+    state_ = FtpState::AwaitingReply;
+    const QByteArray line = command + "\r\n";
+    control_.send(line.constData(), line.size());
+}
+
+void TCustomFtpCli::startConnect() {
+    state_ = FtpState::LookingUp;
+    if (HostName.isEmpty()) {
+        stepError("DNS lookup: invalid host name.");
+        return;
+    }
+    in_addr dotted{};
+    if (::inet_pton(AF_INET, HostName.constData(), &dotted) == 1) {
+        connectToServer(QHostAddress(ntohl(dotted.s_addr)));
+        return;
+    }
+    control_.dnsLookup(HostName);
+}
+
+void TCustomFtpCli::onLookupDone(int error) {
+    if (step_ != Step::Connect || state_ != FtpState::LookingUp)
+        return;
+    if (error != 0)
+        connectFailed(error);
+    else
+        connectToServer(control_.dnsResult());
+}
+
+void TCustomFtpCli::connectToServer(const QHostAddress& address) {
+    quint16 port = 0;
+    try {
+        port = TWSocket::resolvePort(Port);
+    } catch (const ESocketException& e) {
+        lastResponse_ = "500 " + ESocketException::kind() + ": " + e.text();
+        statusCode_ = 500;
+        if (errorMessage_.isEmpty())
+            errorMessage_ = lastResponse_;
+        stepDone(kLocalError);
+        return;
+    }
+    serverAddress_ = address;
+    state_ = FtpState::AwaitingGreeting;
+    control_.connectTo(address, port);
+}
+
+void TCustomFtpCli::connectFailed(int error) {
+    lastResponse_ = "500 " + WSocketErrorText(error);
+    statusCode_ = 500;
+    if (errorMessage_.isEmpty())
+        errorMessage_ = lastResponse_;
+    stepDone(error);
+}
+
+void TCustomFtpCli::onControlConnected(int error) {
+    if (step_ != Step::Connect || state_ != FtpState::AwaitingGreeting)
+        return;
+    if (error != 0) {
+        connectFailed(error);
+        return;
+    }
+    connected_ = true;
+}
+
+void TCustomFtpCli::onControlData() {
+    // A display handler that pumps events must not get the next line judged before this one.
+    if (receiving_)
+        return;
+    receiving_ = true;
+    char chunk[FtpReplyReader::kBufferSize];
+    QByteArray line;
+    for (;;) {
+        const qint64 n = control_.receive(chunk, reader_.freeSpace());
+        if (n <= 0)
+            break;
+        reader_.append(chunk, n);
+        while (reader_.nextLine(line))
+            handleLine(line);
+    }
+    receiving_ = false;
+}
+
+void TCustomFtpCli::handleLine(const QByteArray& line) {
+    if (state_ == FtpState::Ready || state_ == FtpState::Aborting)
+        return;
+    display("< " + line);
+    const FtpReplyLine reply = parseReplyLine(line);
+    if (reply.kind != FtpReplyLine::Final)
+        return;
+    lastResponse_ = line;
+    statusCode_ = reply.code;
+    if (closingForStep_)
+        return;
+    if (state_ == FtpState::AwaitingGreeting) {
+        connected_ = true; // a greeting may overtake the news of the connection
+        if (reply.code == 220) {
+            state_ = FtpState::Connected;
+            stepDone(0);
+            return;
+        }
+        if (errorMessage_.isEmpty())
+            errorMessage_ = line;
+        closingForStep_ = true;
+        closingStepError_ = reply.code;
+        control_.close();
+        return;
+    }
+    if (state_ != FtpState::AwaitingReply)
+        return; // nothing asked: not a reply to anything of ours
+    if (step_ == Step::Store) {
+        storeReply(reply.code, line);
+        return;
+    }
+    if (step_ == Step::Quit) {
+        closingForStep_ = true;
+        closingStepError_ = reply.code == 221 ? 0 : reply.code;
+        if (reply.code != 221 && errorMessage_.isEmpty())
+            errorMessage_ = line;
+        control_.close();
+        return;
+    }
+    judgeReply(reply.code, line);
+}
+
+void TCustomFtpCli::judgeReply(int code, const QByteArray& line) {
+    const bool good = accepted_.empty()
+                          ? code < 500
+                          : std::find(accepted_.begin(), accepted_.end(), code) != accepted_.end();
+    if (good) {
+        stepDone(0);
+        return;
+    }
+    if (errorMessage_.isEmpty())
+        errorMessage_ = line;
+    stepDone(code);
+}
+
+void TCustomFtpCli::onControlClosed(int error) {
+    onControlData(); // what the server said before it closed still counts
+    connected_ = false;
+    if (state_ == FtpState::Ready || state_ == FtpState::Aborting || step_ == Step::None)
+        return;
+    if (closingForStep_) {
+        closingForStep_ = false;
+        stepDone(closingStepError_);
+        return;
+    }
+    // The server went away while the step waited on it: end now rather than at the time-out.
+    const int n = error != 0 ? error : WSAECONNRESET;
+    lastResponse_ = "500 " + WSocketErrorText(n);
+    statusCode_ = 500;
+    if (errorMessage_.isEmpty())
+        errorMessage_ = lastResponse_;
+    stopTransfer();
+    stepDone(n);
+}
+
+void TCustomFtpCli::startPort() {
+    quint16 port = 0;
+    try {
+        port = data_.listen(QHostAddress::AnyIPv4, 0, 10);
+    } catch (const ESocketException& e) {
+        stepError(e.text());
+        return;
+    }
+    const QByteArray p = QByteArray::number(port / 256) + "," + QByteArray::number(port % 256);
+    if (serverAddress_ == QHostAddress(QHostAddress::LocalHost)) {
+        sendCommand("PORT 127,0,0,1," + p, {200, 227});
+        return;
+    }
+    const quint32 local = control_.localAddress().toIPv4Address();
+    QByteArray command = "PORT ";
+    for (int shift = 24; shift >= 0; shift -= 8)
+        command += QByteArray::number((local >> shift) & 0xff) + ",";
+    sendCommand(command + p, {200, 227});
+}
+
+void TCustomFtpCli::startQuit() {
+    savedResponse_ = lastResponse_;
+    savedStatus_ = statusCode_;
+    responseSaved_ = true;
+    sendCommand("QUIT", {221});
+}
+
+} // namespace vantor

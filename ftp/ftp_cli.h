@@ -1,0 +1,183 @@
+#pragma once
+
+#include "ftp/ftp_reply_reader.h"
+#include "ftp/wsocket.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFlags>
+#include <QList>
+#include <QObject>
+#include <functional>
+#include <vector>
+
+namespace vantor {
+
+// How the local file is shared while it is sent. Linux has no sharing modes on open: the
+// file is opened for reading whatever the mode says.
+enum TFtpShareMode {
+    ftpShareCompat,
+    ftpShareExclusive,
+    ftpShareDenyWrite,
+    ftpShareDenyRead,
+    ftpShareDenyNone,
+};
+
+enum TFtpOption {
+    ftpAcceptLF = 0x1, // a reply line ends at LF alone, not only at CR LF
+};
+Q_DECLARE_FLAGS(TFtpOptions, TFtpOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TFtpOptions)
+
+enum class FtpState {
+    Closed,
+    Ready, // idle, with the last operation's result available
+    BetweenSteps,
+    LookingUp,
+    AwaitingGreeting,
+    Connected,
+    AwaitingReply,
+    Aborting,
+};
+
+// Receives every display line: "> " commands as sent, "< " reply lines, "! " notices.
+using TFtpDisplay = std::function<void(QObject* sender, const QByteArray& line)>;
+
+// "! <bytes> bytes received/sent in <s> seconds (<rate> Bytes/sec)".
+QByteArray transferSummary(qint64 bytes, qint64 elapsedMs);
+
+// The client side of FTP, driven by socket events on the calling thread. It knows one
+// operation: connect, log in, change directory, set the type, store one file over an
+// active-mode data connection, quit.
+class TCustomFtpCli : public QObject {
+    Q_OBJECT
+public:
+    static constexpr qint64 kBlockSize = 1514;
+    // Blocks sent in a row before the event loop gets its turn.
+    static constexpr int kBurstBlocks = 64;
+
+    explicit TCustomFtpCli(QObject* parent = nullptr);
+    ~TCustomFtpCli() override;
+
+    // Text values are bytes as they go on the wire; LocalFileName is in the file system's
+    // encoding (QFile::encodeName).
+    QByteArray HostName;
+    QByteArray Port = "ftp";
+    QByteArray UserName;
+    QByteArray PassWord;
+    QByteArray HostDirName;
+    QByteArray HostFileName;
+    QByteArray LocalFileName;
+    bool Binary = true;
+    int Timeout = 15; // seconds without progress; 0 or less: no limit
+    bool MultiThreaded = false;
+    TFtpShareMode ShareMode = ftpShareExclusive;
+    TFtpOptions Options = ftpAcceptLF;
+    bool DisplayFileFlag = false;
+    TFtpDisplay OnDisplay;
+
+    // The first error reply or error text of the last operation.
+    const QByteArray& ErrorMessage() const { return errorMessage_; }
+    const QByteArray& LastResponse() const { return lastResponse_; }
+    int StatusCode() const { return statusCode_; }
+    // The operation's error code: 0 for success.
+    int ErrorCode() const { return error_; }
+    FtpState State() const { return state_; }
+    bool Connected() const { return connected_; }
+
+    // Starts the upload of LocalFileName to HostFileName and returns at once; requestDone
+    // follows when it has ended. False, with the reason in *refusal, when the client is busy.
+    bool startUpload(QByteArray* refusal = nullptr);
+    // Drops the operation under way: both connections closed, state Ready.
+    void abort();
+
+signals:
+    void requestDone();
+    // Before every block of file data goes out.
+    void aboutToSendBlock(qint64 size);
+
+protected:
+    // Marks the operation as failed by the time-out of a blocking wait, unless it had failed
+    // already: the first error stays the result.
+    void timedOut();
+
+private:
+    enum class Step { None, Connect, User, Pass, Cwd, Type, Port, Store, Quit };
+
+    void display(const QByteArray& line);
+    void runNextStep();
+    void stepDone(int error);
+    void stepError(const QByteArray& text);
+    void finish();
+    void sendCommand(const QByteArray& command, std::vector<int> accepted);
+
+    void startConnect();
+    void connectToServer(const QHostAddress& address);
+    void connectFailed(int error);
+    void onLookupDone(int error);
+    void onControlConnected(int error);
+    void onControlData();
+    void onControlClosed(int error);
+    void handleLine(const QByteArray& line);
+    void judgeReply(int code, const QByteArray& line);
+    void startPort();
+    void startQuit();
+
+    // The STOR step and its data connection.
+    struct Transfer {
+        bool active = false;
+        bool serverReady = false;
+        bool accepted = false;
+        bool started = false;
+        bool endOfFile = false;
+        bool localFailure = false; // reading or sending failed on our side
+        bool finalGood = false;
+        bool dataClosed = false;
+        int closingError = 0;
+        qint64 bytesSent = 0;
+        qint64 startTick = 0;
+        qint64 endTick = 0;
+    };
+    void startStore();
+    void storeReply(int code, const QByteArray& line);
+    void stopTransfer();
+    void maybeStartSending();
+    void sendNextBlock();
+    void onDataAvailable();
+    void onSessionAvailable(int error);
+    void onDataSent();
+    void onDataClosed(int error);
+    void maybeFinishStore();
+
+    TWSocket control_;
+    TWSocket data_;
+    FtpReplyReader reader_;
+    FtpState state_ = FtpState::Ready;
+    bool connected_ = false;
+    bool receiving_ = false;
+
+    QByteArray lastResponse_;
+    int statusCode_ = 0;
+    int error_ = 0;
+    QByteArray errorMessage_;
+    QByteArray savedResponse_;
+    int savedStatus_ = 0;
+    bool responseSaved_ = false;
+
+    QList<Step> steps_;
+    Step step_ = Step::None;
+    std::vector<int> accepted_;
+    QHostAddress serverAddress_;
+    // Set when the step already has its outcome and only waits for the control connection
+    // to close (a refused greeting, the reply to QUIT).
+    bool closingForStep_ = false;
+    int closingStepError_ = 0;
+
+    Transfer transfer_;
+    QFile file_;
+    QElapsedTimer clock_;
+    char block_[kBlockSize];
+};
+
+} // namespace vantor

@@ -1,0 +1,170 @@
+#include "ftp/ftp_cli.h"
+
+#include "ftp/socket_errors.h"
+
+namespace vantor {
+
+namespace {
+
+// The code of a transfer that failed on our side (the file could not be opened or read).
+constexpr int kLocalFileError = 426;
+
+} // namespace
+
+void TCustomFtpCli::startStore() {
+    if (LocalFileName.isEmpty()) {
+        stepError("LocalFileName empty");
+        return;
+    }
+    transfer_ = Transfer{};
+    file_.setFileName(QFile::decodeName(LocalFileName));
+    if (!file_.open(QIODevice::ReadOnly)) {
+        errorMessage_ = "426 Unable to open local file " + LocalFileName;
+        lastResponse_ = errorMessage_;
+        statusCode_ = 426;
+        display("! " + errorMessage_);
+        data_.abort();
+        stepDone(kLocalFileError);
+        return;
+    }
+    transfer_.active = true;
+    sendCommand("STOR " + HostFileName, {});
+    // A server that connected before it was asked is taken now.
+    if (transfer_.active && data_.isListening())
+        onSessionAvailable(0);
+}
+
+void TCustomFtpCli::stopTransfer() {
+    transfer_.active = false;
+    data_.abort();
+    file_.close();
+}
+
+void TCustomFtpCli::storeReply(int code, const QByteArray& line) {
+    if (!transfer_.serverReady) {
+        if (code == 125 || code == 150) {
+            transfer_.serverReady = true;
+            maybeStartSending();
+            return;
+        }
+        if (errorMessage_.isEmpty())
+            errorMessage_ = line;
+        stopTransfer();
+        stepDone(code);
+        return;
+    }
+    if (code == 226 || code == 250) {
+        transfer_.finalGood = true;
+        maybeFinishStore();
+        return;
+    }
+    if (errorMessage_.isEmpty())
+        errorMessage_ = line;
+    stopTransfer();
+    display("! STOR Failed");
+    stepDone(code);
+}
+
+void TCustomFtpCli::onSessionAvailable(int error) {
+    if (error != 0 || step_ != Step::Store || !transfer_.active || transfer_.accepted)
+        return;
+    if (!data_.accept())
+        return;
+    transfer_.accepted = true;
+    maybeStartSending();
+}
+
+void TCustomFtpCli::maybeStartSending() {
+    if (!transfer_.serverReady || !transfer_.accepted || transfer_.started)
+        return;
+    transfer_.started = true;
+    transfer_.startTick = clock_.elapsed();
+    if (!transfer_.dataClosed)
+        sendNextBlock();
+}
+
+void TCustomFtpCli::sendNextBlock() {
+    // Still one block at a time, but a block the system takes at once is followed by the
+    // next without a trip through the event loop; after a burst the loop gets its turn.
+    for (int burst = 0; burst < kBurstBlocks; ++burst) {
+        const qint64 n = file_.read(block_, kBlockSize);
+        if (n < 0) {
+            display("! Error reading file");
+            if (errorMessage_.isEmpty())
+                errorMessage_ = "Error reading file";
+            transfer_.localFailure = true;
+            transfer_.closingError = kLocalFileError;
+            data_.close();
+            return;
+        }
+        if (n == 0) {
+            transfer_.endOfFile = true;
+            data_.close();
+            return;
+        }
+        emit aboutToSendBlock(n);
+        if (!transfer_.active)
+            return;
+        transfer_.bytesSent += n;
+        bool atOnce = false;
+        if (data_.send(block_, n, &atOnce) != n) {
+            const int error = WSAENOTCONN;
+            const QByteArray text = "Error #" + QByteArray::number(error) + " sending data";
+            display("! " + text);
+            if (errorMessage_.isEmpty())
+                errorMessage_ = text;
+            transfer_.localFailure = true;
+            transfer_.closingError = error;
+            data_.close();
+            return;
+        }
+        if (!atOnce)
+            return; // dataSent follows
+    }
+    data_.postDataSent();
+}
+
+void TCustomFtpCli::onDataAvailable() {
+    char sink[4096];
+    while (data_.receive(sink, sizeof sink) > 0) {
+    }
+}
+
+void TCustomFtpCli::onDataSent() {
+    if (transfer_.active && transfer_.started && !transfer_.endOfFile && !transfer_.localFailure &&
+        !transfer_.dataClosed)
+        sendNextBlock();
+}
+
+void TCustomFtpCli::onDataClosed(int error) {
+    if (!transfer_.active || transfer_.dataClosed)
+        return;
+    transfer_.dataClosed = true;
+    file_.close();
+    if (transfer_.localFailure) {
+        maybeFinishStore();
+        return;
+    }
+    if (!transfer_.endOfFile) {
+        // Closed under us before the whole file went out: the upload is cut short.
+        const int n = error != 0 ? error : WSAECONNRESET;
+        const QByteArray text = "Error #" + QByteArray::number(n) + " sending data";
+        display("! " + text);
+        if (errorMessage_.isEmpty())
+            errorMessage_ = text;
+        error = n;
+    }
+    transfer_.closingError = error;
+    maybeFinishStore();
+}
+
+void TCustomFtpCli::maybeFinishStore() {
+    if (!transfer_.finalGood || !transfer_.dataClosed)
+        return;
+    transfer_.endTick = clock_.elapsed();
+    transfer_.active = false;
+    display(transferSummary(transfer_.bytesSent, transfer_.endTick - transfer_.startTick));
+    stepDone(transfer_.closingError);
+}
+
+} // namespace vantor

@@ -1,0 +1,328 @@
+#include "ftp/wsocket.h"
+
+#include "common/cp1252.h"
+#include "ftp/socket_errors.h"
+
+#include <QHostInfo>
+#include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vantor {
+
+namespace {
+
+void setLinger(qintptr fd, bool on, int seconds) {
+    linger l{};
+    l.l_onoff = on ? 1 : 0;
+    l.l_linger = seconds;
+    ::setsockopt(static_cast<int>(fd), SOL_SOCKET, SO_LINGER, &l, sizeof l);
+}
+
+} // namespace
+
+TWSocket::TWSocket(QObject* parent) : QObject(parent) {}
+
+TWSocket::~TWSocket() {
+    abort();
+}
+
+template <typename F> void TWSocket::post(F f) {
+    const unsigned generation = generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, f] {
+            if (generation == generation_)
+                f();
+        },
+        Qt::QueuedConnection);
+}
+
+void TWSocket::dnsLookup(const QByteArray& hostName) {
+    abort();
+    dnsResult_.clear();
+    lookupId_ = QHostInfo::lookupHost(fromCp1252(hostName), this, [this](const QHostInfo& info) {
+        lookupId_ = -1;
+        int error = winsockErrorFromLookup(info.error());
+        if (error == 0) {
+            // The data connection's PORT command can only name an IPv4 address.
+            for (const QHostAddress& a : info.addresses()) {
+                if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                    dnsResult_ = a;
+                    break;
+                }
+            }
+            if (dnsResult_.isNull())
+                error = WSANO_DATA;
+        }
+        emit dnsLookupDone(error);
+    });
+}
+
+void TWSocket::cancelDnsLookup() {
+    if (lookupId_ >= 0)
+        QHostInfo::abortHostLookup(lookupId_);
+    lookupId_ = -1;
+}
+
+void TWSocket::connectTo(const QHostAddress& address, quint16 port) {
+    abort();
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        const int error = winsockErrorFromErrno(errno);
+        post([this, error] { emit sessionConnected(error); });
+        return;
+    }
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    sa.sin_addr.s_addr = htonl(address.toIPv4Address());
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0) {
+        finishConnect(fd);
+        return;
+    }
+    if (errno != EINPROGRESS && errno != EINTR) {
+        const int error = winsockErrorFromErrno(errno);
+        ::close(fd);
+        post([this, error] { emit sessionConnected(error); });
+        return;
+    }
+    // The outcome is known when the socket turns writable; SO_ERROR then tells the errno.
+    connectFd_ = fd;
+    connectNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+    connect(connectNotifier_, &QSocketNotifier::activated, this, &TWSocket::onConnectReady);
+}
+
+void TWSocket::onConnectReady() {
+    connectNotifier_->setEnabled(false);
+    connectNotifier_->deleteLater();
+    connectNotifier_ = nullptr;
+    const int fd = connectFd_;
+    connectFd_ = -1;
+    int err = 0;
+    socklen_t len = sizeof err;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) < 0)
+        err = errno;
+    if (err != 0) {
+        ::close(fd);
+        emit sessionConnected(winsockErrorFromErrno(err));
+        return;
+    }
+    finishConnect(fd);
+}
+
+void TWSocket::finishConnect(int fd) {
+    auto* socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(fd, QAbstractSocket::ConnectedState)) {
+        const int error = winsockErrorFromQt(socket->error());
+        ::close(fd);
+        delete socket;
+        post([this, error] { emit sessionConnected(error); });
+        return;
+    }
+    adopt(socket);
+    post([this] { emit sessionConnected(0); });
+}
+
+void TWSocket::adopt(QTcpSocket* socket) {
+    socket_ = socket;
+    socket_->setParent(this);
+    leftover_.clear();
+    closingError_ = 0;
+    closing_ = false;
+    closedSignalled_ = false;
+    connect(socket_, &QTcpSocket::readyRead, this, [this] { emit dataAvailable(0); });
+    connect(socket_, &QTcpSocket::bytesWritten, this, &TWSocket::onBytesWritten);
+    connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        // A peer that closes is an orderly end, unless it leaves data of ours unsent.
+        if (e == QAbstractSocket::RemoteHostClosedError)
+            closingError_ = socket_->bytesToWrite() > 0 ? WSAECONNRESET : 0;
+        else
+            closingError_ = winsockErrorFromQt(e);
+    });
+    connect(socket_, &QTcpSocket::disconnected, this, &TWSocket::onDisconnected);
+}
+
+void TWSocket::onBytesWritten() {
+    if (!inSend_ && socket_ && socket_->bytesToWrite() == 0)
+        emit dataSent(0);
+}
+
+void TWSocket::onDisconnected() {
+    if (closedSignalled_ || !socket_)
+        return;
+    closedSignalled_ = true;
+    if (socket_->isReadable())
+        leftover_ += socket_->readAll();
+    const int error = closingError_;
+    post([this, error] { emit sessionClosed(error); });
+}
+
+quint16 TWSocket::listen(const QHostAddress& address, quint16 port, int lingerSeconds) {
+    abort();
+    server_ = new QTcpServer(this);
+    if (!server_->listen(address, port)) {
+        const int error = winsockErrorFromQt(server_->serverError());
+        delete server_;
+        server_ = nullptr;
+        throw ESocketException("listen: " + WSocketErrorText(error));
+    }
+    setLinger(server_->socketDescriptor(), true, lingerSeconds);
+    connect(server_, &QTcpServer::newConnection, this, [this] { emit sessionAvailable(0); });
+    connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError e) {
+        emit sessionAvailable(winsockErrorFromQt(e));
+    });
+    return server_->serverPort();
+}
+
+bool TWSocket::accept() {
+    if (!server_ || !server_->hasPendingConnections())
+        return false;
+    QTcpSocket* socket = server_->nextPendingConnection();
+    // The connection is a child of the server until adopted: keep it when the server goes.
+    socket->setParent(this);
+    server_->disconnect(this);
+    server_->close();
+    server_->deleteLater();
+    server_ = nullptr;
+    setLinger(socket->socketDescriptor(), false, 0);
+    adopt(socket);
+    return true;
+}
+
+qint64 TWSocket::send(const char* data, qint64 size, bool* atOnce) {
+    if (atOnce)
+        *atOnce = false;
+    if (!isConnected())
+        return -1;
+    const qint64 written = socket_->write(data, size);
+    // Hand it to the system now rather than at the next writable notice, which would cost a
+    // trip through the event loop for every block.
+    inSend_ = true;
+    socket_->flush();
+    inSend_ = false;
+    // A connection lost on the way is reported by sessionClosed, with its error.
+    if (atOnce && isConnected() && socket_->bytesToWrite() == 0)
+        *atOnce = true;
+    return written;
+}
+
+void TWSocket::postDataSent() {
+    post([this] { emit dataSent(0); });
+}
+
+qint64 TWSocket::receive(char* data, qint64 maxSize) {
+    if (!leftover_.isEmpty()) {
+        const qint64 n = std::min<qint64>(maxSize, leftover_.size());
+        memcpy(data, leftover_.constData(), n);
+        leftover_.remove(0, n);
+        return n;
+    }
+    if (!socket_ || socket_->bytesAvailable() <= 0)
+        return 0;
+    return std::max<qint64>(0, socket_->read(data, maxSize));
+}
+
+bool TWSocket::isConnected() const {
+    return socket_ && !closing_ && !closedSignalled_ &&
+           socket_->state() == QAbstractSocket::ConnectedState;
+}
+
+bool TWSocket::isListening() const {
+    return server_ && server_->isListening();
+}
+
+QHostAddress TWSocket::localAddress() const {
+    return socket_ ? socket_->localAddress() : QHostAddress();
+}
+
+QHostAddress TWSocket::peerAddress() const {
+    return socket_ ? socket_->peerAddress() : QHostAddress();
+}
+
+quint16 TWSocket::localPort() const {
+    if (server_)
+        return server_->serverPort();
+    return socket_ ? socket_->localPort() : 0;
+}
+
+void TWSocket::close() {
+    cancelDnsLookup();
+    if (connectNotifier_ || connectFd_ >= 0 || server_) {
+        abort();
+        return;
+    }
+    if (!socket_ || closing_ || closedSignalled_)
+        return;
+    closing_ = true;
+    socket_->disconnectFromHost();
+    // An unconnected socket reports nothing more: end it here.
+    if (socket_->state() == QAbstractSocket::UnconnectedState)
+        onDisconnected();
+}
+
+void TWSocket::abort() {
+    ++generation_;
+    cancelDnsLookup();
+    if (connectNotifier_) {
+        connectNotifier_->setEnabled(false);
+        connectNotifier_->deleteLater();
+        connectNotifier_ = nullptr;
+    }
+    if (connectFd_ >= 0) {
+        ::close(connectFd_);
+        connectFd_ = -1;
+    }
+    if (server_) {
+        server_->disconnect(this);
+        server_->close();
+        server_->deleteLater();
+        server_ = nullptr;
+    }
+    dropSocket();
+    leftover_.clear();
+}
+
+void TWSocket::dropSocket() {
+    if (!socket_)
+        return;
+    socket_->disconnect(this);
+    socket_->abort();
+    socket_->deleteLater();
+    socket_ = nullptr;
+    closing_ = false;
+    closedSignalled_ = false;
+}
+
+quint16 TWSocket::resolvePort(const QByteArray& port) {
+    const QByteArray name = port.trimmed();
+    bool isNumber = false;
+    const uint number = name.toUInt(&isNumber);
+    if (isNumber) {
+        if (number == 0 || number > 65535)
+            throw ESocketException("Invalid port number '" + port + "'");
+        return static_cast<quint16>(number);
+    }
+    if (!name.isEmpty()) {
+        servent result{};
+        servent* found = nullptr;
+        char buffer[1024];
+        if (::getservbyname_r(name.constData(), "tcp", &result, buffer, sizeof buffer, &found) ==
+                0 &&
+            found)
+            return ntohs(static_cast<quint16>(found->s_port));
+        // A system without a services database still knows the FTP port.
+        if (name.compare("ftp", Qt::CaseInsensitive) == 0)
+            return 21;
+    }
+    throw ESocketException("Can't resolve port for service '" + port + "'");
+}
+
+} // namespace vantor

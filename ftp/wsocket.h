@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <stdexcept>
+
+class QSocketNotifier;
+class QTcpServer;
+class QTcpSocket;
+
+namespace vantor {
+
+// A failure of a socket call raised to the caller; kind() names it in messages.
+class ESocketException : public std::runtime_error {
+public:
+    explicit ESocketException(const QByteArray& text)
+        : std::runtime_error(text.toStdString()), text_(text) {}
+    static QByteArray kind() { return "ESocketException"; }
+    const QByteArray& text() const { return text_; }
+
+private:
+    QByteArray text_;
+};
+
+// An asynchronous TCP socket on the calling thread's event loop. Every operation returns at
+// once; its outcome arrives as a signal carrying a Windows Sockets error number (0 = none).
+// One object is, in turn, a name lookup, a connecting or connected socket, or a listener that
+// becomes the accepted connection.
+class TWSocket : public QObject {
+    Q_OBJECT
+public:
+    explicit TWSocket(QObject* parent = nullptr);
+    ~TWSocket() override;
+
+    // Resolves a host name to an IPv4 address; dnsLookupDone follows.
+    void dnsLookup(const QByteArray& hostName);
+    void cancelDnsLookup();
+    QHostAddress dnsResult() const { return dnsResult_; }
+
+    // Connects to an IPv4 address; sessionConnected follows.
+    void connectTo(const QHostAddress& address, quint16 port);
+
+    // Listens on the address and port (0: the system chooses), with SO_LINGER on for the
+    // given seconds; returns the port listened on. Throws ESocketException.
+    quint16 listen(const QHostAddress& address, quint16 port, int lingerSeconds);
+    // Takes the waiting incoming connection in place of the listener, which is closed; the
+    // connection has lingering off. False when no connection is waiting.
+    bool accept();
+
+    // Hands a block to the connection; dataSent follows once all of it is with the system.
+    // When the system takes all of it during the call, *atOnce is set and no dataSent
+    // follows: the caller goes on at once, or asks for the notice with postDataSent.
+    qint64 send(const char* data, qint64 size, bool* atOnce = nullptr);
+    void postDataSent();
+    // Whatever has arrived, up to maxSize bytes; 0 when nothing is waiting.
+    qint64 receive(char* data, qint64 maxSize);
+
+    bool isConnected() const;
+    bool isListening() const;
+    QHostAddress localAddress() const;
+    QHostAddress peerAddress() const;
+    quint16 localPort() const;
+
+    // Ends the connection gracefully, after what is still to be sent; sessionClosed follows
+    // (only for a connection that was established). Ends a lookup or a listener silently.
+    void close();
+    // Drops everything at once; no signal follows for what was under way.
+    void abort();
+
+    // Looks up a port: a decimal number or a TCP service name. Throws ESocketException.
+    static quint16 resolvePort(const QByteArray& port);
+
+signals:
+    void dnsLookupDone(int error);
+    void sessionConnected(int error);
+    void dataAvailable(int error);
+    void dataSent(int error);
+    void sessionAvailable(int error);
+    void sessionClosed(int error);
+
+private:
+    void onConnectReady();
+    void finishConnect(int fd);
+    void adopt(QTcpSocket* socket);
+    void onBytesWritten();
+    void onDisconnected();
+    // Delivers a signal from the event loop, unless the socket moved on meanwhile.
+    template <typename F> void post(F f);
+    void dropSocket();
+
+    unsigned generation_ = 0;
+    int lookupId_ = -1;
+    QHostAddress dnsResult_;
+    int connectFd_ = -1;
+    QSocketNotifier* connectNotifier_ = nullptr;
+    QTcpServer* server_ = nullptr;
+    QTcpSocket* socket_ = nullptr;
+    QByteArray leftover_; // received but unread when the connection closed
+    int closingError_ = 0;
+    bool closing_ = false;
+    bool closedSignalled_ = false;
+    bool inSend_ = false;
+};
+
+} // namespace vantor

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "common/records.h"
+
+#include <QString>
+#include <vector>
+
+namespace vantor::recorder {
+
+// Highest skill points first, file order among equals, blank records dropped. Skill points
+// outside 0..100000 keep their records: above they lead, below they close the order.
+std::vector<PlayerStatsRecord> rank_skill(const std::vector<PlayerStatsRecord>& records);
+// The same order for the last game's records (the key is the last game's skill points).
+std::vector<LastGameRecord> rank_kills_lastgame(const std::vector<LastGameRecord>& records);
+
+// Rewrites a stats file in rank order with freshly computed derived values and returns its new
+// content. The new content goes to workPath first and is renamed over the file, so a failure
+// leaves the file as it was. A missing file ranks as empty and is not created.
+std::vector<PlayerStatsRecord> rank_players(const QString& statsPath, const QString& workPath);
+// The same for "lastgame.log".
+std::vector<LastGameRecord> rank_players_lastgame(const QString& lastGamePath,
+                                                  const QString& workPath);
+
+} // namespace vantor::recorder

@@ -1,0 +1,150 @@
+#include "live_stats.h"
+
+#include "common/cp1252.h"
+#include "common/error.h"
+#include "common/record_file.h"
+#include "live_page.h"
+#include "live_rankings.h"
+#include "merge.h"
+#include "platform/data_folder_lock.h"
+#include "platform/date_time_text.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vantor::recorder {
+
+namespace {
+
+const QString kWorkFile = QStringLiteral("work.dat");
+
+struct Settings {
+    QString hostFileName;
+    QByteArray reloadTime;
+};
+
+// The page file, created empty before the data files are touched and filled in one write.
+class PageFile {
+public:
+    explicit PageFile(const QString& path) : path_(path) {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                     0644);
+        if (fd_ < 0)
+            fail(QStringLiteral("Cannot create"), errno);
+    }
+    ~PageFile() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    void write(const QByteArray& bytes) {
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n =
+                ::write(fd_, bytes.constData() + done, std::size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                fail(QStringLiteral("Cannot write to"), errno);
+            done += n;
+        }
+    }
+    void close() {
+        const int rc = ::close(fd_);
+        fd_ = -1;
+        if (rc != 0)
+            fail(QStringLiteral("Cannot write to"), errno);
+    }
+
+private:
+    [[noreturn]] void fail(const QString& what, int err) const {
+        throw Error(systemMessage(QStringLiteral("%1 \"%2\"").arg(what, path_), err));
+    }
+    QString path_;
+    int fd_ = -1;
+};
+
+class RunningFlag {
+public:
+    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RunningFlag() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+LiveStats::LiveStats(QString dataFolder, SettingsStore settings)
+    : dataFolder_(std::move(dataFolder)), settings_(std::move(settings)) {}
+
+QString LiveStats::dataFile(const QString& name) const {
+    return QDir(dataFolder_).filePath(name);
+}
+
+bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerName) {
+    if (running_)
+        return false;
+    RunningFlag running(running_);
+
+    Settings settings;
+    if (auto key = settings_.openKey(kVantorKey, true)) {
+        settings.hostFileName = key->readString(QStringLiteral("hostfilename"));
+        settings.reloadTime = toCp1252(key->readString(QStringLiteral("LiveStatsReloadTime")));
+        const QString useImage = key->readString(QStringLiteral("usecustomimage"));
+        if (useImage == QLatin1String("true"))
+            imageUrl_ = toCp1252(key->readString(QStringLiteral("customimagepath")));
+        else if (useImage == QLatin1String("false"))
+            imageUrl_.clear();
+    }
+    if (settings.hostFileName.isEmpty())
+        return false;
+
+    {
+        DataFolderLock lock(dataFolder_);
+        lock.lockOrThrow(lockTimeoutMs, idle);
+
+        LivePageContent page;
+        page.gameType = game.gameType;
+        page.map = game.map;
+        page.rules = game.rules;
+        page.elapsedTime = game.elapsedTime;
+        page.playerName = playerName;
+        page.reloadTime = settings.reloadTime;
+        page.imageUrl = imageUrl_;
+
+        if (game.gameType == kAdversarial) {
+            // A "team.log" the utilities deleted meanwhile shows no wins yet.
+            const auto teams = readAllRecords<TeamWinsRecord>(dataFile(kTeamFile));
+            page.blueWins = teams.size() > 0 ? teams[0].wins : 0;
+            page.goldWins = teams.size() > 1 ? teams[1].wins : 0;
+        }
+
+        PageFile pageFile(dataFile(settings.hostFileName));
+
+        const QString statsName = statsFileName(game.gameType);
+        std::vector<PlayerStatsRecord> rankings;
+        if (!statsName.isEmpty())
+            rankings = rank_players(dataFile(statsName), dataFile(kWorkFile));
+        const std::vector<LastGameRecord> lastGame =
+            rank_players_lastgame(dataFile(kLastGameFile), dataFile(kWorkFile));
+        page.rankings = rankings;
+        page.lastGame = lastGame;
+
+        page.dateText = dateText ? dateText() : toCp1252(shortDateText());
+        page.timeText = timeText ? timeText() : toCp1252(longTimeText());
+        const QByteArray bytes = livePageBytes(page);
+        // Its players are on the page now; the next game starts a fresh file.
+        removeQuietly(dataFile(kLastGameFile));
+        pageFile.write(bytes);
+        pageFile.close();
+    }
+
+    if (sendlivestats)
+        sendlivestats();
+    return true;
+}
+
+} // namespace vantor::recorder
