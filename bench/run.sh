@@ -21,3 +21,7 @@ done
 # One 16-player game into a 100,000-player stats file with live stats on (merge, two rankings,
 # page), beside reading the stats file and writing the page (target: at most 4 times).
 "$build/bench/live/live_stats_bench"
+
+# Ranking 100,000 players and writing their page (target: at most 3 times reading the stats file
+# and writing a file of the page's size).
+"$build/bench/pages/pages_bench" --dir "$data"

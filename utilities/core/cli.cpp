@@ -1,12 +1,14 @@
 #include "cli.h"
 
 #include "game_type.h"
+#include "page_commands.h"
 #include "rank_keys.h"
 #include "ranking.h"
 #include "upkeep.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"
+#include "platform/settings_store.h"
 
 #include <optional>
 
@@ -14,9 +16,13 @@ namespace vantor::utilities {
 
 namespace {
 
-const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("rank"),
-                               QStringLiteral("delete-player"), QStringLiteral("prune"),
-                               QStringLiteral("delete-stats-file")};
+const QStringList kCommands = {QStringLiteral("list"),
+                               QStringLiteral("rank"),
+                               QStringLiteral("delete-player"),
+                               QStringLiteral("prune"),
+                               QStringLiteral("delete-stats-file"),
+                               QStringLiteral("page"),
+                               QStringLiteral("rankings")};
 const QStringList kHelp = {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("help")};
 
 QString usage() {
@@ -30,6 +36,9 @@ QString usage() {
                "  delete-player NAME [--coop]         remove every record of the player NAME\n"
                "  prune N --by MEASURE [--coop]       remove the players with N or less\n"
                "  delete-stats-file [--coop] --yes    delete the stats file (and \"team.log\")\n"
+               "  page FILE --by KEY [--comment TEXT] [--coop]\n"
+               "                                      rank, then write the stats page FILE\n"
+               "  rankings [--by KEY] [--coop]        rank, then write \"Rankings.html\"\n"
                "  --help                              show this text\n"
                "\n"
                "KEY: %1\n"
@@ -170,6 +179,12 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
             out << usage();
             return 0;
         }
+        const SettingsStore settings(SettingsStore::defaultPath());
+        const auto ranker = [](const QString& statsFile, const QString& key) {
+            Rank_Players(statsFile, key);
+        };
+        if (const auto status = runPageCommand(arguments, settings, ranker, out, err))
+            return *status;
         return run(parse(arguments), out, err);
     } catch (const UsageError& e) {
         err << e.text << '\n' << "Run VantorUtilities --help for the commands.\n";

@@ -32,7 +32,6 @@ namespace vantor::utilities {
 
 namespace {
 enum Tab { PlayerDataTab = 0, HtmlTab = 1, FtpTab = 2 };
-const QString kRankingsPage = QStringLiteral("Rankings.html");
 
 int clampToInt(std::int64_t v) {
     return int(std::min<std::int64_t>(v, std::numeric_limits<int>::max()));
@@ -65,6 +64,9 @@ void TForm1::connectHandlers() {
     connect(Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
     connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
     ListBox1->installEventFilter(this);
     connect(Image1, &LinkLabel::clicked, this, [this] { openLink(homePage()); });
     connect(ForumLink, &LinkLabel::clicked, this, [this] { openLink(supportForumPage()); });
@@ -111,21 +113,10 @@ void TForm1::FormActivate() {
 
 void TForm1::getregistryinfo() {
     guarded([&] {
-        commentHistory.clear();
-        fileHistory.clear();
-        const auto key = settings_.openKey(kVantorKey, false);
-        for (int i = 1; i <= 10; ++i) {
-            commentHistory << (key ? key->readString(QStringLiteral("comment%1").arg(i))
-                                   : QString());
-            fileHistory << (key ? key->readString(QStringLiteral("file%1").arg(i)) : QString());
-        }
-        CommentBox->addItems(commentHistory);
-        FileNameBox->addItems(fileHistory);
-        // The lists show no text after loading, only their ten items.
-        CommentBox->setCurrentIndex(-1);
-        CommentBox->clearEditText();
-        FileNameBox->setCurrentIndex(-1);
-        FileNameBox->clearEditText();
+        const PageHistories h = loadHistories(settings_);
+        commentHistory = h.comments.entries();
+        fileHistory = h.files.entries();
+        showHistories();
     });
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "utilities/core/page_creation.h"
 #include "utilities/core/ranking.h"
 
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class QComboBox;
 class QGroupBox;
@@ -49,6 +52,10 @@ public:
     void ListBox1KeyPress(int key);
     void Button8Click(); // "Delete Players"
     void Button3Click(); // "Delete Player Stats File"
+
+    void Button1Click(); // "Save": the HTML stats page
+    void Button9Click(); // "Clear": empties the comment
+    void Button4Click(); // "View Player Rankings"
 
     // Ranks the current game type's stats file by the "Rank Players by:" text, moving the
     // progress bar, which is visible meanwhile. The game type switch and "Delete Players" are
@@ -128,6 +135,12 @@ private:
     void loadFtpFields();
     void readHtmlFileList();
     void openLink(const QString& target);
+    // While a page is made: disables its controls and returns them with their states before.
+    std::vector<std::pair<QWidget*, bool>> holdOffDuringPage();
+    void releaseAfterPage(const std::vector<std::pair<QWidget*, bool>>& held);
+    PageCreation pageMaker();
+    // Both boxes list their histories, entry 1 first, and show no text.
+    void showHistories();
     // Shows what a handler throws in the error box, as the application would.
     void guarded(const std::function<void()>& handler);
 

@@ -1,0 +1,65 @@
+#include "page_fixtures.h"
+
+#include "utilities/core/rank_keys.h"
+#include "utilities/core/ranking.h"
+
+#include "common/record_file.h"
+#include "common/skill.h"
+
+namespace vantor::test {
+
+void rankStats(const QString& statsFile, const QString& key) {
+    utilities::Rank_Players(statsFile, key);
+}
+
+std::vector<PlayerStatsRecord> rankedByKey(std::vector<PlayerStatsRecord> records,
+                                           const QString& key) {
+    for (auto& r : records)
+        utilities::computeDerivedValues(r);
+    std::vector<PlayerStatsRecord> out;
+    for (std::uint32_t i : utilities::rankOrder(records, *utilities::rankKeyFromText(key)))
+        out.push_back(records[i]);
+    return out;
+}
+
+PlayerStatsRecord player(const QByteArray& name, int kills, int deaths, int games,
+                         int hitPercentSum, const QByteArray& lastPlayed) {
+    PlayerStatsRecord r;
+    r.name.setText(name);
+    r.lastPlayed.setText(lastPlayed);
+    r.kills = kills;
+    r.deaths = deaths;
+    r.games = games;
+    r.hitPercentSum = hitPercentSum;
+    r.roundsFired = kills * 9 + games;
+    r.roundsTaken = deaths * 4 + 1;
+    calcskill(r);
+    return r;
+}
+
+PlayerStatsRecord blankRecord() {
+    PlayerStatsRecord r = player("gone", 5, 5, 1, 10);
+    r.name.setText("");
+    return r;
+}
+
+std::vector<PlayerStatsRecord> samplePlayers(int count) {
+    std::vector<PlayerStatsRecord> out;
+    for (int i = 1; i <= count; ++i) {
+        const int games = 1 + i % 9;
+        out.push_back(player("Player" + QByteArray::number(i).rightJustified(3, '0'), (i * 37) % 97,
+                             (i * 53) % 61, games, games * (i % 100),
+                             "6/" + QByteArray::number(1 + i % 28) + "/00"));
+    }
+    return out;
+}
+
+void writeStats(const QString& path, const std::vector<PlayerStatsRecord>& records) {
+    RecordFile<PlayerStatsRecord> f(path);
+    f.open(FixedRecordFile::Mode::Create);
+    for (const auto& r : records)
+        f.write(r);
+    f.close();
+}
+
+} // namespace vantor::test
