@@ -37,6 +37,9 @@ QString signalName(int signalNumber) {
 } // namespace
 
 int runHeadless(int& argc, char** argv, const RecorderOptions& options) {
+    // A reader of standard error that goes away must not end the recorder in the middle of a
+    // game; the messages are lost, the data is not.
+    std::signal(SIGPIPE, SIG_IGN);
     StderrDialogs dialogs;
     GuardedCoreApplication app(argc, argv, dialogs);
 
