@@ -4,9 +4,11 @@
 #include "rank_keys.h"
 #include "ranking.h"
 #include "upkeep.h"
+#include "upload_command.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"
+#include "platform/settings_store.h"
 
 #include <optional>
 
@@ -14,9 +16,12 @@ namespace vantor::utilities {
 
 namespace {
 
-const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("rank"),
-                               QStringLiteral("delete-player"), QStringLiteral("prune"),
-                               QStringLiteral("delete-stats-file")};
+const QStringList kCommands = {QStringLiteral("list"),
+                               QStringLiteral("rank"),
+                               QStringLiteral("delete-player"),
+                               QStringLiteral("prune"),
+                               QStringLiteral("delete-stats-file"),
+                               QStringLiteral("upload")};
 const QStringList kHelp = {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("help")};
 
 QString usage() {
@@ -30,6 +35,7 @@ QString usage() {
                "  delete-player NAME [--coop]         remove every record of the player NAME\n"
                "  prune N --by MEASURE [--coop]       remove the players with N or less\n"
                "  delete-stats-file [--coop] --yes    delete the stats file (and \"team.log\")\n"
+               "  upload FILE                         send FILE with the stored FTP settings\n"
                "  --help                              show this text\n"
                "\n"
                "KEY: %1\n"
@@ -151,6 +157,13 @@ int run(const CommandLine& c, QTextStream& out, QTextStream& err) {
         deleteStatsFiles(gameType);
         out << statsFileDeletedMessage(gameType) << '\n';
         return 0;
+    }
+    if (c.command == QStringLiteral("upload")) {
+        expectPositional(c, 1, QStringLiteral("one file name"));
+        if (c.positional.first().isEmpty())
+            throw UsageError{QStringLiteral("upload needs a file name that is not empty.")};
+        return runUpload(c.positional.first(), SettingsStore(SettingsStore::defaultPath()), out,
+                         err);
     }
     throw UsageError{QStringLiteral("Unknown command %1.").arg(quoted(c.command))};
 }
