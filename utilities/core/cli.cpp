@@ -16,12 +16,9 @@ namespace vantor::utilities {
 
 namespace {
 
-const QStringList kCommands = {QStringLiteral("list"),
-                               QStringLiteral("rank"),
-                               QStringLiteral("delete-player"),
-                               QStringLiteral("prune"),
-                               QStringLiteral("delete-stats-file"),
-                               QStringLiteral("upload")};
+const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("rank"),
+                               QStringLiteral("delete-player"), QStringLiteral("prune"),
+                               QStringLiteral("delete-stats-file")};
 const QStringList kHelp = {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("help")};
 
 QString usage() {
