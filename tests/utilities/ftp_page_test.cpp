@@ -220,16 +220,13 @@ TEST(FtpPage, AWrittenPageJoinsTheListWhenTheListIsUpdated) {
 
 namespace {
 
-// The page pointed at a scripted server that pauses the transfer now and then, so an upload
-// lasts long enough to look at the window meanwhile.
-struct SlowUpload : FtpPage {
+// The page filled in and pointed at a scripted server, with a page selected.
+struct FakeServerPage : FtpPage {
     FakeFtpServer server;
     ScopedEnv port{"VANTOR_FTP_PORT", server.portText()};
-    QByteArray page = QByteArray(256 * 1024, 's');
+    QByteArray page = QByteArray(64 * 1024, 's');
 
-    SlowUpload() {
-        server.pauseEvery = 32 * 1024;
-        server.pauseMs = 40;
+    FakeServerPage() {
         writeFile(QStringLiteral("MyStats.html"), page);
         open();
         fill(QStringLiteral("127.0.0.1"), QStringLiteral("21"), QStringLiteral("bob"),
@@ -241,7 +238,7 @@ struct SlowUpload : FtpPage {
 } // namespace
 
 TEST(FtpPage, TheStatusWindowFillsWhileTheUploadRunsAndTransmitWaits) {
-    SlowUpload p;
+    FakeServerPage p;
     TForm1& f = *p.form;
     struct Look {
         int lines;
@@ -249,8 +246,9 @@ TEST(FtpPage, TheStatusWindowFillsWhileTheUploadRunsAndTransmitWaits) {
         bool transmitEnabled;
     };
     QList<Look> looks;
+    // Looks at the window on every turn of the event loop while the upload runs.
     QTimer timer;
-    timer.setInterval(5);
+    timer.setInterval(0);
     QObject::connect(&timer, &QTimer::timeout, [&] {
         looks << Look{int(p.statusLines().size()), f.Form2->isVisible(), f.Button12->isEnabled()};
         f.Button12Click(); // a second press while the first runs changes nothing
@@ -278,8 +276,7 @@ TEST(FtpPage, TheStatusWindowFillsWhileTheUploadRunsAndTransmitWaits) {
 }
 
 TEST(FtpPage, LinesPileUpOverUploadsUntilClose) {
-    SlowUpload p;
-    p.server.pauseEvery = 0;
+    FakeServerPage p;
     TForm1& f = *p.form;
     QTest::mouseClick(f.Button12, Qt::LeftButton);
     const QStringList first = p.statusLines();
@@ -304,7 +301,7 @@ TEST(FtpPage, LinesPileUpOverUploadsUntilClose) {
 }
 
 TEST(FtpPage, AnUnreachableServerIsShownInTheStatusWindowOnly) {
-    SlowUpload p;
+    FakeServerPage p;
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     ScopedEnv port("VANTOR_FTP_PORT", QByteArray::number(probe.serverPort()));
