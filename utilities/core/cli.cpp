@@ -5,6 +5,7 @@
 #include "rank_keys.h"
 #include "ranking.h"
 #include "upkeep.h"
+#include "upload_command.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"
@@ -39,6 +40,7 @@ QString usage() {
                "  page FILE --by KEY [--comment TEXT] [--coop]\n"
                "                                      rank, then write the stats page FILE\n"
                "  rankings [--by KEY] [--coop]        rank, then write \"Rankings.html\"\n"
+               "  upload FILE                         send FILE with the stored FTP settings\n"
                "  --help                              show this text\n"
                "\n"
                "KEY: %1\n"
@@ -160,6 +162,13 @@ int run(const CommandLine& c, QTextStream& out, QTextStream& err) {
         deleteStatsFiles(gameType);
         out << statsFileDeletedMessage(gameType) << '\n';
         return 0;
+    }
+    if (c.command == QStringLiteral("upload")) {
+        expectPositional(c, 1, QStringLiteral("one file name"));
+        if (c.positional.first().isEmpty())
+            throw UsageError{QStringLiteral("upload needs a file name that is not empty.")};
+        return runUpload(c.positional.first(), SettingsStore(SettingsStore::defaultPath()), out,
+                         err);
     }
     throw UsageError{QStringLiteral("Unknown command %1.").arg(quoted(c.command))};
 }
