@@ -84,6 +84,7 @@ QString recorderHelpText() {
         "Settings are kept in $VANTOR_REGISTRY, else $XDG_CONFIG_HOME/vantor/registry.reg,\n"
         "else ~/.config/vantor/registry.reg. The game's folder and player name come from the\n"
         "game's key in that file, else from the Wine prefix ($WINEPREFIX, else ~/.wine).\n"
+        "The live stats page goes to port 21 unless $VANTOR_FTP_PORT names another.\n"
         "\n"
         "Exit codes: 0 done, 1 the recorder could not start, 2 a wrong command line.\n");
 }

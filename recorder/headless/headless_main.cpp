@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QScopeGuard>
 #include <QTimer>
 #include <csignal>
 #include <memory>
@@ -31,6 +32,14 @@ private:
     Dialogs& dialogs_;
 };
 
+StderrDialogs* messageSink = nullptr;
+
+// Qt's own warnings (no audio device, say) get the time stamp of every other line.
+void timeStampQtMessages(QtMsgType, const QMessageLogContext&, const QString& text) {
+    if (messageSink)
+        messageSink->note(text);
+}
+
 QString signalName(int signalNumber) {
     return signalNumber == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
 }
@@ -41,6 +50,12 @@ int runHeadless(int& argc, char** argv, const RecorderOptions& options) {
     // game; the messages are lost, the data is not.
     std::signal(SIGPIPE, SIG_IGN);
     StderrDialogs dialogs;
+    messageSink = &dialogs;
+    qInstallMessageHandler(timeStampQtMessages);
+    const auto restore = qScopeGuard([] {
+        qInstallMessageHandler(nullptr);
+        messageSink = nullptr;
+    });
     GuardedCoreApplication app(argc, argv, dialogs);
 
     std::unique_ptr<StopSignals> stopSignals;

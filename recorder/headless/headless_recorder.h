@@ -6,8 +6,14 @@
 #include "recorder/core/recording_cycle.h"
 
 #include <QObject>
+#include <memory>
 
 class QTimer;
+
+namespace vantor {
+class SoundPlayer;
+class TFtpClient;
+} // namespace vantor
 
 namespace vantor::recorder {
 
@@ -23,6 +29,9 @@ public:
 
     // The activation steps, then recording on and its first cycle.
     void start();
+    // Where the game's sound goes after an upload; a QtSoundPlayer unless replaced.
+    void setSoundPlayer(SoundPlayer* sound) { sound_ = sound; }
+
     // Ends recording; a cycle under way finishes first. finished() follows, once.
     void stop();
     // The recording timer's tick: one recording cycle, unless one is under way or we stop.
@@ -34,6 +43,7 @@ public:
     RecordingCycle& cycle() { return cycle_; }
     // The page step after every game recorded with live stats on; its sendlivestats uploads.
     LiveStats& liveStatsStep() { return live_; }
+    TFtpClient* ftpClient() const { return FtpClient1; }
     QTimer* timer() const { return Timer1; }
 
 signals:
@@ -42,13 +52,19 @@ signals:
 
 private:
     void finishIfIdle();
+    void sendlivestats();
 
     Dialogs& dialogs_;
+    SettingsStore store_;
+    QString dataFolder_;
     RecorderOptions::LiveStatsChoice liveStatsChoice_;
     RecordingCycle cycle_;
     Activation activation_;
     LiveStats live_;
     QTimer* Timer1;
+    TFtpClient* FtpClient1;
+    std::unique_ptr<SoundPlayer> ownSound_;
+    SoundPlayer* sound_ = nullptr;
     bool liveStats_ = false;
     bool inTick_ = false;
     bool stopping_ = false;

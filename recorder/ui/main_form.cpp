@@ -4,9 +4,11 @@
 
 #include "common/cp1252.h"
 #include "common/error.h"
+#include "ftp/ftp_client.h"
 #include "platform/app_title.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "recorder/core/live_upload.h"
 #include "recorder/core/result_log_files.h"
 
 #include <QApplication>
@@ -80,6 +82,12 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(kTickMs);
+    FtpClient1 = new TFtpClient(this);
+    setupLiveStatsClient(*FtpClient1);
+    if (!env_.sound) {
+        ownSound_ = std::make_unique<QtSoundPlayer>();
+        env_.sound = ownSound_.get();
+    }
 
     connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
     connect(CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
@@ -98,7 +106,8 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
 
-    Form2 = std::make_unique<TForm2>();
+    Form2 = std::make_unique<TForm2>(store_, *env_.dialogs);
+    connect(Form2.get(), &TForm2::settingsSaved, this, [this] { CheckBox3->setEnabled(true); });
 }
 
 TForm1::~TForm1() = default;
@@ -208,8 +217,16 @@ void TForm1::CreateLiveStats() {
 }
 
 void TForm1::sendlivestats() {
-    if (env_.sendlivestats)
+    if (env_.sendlivestats) {
         env_.sendlivestats();
+        return;
+    }
+    try {
+        recorder::sendlivestats(store_, *FtpClient1, *env_.sound, activation_.gameFolder());
+    } catch (const Error& e) {
+        // The sound could not be played; the upload has ended by then.
+        env_.dialogs->error(e.message());
+    }
 }
 
 void TForm1::Button1Click() {
@@ -224,6 +241,7 @@ void TForm1::Button3Click() {
     Form2->show();
     Form2->raise();
     Form2->activateWindow();
+    Form2->fillFromSettings();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

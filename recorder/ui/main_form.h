@@ -6,6 +6,7 @@
 
 #include "platform/game_key.h"
 #include "platform/settings_store.h"
+#include "platform/sound.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -22,6 +23,7 @@ class QWindow;
 namespace vantor {
 class Dialogs;
 class Shell;
+class TFtpClient;
 } // namespace vantor
 
 namespace vantor::recorder {
@@ -36,7 +38,10 @@ struct RecorderEnvironment {
     std::function<GameKeyValues(const SettingsStore&)> gameKey = [](const SettingsStore& s) {
         return readGameKey(s);
     };
-    // The upload of the live stats page just written (sendlivestats).
+    // Plays the game's sound after each upload; a QtSoundPlayer when none is given.
+    SoundPlayer* sound = nullptr;
+    // Replaces the upload of the live stats page and the sound when set (tests that only
+    // count uploads).
     std::function<void()> sendlivestats;
 };
 
@@ -79,6 +84,7 @@ public:
     QPushButton* Button2; // "Vantor Utilities"
     QPushButton* Button3; // "Live Stats Setup"
     QTimer* Timer1;
+    TFtpClient* FtpClient1;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -95,6 +101,7 @@ private:
     RecordingCycle cycle_;
     Activation activation_;
     LiveStats live_;
+    std::unique_ptr<SoundPlayer> ownSound_;
     std::unique_ptr<TForm2> Form2;
     bool activating_ = false;
     bool shown_ = false;

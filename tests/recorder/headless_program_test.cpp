@@ -3,10 +3,13 @@
 #include "common/record_file.h"
 #include "common/records.h"
 #include "recorder_test_data.h"
+#include "tests/ftp/local_ftp_server.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
@@ -32,8 +35,9 @@ protected:
         }
     }
 
-    void writeStore(bool withGame) {
-        QString text = QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n");
+    void writeStore(bool withGame, const QString& vantorValues = QString()) {
+        QString text =
+            QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n") + vantorValues;
         if (withGame)
             text += QStringLiteral("\n[HKEY_LOCAL_MACHINE\\Software\\Red Storm Entertainment\\"
                                    "Rogue Spear]\n\"InstallationPath\"=\"%1\"\n"
@@ -50,6 +54,8 @@ protected:
         env.insert("QT_QPA_PLATFORM", "");
         env.insert("VANTOR_REGISTRY", store);
         env.insert("WINEPREFIX", dir.file("no-wine"));
+        for (auto it = extraEnv.cbegin(); it != extraEnv.cend(); ++it)
+            env.insert(it.key(), it.value());
         return env;
     }
 
@@ -104,6 +110,7 @@ protected:
     QString store = dir.file("registry.reg");
     QProcess recorder;
     QString err;
+    QHash<QString, QString> extraEnv;
 };
 
 std::vector<PlayerStatsRecord> statsFile(const QString& path) {
@@ -151,6 +158,72 @@ TEST_F(HeadlessProgram, RecordsTwoGamesOnceEachAndStopsWholeOnSigterm) {
     EXPECT_TRUE(QDir(game).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(waitForLine(kTimeStamp + "SIGTERM: stopping", 0) || err.contains("SIGTERM"));
     EXPECT_FALSE(err.contains("Error:")) << err.toStdString();
+}
+
+// A tenth of a second of silence, where the game keeps the sound played after an upload.
+void writeGameSound(const QString& game) {
+    const QByteArray samples(800, char(128));
+    QByteArray wave;
+    QDataStream out(&wave, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + samples.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(8000) << quint16(1)
+        << quint16(8);
+    out.writeRawData("data", 4);
+    out << quint32(samples.size());
+    out.writeRawData(samples.constData(), int(samples.size()));
+    ASSERT_TRUE(QDir().mkpath(game + "/data/sound/English"));
+    writeFile(game + "/data/sound/English/tm_cmpdn.wav", wave);
+}
+
+TEST_F(HeadlessProgram, UploadsTheLivePageOfEachGameToARealFtpServer) {
+    vantor::test::LocalFtpServer server;
+    QString why;
+    ASSERT_TRUE(server.start(&why)) << why.toStdString();
+    writeStore(true, QStringLiteral("\"hostname\"=\"127.0.0.1\"\n\"username\"=\"%1\"\n"
+                                    "\"ftppassword\"=\"%2\"\n\"hostfilename\"=\"live.html\"\n"
+                                    "\"LiveStatsReloadtime\"=\"45\"\n")
+                         .arg(QString::fromLatin1(server.userName()),
+                              QString::fromLatin1(server.password())));
+    writeGameSound(game);
+    extraEnv.insert("VANTOR_FTP_PORT", QString::number(server.port()));
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Recording the games of .*live stats on"))
+        << err.toStdString();
+
+    const QString local = dir.file("live.html");
+    const QString uploaded = server.root() + "/live.html";
+    const auto sameAsLocal = [&] {
+        return QFile::exists(uploaded) && QFile::exists(local) &&
+               vantor::test::readFile(uploaded) == vantor::test::readFile(local);
+    };
+    dropLog("demo_adversarial.log");
+    ASSERT_TRUE(waitUntil([&] { return logGone() && sameAsLocal(); }, 30000)) << err.toStdString();
+    const QByteArray firstPage = vantor::test::readFile(uploaded);
+    EXPECT_TRUE(firstPage.contains("var x = 45"));
+    EXPECT_TRUE(firstPage.contains("Marrow"));
+
+    dropLog("cooperative.log");
+    ASSERT_TRUE(waitUntil(
+        [&] { return logGone() && sameAsLocal() && vantor::test::readFile(uploaded) != firstPage; },
+        30000))
+        << err.toStdString();
+    stopWith(SIGTERM);
+
+    EXPECT_TRUE(vantor::test::readFile(uploaded).contains(
+        "These Stats were Recorded playing <font color=\"00FF00\">Cooperative"));
+    EXPECT_TRUE(sameAsLocal());
+    EXPECT_EQ(QFile(dir.file("stats.log")).size() % qint64(sizeof(PlayerStatsRecord)), 0);
+    EXPECT_EQ(statsFile(dir.file("stats.log")).size(), 4u);
+    EXPECT_FALSE(statsFile(dir.file("coop_stats.log")).empty());
+    EXPECT_EQ(QFile(dir.file("coop_stats.log")).size() % qint64(sizeof(PlayerStatsRecord)), 0);
+    EXPECT_EQ(QFile(dir.file("team.log")).size(), 2 * qint64(sizeof(TeamWinsRecord)));
+    EXPECT_FALSE(QFile::exists(dir.file("lastgame.log"))); // on the page, then deleted
+    EXPECT_FALSE(QFile::exists(dir.file("work.dat")));
+    EXPECT_FALSE(err.contains("Error:")) << err.toStdString();
+    EXPECT_FALSE(err.contains("was not uploaded")) << err.toStdString();
 }
 
 TEST_F(HeadlessProgram, SigintWhileIdleEndsAtOnce) {
