@@ -12,7 +12,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -239,4 +241,30 @@ TEST_F(Headless, AFailingPageIsReportedAndRecordingGoesOn) {
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
     EXPECT_TRUE(r->timer()->isActive());
     EXPECT_FALSE(r->cycle().isRunning());
+}
+
+TEST_F(Headless, AFailedUploadIsSaidAndTheSoundStillPlays) {
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    qputenv("VANTOR_FTP_PORT", QByteArray::number(closedPort));
+    const auto unset = qScopeGuard([] { qunsetenv("VANTOR_FTP_PORT"); });
+    writeStore("\"hostname\"=\"127.0.0.1\"\n\"hostfilename\"=\"live.html\"");
+    vantor::test::RecordingSound sound;
+    HeadlessRecorder r(
+        dialogs, SettingsStore(storePath),
+        [this](const SettingsStore& s) { return readGameKey(s, noWine); }, Choice::FromSettings);
+    r.setSoundPlayer(&sound);
+    r.start();
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    tick(r);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].startsWith(
+        "info: The live stats page \"live.html\" was not uploaded to \"127.0.0.1\": "))
+        << dialogs.shown[0].toStdString();
+    EXPECT_EQ(sound.played, QStringList{game + "/data/sound/English/tm_cmpdn.wav"});
+    EXPECT_TRUE(QFile::exists("live.html"));
 }
