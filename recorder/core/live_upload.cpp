@@ -1,16 +1,12 @@
 #include "live_upload.h"
 
+#include "ftp/control_port.h"
 #include "platform/game_paths.h"
 
 #include <QDir>
 #include <QFile>
 
 namespace vantor::recorder {
-
-QByteArray liveStatsFtpPort() {
-    const QByteArray port = qgetenv("VANTOR_FTP_PORT").trimmed();
-    return port.isEmpty() ? QByteArray("ftp") : port;
-}
 
 void setupLiveStatsClient(TFtpClient& client) {
     client.Timeout = 15;
@@ -30,7 +26,7 @@ bool sendlivestats(const SettingsStore& settings, TFtpClient& client, SoundPlaye
         return key ? key->readString(QString::fromLatin1(name)) : QString();
     };
     client.HostName = read("hostname").toUtf8();
-    client.Port = liveStatsFtpPort();
+    client.Port = uploadControlPort();
     client.UserName = read("username").toUtf8();
     client.PassWord = read("ftppassword").toUtf8();
     client.HostDirName = read("hostdirname").toUtf8();

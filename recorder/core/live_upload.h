@@ -12,10 +12,6 @@ namespace vantor::recorder {
 // Played from the game folder after every upload of the live stats page.
 inline const QString kUploadSound = QStringLiteral("\\data\\sound\\English\\tm_cmpdn.wav");
 
-// The control port of the upload: "ftp", unless $VANTOR_FTP_PORT names another port or
-// service (a test server that cannot listen on port 21). The stored "port" is never used here.
-QByteArray liveStatsFtpPort();
-
 // Gives the client the recorder's fixed settings: 15 s time-out, binary, events pumped by the
 // application, port "ftp", the local file opened exclusively, replies ending at LF accepted.
 void setupLiveStatsClient(TFtpClient& client);

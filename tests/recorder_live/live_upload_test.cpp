@@ -1,4 +1,5 @@
 // The upload of the live stats page against a real FTP server, and the game's sound after it.
+#include "ftp/control_port.h"
 #include "recorder/core/live_upload.h"
 
 #include "tests/ftp/local_ftp_server.h"
@@ -130,9 +131,9 @@ TEST_F(LiveUpload, ASoundThatCannotBePlayedIsReportedAfterTheUpload) {
 
 TEST_F(LiveUpload, ThePortIsFtpUnlessATestServerNamesAnother) {
     qunsetenv("VANTOR_FTP_PORT");
-    EXPECT_EQ(liveStatsFtpPort(), "ftp");
+    EXPECT_EQ(uploadControlPort(), "ftp");
     qputenv("VANTOR_FTP_PORT", " 2121 ");
-    EXPECT_EQ(liveStatsFtpPort(), "2121");
+    EXPECT_EQ(uploadControlPort(), "2121");
     // The shared "port" setting belongs to the utilities' tab.
     set("port", "2121");
     qunsetenv("VANTOR_FTP_PORT");

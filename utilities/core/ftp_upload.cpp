@@ -2,6 +2,7 @@
 
 #include "common/cp1252.h"
 #include "common/error.h"
+#include "ftp/control_port.h"
 #include "ftp/ftp_client.h"
 #include "platform/settings_store.h"
 
@@ -56,11 +57,6 @@ QString missingFtpField(const FtpSettings& settings) {
     if (settings.password.isEmpty())
         return kEnterPasswordMessage;
     return {};
-}
-
-QByteArray uploadControlPort() {
-    const QByteArray port = qgetenv("VANTOR_FTP_PORT").trimmed();
-    return port.isEmpty() ? QByteArray("ftp") : port;
 }
 
 void applyFtpSettings(TCustomFtpCli& client, const FtpSettings& settings) {

@@ -40,10 +40,6 @@ void saveFtpSettings(const SettingsStore& store, const FtpSettings& settings);
 // filled. The port and the directory are never checked.
 QString missingFtpField(const FtpSettings& settings);
 
-// The control port an upload connects to: the standard service "ftp" whatever the "Port:"
-// field says. $VANTOR_FTP_PORT, when set, takes its place (a test server on another port).
-QByteArray uploadControlPort();
-
 // Host, port, login, password and directory onto the client, in this order.
 void applyFtpSettings(TCustomFtpCli& client, const FtpSettings& settings);
 
