@@ -93,14 +93,14 @@ void removeQuietly(const QString& path);
 // so that target is always either its old or its new content, whole.
 void replaceFile(const QString& workPath, const QString& target);
 
-template <class Record>
-void rewriteRecords(const QString& workPath, const QString& target,
-                    const std::vector<Record>& records) {
+// Writes a new content for target into workPath through fill(RecordFile<Record>&), forces it to
+// the disk and renames it over target; on any failure workPath is removed and target is as it was.
+template <class Record, class Fill>
+void rewriteThroughWorkFile(const QString& workPath, const QString& target, Fill&& fill) {
     try {
         RecordFile<Record> work(workPath);
         work.open(FixedRecordFile::Mode::Create);
-        for (const auto& r : records)
-            work.write(r);
+        fill(work);
         work.sync();
         work.close();
     } catch (...) {
@@ -108,6 +108,15 @@ void rewriteRecords(const QString& workPath, const QString& target,
         throw;
     }
     replaceFile(workPath, target);
+}
+
+template <class Record>
+void rewriteRecords(const QString& workPath, const QString& target,
+                    const std::vector<Record>& records) {
+    rewriteThroughWorkFile<Record>(workPath, target, [&](RecordFile<Record>& work) {
+        for (const auto& r : records)
+            work.write(r);
+    });
 }
 
 } // namespace vantor

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "report_failures.h"
+
 #include <QApplication>
-#include <functional>
 
 namespace vantor {
 
@@ -19,8 +20,5 @@ public:
 private:
     Dialogs* dialogs_ = nullptr;
 };
-
-// Runs f and shows any failure it throws in the error box of dialogs; true when f succeeded.
-bool reportFailures(Dialogs& dialogs, const std::function<void()>& f);
 
 } // namespace vantor

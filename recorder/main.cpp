@@ -1,10 +1,16 @@
+#include "core/recorder_options.h"
+#include "headless/headless_main.h"
 #include "platform/app_title.h"
 #include "platform/guarded_application.h"
 #include "platform/message_box_dialogs.h"
 #include "platform/shell.h"
 #include "ui/main_form.h"
 
-int main(int argc, char** argv) {
+#include <cstdio>
+
+namespace {
+
+int runWindow(int& argc, char** argv) {
     vantor::GuardedApplication app(argc, argv);
     vantor::setApplicationTitle(QStringLiteral("Vantor Recorder 3.7.03"));
     vantor::MessageBoxDialogs dialogs;
@@ -18,4 +24,29 @@ int main(int argc, char** argv) {
     form.show();
     form.activateWindow();
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using vantor::recorder::RecorderOptions;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Decided before any application object exists: headless must never touch a display.
+    const RecorderOptions options = vantor::recorder::parseRecorderArguments(arguments);
+    switch (options.mode) {
+    case RecorderOptions::Mode::Help:
+        std::fputs(vantor::recorder::recorderHelpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case RecorderOptions::Mode::Invalid:
+        std::fprintf(stderr, "VantorRecorder: %s\nTry \"VantorRecorder --help\".\n",
+                     options.problem.toLocal8Bit().constData());
+        return 2;
+    case RecorderOptions::Mode::Headless:
+        return vantor::recorder::runHeadless(argc, argv, options);
+    case RecorderOptions::Mode::Window:
+        break;
+    }
+    return runWindow(argc, argv);
 }

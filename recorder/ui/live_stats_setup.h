@@ -1,15 +1,57 @@
 #pragma once
 
+#include "platform/settings_store.h"
+
 #include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace vantor {
+class Dialogs;
+}
 
 namespace vantor::recorder {
 
-// The live stats setup window: created hidden with the main window, shown by its
-// "Live Stats Setup" button, only ever hidden again.
+// The live stats setup window: created hidden with the main window, shown and filled by its
+// "Live Stats Setup" button, only ever hidden again. Its settings are shared with the
+// utilities' FTP tab.
 class TForm2 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // Fills the fields from the settings as they are now; "30" where no reload time is stored.
+    void fillFromSettings();
+    void Button1Click(); // "Close"
+    void Button2Click(); // "Save Settings"
+    void CheckBox1Click();
+
+    QLineEdit* HostName;
+    QLineEdit* UserName;
+    QLineEdit* Password; // shown unmasked
+    QLineEdit* HostDir;
+    QLineEdit* HostFileName;
+    QLineEdit* ReloadTime;
+    QCheckBox* CheckBox1; // the custom image
+    QLineEdit* ImagePath;
+    QPushButton* Button1; // "Close"
+    QPushButton* Button2; // "Save Settings"
+    QLabel* Label1;       // the file name example
+    QLabel* Label2;       // "*Seconds*"
+
+signals:
+    // The settings are stored: live stats may now be switched on.
+    void settingsSaved();
+
+private:
+    // Stores every value in one write, so a failed save leaves the previous settings whole.
+    void saveSettings();
+
+    SettingsStore store_;
+    Dialogs& dialogs_;
 };
 
 } // namespace vantor::recorder

@@ -4,11 +4,11 @@
 
 #include "common/cp1252.h"
 #include "common/error.h"
-#include "common/record_file.h"
+#include "ftp/ftp_client.h"
 #include "platform/app_title.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
-#include "recorder/core/merge.h"
+#include "recorder/core/live_upload.h"
 #include "recorder/core/result_log_files.h"
 
 #include <QApplication>
@@ -30,7 +30,6 @@ namespace vantor::recorder {
 namespace {
 const QString kRecorderOff = QStringLiteral("Recorder is OFF");
 const QString kRecording = QStringLiteral("Recording Players Stats");
-const QString kNotInstalled = QStringLiteral("Rogue Spear Not Installed");
 constexpr int kTickMs = 3000;
 } // namespace
 
@@ -39,7 +38,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       env_(std::move(env)), store_(env_.settingsPath), cycle_(*env_.dialogs),
-      live_(QStringLiteral("."), store_) {
+      activation_(*env_.dialogs, store_, env_.gameKey), live_(QStringLiteral("."), store_) {
     setWindowTitle(QStringLiteral("Marrow's Vantor Recorder v3.7"));
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
@@ -83,6 +82,12 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(kTickMs);
+    FtpClient1 = new TFtpClient(this);
+    setupLiveStatsClient(*FtpClient1);
+    if (!env_.sound) {
+        ownSound_ = std::make_unique<QtSoundPlayer>();
+        env_.sound = ownSound_.get();
+    }
 
     connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
     connect(CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
@@ -101,7 +106,8 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
 
-    Form2 = std::make_unique<TForm2>();
+    Form2 = std::make_unique<TForm2>(store_, *env_.dialogs);
+    connect(Form2.get(), &TForm2::settingsSaved, this, [this] { CheckBox3->setEnabled(true); });
 }
 
 TForm1::~TForm1() = default;
@@ -134,69 +140,31 @@ void TForm1::FormActivate() {
 
     GetRegistryInfo();
     GetRSDir();
-    if (!autoRecord_) {
+    if (!activation_.autoRecord()) {
         CheckBox2->setChecked(false);
     } else {
         CheckBox2->setChecked(true);
         CheckBox1->setChecked(true);
     }
     QCoreApplication::processEvents();
-    deleteResultLogs(gameFolder_);
-    removeQuietly(kLastGameFile);
+    activation_.deleteStaleFiles();
 }
 
 void TForm1::GetRegistryInfo() {
-    std::optional<SettingsKey> key = store_.openKey(kVantorKey, true);
-    if (!key) {
+    activation_.GetRegistryInfo();
+    if (!activation_.hasHostName())
         CheckBox3->setEnabled(false);
-        reportOnce(QStringLiteral("The settings cannot be kept in \"%1\".").arg(store_.path()));
-        return;
-    }
-    if (key->readString(QStringLiteral("hostname")).isEmpty())
-        CheckBox3->setEnabled(false);
-    const QString autoRecord = key->readString(QStringLiteral("AutoRecord"));
-    if (autoRecord == QLatin1String("true"))
-        autoRecord_ = true;
-    else if (autoRecord == QLatin1String("false"))
-        autoRecord_ = false;
-    const QString here = QDir::currentPath();
-    if (key->valueExists(QStringLiteral("RecorderPath")) &&
-        key->readString(QStringLiteral("RecorderPath")) == here)
-        return;
-    try {
-        key->writeString(QStringLiteral("RecorderPath"), here);
-    } catch (const Error& e) {
-        reportOnce(e.message());
-    }
 }
 
 void TForm1::GetRSDir() {
-    const GameKeyValues game = env_.gameKey(store_);
-    gameFolder_ = game.installationPath;
-    playerName_ = game.playerName;
     Label1->setText(QStringLiteral("Path to Rogue Spear Directory:"));
-    if (gameFolder_.isEmpty()) {
-        gameFolder_ = kNotInstalled;
-        if (!notInstalledShown_) {
-            notInstalledShown_ = true;
-            env_.dialogs->information(QStringLiteral("Rogue Spear is not installed"));
-        }
-    } else {
-        notInstalledShown_ = false;
-    }
-    Label2->setText(gameFolder_);
-    cycle_.setGameFolder(gameFolder_);
-}
-
-void TForm1::reportOnce(const QString& text) {
-    if (shownOnce_.contains(text))
-        return;
-    shownOnce_.insert(text);
-    env_.dialogs->error(text);
+    activation_.GetRSDir();
+    Label2->setText(activation_.gameFolder());
+    cycle_.setGameFolder(activation_.gameFolder());
 }
 
 void TForm1::CheckBox1Click() {
-    deleteResultLogs(gameFolder_);
+    deleteResultLogs(activation_.gameFolder());
     if (CheckBox1->isChecked()) {
         Button2->setEnabled(false);
         setRecordingLook(true);
@@ -230,7 +198,7 @@ void TForm1::CheckBox2Click() {
         }
     } catch (const Error& e) {
         // Shown here, not thrown: the box may change inside an activation.
-        reportOnce(e.message());
+        activation_.reportOnce(e.message());
     }
 }
 
@@ -241,7 +209,7 @@ void TForm1::Timer1Timer() {
 
 void TForm1::CreateLiveStats() {
     try {
-        live_.CreateLiveStats(cycle_.gameInfo(), toCp1252(playerName_));
+        live_.CreateLiveStats(cycle_.gameInfo(), toCp1252(activation_.playerName()));
     } catch (const Error& e) {
         // The game itself is recorded; only its page is missing. The next game writes one.
         env_.dialogs->error(e.message());
@@ -249,8 +217,16 @@ void TForm1::CreateLiveStats() {
 }
 
 void TForm1::sendlivestats() {
-    if (env_.sendlivestats)
+    if (env_.sendlivestats) {
         env_.sendlivestats();
+        return;
+    }
+    try {
+        recorder::sendlivestats(store_, *FtpClient1, *env_.sound, activation_.gameFolder());
+    } catch (const Error& e) {
+        // The sound could not be played; the upload has ended by then.
+        env_.dialogs->error(e.message());
+    }
 }
 
 void TForm1::Button1Click() {
@@ -265,6 +241,7 @@ void TForm1::Button3Click() {
     Form2->show();
     Form2->raise();
     Form2->activateWindow();
+    Form2->fillFromSettings();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

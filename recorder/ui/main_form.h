@@ -1,13 +1,14 @@
 #pragma once
 
+#include "recorder/core/activation.h"
 #include "recorder/core/live_stats.h"
 #include "recorder/core/recording_cycle.h"
 
 #include "platform/game_key.h"
 #include "platform/settings_store.h"
+#include "platform/sound.h"
 
 #include <QPointer>
-#include <QSet>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -22,6 +23,7 @@ class QWindow;
 namespace vantor {
 class Dialogs;
 class Shell;
+class TFtpClient;
 } // namespace vantor
 
 namespace vantor::recorder {
@@ -36,7 +38,10 @@ struct RecorderEnvironment {
     std::function<GameKeyValues(const SettingsStore&)> gameKey = [](const SettingsStore& s) {
         return readGameKey(s);
     };
-    // The upload of the live stats page just written (sendlivestats).
+    // Plays the game's sound after each upload; a QtSoundPlayer when none is given.
+    SoundPlayer* sound = nullptr;
+    // Replaces the upload of the live stats page and the sound when set (tests that only
+    // count uploads).
     std::function<void()> sendlivestats;
 };
 
@@ -60,9 +65,9 @@ public:
     void CreateLiveStats();
     void sendlivestats();
 
-    const QString& gameFolder() const { return gameFolder_; }
-    const QString& playerName() const { return playerName_; }
-    bool autoRecord() const { return autoRecord_; }
+    const QString& gameFolder() const { return activation_.gameFolder(); }
+    const QString& playerName() const { return activation_.playerName(); }
+    bool autoRecord() const { return activation_.autoRecord(); }
     RecordingCycle& cycle() { return cycle_; }
     LiveStats& liveStats() { return live_; }
     TForm2* setupWindow() const { return Form2.get(); }
@@ -79,6 +84,7 @@ public:
     QPushButton* Button2; // "Vantor Utilities"
     QPushButton* Button3; // "Live Stats Setup"
     QTimer* Timer1;
+    TFtpClient* FtpClient1;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -89,21 +95,16 @@ private:
     void GetRSDir();
     void focusMoved(QWindow* window);
     void setRecordingLook(bool recording);
-    // A message of activation is shown once, not every time its own closing reactivates us.
-    void reportOnce(const QString& text);
 
     RecorderEnvironment env_;
     SettingsStore store_;
     RecordingCycle cycle_;
+    Activation activation_;
     LiveStats live_;
+    std::unique_ptr<SoundPlayer> ownSound_;
     std::unique_ptr<TForm2> Form2;
-    QString gameFolder_;
-    QString playerName_;
-    bool autoRecord_ = false;
     bool activating_ = false;
     bool shown_ = false;
-    bool notInstalledShown_ = false;
-    QSet<QString> shownOnce_;
     QPointer<QWindow> lastFocus_;
 };
 

@@ -2,10 +2,12 @@
 #include "recorder/ui/main_form.h"
 
 #include "common/record_file.h"
+#include "ftp/ftp_client.h"
 #include "platform/app_title.h"
 #include "recorder/core/result_log_files.h"
 #include "recorder/ui/live_stats_setup.h"
 #include "recorder_test_data.h"
+#include "tests/ftp/local_ftp_server.h"
 #include "tests/support/fakes.h"
 
 #include <QApplication>
@@ -14,7 +16,9 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -22,10 +26,12 @@
 
 using namespace vantor;
 using namespace vantor::recorder;
+using vantor::test::LocalFtpServer;
 using vantor::test::readFile;
 using vantor::test::readLogFixture;
 using vantor::test::RecordingDialogs;
 using vantor::test::RecordingShell;
+using vantor::test::RecordingSound;
 using vantor::test::TempFolder;
 using vantor::test::writeFile;
 
@@ -42,6 +48,17 @@ bool waitFor(const std::function<bool()>& done, int ms = 5000) {
     return true;
 }
 
+// Records the sound and lets the test look around at the moment it is played.
+class WatchingSound : public RecordingSound {
+public:
+    void play(const QString& waveFile) override {
+        if (onPlay)
+            onPlay();
+        RecordingSound::play(waveFile);
+    }
+    std::function<void()> onPlay;
+};
+
 class MainForm : public testing::Test {
 protected:
     MainForm() {
@@ -51,6 +68,7 @@ protected:
     ~MainForm() override {
         if (form)
             form->close();
+        qunsetenv("VANTOR_FTP_PORT");
     }
 
     // The settings store: the Vantor key with these values, the game key when a folder is given.
@@ -77,11 +95,13 @@ protected:
         env.settingsPath = storePath;
         const QString noWine = data.file(QStringLiteral("no-wine"));
         env.gameKey = [noWine](const SettingsStore& s) { return readGameKey(s, noWine); };
-        env.sendlivestats = [this] {
-            ++uploads;
-            if (duringUpload)
-                duringUpload();
-        };
+        env.sound = &sound;
+        if (!realUpload)
+            env.sendlivestats = [this] {
+                ++uploads;
+                if (duringUpload)
+                    duringUpload();
+            };
         form = std::make_unique<TForm1>(std::move(env));
         form->show();
         form->activateWindow();
@@ -108,6 +128,8 @@ protected:
     QString storePath = data.file(QStringLiteral("registry.reg"));
     RecordingDialogs dialogs;
     RecordingShell shell;
+    WatchingSound sound;
+    bool realUpload = false; // else uploads are only counted
     int uploads = 0;
     std::function<void()> duringUpload;
     std::unique_ptr<TForm1> form;
@@ -365,4 +387,146 @@ TEST_F(MainForm, ALongDataFolderPathIsStoredWhole) {
     writeStore(QString(), game);
     start();
     EXPECT_EQ(setting("RecorderPath"), deep);
+}
+
+namespace {
+
+// Types the FTP settings into the setup window and saves them, as the user would.
+void saveSetup(TForm1& form, const QString& host, const QString& user, const QString& password,
+               const QString& dir, const QString& file) {
+    form.Button3->click();
+    TForm2* setup = form.setupWindow();
+    const std::pair<QLineEdit*, QString> fields[] = {
+        {setup->HostName, host}, {setup->UserName, user},     {setup->Password, password},
+        {setup->HostDir, dir},   {setup->HostFileName, file},
+    };
+    for (const auto& [field, text] : fields) {
+        field->clear();
+        QTest::keyClicks(field, text);
+    }
+    QTest::mouseClick(setup->Button2, Qt::LeftButton);
+}
+
+} // namespace
+
+TEST_F(MainForm, LiveStatsCanBeSwitchedOnOnceTheSettingsAreSaved) {
+    writeStore(QString(), game);
+    start();
+    EXPECT_FALSE(form->CheckBox3->isEnabled());
+
+    // A save that fails leaves the box as it was.
+    QFile::remove(storePath + ".lock");
+    ASSERT_TRUE(QDir().mkdir(storePath + ".lock"));
+    saveSetup(*form, "ftp.example.org", "marrow", "pw", "", "live.html");
+    EXPECT_EQ(dialogs.shown, QStringList{"error: Failed to set data for 'hostname'"});
+    EXPECT_FALSE(form->CheckBox3->isEnabled());
+    ASSERT_TRUE(QDir().rmdir(storePath + ".lock"));
+
+    dialogs.shown.clear();
+    saveSetup(*form, "ftp.example.org", "marrow", "pw", "", "live.html");
+    EXPECT_EQ(dialogs.shown,
+              (QStringList{"beep", "info: Your FTP Upload settings have been saved."}));
+    EXPECT_TRUE(form->CheckBox3->isEnabled());
+    EXPECT_FALSE(form->CheckBox3->isChecked());
+    EXPECT_EQ(setting("port"), "ftp");
+    form->setupWindow()->hide();
+    form->activateWindow();
+    ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == form.get(); }));
+    QTest::qWait(20);
+    EXPECT_TRUE(form->CheckBox3->isEnabled());
+
+    // The utilities' tab may store an empty host: the next activation disables the box.
+    SettingsStore(storePath).openKey(kVantorKey, false)->writeString("hostname", "");
+    visitSetupWindow();
+    EXPECT_FALSE(form->CheckBox3->isEnabled());
+}
+
+TEST_F(MainForm, ARecordedGameLandsItsPageOnTheFtpServerAndPlaysTheSound) {
+    LocalFtpServer server;
+    QString error;
+    ASSERT_TRUE(server.start(&error)) << error.toStdString();
+    ASSERT_TRUE(QDir(server.root()).mkdir("www"));
+    qputenv("VANTOR_FTP_PORT", QByteArray::number(server.port()));
+    ASSERT_TRUE(QDir().mkpath(game + "/data/Sound/English"));
+    const QString wave = game + "/data/Sound/English/tm_cmpdn.WAV";
+    writeFile(wave, "RIFF....WAVE");
+    writeStore(QString(), game);
+    realUpload = true;
+    start();
+
+    saveSetup(*form, "127.0.0.1", QString::fromLatin1(server.userName()),
+              QString::fromLatin1(server.password()), "www", "live.html");
+    ASSERT_TRUE(form->CheckBox3->isEnabled());
+    form->CheckBox3->click();
+    form->CheckBox1->click();
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    const QString uploaded = server.root() + "/www/live.html";
+    ASSERT_TRUE(waitFor([&] { return !sound.played.isEmpty(); }, 20000));
+
+    ASSERT_TRUE(QFile::exists(uploaded));
+    EXPECT_EQ(readFile(uploaded), readFile("live.html"));
+    EXPECT_TRUE(readFile(uploaded).contains("<font color=\"#3333FF\">Ding Chavez</td>"));
+    EXPECT_EQ(sound.played, QStringList{wave});
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
+    EXPECT_EQ(dialogs.shown,
+              (QStringList{"beep", "info: Your FTP Upload settings have been saved."}));
+}
+
+TEST_F(MainForm, NoCycleStartsWhileTheUploadWaitsForTheServer) {
+    QTcpServer silent; // takes the connection and never greets
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    qputenv("VANTOR_FTP_PORT", QByteArray::number(silent.serverPort()));
+    writeStore(QStringLiteral("\"hostname\"=\"127.0.0.1\"\n\"username\"=\"u\"\n"
+                              "\"ftppassword\"=\"p\"\n\"hostfilename\"=\"live.html\""),
+               game);
+    realUpload = true;
+    start();
+    form->FtpClient1->Timeout = 1;
+    form->CheckBox3->setChecked(true);
+    form->CheckBox1->click();
+    form->Timer1->setInterval(20); // many ticks fall inside the wait
+
+    // The game's next log arrives while the first page is being sent.
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        if (!QFile::exists(resultLogPath(game, 0)) && !QFile::exists("coop_stats.log"))
+            writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
+    });
+    QList<bool> coopRecordedAtSound;
+    sound.onPlay = [&] { coopRecordedAtSound << QFile::exists("coop_stats.log"); };
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    // A cycle run from outside the timer's own tick (as at switch-on), so that the timer's
+    // ticks can reach it during the wait.
+    form->Timer1Timer();
+    if (coopRecordedAtSound.isEmpty())
+        form->Timer1Timer();
+    ASSERT_EQ(coopRecordedAtSound.size(), 1);
+    EXPECT_FALSE(coopRecordedAtSound[0]) << "a cycle ran inside the upload";
+
+    ASSERT_TRUE(waitFor([&] { return coopRecordedAtSound.size() == 2; }, 20000));
+    // The second game waited for the first upload to end, then got its own.
+    EXPECT_EQ(coopRecordedAtSound, (QList<bool>{false, true}));
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
+    EXPECT_FALSE(readAllRecords<PlayerStatsRecord>("coop_stats.log").empty());
+    EXPECT_TRUE(dialogs.shown.isEmpty()); // a failed upload says nothing
+}
+
+TEST_F(MainForm, ASoundThatCannotBePlayedIsShownAndRecordingGoesOn) {
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    qputenv("VANTOR_FTP_PORT", QByteArray::number(closed.serverPort()));
+    closed.close(); // refused at once
+    writeStore(QStringLiteral("\"hostname\"=\"127.0.0.1\"\n\"hostfilename\"=\"live.html\""), game);
+    realUpload = true;
+    sound.failure = QStringLiteral("The specified device is not open or is not recognized");
+    start();
+    form->CheckBox3->setChecked(true);
+    form->CheckBox1->click();
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    ASSERT_TRUE(waitFor([&] { return !dialogs.shown.isEmpty(); }, 20000));
+    EXPECT_EQ(dialogs.shown,
+              QStringList{"error: The specified device is not open or is not recognized"});
+    EXPECT_EQ(sound.played.size(), 1);
+    EXPECT_TRUE(QFile::exists("live.html"));
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
+    EXPECT_TRUE(form->Timer1->isActive());
 }

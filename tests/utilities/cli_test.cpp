@@ -114,7 +114,12 @@ TEST(CommandLine, HelpAndMistakes) {
     TempFolder dir;
     Outcome r = utilities({QStringLiteral("--help")});
     EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.contains(QStringLiteral("delete-stats-file")));
+    for (const char* command :
+         {"list", "rank", "delete-player", "prune", "delete-stats-file", "page", "rankings",
+          "upload", "--help", "--coop", "--by", "--comment", "--yes", "Kills/Game"})
+        EXPECT_TRUE(r.out.contains(QLatin1String(command))) << command;
+    for (const QString& line : r.out.split(u'\n'))
+        EXPECT_LE(line.size(), 80) << line.toStdString();
     EXPECT_EQ(utilities({QStringLiteral("lsit")}).status, 2);
     EXPECT_EQ(utilities({QStringLiteral("list"), QStringLiteral("--cop")}).status, 2);
     EXPECT_EQ(utilities({QStringLiteral("delete-player")}).status, 2);

@@ -5,6 +5,7 @@
 #include "rank_keys.h"
 #include "ranking.h"
 #include "upkeep.h"
+#include "upload_command.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"
@@ -22,14 +23,33 @@ const QStringList kCommands = {QStringLiteral("list"),
                                QStringLiteral("prune"),
                                QStringLiteral("delete-stats-file"),
                                QStringLiteral("page"),
-                               QStringLiteral("rankings")};
+                               QStringLiteral("rankings"),
+                               QStringLiteral("upload")};
 const QStringList kHelp = {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("help")};
+
+// "KEY: "Skill Points", "Kills", ..." wrapped to the width of a terminal.
+QString keyLine() {
+    const QStringList keys = rankKeyTexts();
+    QString text = QStringLiteral("KEY:");
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString item = QStringLiteral(" \"") + keys[i] +
+                             (i + 1 < keys.size() ? QStringLiteral("\",") : QStringLiteral("\""));
+        if (text.size() - lineStart + item.size() > 79) {
+            text += QStringLiteral("\n    ");
+            lineStart = text.size() - 4;
+        }
+        text += item;
+    }
+    return text;
+}
 
 QString usage() {
     return QStringLiteral(
                "Usage: VantorUtilities [COMMAND [OPTIONS]]\n"
                "Without a command the window opens. A command works on the stats file in the\n"
-               "current directory (\"stats.log\", or \"coop_stats.log\" with --coop) and exits.\n"
+               "current directory (\"stats.log\", or \"coop_stats.log\" with --coop), needs no\n"
+               "display and exits.\n"
                "\n"
                "  list [--coop]                       list the players, then their count\n"
                "  rank --by KEY [--coop]              rewrite the stats file in rank order\n"
@@ -39,13 +59,16 @@ QString usage() {
                "  page FILE --by KEY [--comment TEXT] [--coop]\n"
                "                                      rank, then write the stats page FILE\n"
                "  rankings [--by KEY] [--coop]        rank, then write \"Rankings.html\"\n"
-               "  --help                              show this text\n"
+               "  upload FILE                         send FILE with the stored FTP settings\n"
+               "  -h, --help                          show this text\n"
                "\n"
-               "KEY: %1\n"
+               "%1\n"
                "MEASURE: \"Games Played\" or \"Skill Points\"\n"
+               "Settings: $VANTOR_REGISTRY, else $XDG_CONFIG_HOME/vantor/registry.reg, else\n"
+               "~/.config/vantor/registry.reg. Uploads go to port 21 unless $VANTOR_FTP_PORT\n"
+               "names another.\n"
                "Exit status: 0 done, 1 the operation failed, 2 the command line was wrong.\n")
-        .arg(QStringLiteral("\"") + rankKeyTexts().join(QStringLiteral("\", \"")) +
-             QStringLiteral("\""));
+        .arg(keyLine());
 }
 
 struct CommandLine {
@@ -160,6 +183,13 @@ int run(const CommandLine& c, QTextStream& out, QTextStream& err) {
         deleteStatsFiles(gameType);
         out << statsFileDeletedMessage(gameType) << '\n';
         return 0;
+    }
+    if (c.command == QStringLiteral("upload")) {
+        expectPositional(c, 1, QStringLiteral("one file name"));
+        if (c.positional.first().isEmpty())
+            throw UsageError{QStringLiteral("upload needs a file name that is not empty.")};
+        return runUpload(c.positional.first(), SettingsStore(SettingsStore::defaultPath()), out,
+                         err);
     }
     throw UsageError{QStringLiteral("Unknown command %1.").arg(quoted(c.command))};
 }

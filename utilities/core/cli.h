@@ -12,6 +12,7 @@ bool isCommandLine(const QStringList& arguments);
 // Runs one command in the current directory (the data folder) without any window:
 //   list [--coop]                 rank --by KEY [--coop]        delete-player NAME [--coop]
 //   prune N --by MEASURE [--coop] delete-stats-file [--coop] --yes     --help
+//   upload FILE (the stored FTP settings; the server's exchange goes to out)
 // Results go to out, failures to err with the message the window would show. Gives the exit
 // status: 0 done, 1 the operation failed, 2 the command line was wrong.
 int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err);

@@ -72,9 +72,7 @@ RankResult Rank_Players(const QString& statsPath, const QString& keyText,
     const std::vector<std::uint32_t> order = rankOrder(table, *key);
 
     const QString workPath = besideFile(statsPath, kWorkFile);
-    try {
-        RecordFile<PlayerStatsRecord> work(workPath);
-        work.open(FixedRecordFile::Mode::Create);
+    rewriteThroughWorkFile<PlayerStatsRecord>(workPath, statsPath, [&](auto& work) {
         for (std::size_t i = 0; i < order.size(); ++i) {
             work.write(table[order[i]]);
             if ((i + 1) % kRecordsPerIdle == 0) {
@@ -82,13 +80,7 @@ RankResult Rank_Players(const QString& statsPath, const QString& keyText,
                 letIdle();
             }
         }
-        work.sync();
-        work.close();
-    } catch (...) {
-        removeQuietly(workPath);
-        throw;
-    }
-    replaceFile(workPath, statsPath);
+    });
 
     result.written = std::int64_t(order.size());
     if (!order.empty()) {

@@ -121,9 +121,7 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
 
     const QString workPath = besideFile(statsPath, kWorkFile);
     PruneResult result;
-    try {
-        RecordFile<PlayerStatsRecord> work(workPath);
-        work.open(FixedRecordFile::Mode::Create);
+    rewriteThroughWorkFile<PlayerStatsRecord>(workPath, statsPath, [&](auto& work) {
         PlayerStatsRecord r;
         while (stats.read(r)) {
             ++result.examined;
@@ -136,13 +134,7 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
             }
         }
         stats.close();
-        work.sync();
-        work.close();
-    } catch (...) {
-        removeQuietly(workPath);
-        throw;
-    }
-    replaceFile(workPath, statsPath);
+    });
     return result;
 }
 

@@ -42,6 +42,7 @@ TForm1::TForm1(Dialogs& dialogs, Shell& shell, const SettingsStore& settings, QW
     : QWidget(parent), dialogs_(dialogs), shell_(shell), settings_(settings) {
     buildWindow();
     connectHandlers();
+    connectFtpPage();
     if (const QScreen* s = screen()) {
         QRect r = frameGeometry();
         r.moveCenter(s->availableGeometry().center());

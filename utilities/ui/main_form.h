@@ -23,11 +23,13 @@ namespace vantor {
 class Dialogs;
 class SettingsStore;
 class Shell;
+class TFtpClient;
 } // namespace vantor
 
 namespace vantor::utilities {
 
 class LinkLabel;
+class TForm2;
 
 // The utilities' main window: the game type switch, the three pages and the footer. The
 // handlers keep the names the users' manual and the other programs' authors know them by;
@@ -56,6 +58,15 @@ public:
     void Button1Click(); // "Save": the HTML stats page
     void Button9Click(); // "Clear": empties the comment
     void Button4Click(); // "View Player Rankings"
+
+    void Button12Click(); // "Transmit"
+    void Button11Click(); // "Save Settings"
+    void Button7Click();  // "Delete"
+    void FileListBox1KeyPress(int key);
+    // Re-reads the "*.html" files of the data folder into the upload list: call it after a page
+    // has been written. Before the "FTP Upload" page is first shown there is nothing to re-read.
+    void updatehtmlfilelist();
+    bool uploadInProgress() const { return uploading_; }
 
     // Ranks the current game type's stats file by the "Rank Players by:" text, moving the
     // progress bar, which is visible meanwhile. The game type switch and "Delete Players" are
@@ -113,6 +124,8 @@ public:
     QPushButton* Button12 = nullptr; // "Transmit"
     QPushButton* Button7 = nullptr;  // "Delete"
     QPushButton* Button11 = nullptr; // "Save Settings"
+    TFtpClient* FtpClient1 = nullptr;
+    TForm2* Form2 = nullptr; // the upload status window, hidden until an upload starts
 
 protected:
     bool event(QEvent* event) override;
@@ -126,6 +139,7 @@ private:
     void buildFtpPage();
     void buildFooter();
     void connectHandlers();
+    void connectFtpPage();
 
     void setGameType(const QString& gameType);
     // Lists the bound stats file's players; when it cannot be opened the counts read 0 if
@@ -153,6 +167,7 @@ private:
     bool activatedOnce_ = false;
     bool leftForOwnWindow_ = false;
     bool htmlListRead_ = false;
+    bool uploading_ = false;
 };
 
 } // namespace vantor::utilities

@@ -1,0 +1,73 @@
+#include "activation.h"
+
+#include "merge.h"
+#include "result_log_files.h"
+
+#include "common/error.h"
+#include "common/record_file.h"
+#include "platform/dialogs.h"
+
+#include <QDir>
+
+namespace vantor::recorder {
+
+Activation::Activation(Dialogs& dialogs, SettingsStore store, GameKeyReader gameKey,
+                       QString dataFolder)
+    : dialogs_(dialogs), store_(std::move(store)), gameKey_(std::move(gameKey)),
+      dataFolder_(std::move(dataFolder)) {}
+
+void Activation::GetRegistryInfo() {
+    std::optional<SettingsKey> key = store_.openKey(kVantorKey, true);
+    if (!key) {
+        hasHostName_ = hasHostFileName_ = false;
+        reportOnce(QStringLiteral("The settings cannot be kept in \"%1\".").arg(store_.path()));
+        return;
+    }
+    hasHostName_ = !key->readString(QStringLiteral("hostname")).isEmpty();
+    hasHostFileName_ = !key->readString(QStringLiteral("hostfilename")).isEmpty();
+    const QString autoRecord = key->readString(QStringLiteral("AutoRecord"));
+    if (autoRecord == QLatin1String("true"))
+        autoRecord_ = true;
+    else if (autoRecord == QLatin1String("false"))
+        autoRecord_ = false;
+    const QString here = QDir(dataFolder_).absolutePath();
+    // Rewriting an unchanged value would only wake every other reader of the store.
+    if (key->valueExists(QStringLiteral("RecorderPath")) &&
+        key->readString(QStringLiteral("RecorderPath")) == here)
+        return;
+    try {
+        key->writeString(QStringLiteral("RecorderPath"), here);
+    } catch (const Error& e) {
+        reportOnce(e.message());
+    }
+}
+
+void Activation::GetRSDir() {
+    const GameKeyValues game = gameKey_(store_);
+    gameFolder_ = game.installationPath;
+    playerName_ = game.playerName;
+    if (!gameFolder_.isEmpty()) {
+        notInstalledShown_ = false;
+        return;
+    }
+    gameFolder_ = kNotInstalled;
+    // Closing the message reactivates the window: shown again, it would never end.
+    if (!notInstalledShown_) {
+        notInstalledShown_ = true;
+        dialogs_.information(QStringLiteral("Rogue Spear is not installed"));
+    }
+}
+
+void Activation::deleteStaleFiles() const {
+    deleteResultLogs(gameFolder_);
+    removeQuietly(QDir(dataFolder_).filePath(kLastGameFile));
+}
+
+void Activation::reportOnce(const QString& text) {
+    if (shownOnce_.contains(text))
+        return;
+    shownOnce_.insert(text);
+    dialogs_.error(text);
+}
+
+} // namespace vantor::recorder

@@ -1,0 +1,92 @@
+#include "recorder_options.h"
+
+namespace vantor::recorder {
+
+RecorderOptions parseRecorderArguments(const QStringList& arguments) {
+    RecorderOptions options;
+    bool headless = false;
+    bool help = false;
+    QStringList foreign;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--headless")) {
+            headless = true;
+        } else if (a == QLatin1String("--live-stats") || a == QLatin1String("--no-live-stats")) {
+            const auto choice = a == QLatin1String("--live-stats")
+                                    ? RecorderOptions::LiveStatsChoice::On
+                                    : RecorderOptions::LiveStatsChoice::Off;
+            if (options.liveStats != RecorderOptions::LiveStatsChoice::FromSettings &&
+                options.liveStats != choice) {
+                options.mode = RecorderOptions::Mode::Invalid;
+                options.problem =
+                    QStringLiteral("--live-stats and --no-live-stats cannot be given together.");
+                return options;
+            }
+            options.liveStats = choice;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            help = true;
+        } else if (a.startsWith(QLatin1String("--")) || !a.startsWith(u'-')) {
+            options.mode = RecorderOptions::Mode::Invalid;
+            options.problem = QStringLiteral("Unknown option \"%1\".").arg(a);
+            return options;
+        } else {
+            // "-platform offscreen", "-style fusion": the toolkit's own, with their values.
+            foreign << a;
+            if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-'))
+                foreign << arguments[++i];
+        }
+    }
+    if (help) {
+        options.mode = RecorderOptions::Mode::Help;
+        return options;
+    }
+    if (headless && !foreign.isEmpty()) {
+        options.mode = RecorderOptions::Mode::Invalid;
+        options.problem = QStringLiteral("Unknown option \"%1\".").arg(foreign.first());
+        return options;
+    }
+    if (!headless && options.liveStats != RecorderOptions::LiveStatsChoice::FromSettings) {
+        options.mode = RecorderOptions::Mode::Invalid;
+        options.problem = QStringLiteral("--live-stats and --no-live-stats need --headless; in "
+                                         "the window, \"Enable Live Stats\" decides.");
+        return options;
+    }
+    options.mode = headless ? RecorderOptions::Mode::Headless : RecorderOptions::Mode::Window;
+    return options;
+}
+
+QString recorderHelpText() {
+    return QStringLiteral(
+        "Usage: VantorRecorder [--headless [--live-stats | --no-live-stats]]\n"
+        "\n"
+        "Records the Rogue Spear multiplayer games that end on this machine into the stats\n"
+        "files of the current directory, the data folder (\"stats.log\", \"coop_stats.log\",\n"
+        "\"team.log\").\n"
+        "\n"
+        "Without options the recorder opens its window.\n"
+        "\n"
+        "Options:\n"
+        "  --headless       Record without a window and without a desktop. Reads the settings\n"
+        "                   and the game's folder once, deletes the result logs the game left\n"
+        "                   before, switches recording on and looks for a finished game every\n"
+        "                   3 seconds. Messages go to standard error, each with a time stamp;\n"
+        "                   a question is answered No. SIGINT or SIGTERM stop it after the game\n"
+        "                   being recorded, with exit code 0.\n"
+        "  --live-stats     With --headless: after every game, write the live stats page named\n"
+        "                   by \"hostfilename\" and upload it to \"hostname\", even when one of "
+        "the\n"
+        "                   two is not set.\n"
+        "  --no-live-stats  With --headless: never write or upload the live stats page.\n"
+        "                   Without either option, live stats are on when the settings name both\n"
+        "                   \"hostname\" and \"hostfilename\".\n"
+        "  -h, --help       Show this text and exit.\n"
+        "\n"
+        "Settings are kept in $VANTOR_REGISTRY, else $XDG_CONFIG_HOME/vantor/registry.reg,\n"
+        "else ~/.config/vantor/registry.reg. The game's folder and player name come from the\n"
+        "game's key in that file, else from the Wine prefix ($WINEPREFIX, else ~/.wine).\n"
+        "The live stats page goes to port 21 unless $VANTOR_FTP_PORT names another.\n"
+        "\n"
+        "Exit codes: 0 done, 1 the recorder could not start, 2 a wrong command line.\n");
+}
+
+} // namespace vantor::recorder

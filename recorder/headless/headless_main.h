@@ -1,0 +1,11 @@
+#pragma once
+
+#include "recorder/core/recorder_options.h"
+
+namespace vantor::recorder {
+
+// Runs the recorder without a window until SIGINT or SIGTERM; the program's exit code.
+// Creates no GUI application, so no display is needed.
+int runHeadless(int& argc, char** argv, const RecorderOptions& options);
+
+} // namespace vantor::recorder

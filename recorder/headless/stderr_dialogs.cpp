@@ -1,0 +1,33 @@
+#include "stderr_dialogs.h"
+
+#include <QRegularExpression>
+
+namespace vantor::recorder {
+
+StderrDialogs::StderrDialogs(std::FILE* out, std::function<QDateTime()> now)
+    : out_(out), now_(std::move(now)) {}
+
+void StderrDialogs::information(const QString& text) {
+    write(text);
+}
+
+bool StderrDialogs::askYesNo(const QString& text) {
+    write(text + QStringLiteral(" (answered No)"));
+    return false;
+}
+
+void StderrDialogs::error(const QString& text) {
+    write(QStringLiteral("Error: ") + text);
+}
+
+void StderrDialogs::write(const QString& text) {
+    // One line a message, so a log reader sees each message whole and with its time.
+    static const QRegularExpression lineBreaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
+    QString line = now_().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u' ' +
+                   text.trimmed().replace(lineBreaks, QStringLiteral(" ")) + u'\n';
+    const QByteArray bytes = line.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out_);
+    std::fflush(out_);
+}
+
+} // namespace vantor::recorder

@@ -1,0 +1,83 @@
+// The activation steps as the core runs them for the window and the headless recorder.
+#include "recorder/core/activation.h"
+
+#include "tests/support/fakes.h"
+#include "tests/support/temp_folder.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace vantor;
+using namespace vantor::recorder;
+using vantor::test::RecordingDialogs;
+using vantor::test::TempFolder;
+using vantor::test::writeFile;
+
+namespace {
+
+class ActivationSteps : public testing::Test {
+protected:
+    ActivationSteps() { QDir().mkdir(QStringLiteral("game")); }
+
+    void writeStore(const QString& vantorValues, bool withGame = true) {
+        QString text = QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n") +
+                       vantorValues + u'\n';
+        if (withGame)
+            text += QStringLiteral("\n[HKEY_LOCAL_MACHINE\\Software\\Red Storm Entertainment\\"
+                                   "Rogue Spear]\n\"InstallationPath\"=\"%1\"\n"
+                                   "\"MultiplayerPlayerName\"=\"Marrow\"\n")
+                        .arg(game);
+        writeFile(storePath, text.toUtf8());
+    }
+    void activate() {
+        activation.GetRegistryInfo();
+        activation.GetRSDir();
+    }
+
+    TempFolder data;
+    QString game = data.file(QStringLiteral("game"));
+    QString storePath = data.file(QStringLiteral("registry.reg"));
+    QString noWine = data.file(QStringLiteral("no-wine"));
+    RecordingDialogs dialogs;
+    Activation activation{dialogs, SettingsStore(storePath),
+                          [this](const SettingsStore& s) { return readGameKey(s, noWine); }};
+};
+
+} // namespace
+
+TEST_F(ActivationSteps, AutoRecordChangesOnlyOnTrueOrFalse) {
+    const std::pair<const char*, bool> steps[] = {
+        {"", false}, {"\"AutoRecord\"=\"true\"", true},   {"\"AutoRecord\"=\"TRUE\"", true},
+        {"", true},  {"\"AutoRecord\"=\"false\"", false}, {"\"AutoRecord\"=\"yes\"", false}};
+    for (const auto& [value, expected] : steps) {
+        writeStore(QString::fromLatin1(value));
+        activation.GetRegistryInfo();
+        EXPECT_EQ(activation.autoRecord(), expected) << value;
+    }
+}
+
+TEST_F(ActivationSteps, AMissingGameIsReportedOncePerAbsence) {
+    writeStore(QString(), false);
+    activate();
+    activate();
+    EXPECT_EQ(activation.gameFolder(), "Rogue Spear Not Installed");
+    EXPECT_EQ(dialogs.shown, QStringList{"info: Rogue Spear is not installed"});
+
+    writeStore(QString());
+    activate();
+    EXPECT_EQ(activation.gameFolder(), game);
+    writeStore(QString(), false);
+    activate();
+    EXPECT_EQ(dialogs.shown.size(), 2); // gone again: worth saying again
+}
+
+TEST_F(ActivationSteps, AStoreThatCannotBeWrittenIsReportedOnce) {
+    writeFile(data.file("not-a-folder"), "x");
+    Activation blocked(dialogs, SettingsStore(data.file("not-a-folder/registry.reg")),
+                       [this](const SettingsStore& s) { return readGameKey(s, noWine); });
+    blocked.GetRegistryInfo();
+    blocked.GetRegistryInfo();
+    EXPECT_FALSE(blocked.hasHostName());
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].startsWith("error: ")) << dialogs.shown[0].toStdString();
+}

@@ -1,0 +1,264 @@
+// The real VantorRecorder run with --headless as a game host would run it: no display at all,
+// games dropped into the game folder, stopped by a signal.
+#include "common/record_file.h"
+#include "common/records.h"
+#include "recorder_test_data.h"
+#include "tests/ftp/local_ftp_server.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace vantor;
+using vantor::test::readLogFixture;
+using vantor::test::TempFolder;
+using vantor::test::writeFile;
+
+namespace {
+
+const QString kTimeStamp = QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d ");
+
+class HeadlessProgram : public testing::Test {
+protected:
+    HeadlessProgram() { QDir().mkdir(game); }
+    ~HeadlessProgram() override {
+        if (recorder.state() != QProcess::NotRunning) {
+            recorder.kill();
+            recorder.waitForFinished(5000);
+        }
+    }
+
+    void writeStore(bool withGame, const QString& vantorValues = QString()) {
+        QString text =
+            QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n") + vantorValues;
+        if (withGame)
+            text += QStringLiteral("\n[HKEY_LOCAL_MACHINE\\Software\\Red Storm Entertainment\\"
+                                   "Rogue Spear]\n\"InstallationPath\"=\"%1\"\n"
+                                   "\"MultiplayerPlayerName\"=\"Marrow\"\n")
+                        .arg(game);
+        writeFile(store, text.toUtf8());
+    }
+
+    // As on a host without a desktop: no display, and no platform plugin chosen for it.
+    QProcessEnvironment noDisplay() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("QT_QPA_PLATFORM", "");
+        env.insert("VANTOR_REGISTRY", store);
+        env.insert("WINEPREFIX", dir.file("no-wine"));
+        for (auto it = extraEnv.cbegin(); it != extraEnv.cend(); ++it)
+            env.insert(it.key(), it.value());
+        return env;
+    }
+
+    void start(const QStringList& args = {"--headless"}) {
+        recorder.setProcessEnvironment(noDisplay());
+        recorder.setWorkingDirectory(dir.path());
+        recorder.start(QStringLiteral(VANTOR_RECORDER), args);
+        ASSERT_TRUE(recorder.waitForStarted(10000));
+    }
+
+    // Waits for a line of standard error that matches; false on time-out or exit.
+    bool waitForLine(const QString& pattern, int ms = 15000) {
+        const QRegularExpression re(pattern, QRegularExpression::MultilineOption);
+        QElapsedTimer t;
+        t.start();
+        while (!re.match(err).hasMatch()) {
+            if (t.elapsed() > ms || recorder.state() == QProcess::NotRunning)
+                return false;
+            recorder.waitForReadyRead(100);
+            err += QString::fromLocal8Bit(recorder.readAllStandardError());
+        }
+        return true;
+    }
+    bool waitUntil(const std::function<bool()>& done, int ms = 15000) {
+        QElapsedTimer t;
+        t.start();
+        while (!done()) {
+            if (t.elapsed() > ms)
+                return false;
+            QThread::msleep(50);
+        }
+        return true;
+    }
+
+    // Finished being written before it appears, as a game closes its log.
+    void dropLog(const char* fixture) {
+        writeFile(game + "/incoming.tmp", readLogFixture(QString::fromLatin1(fixture)));
+        ASSERT_TRUE(QFile::rename(game + "/incoming.tmp", game + "/RSResults0.log"));
+    }
+    bool logGone() const { return !QFile::exists(game + "/RSResults0.log"); }
+
+    void stopWith(int signalNumber) {
+        ASSERT_EQ(::kill(pid_t(recorder.processId()), signalNumber), 0);
+        ASSERT_TRUE(recorder.waitForFinished(10000));
+        err += QString::fromLocal8Bit(recorder.readAllStandardError());
+        EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit) << err.toStdString();
+        EXPECT_EQ(recorder.exitCode(), 0) << err.toStdString();
+    }
+
+    TempFolder dir;
+    QString game = dir.file("game");
+    QString store = dir.file("registry.reg");
+    QProcess recorder;
+    QString err;
+    QHash<QString, QString> extraEnv;
+};
+
+std::vector<PlayerStatsRecord> statsFile(const QString& path) {
+    return readAllRecords<PlayerStatsRecord>(path);
+}
+
+} // namespace
+
+TEST_F(HeadlessProgram, RecordsTwoGamesOnceEachAndStopsWholeOnSigterm) {
+    writeStore(true);
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Recording the games of \"" +
+                            QRegularExpression::escape(game) + "\".*live stats off"))
+        << err.toStdString();
+
+    const QString stats = dir.file("stats.log");
+    dropLog("demo_adversarial.log");
+    ASSERT_TRUE(waitUntil([&] { return logGone() && QFile::exists(stats); })) << err.toStdString();
+    const auto first = statsFile(stats);
+    ASSERT_EQ(first.size(), 4u);
+    for (const auto& p : first)
+        EXPECT_EQ(p.games, 1);
+
+    dropLog("demo_adversarial.log");
+    ASSERT_TRUE(waitUntil([&] { return logGone() && statsFile(stats)[0].games == 2; }))
+        << err.toStdString();
+    stopWith(SIGTERM);
+
+    // Each game counted once: every total doubled, nothing appended, nothing cut.
+    EXPECT_EQ(QFile(stats).size(), 4 * qint64(sizeof(PlayerStatsRecord)));
+    const auto second = statsFile(stats);
+    ASSERT_EQ(second.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(second[i].name.text(), first[i].name.text());
+        EXPECT_EQ(second[i].games, 2);
+        EXPECT_EQ(second[i].kills, 2 * first[i].kills);
+        EXPECT_EQ(second[i].roundsFired, 2 * first[i].roundsFired);
+    }
+    EXPECT_EQ(QFile(dir.file("team.log")).size(), 2 * qint64(sizeof(TeamWinsRecord)));
+    const auto teams = readAllRecords<TeamWinsRecord>(dir.file("team.log"));
+    EXPECT_EQ(teams[0].wins, 2);
+    EXPECT_EQ(teams[1].wins, 0);
+    EXPECT_FALSE(QFile::exists(dir.file("work.dat")));
+    EXPECT_FALSE(QFile::exists(dir.file("lastgame.log")));
+    EXPECT_TRUE(QDir(game).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(waitForLine(kTimeStamp + "SIGTERM: stopping", 0) || err.contains("SIGTERM"));
+    EXPECT_FALSE(err.contains("Error:")) << err.toStdString();
+}
+
+// A tenth of a second of silence, where the game keeps the sound played after an upload.
+void writeGameSound(const QString& game) {
+    const QByteArray samples(800, char(128));
+    QByteArray wave;
+    QDataStream out(&wave, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + samples.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(8000) << quint16(1)
+        << quint16(8);
+    out.writeRawData("data", 4);
+    out << quint32(samples.size());
+    out.writeRawData(samples.constData(), int(samples.size()));
+    ASSERT_TRUE(QDir().mkpath(game + "/data/sound/English"));
+    writeFile(game + "/data/sound/English/tm_cmpdn.wav", wave);
+}
+
+TEST_F(HeadlessProgram, UploadsTheLivePageOfEachGameToARealFtpServer) {
+    vantor::test::LocalFtpServer server;
+    QString why;
+    ASSERT_TRUE(server.start(&why)) << why.toStdString();
+    writeStore(true, QStringLiteral("\"hostname\"=\"127.0.0.1\"\n\"username\"=\"%1\"\n"
+                                    "\"ftppassword\"=\"%2\"\n\"hostfilename\"=\"live.html\"\n"
+                                    "\"LiveStatsReloadtime\"=\"45\"\n")
+                         .arg(QString::fromLatin1(server.userName()),
+                              QString::fromLatin1(server.password())));
+    writeGameSound(game);
+    extraEnv.insert("VANTOR_FTP_PORT", QString::number(server.port()));
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Recording the games of .*live stats on"))
+        << err.toStdString();
+
+    const QString local = dir.file("live.html");
+    const QString uploaded = server.root() + "/live.html";
+    const auto sameAsLocal = [&] {
+        return QFile::exists(uploaded) && QFile::exists(local) &&
+               vantor::test::readFile(uploaded) == vantor::test::readFile(local);
+    };
+    dropLog("demo_adversarial.log");
+    ASSERT_TRUE(waitUntil([&] { return logGone() && sameAsLocal(); }, 30000)) << err.toStdString();
+    const QByteArray firstPage = vantor::test::readFile(uploaded);
+    EXPECT_TRUE(firstPage.contains("var x = 45"));
+    EXPECT_TRUE(firstPage.contains("Marrow"));
+
+    dropLog("cooperative.log");
+    ASSERT_TRUE(waitUntil(
+        [&] { return logGone() && sameAsLocal() && vantor::test::readFile(uploaded) != firstPage; },
+        30000))
+        << err.toStdString();
+    stopWith(SIGTERM);
+
+    EXPECT_TRUE(vantor::test::readFile(uploaded).contains(
+        "These Stats were Recorded playing <font color=\"00FF00\">Cooperative"));
+    EXPECT_TRUE(sameAsLocal());
+    EXPECT_EQ(QFile(dir.file("stats.log")).size() % qint64(sizeof(PlayerStatsRecord)), 0);
+    EXPECT_EQ(statsFile(dir.file("stats.log")).size(), 4u);
+    EXPECT_FALSE(statsFile(dir.file("coop_stats.log")).empty());
+    EXPECT_EQ(QFile(dir.file("coop_stats.log")).size() % qint64(sizeof(PlayerStatsRecord)), 0);
+    EXPECT_EQ(QFile(dir.file("team.log")).size(), 2 * qint64(sizeof(TeamWinsRecord)));
+    EXPECT_FALSE(QFile::exists(dir.file("lastgame.log"))); // on the page, then deleted
+    EXPECT_FALSE(QFile::exists(dir.file("work.dat")));
+    EXPECT_FALSE(err.contains("Error:")) << err.toStdString();
+    EXPECT_FALSE(err.contains("was not uploaded")) << err.toStdString();
+}
+
+TEST_F(HeadlessProgram, SigintWhileIdleEndsAtOnce) {
+    writeStore(true);
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Recording")) << err.toStdString();
+    QElapsedTimer t;
+    t.start();
+    stopWith(SIGINT);
+    EXPECT_LT(t.elapsed(), 5000);
+    EXPECT_TRUE(err.contains(
+        QRegularExpression(kTimeStamp + "Stopped\\.$", QRegularExpression::MultilineOption)))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.file("stats.log")));
+}
+
+TEST_F(HeadlessProgram, AMissingGameIsSaidOnStandardErrorWithATimeStamp) {
+    writeStore(false);
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Rogue Spear is not installed$")) << err.toStdString();
+    ASSERT_TRUE(waitForLine("Recording the games of \"Rogue Spear Not Installed\""));
+    stopWith(SIGTERM);
+}
+
+TEST_F(HeadlessProgram, HelpAndAWrongCommandLineNeedNoDisplayEither) {
+    writeStore(true);
+    start({"--help"});
+    ASSERT_TRUE(recorder.waitForFinished(10000));
+    EXPECT_EQ(recorder.exitCode(), 0);
+    const QString help = QString::fromLocal8Bit(recorder.readAllStandardOutput());
+    for (const char* option : {"--headless", "--live-stats", "--no-live-stats", "--help"})
+        EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+
+    start({"--headless", "--live-stats", "--no-live-stats"});
+    ASSERT_TRUE(recorder.waitForFinished(10000));
+    EXPECT_EQ(recorder.exitCode(), 2);
+    EXPECT_TRUE(recorder.readAllStandardError().contains("--help"));
+}

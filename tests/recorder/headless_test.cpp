@@ -1,0 +1,270 @@
+// The headless recorder's pieces in one process: its command line, its messages on a stream,
+// the stop signals and the runner around the recording cycle.
+#include "recorder/headless/headless_recorder.h"
+#include "recorder/headless/stderr_dialogs.h"
+#include "recorder/headless/stop_signals.h"
+
+#include "common/record_file.h"
+#include "recorder/core/recorder_options.h"
+#include "recorder/core/result_log_files.h"
+#include "recorder_test_data.h"
+#include "tests/support/fakes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+using namespace vantor;
+using namespace vantor::recorder;
+using vantor::test::readLogFixture;
+using vantor::test::RecordingDialogs;
+using vantor::test::TempFolder;
+using vantor::test::writeFile;
+using Mode = RecorderOptions::Mode;
+using Choice = RecorderOptions::LiveStatsChoice;
+
+TEST(RecorderCommandLine, ChoosesTheModeAndRefusesWhatItCannotDo) {
+    struct Case {
+        QStringList args;
+        Mode mode;
+        Choice liveStats;
+    };
+    const Case cases[] = {
+        {{}, Mode::Window, Choice::FromSettings},
+        {{"-platform", "offscreen"}, Mode::Window, Choice::FromSettings},
+        {{"--headless"}, Mode::Headless, Choice::FromSettings},
+        {{"--live-stats", "--headless"}, Mode::Headless, Choice::On},
+        {{"--headless", "--no-live-stats", "--no-live-stats"}, Mode::Headless, Choice::Off},
+        {{"--headless", "--bogus", "--help"}, Mode::Invalid, Choice::FromSettings},
+        {{"--headless", "-h"}, Mode::Help, Choice::FromSettings},
+        {{"--headless", "--live-stats", "--no-live-stats"}, Mode::Invalid, Choice::On},
+        {{"--live-stats"}, Mode::Invalid, Choice::On},
+        {{"--headless", "-platform", "offscreen"}, Mode::Invalid, Choice::FromSettings},
+        {{"--bogus"}, Mode::Invalid, Choice::FromSettings},
+        {{"stats.log"}, Mode::Invalid, Choice::FromSettings},
+    };
+    for (const Case& c : cases) {
+        const RecorderOptions o = parseRecorderArguments(QStringList{"VantorRecorder"} + c.args);
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_EQ(o.mode, c.mode) << what;
+        if (c.mode == Mode::Invalid)
+            EXPECT_FALSE(o.problem.isEmpty()) << what;
+        else
+            EXPECT_EQ(o.liveStats, c.liveStats) << what;
+    }
+}
+
+TEST(StderrMessages, OneTimeStampedLinePerMessageAndQuestionsAnsweredNo) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    const QDateTime at(QDate(2026, 12, 8), QTime(21, 30, 5));
+    StderrDialogs dialogs(out, [at] { return at; });
+    dialogs.information(QStringLiteral("Rogue Spear is not installed"));
+    dialogs.error(QStringLiteral("Cannot read \"x\": gone\n\nThe game was not recorded."));
+    EXPECT_FALSE(dialogs.askYesNo(QStringLiteral("Delete \"Zoë\"?")));
+    dialogs.beep();
+
+    std::rewind(out);
+    char buffer[1024] = {};
+    const size_t n = std::fread(buffer, 1, sizeof buffer - 1, out);
+    std::fclose(out);
+    EXPECT_EQ(QString::fromLocal8Bit(buffer, qsizetype(n)),
+              "2026-12-08 21:30:05 Rogue Spear is not installed\n"
+              "2026-12-08 21:30:05 Error: Cannot read \"x\": gone The game was not recorded.\n"
+              "2026-12-08 21:30:05 Delete \"Zoë\"? (answered No)\n");
+}
+
+TEST(StopSignalsTest, SigtermAndSigintArriveThroughTheEventLoop) {
+    StopSignals signals_;
+    QSignalSpy spy(&signals_, &StopSignals::stopRequested);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_EQ(::raise(SIGINT), 0);
+    EXPECT_EQ(spy.count(), 0); // nothing happens inside the handler
+    ASSERT_TRUE(spy.wait(2000) || spy.count() > 0);
+    if (spy.count() < 2)
+        spy.wait(500);
+    ASSERT_EQ(spy.count(), 2);
+    EXPECT_EQ(spy[0][0].toInt(), SIGTERM);
+    EXPECT_EQ(spy[1][0].toInt(), SIGINT);
+    EXPECT_THROW(StopSignals second, Error); // one watcher per process
+}
+
+namespace {
+
+class Headless : public testing::Test {
+protected:
+    Headless() { QDir().mkdir(QStringLiteral("game")); }
+
+    void writeStore(const QString& vantorValues, bool withGame = true) {
+        QString text = QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n") +
+                       vantorValues + u'\n';
+        if (withGame)
+            text += QStringLiteral("\n[HKEY_LOCAL_MACHINE\\Software\\Red Storm Entertainment\\"
+                                   "Rogue Spear]\n\"InstallationPath\"=\"%1\"\n"
+                                   "\"MultiplayerPlayerName\"=\"Marrow\"\n")
+                        .arg(game);
+        writeFile(storePath, text.toUtf8());
+    }
+    std::unique_ptr<HeadlessRecorder> make(Choice choice = Choice::FromSettings) {
+        auto r = std::make_unique<HeadlessRecorder>(
+            dialogs, SettingsStore(storePath),
+            [this](const SettingsStore& s) { return readGameKey(s, noWine); }, choice);
+        r->liveStatsStep().sendlivestats = [this] { ++uploads; };
+        return r;
+    }
+    // Where leases are not to be had, a finished log is seen at the second look.
+    void tick(HeadlessRecorder& r) {
+        r.Timer1Timer();
+        if (QFile::exists(resultLogPath(game, 0)))
+            r.Timer1Timer();
+    }
+
+    TempFolder data;
+    QString game = data.file(QStringLiteral("game"));
+    QString storePath = data.file(QStringLiteral("registry.reg"));
+    QString noWine = data.file(QStringLiteral("no-wine"));
+    RecordingDialogs dialogs;
+    int uploads = 0;
+};
+
+const char* kBothSettings = "\"hostname\"=\"ftp.example.org\"\n\"hostfilename\"=\"live.html\"";
+
+} // namespace
+
+TEST_F(Headless, StartClearsStaleFilesAndRecordsWhatEndsAfterwards) {
+    writeStore(QStringLiteral("\"AutoRecord\"=\"false\""));
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    writeFile(resultLogPath(game, 7), "old");
+    writeFile("lastgame.log", "stale");
+    auto r = make();
+    r->start();
+    // Recording is on whatever "AutoRecord" says; a game that ended before is not counted.
+    EXPECT_TRUE(r->timer()->isActive());
+    EXPECT_EQ(r->timer()->interval(), 3000);
+    EXPECT_TRUE(QDir(game).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
+    EXPECT_FALSE(QFile::exists("stats.log"));
+    EXPECT_EQ(r->cycle().gameFolder(), game);
+    EXPECT_FALSE(r->liveStats());
+
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    tick(*r);
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
+    EXPECT_EQ(uploads, 0);
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(Headless, LiveStatsFollowTheSettingsUnlessTheCommandLineSays) {
+    struct Case {
+        const char* settings;
+        Choice choice;
+        bool on;
+    };
+    const Case cases[] = {
+        {kBothSettings, Choice::FromSettings, true},
+        {"\"hostname\"=\"ftp.example.org\"", Choice::FromSettings, false},
+        {"\"hostfilename\"=\"live.html\"", Choice::FromSettings, false},
+        {kBothSettings, Choice::Off, false},
+        {"", Choice::On, true},
+    };
+    for (const Case& c : cases) {
+        writeStore(QString::fromLatin1(c.settings));
+        dialogs.shown.clear();
+        auto r = make(c.choice);
+        r->start();
+        EXPECT_EQ(r->liveStats(), c.on) << c.settings;
+        // Forced on without a server: said once, at start.
+        EXPECT_EQ(dialogs.shown.size(), c.choice == Choice::On ? 1 : 0) << c.settings;
+    }
+}
+
+TEST_F(Headless, AGameRecordedWithLiveStatsWritesAndUploadsThePage) {
+    writeStore(QString::fromLatin1(kBothSettings));
+    auto r = make();
+    r->liveStatsStep().sendlivestats = [this] {
+        ++uploads;
+        EXPECT_TRUE(QFile::exists("live.html"));
+    };
+    r->start();
+    writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
+    tick(*r);
+    EXPECT_EQ(uploads, 1);
+    EXPECT_TRUE(vantor::test::readFile("live.html")
+                    .contains("recorded by: <font color=\"#00FF00\">Marrow<"));
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(Headless, AStopDuringACycleWaitsForItsEnd) {
+    writeStore(QString::fromLatin1(kBothSettings));
+    auto r = make();
+    QSignalSpy finished(r.get(), &HeadlessRecorder::finished);
+    bool finishedInside = true;
+    // The upload lets events run: a signal can be handled in the middle of it.
+    r->liveStatsStep().sendlivestats = [&] {
+        r->stop();
+        finishedInside = finished.count() > 0;
+    };
+    r->start();
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    tick(*r);
+    EXPECT_FALSE(finishedInside);
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_FALSE(r->timer()->isActive());
+    EXPECT_TRUE(QFile::exists("live.html"));
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
+
+    // Stopped: a log that comes now stays for the next run.
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    r->Timer1Timer();
+    r->stop();
+    EXPECT_TRUE(QFile::exists(resultLogPath(game, 0)));
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(Headless, AFailingPageIsReportedAndRecordingGoesOn) {
+    writeStore("\"hostname\"=\"ftp.example.org\"\n\"hostfilename\"=\"no-such-folder/live.html\"");
+    auto r = make();
+    r->start();
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    tick(*r);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].startsWith("error: ")) << dialogs.shown[0].toStdString();
+    EXPECT_EQ(uploads, 0);
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
+    EXPECT_TRUE(r->timer()->isActive());
+    EXPECT_FALSE(r->cycle().isRunning());
+}
+
+TEST_F(Headless, AFailedUploadIsSaidAndTheSoundStillPlays) {
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    qputenv("VANTOR_FTP_PORT", QByteArray::number(closedPort));
+    const auto unset = qScopeGuard([] { qunsetenv("VANTOR_FTP_PORT"); });
+    writeStore("\"hostname\"=\"127.0.0.1\"\n\"hostfilename\"=\"live.html\"");
+    vantor::test::RecordingSound sound;
+    HeadlessRecorder r(
+        dialogs, SettingsStore(storePath),
+        [this](const SettingsStore& s) { return readGameKey(s, noWine); }, Choice::FromSettings);
+    r.setSoundPlayer(&sound);
+    r.start();
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    tick(r);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].startsWith(
+        "info: The live stats page \"live.html\" was not uploaded to \"127.0.0.1\": "))
+        << dialogs.shown[0].toStdString();
+    EXPECT_EQ(sound.played, QStringList{game + "/data/sound/English/tm_cmpdn.wav"});
+    EXPECT_TRUE(QFile::exists("live.html"));
+}

@@ -1,0 +1,245 @@
+// The live stats setup window driven headless: filling, the checks before saving, what is saved.
+#include "recorder/ui/live_stats_setup.h"
+
+#include "tests/support/fakes.h"
+#include "tests/support/temp_folder.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace vantor;
+using namespace vantor::recorder;
+using vantor::test::readFile;
+using vantor::test::RecordingDialogs;
+using vantor::test::TempFolder;
+using vantor::test::writeFile;
+
+namespace {
+
+class SetupWindow : public testing::Test {
+protected:
+    void open() {
+        form.show();
+        form.fillFromSettings();
+    }
+    void type(QLineEdit* field, const QString& text) {
+        field->clear();
+        QTest::keyClicks(field, text);
+    }
+    void fillAll() {
+        type(form.HostName, "ftp.clan.example");
+        type(form.UserName, "marrow");
+        type(form.Password, "s3cret");
+        type(form.HostDir, "public_html/rs");
+        type(form.HostFileName, "livestats.html");
+        type(form.ReloadTime, "45");
+        type(form.ImagePath, "http://clan.example/logo.gif");
+    }
+    void save() { QTest::mouseClick(form.Button2, Qt::LeftButton); }
+    // The Vantor key's value lines, in the order the store holds them.
+    QStringList storedLines() const {
+        QStringList lines;
+        for (const QString& l : QString::fromUtf8(readFile(storePath)).split(u'\n'))
+            if (l.startsWith(u'"'))
+                lines << l.trimmed();
+        return lines;
+    }
+    QString setting(const char* name) const {
+        auto key = SettingsStore(storePath).openKey(kVantorKey, false);
+        return key && key->valueExists(QString::fromLatin1(name))
+                   ? key->readString(QString::fromLatin1(name))
+                   : QStringLiteral("(none)");
+    }
+
+    TempFolder dir;
+    QString storePath = dir.file("registry.reg");
+    RecordingDialogs dialogs;
+    TForm2 form{SettingsStore(storePath), dialogs};
+    QSignalSpy saved{&form, &TForm2::settingsSaved};
+};
+
+} // namespace
+
+TEST_F(SetupWindow, ShowsItsCaptionsAndFields) {
+    EXPECT_EQ(form.windowTitle(), "Live Stats Setup");
+    EXPECT_TRUE(form.windowFlags() & Qt::Tool);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.Label1->text(), "* Example:  livestats.html *");
+    EXPECT_EQ(form.Label2->text(), "*Seconds*");
+    EXPECT_EQ(form.CheckBox1->text(), "   Include Custom Image on Page");
+    EXPECT_EQ(form.Button2->text(), "Save Settings");
+    EXPECT_EQ(form.Button1->text(), "Close");
+    EXPECT_EQ(form.Password->echoMode(), QLineEdit::Normal);
+    EXPECT_LT(form.ReloadTime->width(), form.HostName->width());
+    QStringList labels;
+    for (const auto* label : form.findChildren<QLabel*>())
+        labels << label->text();
+    for (const char* caption : {"Host Address:", "Login:", "Password:", "Initial Path:",
+                                "File Name:", "Page Reload Time:", "URL:"})
+        EXPECT_TRUE(labels.contains(QString::fromLatin1(caption))) << caption;
+    // Initially the box is clear and its field usable.
+    EXPECT_FALSE(form.CheckBox1->isChecked());
+    EXPECT_TRUE(form.ImagePath->isEnabled());
+}
+
+TEST_F(SetupWindow, TheFirstEmptyRequiredFieldStopsTheSave) {
+    open();
+    form.ReloadTime->clear();
+    save();
+    EXPECT_EQ(dialogs.shown, (QStringList{"beep", "info: Please enter you FTP Hosts address."}));
+
+    const std::pair<QLineEdit*, QString> steps[] = {
+        {form.HostName, "info: Please enter your username."},
+        {form.UserName, "info: Please enter your password."},
+        {form.Password, "info: You must enter a file name to create."},
+    };
+    for (const auto& [field, next] : steps) {
+        dialogs.shown.clear();
+        type(field, "x");
+        save();
+        EXPECT_EQ(dialogs.shown, (QStringList{"beep", next}));
+    }
+    EXPECT_EQ(saved.count(), 0);
+    EXPECT_EQ(setting("hostname"), "(none)");
+
+    // Path, reload time and image URL are not checked: empty and odd texts are saved as typed.
+    dialogs.shown.clear();
+    type(form.HostFileName, "live.html");
+    type(form.ReloadTime, "soon");
+    save();
+    EXPECT_EQ(dialogs.shown,
+              (QStringList{"beep", "info: Your FTP Upload settings have been saved."}));
+    EXPECT_EQ(setting("LiveStatsReloadTime"), "soon");
+    EXPECT_EQ(setting("hostdirname"), "");
+    EXPECT_EQ(setting("customimagepath"), "");
+}
+
+TEST_F(SetupWindow, SavesEveryValueInOrderWithThePortFtp) {
+    writeFile(storePath, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
+                         "\"AutoRecord\"=\"true\"\n");
+    open();
+    fillAll();
+    save();
+    EXPECT_EQ(storedLines(), (QStringList{
+                                 R"("AutoRecord"="true")",
+                                 R"("hostname"="ftp.clan.example")",
+                                 R"("port"="ftp")",
+                                 R"("username"="marrow")",
+                                 R"("ftppassword"="s3cret")",
+                                 R"("hostdirname"="public_html/rs")",
+                                 R"("hostfilename"="livestats.html")",
+                                 R"("LiveStatsReloadtime"="45")",
+                                 R"("customimagepath"="http://clan.example/logo.gif")",
+                                 R"("usecustomimage"="false")",
+                             }));
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_EQ(dialogs.shown,
+              (QStringList{"beep", "info: Your FTP Upload settings have been saved."}));
+    EXPECT_TRUE(form.isVisible()); // stays open after a save
+
+    // A second save changes the values where they stand.
+    form.CheckBox1->click();
+    type(form.ReloadTime, "20");
+    save();
+    EXPECT_EQ(setting("usecustomimage"), "true");
+    EXPECT_EQ(setting("LiveStatsReloadTime"), "20");
+    EXPECT_EQ(storedLines().size(), 10);
+}
+
+TEST_F(SetupWindow, ThirtyIsShownButOnlyStoredWhenSaved) {
+    open();
+    EXPECT_EQ(form.ReloadTime->text(), "30");
+    EXPECT_EQ(setting("LiveStatsReloadTime"), "(none)");
+    EXPECT_EQ(form.HostName->text(), "");
+
+    fillAll();
+    form.ReloadTime->clear();
+    QTest::keyClicks(form.ReloadTime, "30");
+    save();
+    EXPECT_EQ(setting("LiveStatsReloadtime"), "30");
+}
+
+TEST_F(SetupWindow, ReopeningFillsTheFieldsFromTheSettingsAgain) {
+    writeFile(storePath, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
+                         "\"HostName\"=\"ftp.shared.example\"\n\"username\"=\"u\"\n"
+                         "\"ftppassword\"=\"p\"\n\"hostdirname\"=\"d\"\n"
+                         "\"hostfilename\"=\"f.html\"\n\"LiveStatsReloadtime\"=\"12\"\n"
+                         "\"usecustomimage\"=\"false\"\n\"customimagepath\"=\"http://i/x.gif\"\n");
+    open();
+    EXPECT_EQ(form.HostName->text(), "ftp.shared.example");
+    EXPECT_EQ(form.UserName->text(), "u");
+    EXPECT_EQ(form.Password->text(), "p");
+    EXPECT_EQ(form.HostDir->text(), "d");
+    EXPECT_EQ(form.HostFileName->text(), "f.html");
+    EXPECT_EQ(form.ReloadTime->text(), "12"); // written as ...Reloadtime, read as ...ReloadTime
+    // The URL is kept and shown with the box clear.
+    EXPECT_FALSE(form.CheckBox1->isChecked());
+    EXPECT_FALSE(form.ImagePath->isEnabled());
+    EXPECT_EQ(form.ImagePath->text(), "http://i/x.gif");
+
+    // "Close" hides without saving; the text typed lasts until the next opening.
+    type(form.HostName, "typed.example");
+    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.HostName->text(), "typed.example");
+    EXPECT_EQ(setting("hostname"), "ftp.shared.example");
+    open();
+    EXPECT_EQ(form.HostName->text(), "ftp.shared.example");
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(SetupWindow, TheImageBoxEnablesItsField) {
+    form.CheckBox1->click();
+    EXPECT_TRUE(form.ImagePath->isEnabled());
+    form.CheckBox1->click();
+    EXPECT_FALSE(form.ImagePath->isEnabled());
+
+    writeFile(storePath, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
+                         "\"usecustomimage\"=\"true\"\n");
+    open();
+    EXPECT_TRUE(form.CheckBox1->isChecked());
+    EXPECT_TRUE(form.ImagePath->isEnabled());
+
+    // Neither "true" nor "false": the box and the field stay as the user left them.
+    writeFile(storePath, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
+                         "\"usecustomimage\"=\"TRUE\"\n");
+    form.CheckBox1->click();
+    open();
+    EXPECT_FALSE(form.CheckBox1->isChecked());
+    EXPECT_FALSE(form.ImagePath->isEnabled());
+}
+
+TEST_F(SetupWindow, AStoreThatCannotBeWrittenKeepsItsOldSettings) {
+    writeFile(storePath, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
+                         "\"hostname\"=\"old.example\"\n\"username\"=\"old\"\n");
+    const QByteArray before = readFile(storePath);
+    open();
+    fillAll();
+    // The store's lock cannot be taken, so nothing can be written; reading still works.
+    ASSERT_TRUE(QDir().mkdir(storePath + ".lock"));
+    save();
+    EXPECT_EQ(dialogs.shown, QStringList{"error: Failed to set data for 'hostname'"});
+    EXPECT_EQ(saved.count(), 0);
+    EXPECT_EQ(readFile(storePath), before);
+}
+
+TEST_F(SetupWindow, AStoreInAPlaceThatCannotBeMadeFillsDefaultsAndRefusesTheSave) {
+    writeFile(dir.file("plain-file"), "");
+    TForm2 nowhere(SettingsStore(dir.file("plain-file/registry.reg")), dialogs);
+    nowhere.show();
+    nowhere.fillFromSettings();
+    EXPECT_EQ(nowhere.HostName->text(), "");
+    EXPECT_EQ(nowhere.ReloadTime->text(), "30");
+    nowhere.HostName->setText("h");
+    nowhere.UserName->setText("u");
+    nowhere.Password->setText("p");
+    nowhere.HostFileName->setText("f.html");
+    nowhere.Button2Click();
+    EXPECT_EQ(dialogs.shown, QStringList{"error: Failed to set data for 'hostname'"});
+}

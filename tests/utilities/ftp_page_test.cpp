@@ -1,0 +1,337 @@
+// The "FTP Upload" page and its status window, driven headless.
+#include "utilities/ui/main_form.h"
+#include "utilities/ui/status_window.h"
+
+#include "ftp/ftp_client.h"
+#include "platform/settings_store.h"
+#include "tests/ftp/fake_ftp_server.h"
+#include "tests/ftp/local_ftp_server.h"
+#include "tests/support/fakes.h"
+#include "tests/support/temp_folder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vantor;
+using namespace vantor::test;
+using vantor::utilities::TForm1;
+
+namespace {
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name_(name) { qputenv(name, value); }
+    ~ScopedEnv() { qunsetenv(name_); }
+
+private:
+    const char* name_;
+};
+
+// The window on a fresh data folder, on its "FTP Upload" page.
+struct FtpPage {
+    TempFolder dir;
+    SettingsStore settings{dir.file(QStringLiteral("registry.reg"))};
+    RecordingDialogs dialogs;
+    RecordingShell shell;
+    std::unique_ptr<TForm1> form;
+
+    void open() {
+        form = std::make_unique<TForm1>(dialogs, shell, settings);
+        form->show();
+        form->TabControl1->setCurrentIndex(2);
+    }
+    void fill(const QString& host, const QString& port, const QString& user,
+              const QString& password, const QString& dir) const {
+        form->HostName->setText(host);
+        form->HostPort->setText(port);
+        form->UserName->setText(user);
+        form->Password->setText(password);
+        form->HostDir->setText(dir);
+    }
+    void select(const QString& file) const {
+        const auto items = form->FileListBox1->findItems(file, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << file.toStdString();
+        form->FileListBox1->setCurrentItem(items.first());
+    }
+    QStringList listed() const {
+        QStringList files;
+        for (int i = 0; i < form->FileListBox1->count(); ++i)
+            files << form->FileListBox1->item(i)->text();
+        return files;
+    }
+    QStringList statusLines() const { return form->Form2->lines(); }
+};
+
+} // namespace
+
+TEST(FtpPage, StatusWindowIsMadeHiddenWithOneEmptyLine) {
+    FtpPage p;
+    p.form = std::make_unique<TForm1>(p.dialogs, p.shell, p.settings);
+    utilities::TForm2& s = *p.form->Form2;
+    EXPECT_TRUE(s.isHidden());
+    EXPECT_EQ(s.windowTitle(), QStringLiteral("FTP Upload Status..."));
+    EXPECT_TRUE(s.DisplayMemo->isReadOnly());
+    EXPECT_EQ(s.Button1->text(), QStringLiteral("Close"));
+    EXPECT_EQ(s.lines(), QStringList({QString()}));
+
+    s.Display(nullptr, "< 220 ready");
+    s.Display(nullptr, "> USER bob");
+    EXPECT_EQ(s.lines(), QStringList({"", "< 220 ready", "> USER bob"}));
+    s.show();
+    QTest::mouseClick(s.Button1, Qt::LeftButton);
+    EXPECT_TRUE(s.isHidden());
+    EXPECT_EQ(s.DisplayMemo->toPlainText(), QString());
+    EXPECT_EQ(s.lines(), QStringList());
+    s.Display(nullptr, "< 220 again");
+    EXPECT_EQ(s.lines(), QStringList({"< 220 again"}));
+
+    // The title bar hides it and keeps the lines.
+    s.show();
+    s.close();
+    EXPECT_TRUE(s.isHidden());
+    EXPECT_EQ(s.lines(), QStringList({"< 220 again"}));
+}
+
+TEST(FtpPage, TransmitChecksHostLoginPasswordThenTheFile) {
+    FtpPage p;
+    writeFile(QStringLiteral("MyStats.html"), "page");
+    p.open();
+    TForm1& f = *p.form;
+    const auto transmit = [&] {
+        p.dialogs.shown.clear();
+        QTest::mouseClick(f.Button12, Qt::LeftButton);
+        return p.dialogs.shown;
+    };
+    // Password and login filled but no host: the host is asked for first.
+    p.fill("", "", "bob", "pw", "");
+    EXPECT_EQ(transmit(), QStringList({"beep", "info: Please enter Host address."}));
+    p.fill("127.0.0.1", "", "", "pw", "");
+    EXPECT_EQ(transmit(), QStringList({"beep", "info: Please enter Username."}));
+    p.fill("127.0.0.1", "", "bob", "", "");
+    EXPECT_EQ(transmit(), QStringList({"beep", "info: Please enter password."}));
+    EXPECT_TRUE(f.FtpClient1->HostName.isEmpty()); // nothing set before the three checks pass
+
+    // All filled, no file selected: the client takes the fields, the window stays shut.
+    p.fill("127.0.0.1", "2121", "bob", "pw", "www");
+    EXPECT_EQ(transmit(), QStringList({"beep", "info:  Please select a file to transfer."}));
+    EXPECT_TRUE(f.Form2->isHidden());
+    EXPECT_EQ(f.FtpClient1->HostName, "127.0.0.1");
+    EXPECT_EQ(f.FtpClient1->Port, "ftp"); // the "Port:" field takes no part
+    EXPECT_EQ(f.FtpClient1->UserName, "bob");
+    EXPECT_EQ(f.FtpClient1->PassWord, "pw");
+    EXPECT_EQ(f.FtpClient1->HostDirName, "www");
+    EXPECT_EQ(p.statusLines(), QStringList({QString()}));
+}
+
+TEST(FtpPage, SaveSettingsStoresTheFiveFieldsInOrder) {
+    FtpPage p;
+    p.open();
+    p.fill("ftp.example.org", "21", "bob", "pw", "");
+    QTest::mouseClick(p.form->Button11, Qt::LeftButton);
+    EXPECT_EQ(p.dialogs.shown,
+              QStringList({"beep", "info: Your FTP Upload settings have been saved."}));
+    EXPECT_EQ(readFile(p.settings.path()), "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
+                                           "\"hostname\"=\"ftp.example.org\"\n\"port\"=\"21\"\n"
+                                           "\"username\"=\"bob\"\n\"ftppassword\"=\"pw\"\n"
+                                           "\"hostdirname\"=\"\"\n");
+
+    // Empty fields are saved empty, with the same message; the page shows what was stored.
+    p.dialogs.shown.clear();
+    p.fill("", "", "", "", "");
+    QTest::mouseClick(p.form->Button11, Qt::LeftButton);
+    EXPECT_EQ(p.dialogs.shown,
+              QStringList({"beep", "info: Your FTP Upload settings have been saved."}));
+    p.fill("typed", "typed", "typed", "typed", "typed");
+    p.form->TabControl1->setCurrentIndex(0);
+    p.form->TabControl1->setCurrentIndex(2);
+    EXPECT_EQ(p.form->HostName->text(), QString());
+    EXPECT_EQ(p.form->HostDir->text(), QString());
+}
+
+TEST(FtpPage, ASettingsStoreThatCannotBeWrittenReportsNoSuccess) {
+    FtpPage p;
+    QDir().mkpath(p.settings.path() + QStringLiteral("/x"));
+    p.open();
+    p.fill("h", "", "u", "p", "");
+    QTest::mouseClick(p.form->Button11, Qt::LeftButton);
+    EXPECT_EQ(p.dialogs.shown, QStringList({"error: Failed to set data for 'hostname'"}));
+}
+
+TEST(FtpPage, DeleteAndBackspaceRemoveTheFileAndReReadTheList) {
+    FtpPage p;
+    for (const char* name : {"a.html", "b.html", "c.html"})
+        writeFile(QString::fromLatin1(name), "x");
+    writeFile(QStringLiteral("notes.txt"), "x");
+    p.open();
+    TForm1& f = *p.form;
+    EXPECT_EQ(p.listed(), QStringList({"a.html", "b.html", "c.html"}));
+
+    writeFile(QStringLiteral("new.html"), "x"); // unseen until the next re-read
+    EXPECT_EQ(p.listed().size(), 3);
+    p.select(QStringLiteral("a.html"));
+    QTest::mouseClick(f.Button7, Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("a.html")));
+    EXPECT_EQ(p.listed(), QStringList({"b.html", "c.html", "new.html"}));
+
+    p.select(QStringLiteral("b.html"));
+    QTest::keyClick(f.FileListBox1, Qt::Key_Delete); // only Backspace deletes
+    QTest::keyClick(f.FileListBox1, Qt::Key_A);
+    EXPECT_TRUE(QFile::exists(QStringLiteral("b.html")));
+    p.select(QStringLiteral("b.html"));
+    QTest::keyClick(f.FileListBox1, Qt::Key_Backspace);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("b.html")));
+    EXPECT_EQ(p.listed(), QStringList({"c.html", "new.html"}));
+
+    // Nothing selected: nothing deleted, the list is still re-read; no message either way.
+    f.FileListBox1->clearSelection();
+    QFile::remove(QStringLiteral("new.html"));
+    QTest::mouseClick(f.Button7, Qt::LeftButton);
+    EXPECT_TRUE(QFile::exists(QStringLiteral("c.html")));
+    EXPECT_EQ(p.listed(), QStringList({"c.html"}));
+    EXPECT_TRUE(p.dialogs.shown.isEmpty());
+}
+
+TEST(FtpPage, AWrittenPageJoinsTheListWhenTheListIsUpdated) {
+    FtpPage p;
+    p.form = std::make_unique<TForm1>(p.dialogs, p.shell, p.settings);
+    p.form->show();
+    writeFile(QStringLiteral("Rankings.html"), "x");
+    p.form->updatehtmlfilelist(); // before the page was ever shown: nothing to update
+    EXPECT_EQ(p.listed(), QStringList());
+    p.form->TabControl1->setCurrentIndex(2); // the first showing drops "Rankings.html"
+    EXPECT_EQ(p.listed(), QStringList());
+    writeFile(QStringLiteral("MyStats.html"), "x");
+    p.form->TabControl1->setCurrentIndex(1);
+    p.form->updatehtmlfilelist();
+    EXPECT_EQ(p.listed(), QStringList({"MyStats.html"}));
+}
+
+namespace {
+
+// The page filled in and pointed at a scripted server, with a page selected.
+struct FakeServerPage : FtpPage {
+    FakeFtpServer server;
+    ScopedEnv port{"VANTOR_FTP_PORT", server.portText()};
+    QByteArray page = QByteArray(64 * 1024, 's');
+
+    FakeServerPage() {
+        writeFile(QStringLiteral("MyStats.html"), page);
+        open();
+        fill(QStringLiteral("127.0.0.1"), QStringLiteral("21"), QStringLiteral("bob"),
+             QStringLiteral("secret"), QString());
+        select(QStringLiteral("MyStats.html"));
+    }
+};
+
+} // namespace
+
+TEST(FtpPage, TheStatusWindowFillsWhileTheUploadRunsAndTransmitWaits) {
+    FakeServerPage p;
+    TForm1& f = *p.form;
+    struct Look {
+        int lines;
+        bool shown;
+        bool transmitEnabled;
+    };
+    QList<Look> looks;
+    // Looks at the window on every turn of the event loop while the upload runs.
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        looks << Look{int(p.statusLines().size()), f.Form2->isVisible(), f.Button12->isEnabled()};
+        f.Button12Click(); // a second press while the first runs changes nothing
+        f.HostName->setText(QStringLiteral("elsewhere"));
+    });
+    timer.start();
+    QTest::mouseClick(f.Button12, Qt::LeftButton);
+    timer.stop();
+
+    EXPECT_EQ(p.server.stored, p.page);
+    EXPECT_EQ(p.server.controlConnections, 1);
+    EXPECT_EQ(f.FtpClient1->HostName, "127.0.0.1");
+    EXPECT_TRUE(p.dialogs.shown.isEmpty()) << p.dialogs.shown.join('\n').toStdString();
+    ASSERT_GE(looks.size(), 3);
+    const int total = int(p.statusLines().size());
+    bool sawPartial = false;
+    for (const Look& l : looks) {
+        EXPECT_TRUE(l.shown);
+        EXPECT_FALSE(l.transmitEnabled);
+        sawPartial = sawPartial || (l.lines > 1 && l.lines < total);
+    }
+    EXPECT_TRUE(sawPartial) << "the lines all came at the end";
+    EXPECT_TRUE(f.Button12->isEnabled());
+    EXPECT_TRUE(f.Form2->isVisible()); // stays open after the upload
+}
+
+TEST(FtpPage, LinesPileUpOverUploadsUntilClose) {
+    FakeServerPage p;
+    TForm1& f = *p.form;
+    QTest::mouseClick(f.Button12, Qt::LeftButton);
+    const QStringList first = p.statusLines();
+    ASSERT_GE(first.size(), 2);
+    EXPECT_EQ(first.first(), QString()); // the text area's own first line
+    EXPECT_TRUE(first.at(1).startsWith(QStringLiteral("< 220")));
+    EXPECT_TRUE(first.contains(QStringLiteral("> PASS secret")));
+    EXPECT_FALSE(first.filter(QStringLiteral("> CWD")).size()); // empty "Initial Path:"
+    EXPECT_TRUE(first.last().startsWith(QStringLiteral("< 221")));
+
+    QTest::mouseClick(f.Button12, Qt::LeftButton);
+    const QStringList both = p.statusLines();
+    EXPECT_EQ(both.mid(0, first.size()), first);
+    EXPECT_EQ(both.count(QStringLiteral("> STOR MyStats.html")), 2);
+
+    QTest::mouseClick(f.Form2->Button1, Qt::LeftButton);
+    EXPECT_TRUE(f.Form2->isHidden());
+    QTest::mouseClick(f.Button12, Qt::LeftButton);
+    EXPECT_TRUE(f.Form2->isVisible());
+    EXPECT_TRUE(p.statusLines().first().startsWith(QStringLiteral("< 220")));
+    EXPECT_EQ(p.statusLines().count(QStringLiteral("> STOR MyStats.html")), 1);
+}
+
+TEST(FtpPage, AnUnreachableServerIsShownInTheStatusWindowOnly) {
+    FakeServerPage p;
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    ScopedEnv port("VANTOR_FTP_PORT", QByteArray::number(probe.serverPort()));
+    probe.close();
+    QTest::mouseClick(p.form->Button12, Qt::LeftButton);
+    EXPECT_TRUE(p.dialogs.shown.isEmpty());
+    EXPECT_TRUE(p.form->Form2->isVisible());
+    EXPECT_EQ(p.statusLines(),
+              QStringList({"", "! 500 Connection refused (Winsock error #10061)"}));
+}
+
+TEST(FtpPage, TransmitLandsTheChosenPageOnARealServer) {
+    LocalFtpServer server;
+    QString error;
+    ASSERT_TRUE(server.start(&error)) << error.toStdString();
+    ScopedEnv port("VANTOR_FTP_PORT", QByteArray::number(server.port()));
+    ASSERT_TRUE(QDir(server.root()).mkdir(QStringLiteral("stats")));
+
+    FtpPage p;
+    writeFile(QStringLiteral("MyStats.html"), "<html>mine</html>");
+    writeFile(QStringLiteral("Other.html"), "<html>other</html>");
+    p.open();
+    p.fill(QStringLiteral("127.0.0.1"), QStringLiteral("2121"),
+           QString::fromLatin1(server.userName()), QString::fromLatin1(server.password()),
+           QStringLiteral("stats"));
+    p.select(QStringLiteral("MyStats.html"));
+    QTest::mouseClick(p.form->Button12, Qt::LeftButton);
+    EXPECT_EQ(readFile(server.root() + QStringLiteral("/stats/MyStats.html")), "<html>mine</html>")
+        << p.statusLines().join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(server.root() + QStringLiteral("/stats/Other.html")));
+    const QStringList lines = p.statusLines();
+    EXPECT_TRUE(lines.contains(QStringLiteral("> CWD stats")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("> PASS ") + QString::fromLatin1(server.password())));
+    EXPECT_EQ(lines.filter(QStringLiteral("! 17 bytes received/sent in ")).size(), 1);
+    EXPECT_TRUE(p.dialogs.shown.isEmpty());
+}

@@ -1,0 +1,216 @@
+// The upload's settings, checks and display lines, and the upload command run as a program
+// against a real FTP server.
+#include "utilities/core/ftp_upload.h"
+
+#include "common/error.h"
+#include "ftp/ftp_client.h"
+#include "platform/settings_store.h"
+#include "tests/ftp/local_ftp_server.h"
+#include "tests/support/temp_folder.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace vantor;
+using namespace vantor::test;
+using namespace vantor::utilities;
+
+namespace {
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name_(name) { qputenv(name, value); }
+    ~ScopedEnv() { qunsetenv(name_); }
+
+private:
+    const char* name_;
+};
+
+QList<QByteArray> valueLines(const QByteArray& storeFile) {
+    QList<QByteArray> values;
+    for (const QByteArray& line : storeFile.split('\n'))
+        if (line.startsWith('"'))
+            values << line.trimmed();
+    return values;
+}
+
+const FtpSettings kFilled{"ftp.example.org", "2121", "bob", "se\"cr\\et", "www/stats"};
+
+} // namespace
+
+TEST(FtpSettings, SavedInTheirOrderAndReadBack) {
+    TempFolder dir;
+    const SettingsStore store(dir.file("registry.reg"));
+    saveFtpSettings(store, kFilled);
+    EXPECT_EQ(valueLines(readFile(store.path())),
+              QList<QByteArray>({"\"hostname\"=\"ftp.example.org\"", "\"port\"=\"2121\"",
+                                 "\"username\"=\"bob\"", "\"ftppassword\"=\"se\\\"cr\\\\et\"",
+                                 "\"hostdirname\"=\"www/stats\""}));
+    const FtpSettings back = readFtpSettings(store, false);
+    EXPECT_EQ(back.hostName, kFilled.hostName);
+    EXPECT_EQ(back.port, kFilled.port);
+    EXPECT_EQ(back.userName, kFilled.userName);
+    EXPECT_EQ(back.password, kFilled.password);
+    EXPECT_EQ(back.hostDirName, kFilled.hostDirName);
+
+    // Empty fields are stored empty, not skipped.
+    saveFtpSettings(store, {});
+    const auto key = store.openKey(kVantorKey, false);
+    for (const char* name : {"hostname", "port", "username", "ftppassword", "hostdirname"}) {
+        EXPECT_TRUE(key->valueExists(QString::fromLatin1(name))) << name;
+        EXPECT_EQ(key->readString(QString::fromLatin1(name)), QString()) << name;
+    }
+}
+
+TEST(FtpSettings, MissingStoreReadsEmptyAndOnlyCreateMakesTheKey) {
+    TempFolder dir;
+    const SettingsStore store(dir.file("registry.reg"));
+    EXPECT_EQ(readFtpSettings(store, false).hostName, QString());
+    EXPECT_FALSE(store.keyExists(kVantorKey));
+    EXPECT_EQ(readFtpSettings(store, true).userName, QString());
+    EXPECT_TRUE(store.keyExists(kVantorKey));
+}
+
+TEST(FtpSettings, AStoreThatCannotBeWrittenNamesTheFirstValue) {
+    TempFolder dir;
+    const QString path = dir.file("registry.reg");
+    QDir().mkpath(path + "/x"); // a folder where the file should be
+    try {
+        saveFtpSettings(SettingsStore(path), kFilled);
+        FAIL() << "saved into a folder";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Failed to set data for 'hostname'"));
+    }
+}
+
+TEST(FtpSettings, HostThenLoginThenPasswordAreRequired) {
+    FtpSettings s;
+    EXPECT_EQ(missingFtpField(s), QStringLiteral("Please enter Host address."));
+    s.userName = "bob";
+    s.password = "pw";
+    EXPECT_EQ(missingFtpField(s), QStringLiteral("Please enter Host address."));
+    s = {"host", "", "", "pw", ""};
+    EXPECT_EQ(missingFtpField(s), QStringLiteral("Please enter Username."));
+    s.userName = "bob";
+    s.password.clear();
+    EXPECT_EQ(missingFtpField(s), QStringLiteral("Please enter password."));
+    s.password = "pw"; // port and directory stay empty: never checked
+    EXPECT_EQ(missingFtpField(s), QString());
+}
+
+TEST(FtpSettings, TheClientConnectsToTheFtpServiceWhateverThePortField) {
+    TFtpClient client;
+    applyFtpSettings(client, kFilled);
+    EXPECT_EQ(client.HostName, "ftp.example.org");
+    EXPECT_EQ(client.Port, "ftp");
+    EXPECT_EQ(client.UserName, "bob");
+    EXPECT_EQ(client.PassWord, "se\"cr\\et");
+    EXPECT_EQ(client.HostDirName, "www/stats");
+    {
+        ScopedEnv port("VANTOR_FTP_PORT", "2100");
+        applyFtpSettings(client, kFilled);
+        EXPECT_EQ(client.Port, "2100");
+    }
+}
+
+TEST(FtpSettings, DisplayLinesDecodeAsUtf8OrTheWindowsCodePage) {
+    EXPECT_EQ(displayLineText("< 250 \xC3\xB6k"), QStringLiteral("< 250 \u00F6k"));
+    EXPECT_EQ(displayLineText("< 250 \xF6k"), QStringLiteral("< 250 \u00F6k"));
+}
+
+// The upload command, run as a game host runs it.
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+struct UploadCommand : testing::Test {
+    void SetUp() override {
+        QString error;
+        ASSERT_TRUE(server.start(&error)) << error.toStdString();
+        ASSERT_TRUE(QDir(server.root()).mkdir("www"));
+        saveFtpSettings(store, {"127.0.0.1", "ftp", QString::fromLatin1(server.userName()),
+                                QString::fromLatin1(server.password()), "www"});
+        writeFile("MyStats.html", page);
+    }
+
+    Outcome utilities(const QStringList& arguments) {
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "no-such-platform"); // no window may be needed
+        env.insert("LC_ALL", "C.UTF-8");
+        env.insert("VANTOR_REGISTRY", store.path());
+        env.insert("VANTOR_FTP_PORT", QString::number(server.port()));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(VANTOR_UTILITIES), arguments);
+        if (!p.waitForFinished(60000))
+            return {};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    TempFolder folder;
+    LocalFtpServer server;
+    SettingsStore store{folder.file("registry.reg")};
+    QByteArray page = "<html><body>stats</body></html>\r\n";
+};
+
+} // namespace
+
+TEST_F(UploadCommand, PrintsTheExchangeAndSucceeds) {
+    const Outcome r = utilities({"upload", "MyStats.html"});
+    EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(readFile(server.root() + "/www/MyStats.html"), page);
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.first().startsWith("< 220"));
+    EXPECT_TRUE(lines.contains("> PASS rogue-spear"));
+    EXPECT_TRUE(lines.contains("> CWD www"));
+    EXPECT_TRUE(lines.contains("> STOR MyStats.html"));
+    EXPECT_TRUE(
+        lines.filter(QRegularExpression("^! 33 bytes received/sent in \\d+ seconds")).size() == 1)
+        << r.out.toStdString();
+    EXPECT_TRUE(lines.last().startsWith("< 221"));
+    EXPECT_EQ(r.err, QString());
+
+    // A path is read where it lies and stored under its own name.
+    QDir().mkdir("out");
+    writeFile("out/Other.html", "other");
+    EXPECT_EQ(utilities({"upload", "out/Other.html"}).status, 0);
+    EXPECT_EQ(readFile(server.root() + "/www/Other.html"), "other");
+}
+
+TEST_F(UploadCommand, ARefusedLoginFails) {
+    saveFtpSettings(store, {"127.0.0.1", "ftp", "vantor", "wrong", "www"});
+    const Outcome r = utilities({"upload", "MyStats.html"});
+    EXPECT_EQ(r.status, 1);
+    // The refusal is shown once, as the server's reply.
+    EXPECT_EQ(r.out.count("\n< 530 "), 1) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("\n! ")) << r.out.toStdString();
+    EXPECT_TRUE(r.err.startsWith("The upload failed: 530 ")) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(server.root() + "/www/MyStats.html"));
+}
+
+TEST_F(UploadCommand, MissingSettingsOrFileAreRefused) {
+    saveFtpSettings(store, {"127.0.0.1", "ftp", "vantor", "", "www"});
+    Outcome r = utilities({"upload", "MyStats.html"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, QString());
+    EXPECT_EQ(r.err, QStringLiteral("Please enter password.\n"));
+
+    EXPECT_EQ(utilities({"upload"}).status, 2);
+    EXPECT_EQ(utilities({"upload", "a.html", "b.html"}).status, 2);
+
+    saveFtpSettings(store, {"127.0.0.1", "", QString::fromLatin1(server.userName()),
+                            QString::fromLatin1(server.password()), ""});
+    r = utilities({"upload", "missing.html"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.count("! 426 Unable to open local file missing.html\n"), 1)
+        << r.out.toStdString();
+}

@@ -1,0 +1,32 @@
+#include "upload_command.h"
+
+#include "ftp_upload.h"
+
+#include "ftp/ftp_client.h"
+
+#include <QFileInfo>
+
+namespace vantor::utilities {
+
+int runUpload(const QString& file, const SettingsStore& store, QTextStream& out, QTextStream& err) {
+    const FtpSettings settings = readFtpSettings(store, false);
+    if (const QString missing = missingFtpField(settings); !missing.isEmpty()) {
+        err << missing << '\n';
+        return 1;
+    }
+    TFtpClient client;
+    applyFtpSettings(client, settings);
+    const bool ok = uploadPage(client, file, QFileInfo(file).fileName(),
+                               [&out](QObject*, const QByteArray& line) {
+                                   out << displayLineText(line) << '\n';
+                                   out.flush();
+                               });
+    if (!ok) {
+        const QByteArray reason = client.ErrorMessage();
+        err << "The upload failed"
+            << (reason.isEmpty() ? QString() : ": " + displayLineText(reason)) << ".\n";
+    }
+    return ok ? 0 : 1;
+}
+
+} // namespace vantor::utilities

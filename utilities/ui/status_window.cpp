@@ -1,0 +1,62 @@
+#include "status_window.h"
+
+#include "utilities/core/ftp_upload.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextCursor>
+
+namespace vantor::utilities {
+
+TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("FTP Upload Status..."));
+    setFixedSize(292, 277);
+    QFont verdana(QStringLiteral("Verdana"), 8);
+    setFont(verdana);
+
+    DisplayMemo = new QPlainTextEdit(this);
+    DisplayMemo->setObjectName(QStringLiteral("DisplayMemo"));
+    DisplayMemo->setGeometry(1, 1, 289, 241);
+    DisplayMemo->setReadOnly(true);
+    DisplayMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    DisplayMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    Button1 = new QPushButton(QStringLiteral("Close"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(108, 248, 75, 25);
+    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+
+    if (const QScreen* s = screen()) {
+        QRect r = frameGeometry();
+        r.moveCenter(s->availableGeometry().center());
+        move(r.topLeft());
+    }
+}
+
+void TForm2::Display(QObject*, const QByteArray& Msg) {
+    QTextCursor cursor(DisplayMemo->document());
+    cursor.movePosition(QTextCursor::End);
+    if (lineCount_ > 0)
+        cursor.insertBlock();
+    cursor.insertText(displayLineText(Msg));
+    ++lineCount_;
+    QScrollBar* bar = DisplayMemo->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+void TForm2::Button1Click() {
+    DisplayMemo->clear();
+    lineCount_ = 0;
+    close();
+}
+
+QStringList TForm2::lines() const {
+    if (lineCount_ == 0)
+        return {};
+    return DisplayMemo->toPlainText().split(QLatin1Char('\n'));
+}
+
+} // namespace vantor::utilities
