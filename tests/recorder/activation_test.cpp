@@ -2,6 +2,7 @@
 #include "recorder/core/activation.h"
 
 #include "tests/support/fakes.h"
+#include "tests/support/store_text.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
@@ -20,14 +21,7 @@ protected:
     ActivationSteps() { QDir().mkdir(QStringLiteral("game")); }
 
     void writeStore(const QString& vantorValues, bool withGame = true) {
-        QString text = QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n") +
-                       vantorValues + u'\n';
-        if (withGame)
-            text += QStringLiteral("\n[HKEY_LOCAL_MACHINE\\Software\\Red Storm Entertainment\\"
-                                   "Rogue Spear]\n\"InstallationPath\"=\"%1\"\n"
-                                   "\"MultiplayerPlayerName\"=\"Marrow\"\n")
-                        .arg(game);
-        writeFile(storePath, text.toUtf8());
+        writeFile(storePath, test::storeText(vantorValues, withGame ? game : QString()).toUtf8());
     }
     void activate() {
         activation.GetRegistryInfo();

@@ -9,6 +9,7 @@
 #include "recorder/core/result_log_files.h"
 #include "recorder_test_data.h"
 #include "tests/support/fakes.h"
+#include "tests/support/store_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,14 +103,7 @@ protected:
     Headless() { QDir().mkdir(QStringLiteral("game")); }
 
     void writeStore(const QString& vantorValues, bool withGame = true) {
-        QString text = QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n") +
-                       vantorValues + u'\n';
-        if (withGame)
-            text += QStringLiteral("\n[HKEY_LOCAL_MACHINE\\Software\\Red Storm Entertainment\\"
-                                   "Rogue Spear]\n\"InstallationPath\"=\"%1\"\n"
-                                   "\"MultiplayerPlayerName\"=\"Marrow\"\n")
-                        .arg(game);
-        writeFile(storePath, text.toUtf8());
+        writeFile(storePath, test::storeText(vantorValues, withGame ? game : QString()).toUtf8());
     }
     std::unique_ptr<HeadlessRecorder> make(Choice choice = Choice::FromSettings) {
         auto r = std::make_unique<HeadlessRecorder>(

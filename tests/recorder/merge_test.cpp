@@ -2,6 +2,7 @@
 #include "recorder/core/merge.h"
 
 #include "common/error.h"
+#include "tests/support/record_builders.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
@@ -46,32 +47,13 @@ QByteArray teamBytes(const QByteArray& team, std::int32_t wins) {
 PlayerStatsRecord game(const QByteArray& name, std::int32_t kills, std::int32_t deaths,
                        std::int32_t hit, std::int32_t fired, std::int32_t taken,
                        const QByteArray& date = "6/10/00") {
-    PlayerStatsRecord r;
-    r.name.setText(name);
-    r.lastPlayed.setText(date);
-    r.kills = kills;
-    r.deaths = deaths;
-    r.games = 1;
-    r.hitPercentSum = hit;
-    r.roundsFired = fired;
-    r.roundsTaken = taken;
-    return r;
+    return vantor::test::player(name, kills, deaths, 1, hit, fired, taken, date);
 }
 
 LastGameRecord lastGame(const QByteArray& name, std::int32_t kills, std::int32_t deaths,
                         std::int32_t hit, std::int32_t fired, const QByteArray& killedBy,
                         const QByteArray& team) {
-    LastGameRecord r;
-    r.name.setText(name);
-    r.lastPlayed.setText("6/10/00");
-    r.killedBy.setText(killedBy);
-    r.team.setText(team);
-    r.kills = kills;
-    r.deaths = deaths;
-    r.games = 1;
-    r.hitPercentSum = hit;
-    r.roundsFired = fired;
-    return r;
+    return vantor::test::lastGamePlayer(name, team, kills, deaths, hit, killedBy, fired);
 }
 
 const QString kHere = QStringLiteral(".");

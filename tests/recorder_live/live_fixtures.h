@@ -3,6 +3,7 @@
 #include "common/record_file.h"
 #include "common/records.h"
 
+#include "tests/support/record_builders.h"
 #include "tests/support/temp_folder.h"
 
 #include <QByteArray>
@@ -11,39 +12,6 @@
 #include <vector>
 
 namespace vantor::test {
-
-// Records as the merge leaves them; derived values are left for the ranking to compute.
-inline PlayerStatsRecord player(const QByteArray& name, int kills, int deaths, int games,
-                                int hitPercentSum, int roundsFired = 0, int roundsTaken = 0,
-                                const QByteArray& lastPlayed = "6/10/00") {
-    PlayerStatsRecord r;
-    r.name.setText(name);
-    r.lastPlayed.setText(lastPlayed);
-    r.kills = kills;
-    r.deaths = deaths;
-    r.games = games;
-    r.hitPercentSum = hitPercentSum;
-    r.roundsFired = roundsFired;
-    r.roundsTaken = roundsTaken;
-    return r;
-}
-
-inline LastGameRecord lastGamePlayer(const QByteArray& name, const QByteArray& team, int kills,
-                                     int deaths, int hitPercent, const QByteArray& killedBy = {},
-                                     int roundsFired = 0, int roundsTaken = 0) {
-    LastGameRecord r;
-    r.name.setText(name);
-    r.lastPlayed.setText("6/10/00");
-    r.killedBy.setText(killedBy);
-    r.team.setText(team);
-    r.kills = kills;
-    r.deaths = deaths;
-    r.games = 1;
-    r.hitPercentSum = hitPercent;
-    r.roundsFired = roundsFired;
-    r.roundsTaken = roundsTaken;
-    return r;
-}
 
 template <class Record> void writeRecords(const QString& path, const std::vector<Record>& records) {
     RecordFile<Record> f(path);
