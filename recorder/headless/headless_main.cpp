@@ -1,8 +1,8 @@
 #include "headless_main.h"
 
 #include "headless_recorder.h"
-#include "stderr_dialogs.h"
 #include "qt_messages.h"
+#include "stderr_dialogs.h"
 #include "stop_signals.h"
 
 #include "common/error.h"

@@ -91,9 +91,9 @@ QString HeadlessRecorder::healthProblem() {
 
 void HeadlessRecorder::sayFailedUpload(const QString& why, const QList<QByteArray>& exchange) {
     const TFtpClient& client = session_.ftpClient();
-    dialogs_.information(QStringLiteral("The live stats page \"%1\" was not uploaded to \"%2\": %3")
-                             .arg(QString::fromUtf8(client.HostFileName),
-                                  QString::fromUtf8(client.HostName), why));
+    dialogs_.information(
+        QStringLiteral("The live stats page \"%1\" was not uploaded to \"%2\": %3")
+            .arg(QString::fromUtf8(client.HostFileName), QString::fromUtf8(client.HostName), why));
     for (const QByteArray& line : exchange)
         dialogs_.information(QString::fromUtf8(line));
 }

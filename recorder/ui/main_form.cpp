@@ -33,9 +33,8 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      env_(std::move(env)),
-      session_(*env_.dialogs, SettingsStore(env_.settingsPath), env_.gameKey, std::move(env_.tick),
-               env_.sound) {
+      env_(std::move(env)), session_(*env_.dialogs, SettingsStore(env_.settingsPath), env_.gameKey,
+                                     std::move(env_.tick), env_.sound) {
     setWindowTitle(kCaption);
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
@@ -162,8 +161,8 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::Button2Click() {
-    const QString folder = env_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                        : env_.programFolder;
+    const QString folder =
+        env_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : env_.programFolder;
     const QString problem =
         startUtilities(*env_.shell, folder, env_.searchPath, QDir::currentPath());
     if (!problem.isEmpty())

@@ -22,8 +22,8 @@ TEST(DemoScript, GivesTheDemoGameAPlayableSound) {
     env.remove("VANTOR_REGISTRY");
     env.insert("VANTOR_DEMO_DIR", demo);
     script.setProcessEnvironment(env);
-    script.start("bash", {QStringLiteral(VANTOR_SOURCE_DIR "/scripts/run-recorder.sh"),
-                          "--demo-only"});
+    script.start("bash",
+                 {QStringLiteral(VANTOR_SOURCE_DIR "/scripts/run-recorder.sh"), "--demo-only"});
     ASSERT_TRUE(script.waitForFinished(30000));
     ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
 
@@ -63,8 +63,8 @@ TEST(DemoScript, GivesTheDemoGameAPlayableSound) {
     EXPECT_EQ(dataSize, quint32(wave.size() - 44));
 
     // A second run keeps what the first made.
-    script.start("bash", {QStringLiteral(VANTOR_SOURCE_DIR "/scripts/run-recorder.sh"),
-                          "--demo-only"});
+    script.start("bash",
+                 {QStringLiteral(VANTOR_SOURCE_DIR "/scripts/run-recorder.sh"), "--demo-only"});
     ASSERT_TRUE(script.waitForFinished(30000));
     EXPECT_EQ(script.exitCode(), 0);
     EXPECT_EQ(readFile(sound), wave);

@@ -282,7 +282,8 @@ TEST_F(HeadlessProgram, AMissingGameIsSaidWithATimeStampAndEndsWithCodeOne) {
     EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(recorder.exitCode(), 1) << err.toStdString();
     EXPECT_TRUE(waitForLine(kTimeStamp + "Rogue Spear is not installed$", 0)) << err.toStdString();
-    EXPECT_TRUE(waitForLine(kTimeStamp + "Error: No game installation found: .*InstallationPath", 0))
+    EXPECT_TRUE(
+        waitForLine(kTimeStamp + "Error: No game installation found: .*InstallationPath", 0))
         << err.toStdString();
     EXPECT_FALSE(err.contains("Recording the games")) << err.toStdString();
 }

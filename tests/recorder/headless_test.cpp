@@ -6,9 +6,9 @@
 #include "recorder/headless/stop_signals.h"
 
 #include "common/record_file.h"
+#include "manual_tick.h"
 #include "recorder/core/recorder_options.h"
 #include "recorder/core/result_log_files.h"
-#include "manual_tick.h"
 #include "recorder_test_data.h"
 #include "tests/support/fakes.h"
 #include "tests/support/store_text.h"
@@ -338,9 +338,9 @@ TEST_F(Headless, RefusesToStartWithoutAGameOrAWritableDataFolder) {
          "The data folder \"" + file + "\" cannot be written: Not a directory."},
     };
     for (const Case& c : cases) {
-        writeFile(storePath, test::storeText("\"AutoRecord\"=\"true\"", c.withGame ? c.gameFolder
-                                                                                   : QString())
-                                 .toUtf8());
+        writeFile(storePath,
+                  test::storeText("\"AutoRecord\"=\"true\"", c.withGame ? c.gameFolder : QString())
+                      .toUtf8());
         writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
         auto r = make(Choice::FromSettings, false, c.dataFolder);
         EXPECT_FALSE(r->start()) << c.what;

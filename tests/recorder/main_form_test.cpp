@@ -3,11 +3,11 @@
 
 #include "common/record_file.h"
 #include "ftp/ftp_client.h"
+#include "manual_tick.h"
 #include "platform/app_title.h"
 #include "recorder/core/result_log_files.h"
 #include "recorder/ui/elided_label.h"
 #include "recorder/ui/live_stats_setup.h"
-#include "manual_tick.h"
 #include "recorder_test_data.h"
 #include "tests/ftp/local_ftp_server.h"
 #include "tests/support/fakes.h"

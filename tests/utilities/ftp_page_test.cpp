@@ -17,10 +17,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -119,7 +119,8 @@ TEST(FtpPage, StatusWindowWrapsLongLinesAndEscapeClosesIt) {
     ASSERT_NE(last.layout(), nullptr);
     EXPECT_GE(last.layout()->lineCount(), 3);
     EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0);
-    EXPECT_EQ(s.lines().last(), "< 550 " + QString::fromLatin1(path) + ": No such file or directory");
+    EXPECT_EQ(s.lines().last(),
+              "< 550 " + QString::fromLatin1(path) + ": No such file or directory");
 
     // Escape closes it as the title bar does: the lines stay for the next look.
     QTest::keyClick(memo, Qt::Key_Escape);
