@@ -106,14 +106,11 @@ void RecorderSession::CreateLiveStats() {
 }
 
 void RecorderSession::sendlivestats() {
-    // The upload and the sound are reported apart, so that a missing sound never hides a
-    // failed upload.
+    // A missing sound never hides a failed upload: that is said first.
     exchange_.clear();
-    bool uploaded = true;
-    reportFailures(dialogs_, [this, &uploaded] {
-        uploaded = uploadLiveStats(store_, *FtpClient1, dataFolder_);
-    });
-    if (!uploaded) {
+    const auto afterUpload = [this](bool uploaded) {
+        if (uploaded)
+            return;
         const QString why = QString::fromUtf8(FtpClient1->ErrorMessage()).trimmed();
         const QByteArray said = "! " + FtpClient1->ErrorMessage();
         QList<QByteArray> exchange;
@@ -121,9 +118,12 @@ void RecorderSession::sendlivestats() {
             if (line != said)
                 exchange << line;
         emit uploadFailed(why, exchange);
-    }
+    };
+    reportFailures(dialogs_, [&] {
+        recorder::sendlivestats(store_, *FtpClient1, *sound_, activation_.gameFolder(), dataFolder_,
+                                afterUpload);
+    });
     exchange_.clear();
-    reportFailures(dialogs_, [this] { playUploadSound(*sound_, activation_.gameFolder()); });
 }
 
 void RecorderSession::stop() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recorder/core/recorder_session.h"
+#include "recorder/ui/elided_label.h"
 
 #include "platform/game_key.h"
 #include "platform/settings_store.h"
@@ -24,7 +25,6 @@ class SoundPlayer;
 
 namespace vantor::recorder {
 
-class ElidedLabel;
 class TForm2;
 
 // What the window reaches outside itself; tests put fakes here.
