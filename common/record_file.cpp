@@ -1,6 +1,8 @@
 #include "record_file.h"
 
 #include "error.h"
+#include "fault_point.h"
+#include "undo_journal.h"
 
 #include <QFile>
 #include <algorithm>
@@ -51,6 +53,9 @@ bool FixedRecordFile::tryOpen(Mode mode) {
         break;
     case Mode::Create:
         flags |= O_RDWR | O_CREAT | O_TRUNC;
+        if (ChangeGuard* guard = changeGuard())
+            guard->beforeCreate(path_);
+        faultPoint();
         break;
     }
     const int fd = ::open(nativePath(path_).constData(), flags, 0666);
@@ -154,8 +159,18 @@ void FixedRecordFile::flushWrites() {
     const off_t offset = off_t(writeStart_) * off_t(recordSize_);
     struct stat before {};
     const bool sizeKnown = ::fstat(fd_, &before) == 0;
+    if (ChangeGuard* guard = changeGuard()) {
+        try {
+            guard->beforeWrite(path_, fd_, offset, std::int64_t(bufferUsed_));
+        } catch (...) {
+            bufferHoldsWrites_ = false;
+            bufferUsed_ = bufferRead_ = 0;
+            throw;
+        }
+    }
     std::size_t done = 0;
     while (done < bufferUsed_) {
+        faultPoint();
         const ssize_t n =
             ::pwrite(fd_, buffer_.data() + done, bufferUsed_ - done, offset + off_t(done));
         if (n < 0) {
@@ -180,12 +195,22 @@ void FixedRecordFile::flushWrites() {
 void FixedRecordFile::truncate() {
     flushWrites();
     dropReadBuffer();
+    if (ChangeGuard* guard = changeGuard()) {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0)
+            fail(QStringLiteral("Cannot read the size of"), errno);
+        const std::int64_t cut = std::int64_t(pos_) * std::int64_t(recordSize_);
+        if (st.st_size > cut)
+            guard->beforeWrite(path_, fd_, cut, st.st_size - cut);
+    }
+    faultPoint();
     if (::ftruncate(fd_, off_t(pos_) * off_t(recordSize_)) != 0)
         fail(QStringLiteral("Cannot truncate"), errno);
 }
 
 void FixedRecordFile::sync() {
     flushWrites();
+    faultPoint();
     if (::fsync(fd_) != 0)
         fail(QStringLiteral("Cannot write to"), errno);
 }
@@ -219,10 +244,12 @@ void ensureWholeRecords(const QString& path, std::size_t recordSize) {
 }
 
 void removeQuietly(const QString& path) {
+    faultPoint();
     ::unlink(nativePath(path).constData());
 }
 
 void replaceFile(const QString& workPath, const QString& target) {
+    faultPoint();
     if (::rename(nativePath(workPath).constData(), nativePath(target).constData()) != 0) {
         const int err = errno;
         removeQuietly(workPath);

@@ -5,6 +5,8 @@
 #include "recorder/core/recorder_options.h"
 #include "recorder/core/recording_cycle.h"
 
+#include "platform/recorder_lock.h"
+
 #include <QObject>
 #include <memory>
 
@@ -27,8 +29,10 @@ public:
                      QString dataFolder = QStringLiteral("."));
     ~HeadlessRecorder() override;
 
-    // The activation steps, then recording on and its first cycle.
+    // The activation steps, then recording on and its first cycle. Refused, and nothing done,
+    // when another recorder records into the same data folder.
     void start();
+    bool refused() const { return refused_; }
     // Where the game's sound goes after an upload; a QtSoundPlayer unless replaced.
     void setSoundPlayer(SoundPlayer* sound) { sound_ = sound; }
 
@@ -61,10 +65,12 @@ private:
     RecordingCycle cycle_;
     Activation activation_;
     LiveStats live_;
+    RecorderLock recorderLock_;
     QTimer* Timer1;
     TFtpClient* FtpClient1;
     std::unique_ptr<SoundPlayer> ownSound_;
     SoundPlayer* sound_ = nullptr;
+    bool refused_ = false;
     bool liveStats_ = false;
     bool inTick_ = false;
     bool stopping_ = false;

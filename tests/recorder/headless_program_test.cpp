@@ -262,3 +262,39 @@ TEST_F(HeadlessProgram, HelpAndAWrongCommandLineNeedNoDisplayEither) {
     EXPECT_EQ(recorder.exitCode(), 2);
     EXPECT_TRUE(recorder.readAllStandardError().contains("--help"));
 }
+
+TEST_F(HeadlessProgram, ASecondRecorderOnTheSameFolderRefusesAndNoGameIsCountedTwice) {
+    writeStore(true);
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Recording the games of")) << err.toStdString();
+
+    // The game ends while the second one starts: it must neither record it nor delete it.
+    dropLog("demo_adversarial.log");
+    QProcess second;
+    second.setProcessEnvironment(noDisplay());
+    second.setWorkingDirectory(dir.path());
+    second.start(QStringLiteral(VANTOR_RECORDER), {QStringLiteral("--headless")});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    const QString secondErr = QString::fromLocal8Bit(second.readAllStandardError());
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1) << secondErr.toStdString();
+    EXPECT_TRUE(
+        secondErr.contains(QStringLiteral("Another recorder is already recording into \"%1\"")
+                               .arg(QDir(dir.path()).absolutePath())))
+        << secondErr.toStdString();
+
+    const QString stats = dir.file("stats.log");
+    ASSERT_TRUE(waitUntil([&] { return logGone() && QFile::exists(stats); })) << err.toStdString();
+    dropLog("demo_adversarial.log");
+    ASSERT_TRUE(waitUntil([&] { return logGone() && statsFile(stats)[0].games == 2; }))
+        << err.toStdString();
+    for (const auto& p : statsFile(stats))
+        EXPECT_EQ(p.games, 2);
+    stopWith(SIGTERM);
+
+    // Once the first has stopped, a recorder may record there again.
+    err.clear();
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Recording the games of")) << err.toStdString();
+    stopWith(SIGTERM);
+}

@@ -189,12 +189,13 @@ TEST_F(Cycle, ALogStillBeingWrittenIsLeftForALaterTick) {
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(Cycle, AFailedMergeKeepsTheLogAsideAndSaysHowFarItGot) {
+TEST_F(Cycle, AFailedMergeKeepsTheLogAsideAndSaysNothingWasRecorded) {
     ASSERT_TRUE(QDir().mkdir("stats.log"));
     dropLog("demo_adversarial.log");
     EXPECT_EQ(tick(), Outcome::Failed);
     ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_TRUE(dialogs.shown[0].contains("0 of the game's 4 player(s) were recorded"));
+    EXPECT_TRUE(
+        dialogs.shown[0].contains("The game was not recorded; the data files are as they were."));
     EXPECT_EQ(gameFiles().size(), 1);
     EXPECT_FALSE(QFile::exists("team.log"));
     EXPECT_EQ(tick(), Outcome::NoLog);
