@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+#include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -286,11 +287,15 @@ TEST_F(HeadlessProgram, ASecondRecorderOnTheSameFolderRefusesAndNoGameIsCountedT
     const QString stats = dir.file("stats.log");
     ASSERT_TRUE(waitUntil([&] { return logGone() && QFile::exists(stats); })) << err.toStdString();
     dropLog("demo_adversarial.log");
-    ASSERT_TRUE(waitUntil([&] { return logGone() && statsFile(stats)[0].games == 2; }))
-        << err.toStdString();
+    const auto allTwice = [&] {
+        const auto players = statsFile(stats);
+        return std::all_of(players.begin(), players.end(),
+                           [](const PlayerStatsRecord& p) { return p.games == 2; });
+    };
+    ASSERT_TRUE(waitUntil([&] { return logGone() && allTwice(); })) << err.toStdString();
+    stopWith(SIGTERM);
     for (const auto& p : statsFile(stats))
         EXPECT_EQ(p.games, 2);
-    stopWith(SIGTERM);
 
     // Once the first has stopped, a recorder may record there again.
     err.clear();
