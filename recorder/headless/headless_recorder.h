@@ -7,6 +7,8 @@
 
 #include "platform/recorder_lock.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <memory>
 
@@ -68,6 +70,7 @@ private:
     RecorderLock recorderLock_;
     QTimer* Timer1;
     TFtpClient* FtpClient1;
+    QList<QByteArray> exchange_; // the display lines of the upload under way
     std::unique_ptr<SoundPlayer> ownSound_;
     SoundPlayer* sound_ = nullptr;
     bool refused_ = false;

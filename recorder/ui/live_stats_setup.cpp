@@ -1,6 +1,7 @@
 #include "live_stats_setup.h"
 
 #include "common/error.h"
+#include "ftp/command_arguments.h"
 #include "platform/dialogs.h"
 #include "platform/guarded_application.h"
 
@@ -114,6 +115,14 @@ void TForm2::Button2Click() {
             dialogs_.information(QString::fromLatin1(message));
             return;
         }
+    }
+    // What the upload would refuse is not stored either.
+    if (const QString unsafe = checkFtpArguments(UserName->text(), Password->text(),
+                                                 HostDir->text(), HostFileName->text());
+        !unsafe.isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(unsafe);
+        return;
     }
     if (!reportFailures(dialogs_, [this] { saveSettings(); }))
         return;
