@@ -148,6 +148,7 @@ void TForm1::FormActivate() {
         CheckBox1->setChecked(true);
     }
     QCoreApplication::processEvents();
+    activation_.finishInterruptedGame();
     // The logs in the game folder are another recorder's games while it records here.
     if (recorderLock_.isLocked() || !RecorderLock::heldElsewhere(QStringLiteral(".")))
         activation_.deleteStaleFiles();
