@@ -182,7 +182,7 @@ TEST_F(PageFixture, TheDataFolderIsLockedWhileTheStatsFileIsRanked) {
     bool lockedMeanwhile = false;
     ranker = [&](const QString& file, const QString& key) {
         // A second descriptor stands for the other program.
-        const int fd = ::open(DataFolderLock::kFileName.toLocal8Bit().constData(), O_RDONLY);
+        const int fd = ::open(kLockFile.toLocal8Bit().constData(), O_RDONLY);
         lockedMeanwhile = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0;
         if (fd >= 0)
             ::close(fd);
