@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -27,5 +28,8 @@ inline const QString kCooperativeText = QString::fromLatin1(kCooperative);
 // type has no stats file.
 QString statsFileName(QByteArrayView gameType);
 QString statsFileName(const QString& gameType);
+inline QString statsFileName(const QByteArray& gameType) {
+    return statsFileName(QByteArrayView(gameType));
+}
 
 } // namespace vantor

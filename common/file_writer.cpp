@@ -77,9 +77,8 @@ int createFresh(const QString& path, int accessFlags, mode_t mode) {
         ::open(name.constData(), accessFlags | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0) {
         // "File exists" would hide why the old file could not be removed.
-        const int err = errno == EEXIST && unlinkError != 0 && unlinkError != ENOENT
-                            ? unlinkError
-                            : errno;
+        const int err =
+            errno == EEXIST && unlinkError != 0 && unlinkError != ENOENT ? unlinkError : errno;
         throw Error(fileFailureMessage(QStringLiteral("Cannot create"), path, err));
     }
     return fd;

@@ -212,5 +212,4 @@ void removeQuietly(const QString& path) {
     ::unlink(nativePath(path).constData());
 }
 
-
 } // namespace vantor

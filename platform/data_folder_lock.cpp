@@ -55,8 +55,8 @@ bool DataFolderLock::tryLock() {
             // (say, no permission) is the one that tells the user something.
             const int err = errno == ENOENT ? createError : errno;
             held().remove(key_);
-            throw Error(fileFailureMessage(QStringLiteral("Cannot lock the data folder with"),
-                                           key_, err));
+            throw Error(
+                fileFailureMessage(QStringLiteral("Cannot lock the data folder with"), key_, err));
         }
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -1,8 +1,8 @@
 // Ranking 100,000 players and writing their rankings page, beside the I/O floor: reading the
 // stats file and writing a file of the page's size. Target: at most 3 times the floor.
 //   pages_bench [--dir FOLDER] [benchmark options]
-#include "utilities/core/page_creation.h"
 #include "common/file_writer.h"
+#include "utilities/core/page_creation.h"
 #include "utilities/core/ranking.h"
 
 #include "common/record_file.h"

@@ -179,8 +179,8 @@ TEST(FileWriter, AFailedReplaceKeepsTheOldContentAndLeavesNoTemporaryFile) {
     std::vector<PlayerStatsRecord> many(3000, player(1));
     {
         ChoppyWrites seam(96 * 1000 + 5);
-        EXPECT_THROW(
-            rewriteRecords(QStringLiteral("work.dat"), QStringLiteral("stats.log"), many), Error);
+        EXPECT_THROW(rewriteRecords(QStringLiteral("work.dat"), QStringLiteral("stats.log"), many),
+                     Error);
     }
     EXPECT_EQ(readFile(QStringLiteral("stats.log")), stats);
     EXPECT_FALSE(QFile::exists(QStringLiteral("work.dat")));
@@ -192,10 +192,9 @@ TEST(FileWriter, FreshFilesReplaceALinkInsteadOfWritingThroughIt) {
     const QString outside = QFileInfo(QStringLiteral("outside.txt")).absoluteFilePath();
     for (const char* name : {"page.html", "work.dat", "dangling.dat"}) {
         const QString link = QString::fromLatin1(name);
-        ASSERT_TRUE(QFile::link(link == QLatin1String("dangling.dat")
-                                    ? dir.file(QStringLiteral("nowhere/x"))
-                                    : outside,
-                                link));
+        ASSERT_TRUE(QFile::link(
+            link == QLatin1String("dangling.dat") ? dir.file(QStringLiteral("nowhere/x")) : outside,
+            link));
         const int fd = createFresh(link, O_WRONLY);
         ASSERT_EQ(::write(fd, "new", 3), 3);
         ::close(fd);
@@ -211,7 +210,8 @@ TEST(FileWriter, FreshFilesReplaceALinkInsteadOfWritingThroughIt) {
         team.open(FixedRecordFile::Mode::ReadWrite);
         FAIL();
     } catch (const Error& e) {
-        EXPECT_TRUE(e.message().contains(QStringLiteral("symbolic link"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("symbolic link")))
+            << e.message().toStdString();
     }
     EXPECT_EQ(readFile(QStringLiteral("outside.txt")), QByteArray("keep me"));
 }

@@ -93,8 +93,8 @@ TEST(NoLinksFollowed, PlantedLinksInTheDataFolderNeverLeadAWriteOutside) {
     // The live page named by a link: the page replaces the link.
     QFile::remove(p.in(kLastGameFile));
     SettingsStore store(p.dir.file(QStringLiteral("registry.reg")));
-    store.openKey(kVantorKey, true)->writeString(QStringLiteral("hostfilename"),
-                                                 QStringLiteral("live.html"));
+    store.openKey(kVantorKey, true)
+        ->writeString(QStringLiteral("hostfilename"), QStringLiteral("live.html"));
     p.plant(QStringLiteral("live.html"), QStringLiteral("page-target"));
     recorder::LiveStats live(p.data, store);
     live.dateText = [] { return QByteArray("6/10/00"); };
@@ -105,6 +105,7 @@ TEST(NoLinksFollowed, PlantedLinksInTheDataFolderNeverLeadAWriteOutside) {
     p.expectOutsideUntouched();
 
     // The lock file as a dangling link: the lock is refused, not created outside.
+    QFile::remove(p.in(kLockFile)); // the one the rankings made
     p.plant(kLockFile, QStringLiteral("lock-target"), false);
     DataFolderLock lock(p.data);
     EXPECT_THROW(lock.tryLock(), Error);
@@ -112,10 +113,10 @@ TEST(NoLinksFollowed, PlantedLinksInTheDataFolderNeverLeadAWriteOutside) {
 
     // The settings store's temporary file as a link: the store is still written whole, by
     // rename, and the link's target is left alone.
-    ASSERT_TRUE(QFile::link(p.out(QStringLiteral("page-target")),
-                            store.path() + QStringLiteral(".tmp")));
-    store.openKey(kVantorKey, true)->writeString(QStringLiteral("hostname"),
-                                                 QStringLiteral("ftp.example.com"));
+    ASSERT_TRUE(
+        QFile::link(p.out(QStringLiteral("page-target")), store.path() + QStringLiteral(".tmp")));
+    store.openKey(kVantorKey, true)
+        ->writeString(QStringLiteral("hostname"), QStringLiteral("ftp.example.com"));
     EXPECT_EQ(store.openKey(kVantorKey, false)->readString(QStringLiteral("hostname")),
               QStringLiteral("ftp.example.com"));
     EXPECT_FALSE(QFileInfo(store.path()).isSymLink());

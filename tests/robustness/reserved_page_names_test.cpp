@@ -27,8 +27,13 @@ TEST(ReservedPageNames, NoPageOfEitherProgramReplacesADataFile) {
     SettingsStore store(dir.file(QStringLiteral("registry.reg")));
     store.openKey(kVantorKey, true);
     writeStats(kStatsFile, {statsRecord("High", {.kills = 9}), statsRecord("Low", {.kills = 1})});
-    const QStringList names{kStatsFile, kCoopStatsFile, kTeamFile, kLastGameFile,
-                            kWorkFile,  kLockFile,      QStringLiteral("registry.reg")};
+    const QStringList names{kStatsFile,
+                            kCoopStatsFile,
+                            kTeamFile,
+                            kLastGameFile,
+                            kWorkFile,
+                            kLockFile,
+                            QStringLiteral("registry.reg")};
     std::map<QString, QByteArray> before;
     for (const QString& name : names) {
         if (!QFile::exists(name))

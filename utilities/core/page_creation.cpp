@@ -13,7 +13,6 @@
 #include "platform/game_key.h"
 #include "platform/settings_store.h"
 
-
 namespace vantor::utilities {
 
 namespace {
@@ -114,8 +113,8 @@ bool PageCreation::statsPage(const PageRequest& request, PageHistories& historie
         hideProgress();
         return false;
     }
-    if (const QString reserved = fileReservedFromPages(request.fileName, folderOf(statsFile),
-                                                       store_.path());
+    if (const QString reserved =
+            fileReservedFromPages(request.fileName, folderOf(statsFile), store_.path());
         !reserved.isEmpty()) {
         dialogs_.information(reservedPageNameMessage(reserved) +
                              QStringLiteral("  HTML file was NOT created."));
