@@ -21,6 +21,7 @@
 
 using namespace vantor;
 using namespace vantor::test;
+using vantor::utilities::PageHistories;
 
 TEST(ReservedPageNames, NoPageOfEitherProgramReplacesADataFile) {
     TempFolder dir; // the data folder

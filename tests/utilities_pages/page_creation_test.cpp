@@ -3,6 +3,7 @@
 #include "utilities/core/page_creation.h"
 
 #include "common/cp1252.h"
+#include "common/data_files.h"
 #include "common/error.h"
 #include "common/record_file.h"
 #include "platform/data_folder_lock.h"
