@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/page_names.h"
+#include "ftp/command_arguments.h"
 #include "platform/dialogs.h"
 #include "platform/guarded_application.h"
 
@@ -115,6 +116,14 @@ void TForm2::Button2Click() {
             dialogs_.information(QString::fromLatin1(message));
             return;
         }
+    }
+    // What the upload would refuse is not stored either.
+    if (const QString unsafe = checkFtpArguments(UserName->text(), Password->text(),
+                                                 HostDir->text(), HostFileName->text());
+        !unsafe.isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(unsafe);
+        return;
     }
     // The data folder is the current directory; a page named like one of its files replaces it.
     if (const QString reserved =
