@@ -2,6 +2,7 @@
 
 #include "error.h"
 #include "fault_point.h"
+#include "file_writer.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,20 +51,6 @@ template <class T> bool take(const QByteArray& in, qsizetype& pos, T& value) {
     std::memcpy(&value, in.constData() + pos, sizeof value);
     pos += qsizetype(sizeof value);
     return true;
-}
-
-void writeAll(int fd, const char* data, std::size_t size, const QString& path) {
-    while (size > 0) {
-        faultPoint();
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Error(systemMessage(QStringLiteral("Cannot write to \"%1\"").arg(path), errno));
-        }
-        data += n;
-        size -= std::size_t(n);
-    }
 }
 
 void syncFd(int fd, const QString& path) {
@@ -154,20 +141,10 @@ void restore(const QString& folder, const FileUndo& f) {
     try {
         // Newest first, so a region changed twice ends with its oldest bytes.
         for (auto r = f.regions.rbegin(); r != f.regions.rend(); ++r) {
-            std::size_t done = 0;
-            while (done < std::size_t(r->second.size())) {
-                faultPoint();
-                const ssize_t n =
-                    ::pwrite(fd, r->second.constData() + done, std::size_t(r->second.size()) - done,
-                             off_t(r->first) + off_t(done));
-                if (n < 0) {
-                    if (errno == EINTR)
-                        continue;
-                    throw Error(
-                        systemMessage(QStringLiteral("Cannot write to \"%1\"").arg(path), errno));
-                }
-                done += std::size_t(n);
-            }
+            int err = 0;
+            const auto size = std::size_t(r->second.size());
+            if (writeFully(fd, r->second.constData(), size, off_t(r->first), &err) != size)
+                throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), path, err));
         }
         faultPoint();
         if (::ftruncate(fd, off_t(f.size)) != 0)
@@ -259,7 +236,7 @@ UndoJournal::UndoJournal(QString dataFolder)
     if (fd_ < 0)
         throw Error(systemMessage(QStringLiteral("Cannot create \"%1\"").arg(path_), errno));
     try {
-        writeAll(fd_, kMagic, sizeof kMagic, path_);
+        writeAll(fd_, std::string_view(kMagic, sizeof kMagic), path_);
         syncFd(fd_, path_);
         syncFolder(folder_);
     } catch (...) {
@@ -289,7 +266,7 @@ void UndoJournal::append(const QByteArray& payload) {
     put(entry, std::uint32_t(payload.size()));
     entry.append(payload);
     put(entry, checksum(payload.constData(), std::size_t(payload.size())));
-    writeAll(fd_, entry.constData(), std::size_t(entry.size()), path_);
+    writeAll(fd_, std::string_view(entry.constData(), std::size_t(entry.size())), path_);
     faultPoint();
     if (::fdatasync(fd_) != 0)
         throw Error(systemMessage(QStringLiteral("Cannot write to \"%1\"").arg(path_), errno));

@@ -1,18 +1,13 @@
 #pragma once
 
+#include "data_files.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <cstdint>
 
 namespace vantor {
-
-// A game's result log, taken into the data folder while it is recorded. Its presence says
-// the game has not been committed yet.
-inline const QString kClaimedLogFile = QStringLiteral(".vantor.game");
-// The old bytes and sizes of everything a game has changed so far, kept until the game is
-// committed or undone.
-inline const QString kUndoJournalFile = QStringLiteral(".vantor.journal");
 
 // Told by the record file layer before it changes a file, so the old bytes can be kept first.
 class ChangeGuard {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/data_files.h"
+
 #include <QString>
 
 namespace vantor {
@@ -9,7 +11,7 @@ namespace vantor {
 // short data-folder lock the two programs share for each change.
 class RecorderLock {
 public:
-    static inline const QString kFileName = QStringLiteral(".vantor.recorder.lock");
+    static inline const QString kFileName = kRecorderLockFile;
 
     explicit RecorderLock(QString folder = QStringLiteral("."));
     ~RecorderLock();

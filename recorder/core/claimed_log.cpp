@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "common/fault_point.h"
+#include "common/file_writer.h"
 #include "common/undo_journal.h"
 
 #include <QDateTime>
@@ -55,23 +56,10 @@ void copyDurably(const QString& from, const QString& to) {
         throw;
     }
     ::close(in);
-    faultPoint();
-    ::unlink(native(to).constData()); // a part copy left by a killed run
-    const int out = openOrThrow(to, O_WRONLY | O_CREAT | O_EXCL);
+    // A part copy left by a killed run, or a link planted in its place, goes first.
+    const int out = createFresh(to, O_WRONLY, 0644);
     try {
-        const char* data = bytes.constData();
-        std::size_t left = std::size_t(bytes.size());
-        while (left > 0) {
-            faultPoint();
-            const ssize_t n = ::write(out, data, left);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw Error(systemMessage(QStringLiteral("Cannot write to \"%1\"").arg(to), errno));
-            }
-            data += n;
-            left -= std::size_t(n);
-        }
+        writeAll(out, std::string_view(bytes.constData(), std::size_t(bytes.size())), to);
         faultPoint();
         if (::fsync(out) != 0)
             throw Error(systemMessage(QStringLiteral("Cannot write to \"%1\"").arg(to), errno));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/data_files.h"
 #include "common/records.h"
 
 #include <QByteArray>
@@ -9,8 +10,6 @@
 
 namespace vantor::recorder {
 
-inline constexpr QByteArrayView kAdversarial = "Adversarial";
-inline constexpr QByteArrayView kCooperative = "Cooperative";
 // The most players a game holds.
 inline constexpr int kMaxPlayers = 64;
 
