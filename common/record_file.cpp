@@ -1,6 +1,9 @@
 #include "record_file.h"
 
 #include "error.h"
+#include "fault_point.h"
+#include "file_writer.h"
+#include "undo_journal.h"
 
 #include <QFile>
 #include <algorithm>
@@ -35,29 +38,27 @@ FixedRecordFile::~FixedRecordFile() {
 }
 
 void FixedRecordFile::fail(const QString& what, int err) const {
-    throw Error(systemMessage(QStringLiteral("%1 \"%2\"").arg(what, path_), err));
+    throw Error(fileFailureMessage(what, path_, err));
 }
 
 bool FixedRecordFile::tryOpen(Mode mode) {
     if (fd_ >= 0)
         close();
-    int flags = O_CLOEXEC;
-    switch (mode) {
-    case Mode::Read:
-        flags |= O_RDONLY;
-        break;
-    case Mode::ReadWrite:
-        flags |= O_RDWR;
-        break;
-    case Mode::Create:
-        flags |= O_RDWR | O_CREAT | O_TRUNC;
-        break;
-    }
-    const int fd = ::open(nativePath(path_).constData(), flags, 0666);
-    if (fd < 0) {
-        if (errno == ENOENT && mode != Mode::Create)
-            return false;
-        fail(QStringLiteral("Cannot open file"), errno);
+    // Data files are never opened for writing through a link: one planted in the data folder
+    // would make a merge or rewrite write wherever it points.
+    int fd = -1;
+    if (mode == Mode::Create) {
+        if (ChangeGuard* guard = changeGuard())
+            guard->beforeCreate(path_);
+        fd = createFresh(path_, O_RDWR);
+    } else {
+        const int flags = O_CLOEXEC | (mode == Mode::Read ? O_RDONLY : O_RDWR | O_NOFOLLOW);
+        fd = ::open(nativePath(path_).constData(), flags);
+        if (fd < 0) {
+            if (errno == ENOENT)
+                return false;
+            fail(QStringLiteral("Cannot open file"), errno);
+        }
     }
     fd_ = fd;
     writable_ = mode != Mode::Read;
@@ -154,24 +155,26 @@ void FixedRecordFile::flushWrites() {
     const off_t offset = off_t(writeStart_) * off_t(recordSize_);
     struct stat before {};
     const bool sizeKnown = ::fstat(fd_, &before) == 0;
-    std::size_t done = 0;
-    while (done < bufferUsed_) {
-        const ssize_t n =
-            ::pwrite(fd_, buffer_.data() + done, bufferUsed_ - done, offset + off_t(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
+    if (ChangeGuard* guard = changeGuard()) {
+        try {
+            guard->beforeWrite(path_, fd_, offset, std::int64_t(bufferUsed_));
+        } catch (...) {
             bufferHoldsWrites_ = false;
             bufferUsed_ = bufferRead_ = 0;
-            // A full disk cuts a write short mid-record: take back the part of a record it
-            // appended, or every later reader would meet a partial record at the end.
-            const off_t whole = offset + off_t(done - done % recordSize_);
-            if (sizeKnown && offset + off_t(done) > before.st_size)
-                (void)::ftruncate(fd_, std::max<off_t>(before.st_size, whole));
-            fail(QStringLiteral("Cannot write to"), err);
+            throw;
         }
-        done += std::size_t(n);
+    }
+    int err = 0;
+    const std::size_t done = writeFully(fd_, buffer_.data(), bufferUsed_, offset, &err);
+    if (done < bufferUsed_) {
+        bufferHoldsWrites_ = false;
+        bufferUsed_ = bufferRead_ = 0;
+        // A full disk cuts a write short mid-record: take back the part of a record it
+        // appended, or every later reader would meet a partial record at the end.
+        const off_t whole = offset + off_t(done - done % recordSize_);
+        if (sizeKnown && offset + off_t(done) > before.st_size)
+            (void)::ftruncate(fd_, std::max<off_t>(before.st_size, whole));
+        fail(QStringLiteral("Cannot write to"), err);
     }
     bufferHoldsWrites_ = false;
     bufferUsed_ = bufferRead_ = 0;
@@ -180,12 +183,22 @@ void FixedRecordFile::flushWrites() {
 void FixedRecordFile::truncate() {
     flushWrites();
     dropReadBuffer();
+    if (ChangeGuard* guard = changeGuard()) {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0)
+            fail(QStringLiteral("Cannot read the size of"), errno);
+        const std::int64_t cut = std::int64_t(pos_) * std::int64_t(recordSize_);
+        if (st.st_size > cut)
+            guard->beforeWrite(path_, fd_, cut, st.st_size - cut);
+    }
+    faultPoint();
     if (::ftruncate(fd_, off_t(pos_) * off_t(recordSize_)) != 0)
         fail(QStringLiteral("Cannot truncate"), errno);
 }
 
 void FixedRecordFile::sync() {
     flushWrites();
+    faultPoint();
     if (::fsync(fd_) != 0)
         fail(QStringLiteral("Cannot write to"), errno);
 }
@@ -219,15 +232,8 @@ void ensureWholeRecords(const QString& path, std::size_t recordSize) {
 }
 
 void removeQuietly(const QString& path) {
+    faultPoint();
     ::unlink(nativePath(path).constData());
-}
-
-void replaceFile(const QString& workPath, const QString& target) {
-    if (::rename(nativePath(workPath).constData(), nativePath(target).constData()) != 0) {
-        const int err = errno;
-        removeQuietly(workPath);
-        throw Error(systemMessage(QStringLiteral("Cannot replace \"%1\"").arg(target), err));
-    }
 }
 
 } // namespace vantor

@@ -22,7 +22,7 @@ RecorderSession::RecorderSession(Dialogs& dialogs, SettingsStore store,
                                  QString dataFolder)
     : dialogs_(dialogs), store_(store), dataFolder_(dataFolder), cycle_(dialogs, dataFolder),
       activation_(dialogs, store, std::move(gameKey), dataFolder), live_(dataFolder, store),
-      tick_(tick ? std::move(tick) : std::make_unique<TimerTick>()),
+      recorderLock_(dataFolder), tick_(tick ? std::move(tick) : std::make_unique<TimerTick>()),
       FtpClient1(new TFtpClient(this)), sound_(sound) {
     if (!sound_) {
         ownSound_ = std::make_unique<QtSoundPlayer>();
@@ -49,8 +49,24 @@ void RecorderSession::activate() {
     cycle_.setGameFolder(activation_.gameFolder());
 }
 
-void RecorderSession::deleteStaleFiles() const {
-    activation_.deleteStaleFiles();
+void RecorderSession::deleteStaleFiles() {
+    activation_.finishInterruptedGame();
+    if (recorderLock_.isLocked() || !RecorderLock::heldElsewhere(dataFolder_))
+        activation_.deleteStaleFiles();
+}
+
+QString RecorderSession::takeRecorderLock() {
+    try {
+        if (recorderLock_.tryLock())
+            return QString();
+    } catch (const Error& e) {
+        // No lock file can be made here, so no other recorder can hold one: record, and let
+        // the cycle say why the data folder takes nothing.
+        activation_.reportOnce(e.message());
+        return QString();
+    }
+    // Both would count every game; the one already recording keeps going.
+    return RecorderLock::refusal(dataFolder_);
 }
 
 void RecorderSession::setAutoRecord(bool on) {
@@ -69,19 +85,31 @@ void RecorderSession::setAutoRecord(bool on) {
     }
 }
 
-void RecorderSession::setRecording(bool on) {
+bool RecorderSession::setRecording(bool on, bool refusalOnce) {
     if (on && stopping_)
-        return;
+        return false;
+    if (on) {
+        if (const QString refusal = takeRecorderLock(); !refusal.isEmpty()) {
+            // Closing the box reactivates the window, whose auto-record would ask again.
+            if (refusalOnce)
+                activation_.reportOnce(refusal);
+            else
+                dialogs_.error(refusal);
+            return false;
+        }
+    }
     deleteResultLogs(activation_.gameFolder());
     recording_ = on;
     setApplicationTitle(on ? kRecordingTitle : kRecorderTitle);
     emit recordingChanged(on);
     if (!on) {
         tick_->stop();
-        return;
+        recorderLock_.unlock();
+        return true;
     }
     tick_->start();
     Timer1Timer();
+    return true;
 }
 
 void RecorderSession::Timer1Timer() {

@@ -5,6 +5,8 @@
 #include "recording_cycle.h"
 #include "recording_tick.h"
 
+#include "platform/recorder_lock.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -35,14 +37,22 @@ public:
 
     // The settings, the game folder and playerName, read afresh.
     void activate();
-    // The ten result logs of the game folder and "lastgame.log".
-    void deleteStaleFiles() const;
+    // Puts back a game a killed recorder left half recorded, then deletes the ten result logs
+    // of the game folder and "lastgame.log", unless another recorder records here: they are
+    // its games then.
+    void deleteStaleFiles();
     // Stores "AutoRecord" as the user has just set it.
     void setAutoRecord(bool on);
 
+    // Takes the data folder for recording. Empty text when it is taken (or when no lock file
+    // can be made there, which is said once, and recording goes ahead); else the refusal,
+    // not shown: another recorder records there.
+    QString takeRecorderLock();
     // Both ways the game's result logs go first, so only games that end while recording count.
-    // Switched on, the first cycle runs at once. A stopping session does not start again.
-    void setRecording(bool on);
+    // Switched on, the first cycle runs at once. False, with the refusal shown (only the first
+    // time when refusalOnce), when another recorder records into the data folder; a stopping
+    // session does not start again either.
+    bool setRecording(bool on, bool refusalOnce = false);
     bool isRecording() const { return recording_; }
     void setLiveStats(bool on) { liveStats_ = on; }
     bool liveStats() const { return liveStats_; }
@@ -83,6 +93,7 @@ private:
     RecordingCycle cycle_;
     Activation activation_;
     LiveStats live_;
+    RecorderLock recorderLock_;
     std::unique_ptr<RecordingTick> tick_;
     TFtpClient* FtpClient1;
     QList<QByteArray> exchange_; // the display lines of the upload under way

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/data_files.h"
 #include "common/records.h"
 
 #include <QByteArray>
@@ -9,8 +10,8 @@
 
 namespace vantor::recorder {
 
-inline constexpr QByteArrayView kAdversarial = "Adversarial";
-inline constexpr QByteArrayView kCooperative = "Cooperative";
+// The most players a game holds.
+inline constexpr int kMaxPlayers = 64;
 
 // The header of a result log. Texts are the game's bytes (code page 1252).
 struct GameInfo {
@@ -39,8 +40,8 @@ struct ResultLog {
 };
 
 // Reads a whole result log. `today` is the date each record is stamped with (cut to 10
-// characters). Throws vantor::Error for a number line that holds no integer; nothing is
-// returned then, so a bad log is merged not at all.
+// characters). Throws vantor::Error for a number line that holds no integer or for more than
+// kMaxPlayers player blocks; nothing is returned then, so a bad log is merged not at all.
 ResultLog parseResultLog(QByteArrayView bytes, QByteArrayView today);
 
 } // namespace vantor::recorder

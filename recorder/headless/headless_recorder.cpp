@@ -48,8 +48,14 @@ HeadlessRecorder::~HeadlessRecorder() = default;
 bool HeadlessRecorder::start() {
     if (session_.isStopping())
         return true;
+    // Refused before anything is touched: the data folder first, then another recorder there.
+    problem_ = dataFolderProblem();
+    if (problem_.isEmpty())
+        problem_ = session_.takeRecorderLock();
+    if (!problem_.isEmpty())
+        return false;
     session_.activate();
-    problem_ = healthProblem();
+    problem_ = gameProblem();
     if (!problem_.isEmpty())
         return false;
     const Activation& a = session_.activation();
@@ -73,7 +79,14 @@ bool HeadlessRecorder::start() {
     return true;
 }
 
-QString HeadlessRecorder::healthProblem() {
+QString HeadlessRecorder::dataFolderProblem() const {
+    const QString data = QDir(session_.dataFolder()).absolutePath();
+    if (const QString why = whyNotWritable(data); !why.isEmpty())
+        return QStringLiteral("The data folder \"%1\" cannot be written: %2.").arg(data, why);
+    return QString();
+}
+
+QString HeadlessRecorder::gameProblem() {
     const QString& game = session_.activation().gameFolder();
     if (game == kNotInstalled)
         return QStringLiteral("No game installation found: the game's key holds no "
@@ -83,9 +96,6 @@ QString HeadlessRecorder::healthProblem() {
     if (!QFileInfo(game).isDir())
         return QStringLiteral("No game installation found: the game folder \"%1\" does not exist.")
             .arg(game);
-    const QString data = QDir(session_.dataFolder()).absolutePath();
-    if (const QString why = whyNotWritable(data); !why.isEmpty())
-        return QStringLiteral("The data folder \"%1\" cannot be written: %2.").arg(data, why);
     return QString();
 }
 

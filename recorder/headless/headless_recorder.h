@@ -21,7 +21,8 @@ public:
     ~HeadlessRecorder() override;
 
     // The activation, then recording on and its first cycle. False, with problem() saying why
-    // and nothing recorded, when there is no game folder or the data folder cannot be written.
+    // and nothing recorded, when the data folder cannot be written, another recorder records
+    // into it, or there is no game folder.
     bool start();
     const QString& problem() const { return problem_; }
 
@@ -29,7 +30,8 @@ public:
     RecorderSession& session() { return session_; }
 
 private:
-    QString healthProblem();
+    QString dataFolderProblem() const;
+    QString gameProblem();
     void sayFailedUpload(const QString& why, const QList<QByteArray>& exchange);
 
     Dialogs& dialogs_;

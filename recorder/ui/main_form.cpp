@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -139,7 +140,10 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::CheckBox1Click() {
-    session_.setRecording(CheckBox1->isChecked());
+    if (!session_.setRecording(CheckBox1->isChecked(), activating_)) {
+        const QSignalBlocker quiet(CheckBox1);
+        CheckBox1->setChecked(false);
+    }
 }
 
 void TForm1::showRecording(bool recording) {

@@ -118,7 +118,7 @@ QString quoted(const QString& s) {
 }
 
 int run(const CommandLine& c, QTextStream& out, QTextStream& err) {
-    const QString gameType = c.coop ? kCooperative : kAdversarial;
+    const QString gameType = c.coop ? kCooperativeText : kAdversarialText;
     const QString statsPath = statsFileName(gameType);
     const auto needBy = [&] {
         if (!c.by)
