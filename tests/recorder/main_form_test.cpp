@@ -621,6 +621,7 @@ TEST_F(MainForm, NoCycleStartsWhileTheUploadWaitsForTheServer) {
     ASSERT_EQ(coopRecordedAtSound.size(), 1);
     EXPECT_FALSE(coopRecordedAtSound[0]) << "a cycle ran inside the upload";
 
+    silent.close(); // the second upload is refused at once instead of waiting out its time
     tickUntilTaken();
     ASSERT_EQ(coopRecordedAtSound.size(), 2);
     // The second game waited for the first upload to end, then got its own.
