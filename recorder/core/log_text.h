@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <cstdint>
 
+#include "common/integer_text.h"
+
 namespace vantor::recorder {
 
 // Reads a result log the way the game's text files are meant to be read: a CR ends a line and
@@ -34,9 +36,6 @@ private:
     qsizetype end_ = 0;
 };
 
-// Whole-text integer conversion: leading blanks, one optional sign, then decimal digits or a
-// hexadecimal number introduced by "$", "x", "X", "0x" or "0X", within the signed 32-bit range.
-// Throws vantor::Error "'%s' is not a valid integer value" for anything else.
-std::int32_t toInteger(QByteArrayView text);
+using vantor::toInteger;
 
 } // namespace vantor::recorder
