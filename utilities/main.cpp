@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
         return runCommand(argc, argv);
 
     vantor::GuardedApplication app(argc, argv);
-    vantor::setApplicationTitle(QStringLiteral("Vantor v3.7.03"));
+    vantor::setApplicationTitle(vantor::utilitiesTitle());
     vantor::MessageBoxDialogs dialogs;
     app.setDialogs(&dialogs);
     vantor::DesktopShell shell;

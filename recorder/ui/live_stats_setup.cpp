@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "platform/dialogs.h"
 #include "platform/guarded_application.h"
+#include "recorder/core/live_page.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -114,6 +115,12 @@ void TForm2::Button2Click() {
             dialogs_.information(QString::fromLatin1(message));
             return;
         }
+    }
+    // The page counts down from the reload time; a text that is no number never reloads it.
+    if (!isReloadTime(ReloadTime->text())) {
+        dialogs_.beep();
+        dialogs_.information(kReloadTimeMessage);
+        return;
     }
     if (!reportFailures(dialogs_, [this] { saveSettings(); }))
         return;
