@@ -293,7 +293,14 @@ TEST(UtilitiesWindow, DeletePlayersKeepsTheFieldOnAnError) {
     EXPECT_EQ(f.CountEdit->text(), QStringLiteral("1o"));
     EXPECT_FALSE(QFile::exists(QStringLiteral("work.dat")));
 
-    f.CountEdit->setText(QStringLiteral("1"));
+    // The count is read as the result logs' numbers are: no trailing blank, "$" for hex.
+    w.dialogs.shown.clear();
+    f.CountEdit->setText(QStringLiteral("1 "));
+    QTest::mouseClick(f.Button8, Qt::LeftButton);
+    EXPECT_EQ(w.dialogs.shown, QStringList({"error: '1 ' is not a valid integer value"}));
+    EXPECT_EQ(readStats(QStringLiteral("stats.log")).size(), 2u);
+
+    f.CountEdit->setText(QStringLiteral("$1"));
     QTest::mouseClick(f.Button8, Qt::LeftButton);
     EXPECT_EQ(f.CountEdit->text(), QString());
     EXPECT_EQ(namesIn(readStats(QStringLiteral("stats.log"))), QByteArrayList({"often"}));
