@@ -75,6 +75,9 @@ public:
     TFtpShareMode ShareMode = ftpShareExclusive;
     TFtpOptions Options = ftpAcceptLF;
     bool DisplayFileFlag = false;
+    // Shows the login as "> PASS ********" (the password is still sent): for output that
+    // ends up in terminals and logs.
+    bool MaskPassword = false;
     TFtpDisplay OnDisplay;
 
     // The first error reply or error text of the last operation.
@@ -87,7 +90,9 @@ public:
     bool Connected() const { return connected_; }
 
     // Starts the upload of LocalFileName to HostFileName and returns at once; requestDone
-    // follows when it has ended. False, with the reason in *refusal, when the client is busy.
+    // follows when it has ended. False, with the reason in *refusal, when the client is busy,
+    // or when a command argument holds a line break or NUL: then nothing is sent and the
+    // operation has failed with that reason as its error message.
     bool startUpload(QByteArray* refusal = nullptr);
     // Drops the operation under way: both connections closed, state Ready.
     void abort();
@@ -109,6 +114,8 @@ private:
     void runNextStep();
     void stepDone(int error);
     void stepError(const QByteArray& text);
+    // Fails the operation before it starts when a command argument would break its line.
+    bool refuseUnsafeArguments(QByteArray* refusal);
     void finish();
     void sendCommand(const QByteArray& command, std::vector<int> accepted);
 

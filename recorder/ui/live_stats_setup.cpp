@@ -1,6 +1,7 @@
 #include "live_stats_setup.h"
 
 #include "common/error.h"
+#include "ftp/command_arguments.h"
 #include "platform/dialogs.h"
 #include "platform/guarded_application.h"
 #include "recorder/core/live_page.h"
@@ -115,6 +116,14 @@ void TForm2::Button2Click() {
             dialogs_.information(QString::fromLatin1(message));
             return;
         }
+    }
+    // What the upload would refuse is not stored either.
+    if (const QString unsafe = checkFtpArguments(UserName->text(), Password->text(),
+                                                 HostDir->text(), HostFileName->text());
+        !unsafe.isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(unsafe);
+        return;
     }
     // The page counts down from the reload time; a text that is no number never reloads it.
     if (!isReloadTime(ReloadTime->text())) {

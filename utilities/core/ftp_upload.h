@@ -40,6 +40,10 @@ void saveFtpSettings(const SettingsStore& store, const FtpSettings& settings);
 // filled. The port and the directory are never checked.
 QString missingFtpField(const FtpSettings& settings);
 
+// The message for the first of login, password and directory that holds a line break or NUL
+// (the upload would refuse it); empty when none does.
+QString unsafeFtpField(const FtpSettings& settings);
+
 // Host, port, login, password and directory onto the client, in this order.
 void applyFtpSettings(TCustomFtpCli& client, const FtpSettings& settings);
 

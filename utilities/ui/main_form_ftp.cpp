@@ -93,8 +93,14 @@ void TForm1::Button12Click() {
 
 void TForm1::Button11Click() {
     guarded([&] {
-        saveFtpSettings(settings_, {HostName->text(), HostPort->text(), UserName->text(),
-                                    Password->text(), HostDir->text()});
+        const FtpSettings fields{HostName->text(), HostPort->text(), UserName->text(),
+                                 Password->text(), HostDir->text()};
+        if (const QString unsafe = unsafeFtpField(fields); !unsafe.isEmpty()) {
+            dialogs_.beep();
+            dialogs_.information(unsafe);
+            return;
+        }
+        saveFtpSettings(settings_, fields);
         dialogs_.beep();
         dialogs_.information(kSettingsSavedMessage);
     });
