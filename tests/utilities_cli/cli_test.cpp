@@ -71,6 +71,12 @@ TEST(CommandLine, DeletesAndPrunesPlayers) {
     EXPECT_FALSE(QFile::exists(QStringLiteral("work.dat")));
     EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"Kim"}));
 
+    // A name that starts with a dash is a name, not an option.
+    writeStats(kStats, {statsRecord("-=Sniper=-", {}), statsRecord("Kim", {.games = 9})});
+    r = utilities({QStringLiteral("delete-player"), QStringLiteral("-=Sniper=-")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"", "Kim"}));
+
     r = utilities(
         {QStringLiteral("delete-player"), QStringLiteral("Kim"), QStringLiteral("--coop")});
     EXPECT_EQ(r.status, 1); // no cooperative stats file

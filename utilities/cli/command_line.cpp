@@ -99,36 +99,36 @@ bool takesValue(const QString& argument, const Command& command) {
     return false;
 }
 
-// A count such as "-5" is a value, not an option: such words move behind "--", where the
-// parser takes them as they are. Commands take at most one such word, so no order is lost.
-QStringList protectNegativeNumbers(const QStringList& arguments, const Command& command) {
-    QStringList options, numbers;
+// Only words that start with "--" are options; one dash starts a value such as the count "-5"
+// or the player "-=Sniper=-". The values go behind "--", in their order, where the parser takes
+// them as they are.
+QStringList optionsFirst(const QStringList& arguments, const Command& command) {
+    QStringList options, values;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         if (a == QStringLiteral("--")) {
-            numbers += arguments.mid(i + 1);
+            values += arguments.mid(i + 1);
             break;
         }
-        const bool negative = a.size() > 1 && a[0] == u'-' && (a[1].isDigit() || a[1] == u'$');
-        if (negative)
-            numbers << a;
-        else
-            options << a;
+        if (!a.startsWith(QStringLiteral("--"))) {
+            values << a;
+            continue;
+        }
+        options << a;
         if (takesValue(a, command) && i + 1 < arguments.size())
             options << arguments[++i];
     }
-    if (!numbers.isEmpty())
-        options << QStringLiteral("--") << numbers;
+    if (!values.isEmpty())
+        options << QStringLiteral("--") << values;
     return options;
 }
 
 int runCommand(const Command& command, const QStringList& arguments, QTextStream& out,
                QTextStream& err) {
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const QString& name : command.options)
         parser.addOption(*optionNamed(name));
-    if (!parser.parse(QStringList{kProgram} + protectNegativeNumbers(arguments, command)))
+    if (!parser.parse(QStringList{kProgram} + optionsFirst(arguments, command)))
         throw UsageError{parser.errorText()};
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != command.positionalCount)
