@@ -4,8 +4,6 @@
 #include <QByteArrayView>
 #include <cstdint>
 
-#include "common/integer_text.h"
-
 namespace vantor::recorder {
 
 // Reads a result log the way the game's text files are meant to be read: a CR ends a line and
@@ -25,7 +23,8 @@ public:
     // As readText, cut to `maxLength` characters.
     QByteArray readText(int labelLength, int maxLength);
     // A number line: the first 50 characters of the value, less the last one, as an integer.
-    // Throws vantor::Error "'%s' is not a valid integer value".
+    // Read by the number rule of common/integer_text.h; throws vantor::Error "'%s' is not a
+    // valid integer value".
     std::int32_t readNumber(int labelLength);
 
 private:
@@ -35,7 +34,5 @@ private:
     qsizetype pos_ = 0;
     qsizetype end_ = 0;
 };
-
-using vantor::toInteger;
 
 } // namespace vantor::recorder
