@@ -1,6 +1,7 @@
 #include "live_stats_setup.h"
 
 #include "common/error.h"
+#include "common/page_names.h"
 #include "ftp/command_arguments.h"
 #include "platform/dialogs.h"
 #include "platform/guarded_application.h"
@@ -123,6 +124,14 @@ void TForm2::Button2Click() {
         !unsafe.isEmpty()) {
         dialogs_.beep();
         dialogs_.information(unsafe);
+        return;
+    }
+    // The data folder is the current directory; a page named like one of its files replaces it.
+    if (const QString reserved =
+            fileReservedFromPages(HostFileName->text(), QStringLiteral("."), store_.path());
+        !reserved.isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(reservedPageNameMessage(reserved));
         return;
     }
     // The page counts down from the reload time; a text that is no number never reloads it.

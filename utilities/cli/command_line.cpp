@@ -139,7 +139,7 @@ int runCommand(const Command& command, const QStringList& arguments, QTextStream
 } // namespace
 
 QString Invocation::gameType() const {
-    return isSet(kCoop) ? kCooperative : kAdversarial;
+    return isSet(kCoop) ? kCooperativeText : kAdversarialText;
 }
 
 QString Invocation::required(const QString& option) const {
