@@ -100,7 +100,7 @@ bool RecorderSession::setRecording(bool on, bool refusalOnce) {
     }
     deleteResultLogs(activation_.gameFolder());
     recording_ = on;
-    setApplicationTitle(on ? kRecordingTitle : kRecorderTitle);
+    setApplicationTitle(on ? kRecordingTitle : recorderIdleTitle());
     emit recordingChanged(on);
     if (!on) {
         tick_->stop();

@@ -21,7 +21,6 @@ class TFtpClient;
 namespace vantor::recorder {
 
 inline const QString kRecordingTitle = QStringLiteral("Recording...");
-inline const QString kRecorderTitle = QStringLiteral("Vantor Recorder 3.7");
 
 // One run of the recorder, with or without a window: the activation, recording on and off, the
 // recording cycle on every tick, the live stats page, its upload and the game's sound. Every

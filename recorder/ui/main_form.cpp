@@ -25,7 +25,6 @@
 namespace vantor::recorder {
 
 namespace {
-const QString kCaption = QStringLiteral("Marrow's Vantor Recorder v3.7");
 const QString kRecorderOff = QStringLiteral("Recorder is OFF");
 const QString kRecording = QStringLiteral("Recording Players Stats");
 } // namespace
@@ -36,7 +35,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       env_(std::move(env)), session_(*env_.dialogs, SettingsStore(env_.settingsPath), env_.gameKey,
                                      std::move(env_.tick), env_.sound) {
-    setWindowTitle(kCaption);
+    setWindowTitle(recorderCaption());
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
     CheckBox1 = new QCheckBox(kRecorderOff, GroupBox1);
@@ -45,7 +44,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     Label1 = new QLabel(QStringLiteral("Rogue Spear Directory:"), GroupBox1);
     Label2 = new ElidedLabel(GroupBox1);
     Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Label3 = new QLabel(QStringLiteral("Release Build v3.7.03"), GroupBox1);
+    Label3 = new QLabel(recorderReleaseText(), GroupBox1);
     Label4 = new QLabel(QStringLiteral("6/10/00"), GroupBox1);
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
@@ -153,7 +152,7 @@ void TForm1::showRecording(bool recording) {
     p.setColor(QPalette::WindowText, recording ? QColor(Qt::red) : QColor(Qt::black));
     CheckBox1->setPalette(p);
     // The taskbar shows the window's title: while recording it is the application's.
-    setWindowTitle(recording ? applicationTitle() : kCaption);
+    setWindowTitle(recording ? applicationTitle() : recorderCaption());
 }
 
 void TForm1::CheckBox2Click() {
