@@ -3,9 +3,13 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <functional>
 #include <stdexcept>
 
 class QSocketNotifier;
+class QSslSocket;
 class QTcpServer;
 class QTcpSocket;
 
@@ -32,6 +36,22 @@ class TWSocket : public QObject {
 public:
     explicit TWSocket(QObject* parent = nullptr);
     ~TWSocket() override;
+
+    // Decides on a certificate that failed the system's checks: true lets the handshake go on.
+    using PeerCheck = std::function<bool(const QSslCertificate&, const QList<QSslError>&)>;
+
+    // With secure on, the connections made or accepted from now on can be put under TLS.
+    void setSecure(bool secure) { secure_ = secure; }
+    // Starts the TLS handshake as the client on the established connection; sessionEncrypted
+    // follows. peerName is the name the certificate must carry.
+    void startClientTls(const QSslConfiguration& configuration, const QString& peerName,
+                        PeerCheck check);
+    bool isEncrypted() const;
+    // The connection's TLS state: its peer's certificate and, once the server has given
+    // one, the session to resume on another connection.
+    QSslConfiguration sslConfiguration() const;
+    // The system's text for the connection's last error.
+    QString errorText() const { return errorText_; }
 
     // Resolves a host name to an IPv4 address; dnsLookupDone follows.
     void dnsLookup(const QByteArray& hostName);
@@ -78,11 +98,15 @@ signals:
     void dataSent(int error);
     void sessionAvailable(int error);
     void sessionClosed(int error);
+    void sessionEncrypted(int error);
 
 private:
     void onConnectReady();
     void finishConnect(int fd);
     void adopt(QTcpSocket* socket);
+    QTcpSocket* newSocket();
+    void onSslErrors(const QList<QSslError>& errors);
+    qint64 pendingBytes() const;
     void onBytesWritten();
     void onDisconnected();
     // Delivers a signal from the event loop, unless the socket moved on meanwhile.
@@ -96,6 +120,11 @@ private:
     QSocketNotifier* connectNotifier_ = nullptr;
     QTcpServer* server_ = nullptr;
     QTcpSocket* socket_ = nullptr;
+    QSslSocket* ssl_ = nullptr; // socket_ when it can speak TLS
+    bool secure_ = false;
+    bool handshaking_ = false;
+    PeerCheck peerCheck_;
+    QString errorText_;
     QByteArray leftover_; // received but unread when the connection closed
     int closingError_ = 0;
     bool closing_ = false;
