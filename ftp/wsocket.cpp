@@ -11,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -231,6 +232,9 @@ void TWSocket::onDisconnected() {
     if (closedSignalled_ || !socket_)
         return;
     closedSignalled_ = true;
+    // Everything went out with Qt's close: now the end of our data, the reading side kept.
+    if (halfClosedFd_ >= 0)
+        ::shutdown(halfClosedFd_, SHUT_WR);
     if (socket_->isReadable())
         leftover_ += socket_->readAll();
     const int error = closingError_;
@@ -336,6 +340,8 @@ void TWSocket::close() {
     if (!socket_ || closing_ || closedSignalled_)
         return;
     closing_ = true;
+    if (ssl_ && ssl_->isEncrypted() && halfClosedFd_ < 0)
+        halfClosedFd_ = ::fcntl(static_cast<int>(ssl_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
     socket_->disconnectFromHost();
     // An unconnected socket reports nothing more: end it here.
     if (socket_->state() == QAbstractSocket::UnconnectedState)
@@ -362,6 +368,10 @@ void TWSocket::abort() {
     }
     dropSocket();
     leftover_.clear();
+    if (halfClosedFd_ >= 0) {
+        ::close(halfClosedFd_);
+        halfClosedFd_ = -1;
+    }
 }
 
 void TWSocket::dropSocket() {

@@ -84,6 +84,8 @@ public:
 
     // Ends the connection gracefully, after what is still to be sent; sessionClosed follows
     // (only for a connection that was established). Ends a lookup or a listener silently.
+    // A TLS connection is only shut for sending until abort: a peer that answers our
+    // close_notify must not meet a reset that throws away what it has not read yet.
     void close();
     // Drops everything at once; no signal follows for what was under way.
     void abort();
@@ -125,6 +127,8 @@ private:
     bool handshaking_ = false;
     PeerCheck peerCheck_;
     QString errorText_;
+    // A TLS connection we closed stays open for reading until it is dropped.
+    int halfClosedFd_ = -1;
     QByteArray leftover_; // received but unread when the connection closed
     int closingError_ = 0;
     bool closing_ = false;
