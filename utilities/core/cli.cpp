@@ -7,6 +7,8 @@
 #include "upkeep.h"
 #include "upload_command.h"
 
+#include "ftp/ftp_settings.h"
+
 #include "common/cp1252.h"
 #include "common/error.h"
 #include "platform/settings_store.h"
@@ -59,14 +61,17 @@ QString usage() {
                "  page FILE --by KEY [--comment TEXT] [--coop]\n"
                "                                      rank, then write the stats page FILE\n"
                "  rankings [--by KEY] [--coop]        rank, then write \"Rankings.html\"\n"
-               "  upload FILE                         send FILE with the stored FTP settings\n"
+               "  upload FILE [--passive] [--tls] [--fingerprint SHA256]\n"
+               "                                      send FILE with the stored FTP settings;\n"
+               "                                      the options turn on passive mode, explicit\n"
+               "                                      TLS, or pin the server's certificate\n"
                "  -h, --help                          show this text\n"
                "\n"
                "%1\n"
                "MEASURE: \"Games Played\" or \"Skill Points\"\n"
                "Settings: $VANTOR_REGISTRY, else $XDG_CONFIG_HOME/vantor/registry.reg, else\n"
-               "~/.config/vantor/registry.reg. Uploads go to port 21 unless $VANTOR_FTP_PORT\n"
-               "names another.\n"
+               "~/.config/vantor/registry.reg. Uploads go to the stored port (21 when none)\n"
+               "unless $VANTOR_FTP_PORT names another.\n"
                "Exit status: 0 done, 1 the operation failed, 2 the command line was wrong.\n")
         .arg(keyLine());
 }
@@ -77,6 +82,7 @@ struct CommandLine {
     std::optional<QString> by;
     bool coop = false;
     bool yes = false;
+    UploadOverrides upload;
 };
 
 // Throws the text to show for a command line that cannot be understood.
@@ -99,6 +105,22 @@ CommandLine parse(const QStringList& arguments) {
             c.by = arguments[++i];
         } else if (a.startsWith(QStringLiteral("--by="))) {
             c.by = a.mid(5);
+        } else if (a == QStringLiteral("--passive")) {
+            c.upload.passive = true;
+        } else if (a == QStringLiteral("--tls")) {
+            c.upload.tls = true;
+        } else if (a == QStringLiteral("--fingerprint") ||
+                   a.startsWith(QStringLiteral("--fingerprint="))) {
+            if (a.contains(QLatin1Char('=')))
+                c.upload.fingerprint = a.mid(a.indexOf(QLatin1Char('=')) + 1);
+            else if (i + 1 < arguments.size())
+                c.upload.fingerprint = arguments[++i];
+            else
+                throw UsageError{QStringLiteral("--fingerprint needs a value.")};
+            if (const QString problem = fingerprintProblem(*c.upload.fingerprint);
+                !problem.isEmpty() || c.upload.fingerprint->trimmed().isEmpty())
+                throw UsageError{problem.isEmpty() ? QStringLiteral("--fingerprint needs a value.")
+                                                   : problem};
         } else if (a.startsWith(QStringLiteral("--"))) {
             throw UsageError{QStringLiteral("Unknown option %1.").arg(a)};
         } else {
@@ -120,6 +142,9 @@ QString quoted(const QString& s) {
 int run(const CommandLine& c, QTextStream& out, QTextStream& err) {
     const QString gameType = c.coop ? kCooperative : kAdversarial;
     const QString statsPath = statsFileName(gameType);
+    if (c.command != QStringLiteral("upload") &&
+        (c.upload.passive || c.upload.tls || c.upload.fingerprint))
+        throw UsageError{QStringLiteral("--passive, --tls and --fingerprint are for upload.")};
     const auto needBy = [&] {
         if (!c.by)
             throw UsageError{QStringLiteral("%1 needs --by.").arg(c.command)};
@@ -189,7 +214,7 @@ int run(const CommandLine& c, QTextStream& out, QTextStream& err) {
         if (c.positional.first().isEmpty())
             throw UsageError{QStringLiteral("upload needs a file name that is not empty.")};
         return runUpload(c.positional.first(), SettingsStore(SettingsStore::defaultPath()), out,
-                         err);
+                         err, c.upload);
     }
     throw UsageError{QStringLiteral("Unknown command %1.").arg(quoted(c.command))};
 }
