@@ -21,6 +21,9 @@ namespace vantor {
 
 namespace {
 
+// The largest TLS record's plain text.
+constexpr qint64 kTlsRecordSize = 16384;
+
 void setLinger(qintptr fd, bool on, int seconds) {
     linger l{};
     l.l_onoff = on ? 1 : 0;
@@ -281,6 +284,14 @@ qint64 TWSocket::send(const char* data, qint64 size, bool* atOnce) {
     if (!isConnected())
         return -1;
     const qint64 written = socket_->write(data, size);
+    // Under TLS, blocks are gathered into full records before they are encrypted: a record
+    // per block would cost the peer as much again. What is gathered counts as taken; the
+    // socket sends it on its own at the next turn of the event loop, or at close.
+    if (ssl_ && ssl_->isEncrypted() && socket_->bytesToWrite() < kTlsRecordSize) {
+        if (atOnce)
+            *atOnce = true;
+        return written;
+    }
     // Hand it to the system now rather than at the next writable notice, which would cost a
     // trip through the event loop for every block.
     inSend_ = true;
@@ -340,8 +351,11 @@ void TWSocket::close() {
     if (!socket_ || closing_ || closedSignalled_)
         return;
     closing_ = true;
-    if (ssl_ && ssl_->isEncrypted() && halfClosedFd_ < 0)
-        halfClosedFd_ = ::fcntl(static_cast<int>(ssl_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    if (ssl_ && ssl_->isEncrypted()) {
+        ssl_->flush(); // what send() gathered
+        if (halfClosedFd_ < 0)
+            halfClosedFd_ = ::fcntl(static_cast<int>(ssl_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    }
     socket_->disconnectFromHost();
     // An unconnected socket reports nothing more: end it here.
     if (socket_->state() == QAbstractSocket::UnconnectedState)
