@@ -1,6 +1,7 @@
 #include "record_file.h"
 
 #include "error.h"
+#include "file_writer.h"
 
 #include <QFile>
 #include <algorithm>
@@ -35,29 +36,25 @@ FixedRecordFile::~FixedRecordFile() {
 }
 
 void FixedRecordFile::fail(const QString& what, int err) const {
-    throw Error(systemMessage(QStringLiteral("%1 \"%2\"").arg(what, path_), err));
+    throw Error(fileFailureMessage(what, path_, err));
 }
 
 bool FixedRecordFile::tryOpen(Mode mode) {
     if (fd_ >= 0)
         close();
-    int flags = O_CLOEXEC;
-    switch (mode) {
-    case Mode::Read:
-        flags |= O_RDONLY;
-        break;
-    case Mode::ReadWrite:
-        flags |= O_RDWR;
-        break;
-    case Mode::Create:
-        flags |= O_RDWR | O_CREAT | O_TRUNC;
-        break;
-    }
-    const int fd = ::open(nativePath(path_).constData(), flags, 0666);
-    if (fd < 0) {
-        if (errno == ENOENT && mode != Mode::Create)
-            return false;
-        fail(QStringLiteral("Cannot open file"), errno);
+    // Data files are never opened for writing through a link: one planted in the data folder
+    // would make a merge or rewrite write wherever it points.
+    int fd = -1;
+    if (mode == Mode::Create) {
+        fd = createFresh(path_, O_RDWR);
+    } else {
+        const int flags = O_CLOEXEC | (mode == Mode::Read ? O_RDONLY : O_RDWR | O_NOFOLLOW);
+        fd = ::open(nativePath(path_).constData(), flags);
+        if (fd < 0) {
+            if (errno == ENOENT)
+                return false;
+            fail(QStringLiteral("Cannot open file"), errno);
+        }
     }
     fd_ = fd;
     writable_ = mode != Mode::Read;
@@ -154,24 +151,17 @@ void FixedRecordFile::flushWrites() {
     const off_t offset = off_t(writeStart_) * off_t(recordSize_);
     struct stat before {};
     const bool sizeKnown = ::fstat(fd_, &before) == 0;
-    std::size_t done = 0;
-    while (done < bufferUsed_) {
-        const ssize_t n =
-            ::pwrite(fd_, buffer_.data() + done, bufferUsed_ - done, offset + off_t(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            bufferHoldsWrites_ = false;
-            bufferUsed_ = bufferRead_ = 0;
-            // A full disk cuts a write short mid-record: take back the part of a record it
-            // appended, or every later reader would meet a partial record at the end.
-            const off_t whole = offset + off_t(done - done % recordSize_);
-            if (sizeKnown && offset + off_t(done) > before.st_size)
-                (void)::ftruncate(fd_, std::max<off_t>(before.st_size, whole));
-            fail(QStringLiteral("Cannot write to"), err);
-        }
-        done += std::size_t(n);
+    int err = 0;
+    const std::size_t done = writeFully(fd_, buffer_.data(), bufferUsed_, offset, &err);
+    if (done < bufferUsed_) {
+        bufferHoldsWrites_ = false;
+        bufferUsed_ = bufferRead_ = 0;
+        // A full disk cuts a write short mid-record: take back the part of a record it
+        // appended, or every later reader would meet a partial record at the end.
+        const off_t whole = offset + off_t(done - done % recordSize_);
+        if (sizeKnown && offset + off_t(done) > before.st_size)
+            (void)::ftruncate(fd_, std::max<off_t>(before.st_size, whole));
+        fail(QStringLiteral("Cannot write to"), err);
     }
     bufferHoldsWrites_ = false;
     bufferUsed_ = bufferRead_ = 0;
@@ -220,14 +210,6 @@ void ensureWholeRecords(const QString& path, std::size_t recordSize) {
 
 void removeQuietly(const QString& path) {
     ::unlink(nativePath(path).constData());
-}
-
-void replaceFile(const QString& workPath, const QString& target) {
-    if (::rename(nativePath(workPath).constData(), nativePath(target).constData()) != 0) {
-        const int err = errno;
-        removeQuietly(workPath);
-        throw Error(systemMessage(QStringLiteral("Cannot replace \"%1\"").arg(target), err));
-    }
 }
 
 } // namespace vantor

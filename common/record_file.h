@@ -1,5 +1,7 @@
 #pragma once
 
+#include "file_writer.h"
+
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +21,8 @@ public:
     FixedRecordFile(const FixedRecordFile&) = delete;
     FixedRecordFile& operator=(const FixedRecordFile&) = delete;
 
-    // Create makes a new empty file (or empties an existing one) for reading and writing.
+    // Create makes a new empty file for reading and writing, removing one of that name first
+    // (as createFresh). ReadWrite refuses a link; Read follows one.
     void open(Mode mode);
     // As open, but returns false instead of throwing when the file does not exist.
     bool tryOpen(Mode mode);
@@ -88,10 +91,6 @@ void ensureWholeRecords(const QString& path, std::size_t recordSize);
 
 // Deletes a file; a missing file is no error, other failures are ignored.
 void removeQuietly(const QString& path);
-
-// Writes the records to workPath, forces them to the disk and renames workPath over target,
-// so that target is always either its old or its new content, whole.
-void replaceFile(const QString& workPath, const QString& target);
 
 // Writes a new content for target into workPath through fill(RecordFile<Record>&), forces it to
 // the disk and renames it over target; on any failure workPath is removed and target is as it was.

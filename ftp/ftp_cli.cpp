@@ -1,5 +1,6 @@
 #include "ftp/ftp_cli.h"
 
+#include "ftp/command_arguments.h"
 #include "ftp/socket_errors.h"
 
 #include <arpa/inet.h>
@@ -72,6 +73,8 @@ bool TCustomFtpCli::startUpload(QByteArray* refusal) {
     passive_ = PassiveStage::None;
     serverCertificate_.clear();
     tlsRefusal_.clear();
+    if (refuseUnsafeArguments(refusal))
+        return false;
     reader_.clear();
     reader_.setAcceptLF(Options.testFlag(ftpAcceptLF));
     steps_ = {Step::Connect};
@@ -80,6 +83,18 @@ bool TCustomFtpCli::startUpload(QByteArray* refusal) {
     steps_ << Step::User << Step::Pass << Step::Cwd << Step::Type << Step::Port << Step::Store
            << Step::Quit;
     runNextStep();
+    return true;
+}
+
+bool TCustomFtpCli::refuseUnsafeArguments(QByteArray* refusal) {
+    const QString unsafe = checkFtpArguments(UserName, PassWord, HostDirName, HostFileName);
+    if (unsafe.isEmpty())
+        return false;
+    errorMessage_ = unsafe.toUtf8();
+    error_ = kLocalError;
+    display("! " + errorMessage_);
+    if (refusal)
+        *refusal = errorMessage_;
     return true;
 }
 
@@ -198,7 +213,7 @@ void TCustomFtpCli::timedOut() {
 }
 
 void TCustomFtpCli::sendCommand(const QByteArray& command, std::vector<int> accepted) {
-    display("> " + command);
+    display(step_ == Step::Pass && MaskPassword ? QByteArray("> PASS ********") : "> " + command);
     if (!connected_ || !control_.isConnected()) {
         stepError("FTP component not connected");
         return;

@@ -89,6 +89,9 @@ public:
     // A certificate the system does not trust is still accepted when its SHA-256
     // fingerprint is this one (hex, colons optional).
     QByteArray CertSha256;
+    // Shows the login as "> PASS ********" (the password is still sent): for output that
+    // ends up in terminals and logs.
+    bool MaskPassword = false;
     TFtpDisplay OnDisplay;
 
     // The first error reply or error text of the last operation.
@@ -101,7 +104,9 @@ public:
     bool Connected() const { return connected_; }
 
     // Starts the upload of LocalFileName to HostFileName and returns at once; requestDone
-    // follows when it has ended. False, with the reason in *refusal, when the client is busy.
+    // follows when it has ended. False, with the reason in *refusal, when the client is busy,
+    // or when a command argument holds a line break or NUL: then nothing is sent and the
+    // operation has failed with that reason as its error message.
     bool startUpload(QByteArray* refusal = nullptr);
     // Drops the operation under way: both connections closed, state Ready.
     void abort();
@@ -124,6 +129,8 @@ private:
     void runNextStep();
     void stepDone(int error);
     void stepError(const QByteArray& text);
+    // Fails the operation before it starts when a command argument would break its line.
+    bool refuseUnsafeArguments(QByteArray* refusal);
     void finish();
     void sendCommand(const QByteArray& command, std::vector<int> accepted);
 

@@ -1,6 +1,8 @@
 #include "data_folder_lock.h"
 
+#include "common/data_files.h"
 #include "common/error.h"
+#include "common/file_writer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,7 +29,7 @@ QHash<QString, Held>& held() {
 }
 } // namespace
 
-DataFolderLock::DataFolderLock(QString folder) : key_(QDir(folder).absoluteFilePath(kFileName)) {}
+DataFolderLock::DataFolderLock(QString folder) : key_(QDir(folder).absoluteFilePath(kLockFile)) {}
 
 DataFolderLock::~DataFolderLock() {
     unlock();
@@ -43,17 +45,18 @@ bool DataFolderLock::tryLock() {
         return true;
     }
     const QByteArray native = QFile::encodeName(key_);
-    int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         const int createError = errno;
-        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC); // flock needs no write access
+        // flock needs no write access
+        fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) {
             // A lock file missing from a folder it cannot be made in: the folder's reason
             // (say, no permission) is the one that tells the user something.
             const int err = errno == ENOENT ? createError : errno;
             held().remove(key_);
-            throw Error(systemMessage(
-                QStringLiteral("Cannot lock the data folder (\"%1\")").arg(key_), err));
+            throw Error(
+                fileFailureMessage(QStringLiteral("Cannot lock the data folder with"), key_, err));
         }
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

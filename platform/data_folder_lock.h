@@ -7,11 +7,10 @@ namespace vantor {
 
 // An advisory lock on the data folder, held by either program for every read-modify-write of
 // its data files, so that a ranking never loses a game merged meanwhile. Re-entrant within a
-// process: nested holders on the same folder share one lock.
+// process: nested holders on the same folder share one lock. The lock file (kLockFile) is
+// never opened through a link.
 class DataFolderLock {
 public:
-    static inline const QString kFileName = QStringLiteral(".vantor.lock");
-
     explicit DataFolderLock(QString folder = QStringLiteral("."));
     ~DataFolderLock();
     DataFolderLock(const DataFolderLock&) = delete;

@@ -1,6 +1,7 @@
 #include "settings_store.h"
 
 #include "common/error.h"
+#include "common/file_writer.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,9 +25,9 @@ class StoreLock {
 public:
     explicit StoreLock(const QString& storePath) {
         fd_ = ::open(native(storePath + QStringLiteral(".lock")).constData(),
-                     O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+                     O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd_ < 0)
-            throw Error(systemMessage(QStringLiteral("Cannot lock \"%1\"").arg(storePath), errno));
+            throw Error(fileFailureMessage(QStringLiteral("Cannot lock"), storePath, errno));
         while (::flock(fd_, LOCK_EX) != 0) {
             if (errno != EINTR) {
                 const int err = errno;
@@ -41,19 +42,6 @@ public:
 private:
     int fd_ = -1;
 };
-
-void writeAllOrThrow(int fd, const QByteArray& data, const QString& path) {
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + done, std::size_t(data.size() - done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Error(systemMessage(QStringLiteral("Cannot write \"%1\"").arg(path), errno));
-        }
-        done += n;
-    }
-}
 
 } // namespace
 
@@ -84,25 +72,8 @@ void SettingsStore::updateWith(const std::function<void(RegFile&)>& change) cons
     RegFile file = load();
     change(file);
     const QByteArray data = file.serialize().toUtf8();
-    const QString temp = path_ + QStringLiteral(".tmp");
-    const int fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        throw Error(systemMessage(QStringLiteral("Cannot write \"%1\"").arg(temp), errno));
-    try {
-        writeAllOrThrow(fd, data, temp);
-        if (::fsync(fd) != 0)
-            throw Error(systemMessage(QStringLiteral("Cannot write \"%1\"").arg(temp), errno));
-    } catch (...) {
-        ::close(fd);
-        ::unlink(native(temp).constData());
-        throw;
-    }
-    ::close(fd);
-    if (::rename(native(temp).constData(), native(path_).constData()) != 0) {
-        const int err = errno;
-        ::unlink(native(temp).constData());
-        throw Error(systemMessage(QStringLiteral("Cannot replace \"%1\"").arg(path_), err));
-    }
+    replaceFileWith(path_, std::string_view(data.constData(), std::size_t(data.size())),
+                    path_ + QStringLiteral(".tmp"), 0600);
 }
 
 bool SettingsStore::keyExists(const QString& keyPath) const {

@@ -52,9 +52,9 @@ void recordGame(const QString& folder, std::mt19937& random, int players) {
         l.roundsFired = p.roundsFired;
         l.roundsTaken = p.roundsTaken;
         recorder::savelastgame(folder, l);
-        recorder::saveplayer(folder, p, recorder::kAdversarial);
+        recorder::saveplayer(folder, p, kAdversarial);
     }
-    recorder::saveteam(folder, {true, bool(random() % 2)}, recorder::kAdversarial);
+    recorder::saveteam(folder, {true, bool(random() % 2)}, kAdversarial);
 }
 
 void writeStatsFile(const QString& path, int players, std::mt19937& random) {

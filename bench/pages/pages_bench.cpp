@@ -1,8 +1,8 @@
 // Ranking 100,000 players and writing their rankings page, beside the I/O floor: reading the
 // stats file and writing a file of the page's size. Target: at most 3 times the floor.
 //   pages_bench [--dir FOLDER] [benchmark options]
+#include "common/file_writer.h"
 #include "utilities/core/page_creation.h"
-#include "utilities/core/page_file.h"
 #include "utilities/core/ranking.h"
 
 #include "common/record_file.h"
@@ -104,10 +104,10 @@ void BM_IoFloor(benchmark::State& state) {
     for (auto _ : state) {
         auto records = readAllRecords<PlayerStatsRecord>(QStringLiteral("stats.log"));
         benchmark::DoNotOptimize(records.data());
-        PageFile out(QStringLiteral("floor.html"));
+        OutputFile out(QStringLiteral("floor.html"));
         for (std::size_t done = 0; done < pageBytes; done += block.size())
             out.write(std::string_view(block).substr(0, std::min(block.size(), pageBytes - done)));
-        out.finish();
+        out.commit();
     }
 }
 

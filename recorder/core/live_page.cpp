@@ -1,6 +1,7 @@
 #include "live_page.h"
 
 #include "author_links.h"
+#include "common/data_files.h"
 #include "common/html_text.h"
 #include "common/skill.h"
 
@@ -145,7 +146,7 @@ void writeCredits(PageText& page) {
 }
 
 void writeGameSummary(PageText& page, const LivePageContent& c) {
-    const bool adversarial = c.gameType == "Adversarial";
+    const bool adversarial = c.gameType == kAdversarial;
     page << "<small><font face=\"Verdana\" color=\"FFFFFF\">These Player Stats were last updated "
             "on <font color=\"000FF00\">";
     page.escaped(c.dateText) << "<font color=\"FFFFFF\"> at <font color=\"00FF00\">";

@@ -1,7 +1,10 @@
 #include "live_stats.h"
 
 #include "common/cp1252.h"
+#include "common/data_files.h"
 #include "common/error.h"
+#include "common/file_writer.h"
+#include "common/page_names.h"
 #include "common/record_file.h"
 #include "live_page.h"
 #include "live_rankings.h"
@@ -10,60 +13,16 @@
 #include "platform/date_time_text.h"
 
 #include <QDir>
-#include <QFile>
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace vantor::recorder {
 
 namespace {
 
-const QString kWorkFile = QStringLiteral("work.dat");
+const QString kLivePageNotWritten = QStringLiteral("  The live stats page was NOT written.");
 
 struct Settings {
     QString hostFileName;
     QByteArray reloadTime;
-};
-
-// The page file, created empty before the data files are touched and filled in one write.
-class PageFile {
-public:
-    explicit PageFile(const QString& path) : path_(path) {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                     0644);
-        if (fd_ < 0)
-            fail(QStringLiteral("Cannot create"), errno);
-    }
-    ~PageFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    void write(const QByteArray& bytes) {
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n =
-                ::write(fd_, bytes.constData() + done, std::size_t(bytes.size() - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                fail(QStringLiteral("Cannot write to"), errno);
-            done += n;
-        }
-    }
-    void close() {
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        if (rc != 0)
-            fail(QStringLiteral("Cannot write to"), errno);
-    }
-
-private:
-    [[noreturn]] void fail(const QString& what, int err) const {
-        throw Error(systemMessage(QStringLiteral("%1 \"%2\"").arg(what, path_), err));
-    }
-    QString path_;
-    int fd_ = -1;
 };
 
 class RunningFlag {
@@ -101,6 +60,11 @@ bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerNa
     }
     if (settings.hostFileName.isEmpty())
         return false;
+    // The store can be edited by hand: a page named like a data file would replace it.
+    if (const QString reserved =
+            fileReservedFromPages(settings.hostFileName, dataFolder_, settings_.path());
+        !reserved.isEmpty())
+        throw Error(reservedPageNameMessage(reserved) + kLivePageNotWritten);
 
     {
         DataFolderLock lock(dataFolder_);
@@ -122,7 +86,7 @@ bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerNa
             page.goldWins = teams.size() > 1 ? teams[1].wins : 0;
         }
 
-        PageFile pageFile(dataFile(settings.hostFileName));
+        OutputFile pageFile(dataFile(settings.hostFileName));
 
         const QString statsName = statsFileName(game.gameType);
         std::vector<PlayerStatsRecord> rankings;
@@ -138,8 +102,8 @@ bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerNa
         const QByteArray bytes = livePageBytes(page);
         // Its players are on the page now; the next game starts a fresh file.
         removeQuietly(dataFile(kLastGameFile));
-        pageFile.write(bytes);
-        pageFile.close();
+        pageFile.write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+        pageFile.commit();
     }
 
     if (sendlivestats)

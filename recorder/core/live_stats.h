@@ -26,7 +26,9 @@ public:
     std::function<QByteArray()> timeText;
 
     // True when a page was written (and handed to sendlivestats). Throws vantor::Error when a
-    // file cannot be read or written; the data files are then whole, old or new.
+    // file cannot be read or written (the data files are then whole, old or new, and no partial
+    // page is left), and, touching nothing, when "hostfilename" names one of the files the
+    // programs keep their data in.
     bool CreateLiveStats(const GameInfo& game, const QByteArray& playerName);
 
     bool isRunning() const { return running_; }

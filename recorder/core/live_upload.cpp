@@ -18,8 +18,7 @@ void setupLiveStatsClient(TFtpClient& client) {
     client.Options = ftpAcceptLF;
 }
 
-bool sendlivestats(const SettingsStore& settings, TFtpClient& client, SoundPlayer& sound,
-                   const QString& gameFolder, const QString& dataFolder) {
+bool uploadLiveStats(const SettingsStore& settings, TFtpClient& client, const QString& dataFolder) {
     // A key that cannot be opened reads as empty values: the upload then fails, silently.
     const std::optional<SettingsKey> key = settings.openKey(kVantorKey, true);
     const auto read = [&](const char* name) {
@@ -36,10 +35,18 @@ bool sendlivestats(const SettingsStore& settings, TFtpClient& client, SoundPlaye
                               : QDir(dataFolder).filePath(fileName);
     client.LocalFileName = QFile::encodeName(local);
 
-    // A failed upload is not reported: the next game brings a new page and a new attempt.
-    const bool uploaded = client.Transmit();
+    return client.Transmit();
+}
 
+void playUploadSound(SoundPlayer& sound, const QString& gameFolder) {
     sound.play(findGameFile(gameFolder, kUploadSound));
+}
+
+bool sendlivestats(const SettingsStore& settings, TFtpClient& client, SoundPlayer& sound,
+                   const QString& gameFolder, const QString& dataFolder) {
+    // A failed upload is not reported: the next game brings a new page and a new attempt.
+    const bool uploaded = uploadLiveStats(settings, client, dataFolder);
+    playUploadSound(sound, gameFolder);
     return uploaded;
 }
 

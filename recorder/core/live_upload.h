@@ -17,9 +17,17 @@ inline const QString kUploadSound = QStringLiteral("\\data\\sound\\English\\tm_c
 void setupLiveStatsClient(TFtpClient& client);
 
 // Uploads the page named by "hostfilename" from the data folder to the server under the same
-// name, with the FTP settings read afresh, then plays the game's sound whatever the upload's
-// outcome. The outcome is returned for callers that log it; the window ignores it. Throws
-// vantor::Error with the player's reason when the sound cannot be played, after the upload.
+// name, with the FTP settings read afresh. True on success; a setting that holds a line break
+// or NUL fails the upload before anything is sent (the client's ErrorMessage says which).
+bool uploadLiveStats(const SettingsStore& settings, TFtpClient& client,
+                     const QString& dataFolder = QStringLiteral("."));
+
+// Plays the game's sound that follows every upload. Throws vantor::Error with the player's
+// reason when it cannot be played.
+void playUploadSound(SoundPlayer& sound, const QString& gameFolder);
+
+// uploadLiveStats, then playUploadSound whatever the upload's outcome. The outcome is returned
+// for callers that log it; the window ignores it. The sound's error is thrown after the upload.
 bool sendlivestats(const SettingsStore& settings, TFtpClient& client, SoundPlayer& sound,
                    const QString& gameFolder, const QString& dataFolder = QStringLiteral("."));
 

@@ -75,14 +75,6 @@ TeamWinsRecord teamRecord(QByteArrayView team, std::int32_t wins) {
 }
 } // namespace
 
-QString statsFileName(QByteArrayView gameType) {
-    if (gameType == kCooperative)
-        return kCoopStatsFile;
-    if (gameType == kAdversarial)
-        return kStatsFile;
-    return {};
-}
-
 bool saveplayer(const QString& dataFolder, PlayerStatsRecord player, QByteArrayView gameType) {
     const QString name = statsFileName(gameType);
     if (name.isEmpty())

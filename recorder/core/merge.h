@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/data_files.h"
 #include "common/records.h"
 #include "result_log.h"
 
@@ -7,15 +8,6 @@
 #include <QString>
 
 namespace vantor::recorder {
-
-inline const QString kStatsFile = QStringLiteral("stats.log");
-inline const QString kCoopStatsFile = QStringLiteral("coop_stats.log");
-inline const QString kTeamFile = QStringLiteral("team.log");
-inline const QString kLastGameFile = QStringLiteral("lastgame.log");
-
-// "stats.log" for "Adversarial", "coop_stats.log" for "Cooperative" (exact, with case), else
-// empty: such a game has no stats file.
-QString statsFileName(QByteArrayView gameType);
 
 // Adds one player's game to the stats file of the game type in `dataFolder`: into the first
 // record of the same name, in place, or as a new record at the end. A game type without a

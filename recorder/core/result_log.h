@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/data_files.h"
 #include "common/records.h"
 
 #include <QByteArray>
@@ -8,9 +9,6 @@
 #include <vector>
 
 namespace vantor::recorder {
-
-inline constexpr QByteArrayView kAdversarial = "Adversarial";
-inline constexpr QByteArrayView kCooperative = "Cooperative";
 
 // The header of a result log. Texts are the game's bytes (code page 1252).
 struct GameInfo {

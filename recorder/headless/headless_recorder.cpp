@@ -28,6 +28,9 @@ HeadlessRecorder::HeadlessRecorder(Dialogs& dialogs, SettingsStore store,
       ownSound_(std::make_unique<QtSoundPlayer>()), sound_(ownSound_.get()) {
     Timer1->setInterval(kTickMs);
     setupLiveStatsClient(*FtpClient1);
+    // The exchange is printed when an upload fails; the password stays out of the output.
+    FtpClient1->MaskPassword = true;
+    FtpClient1->OnDisplay = [this](QObject*, const QByteArray& line) { exchange_ << line; };
     connect(Timer1, &QTimer::timeout, this, &HeadlessRecorder::Timer1Timer);
     // The window's page step. The game itself is recorded when it fails; the next one writes
     // a page again.
@@ -84,17 +87,27 @@ void HeadlessRecorder::Timer1Timer() {
 }
 
 void HeadlessRecorder::sendlivestats() {
-    reportFailures(dialogs_, [this] {
-        if (recorder::sendlivestats(store_, *FtpClient1, *sound_, activation_.gameFolder(),
-                                    dataFolder_))
-            return;
+    // The upload and the sound are reported apart, so that a missing sound never hides a
+    // failed upload.
+    exchange_.clear();
+    bool uploaded = true;
+    reportFailures(dialogs_, [this, &uploaded] {
+        uploaded = uploadLiveStats(store_, *FtpClient1, dataFolder_);
+    });
+    if (!uploaded) {
         // The window stays silent; here a line is the only way anyone learns of it.
         dialogs_.information(
             QStringLiteral("The live stats page \"%1\" was not uploaded to \"%2\": %3")
                 .arg(QString::fromUtf8(FtpClient1->HostFileName),
                      QString::fromUtf8(FtpClient1->HostName),
                      QString::fromUtf8(FtpClient1->ErrorMessage()).trimmed()));
-    });
+        const QByteArray said = "! " + FtpClient1->ErrorMessage();
+        for (const QByteArray& line : std::as_const(exchange_))
+            if (line != said)
+                dialogs_.information(QString::fromUtf8(line));
+    }
+    exchange_.clear();
+    reportFailures(dialogs_, [this] { playUploadSound(*sound_, activation_.gameFolder()); });
 }
 
 void HeadlessRecorder::stop() {

@@ -5,6 +5,8 @@
 #include "recorder/core/recorder_options.h"
 #include "recorder/core/recording_cycle.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <memory>
 
@@ -63,6 +65,7 @@ private:
     LiveStats live_;
     QTimer* Timer1;
     TFtpClient* FtpClient1;
+    QList<QByteArray> exchange_; // the display lines of the upload under way
     std::unique_ptr<SoundPlayer> ownSound_;
     SoundPlayer* sound_ = nullptr;
     bool liveStats_ = false;

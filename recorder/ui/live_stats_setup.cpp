@@ -1,6 +1,8 @@
 #include "live_stats_setup.h"
 
 #include "common/error.h"
+#include "common/page_names.h"
+#include "ftp/command_arguments.h"
 #include "ftp/ftp_settings.h"
 #include "platform/dialogs.h"
 #include "platform/guarded_application.h"
@@ -127,6 +129,22 @@ void TForm2::Button2Click() {
             dialogs_.information(QString::fromLatin1(message));
             return;
         }
+    }
+    // What the upload would refuse is not stored either.
+    if (const QString unsafe = checkFtpArguments(UserName->text(), Password->text(),
+                                                 HostDir->text(), HostFileName->text());
+        !unsafe.isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(unsafe);
+        return;
+    }
+    // The data folder is the current directory; a page named like one of its files replaces it.
+    if (const QString reserved =
+            fileReservedFromPages(HostFileName->text(), QStringLiteral("."), store_.path());
+        !reserved.isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(reservedPageNameMessage(reserved));
+        return;
     }
     if (const QString problem = fingerprintProblem(CertFingerprint->text()); !problem.isEmpty()) {
         dialogs_.beep();

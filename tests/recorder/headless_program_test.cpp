@@ -262,6 +262,39 @@ TEST_F(HeadlessProgram, UploadsTheLivePageInPassiveModeOverTlsWithAPinnedCertifi
     EXPECT_FALSE(err.contains("was not uploaded")) << err.toStdString();
 }
 
+TEST_F(HeadlessProgram, AFailedUploadAndAMissingSoundAreBothSaidWithoutThePassword) {
+    vantor::test::LocalFtpServer server;
+    QString why;
+    ASSERT_TRUE(server.start(&why)) << why.toStdString();
+    // A password the server refuses, and no game sound at all.
+    writeStore(true, QStringLiteral("\"hostname\"=\"127.0.0.1\"\n\"username\"=\"%1\"\n"
+                                    "\"ftppassword\"=\"not-the-password-42\"\n"
+                                    "\"hostfilename\"=\"live.html\"\n")
+                         .arg(QString::fromLatin1(server.userName())));
+    extraEnv.insert("VANTOR_FTP_PORT", QString::number(server.port()));
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Recording the games of .*live stats on"))
+        << err.toStdString();
+    dropLog("demo_adversarial.log");
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Error: .*tm_cmpdn.wav", 30000)) << err.toStdString();
+    stopWith(SIGTERM);
+
+    EXPECT_TRUE(QRegularExpression(kTimeStamp + "The live stats page \"live.html\" was not "
+                                                "uploaded to \"127.0.0.1\": 530 ",
+                                   QRegularExpression::MultilineOption)
+                    .match(err)
+                    .hasMatch())
+        << err.toStdString();
+    EXPECT_TRUE(
+        QRegularExpression(kTimeStamp + "> PASS \\*{8}$", QRegularExpression::MultilineOption)
+            .match(err)
+            .hasMatch())
+        << err.toStdString();
+    EXPECT_FALSE(err.contains("not-the-password-42")) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(server.root() + "/live.html"));
+    EXPECT_EQ(statsFile(dir.file("stats.log")).size(), 4u); // the game itself is recorded
+}
+
 TEST_F(HeadlessProgram, SigintWhileIdleEndsAtOnce) {
     writeStore(true);
     start();

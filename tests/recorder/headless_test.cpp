@@ -16,6 +16,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -261,4 +262,46 @@ TEST_F(Headless, AFailedUploadIsSaidAndTheSoundStillPlays) {
         << dialogs.shown[0].toStdString();
     EXPECT_EQ(sound.played, QStringList{game + "/data/sound/English/tm_cmpdn.wav"});
     EXPECT_TRUE(QFile::exists("live.html"));
+}
+
+TEST_F(Headless, AFailedUploadIsSaidWithItsExchangeEvenWhenTheSoundIsMissing) {
+    // A server that refuses the login: the exchange tells why, without the password.
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    QObject::connect(&server, &QTcpServer::newConnection, [&server] {
+        QTcpSocket* s = server.nextPendingConnection();
+        s->write("220 Ready\r\n");
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s] {
+            while (s->canReadLine()) {
+                const QByteArray verb = s->readLine().left(4);
+                s->write(verb == "USER"   ? "331 Password required\r\n"
+                         : verb == "QUIT" ? "221 Goodbye\r\n"
+                                          : "530 Login incorrect\r\n");
+            }
+        });
+    });
+    qputenv("VANTOR_FTP_PORT", QByteArray::number(server.serverPort()));
+    const auto unset = qScopeGuard([] { qunsetenv("VANTOR_FTP_PORT"); });
+    writeStore("\"hostname\"=\"127.0.0.1\"\n\"hostfilename\"=\"live.html\"\n"
+               "\"username\"=\"marrow\"\n\"ftppassword\"=\"hunter2-secret\"");
+    vantor::test::RecordingSound sound;
+    sound.failure = QStringLiteral("Cannot open the wave file");
+    HeadlessRecorder r(
+        dialogs, SettingsStore(storePath),
+        [this](const SettingsStore& s) { return readGameKey(s, noWine); }, Choice::FromSettings);
+    r.setSoundPlayer(&sound);
+    r.start();
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    tick(r);
+
+    ASSERT_FALSE(dialogs.shown.isEmpty());
+    EXPECT_EQ(dialogs.shown.first(), "info: The live stats page \"live.html\" was not uploaded to "
+                                     "\"127.0.0.1\": 530 Login incorrect");
+    EXPECT_EQ(dialogs.shown.last(), "error: Cannot open the wave file");
+    EXPECT_TRUE(dialogs.shown.contains("info: > USER marrow"));
+    EXPECT_TRUE(dialogs.shown.contains("info: > PASS ********"));
+    EXPECT_TRUE(dialogs.shown.contains("info: < 530 Login incorrect"));
+    for (const QString& line : std::as_const(dialogs.shown))
+        EXPECT_FALSE(line.contains("hunter2")) << line.toStdString();
+    EXPECT_EQ(sound.played.size(), 1);
 }

@@ -292,3 +292,47 @@ TEST_F(SetupWindow, ConnectionChoicesAreSavedAndShownAgain) {
     EXPECT_TRUE(dialogs.shown[1].contains("SHA-256"));
     EXPECT_EQ(setting("ftpcertsha256"), QString(64, u'e'));
 }
+
+TEST_F(SetupWindow, LineBreaksOrNulInAnFtpValueAreRefusedAndNothingIsSaved) {
+    // Values that reached the fields from a store edited by hand, or pasted.
+    writeFile(storePath, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
+                         "\"hostname\"=\"ftp.clan.example\"\n\"username\"=\"marrow\"\n"
+                         "\"ftppassword\"=\"s3cret\"\n"
+                         "\"hostdirname\"=\"/\\r\\nDELE important.html\"\n"
+                         "\"hostfilename\"=\"livestats.html\"\n");
+    const QByteArray before = readFile(storePath);
+    open();
+    ASSERT_EQ(form.HostDir->text(), "/\r\nDELE important.html");
+    save();
+    EXPECT_EQ(dialogs.shown,
+              (QStringList{"beep", "info: The folder contains a line break or NUL character"}));
+
+    const struct {
+        QLineEdit* field;
+        QString value;
+        const char* message;
+    } cases[] = {
+        {form.UserName, "marrow\nDELE important.html",
+         "info: The user name contains a line break or NUL character"},
+        {form.Password, "s3cret\r", "info: The password contains a line break or NUL character"},
+        {form.HostFileName, QString("live.html") + QChar(u'\0') + "x",
+         "info: The file name contains a line break or NUL character"},
+    };
+    form.HostDir->setText("www");
+    for (const auto& c : cases) {
+        const QString good = c.field->text();
+        c.field->setText(c.value);
+        dialogs.shown.clear();
+        save();
+        EXPECT_EQ(dialogs.shown, (QStringList{"beep", c.message}));
+        c.field->setText(good);
+    }
+    EXPECT_EQ(saved.count(), 0);
+    EXPECT_EQ(readFile(storePath), before);
+
+    // Clean again, the save goes through.
+    dialogs.shown.clear();
+    save();
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_EQ(setting("hostdirname"), "www");
+}

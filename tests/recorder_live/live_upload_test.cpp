@@ -2,6 +2,7 @@
 #include "ftp/control_port.h"
 #include "recorder/core/live_upload.h"
 
+#include "tests/ftp/fake_ftp_server.h"
 #include "tests/ftp/local_ftp_server.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
@@ -127,6 +128,48 @@ TEST_F(LiveUpload, ASoundThatCannotBePlayedIsReportedAfterTheUpload) {
         EXPECT_EQ(e.message(), "Cannot open the wave file");
     }
     EXPECT_EQ(readFile(server.root() + "/www/live.html"), page);
+}
+
+TEST_F(LiveUpload, SettingsThatWouldSmuggleInACommandAreRefusedBeforeConnecting) {
+    // Sent as it stands, this folder would delete the file on the server.
+    writeFile(server.root() + "/www/important.html", "keep");
+    set("hostdirname", "www\r\nDELE important.html");
+    EXPECT_FALSE(send());
+    EXPECT_EQ(client.ErrorMessage(), "The folder contains a line break or NUL character");
+    EXPECT_EQ(readFile(server.root() + "/www/important.html"), "keep");
+    EXPECT_FALSE(QFile::exists(server.root() + "/www/live.html"));
+    EXPECT_EQ(sound.played.size(), 1); // the sound as after any failed upload
+
+    // A scripted server sees nothing of the other fields either.
+    FakeFtpServer hostile;
+    qputenv("VANTOR_FTP_PORT", hostile.portText());
+    set("hostdirname", "www");
+    const struct {
+        const char* name;
+        QString value;
+        QByteArray message;
+    } cases[] = {
+        {"username", "vantor\r\nDELE important.html",
+         "The user name contains a line break or NUL character"},
+        {"ftppassword", "pw\nRMD www", "The password contains a line break or NUL character"},
+        {"hostfilename", "live.html\r\nDELE important.html",
+         "The file name contains a line break or NUL character"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString before = store.openKey(kVantorKey, false)->readString(c.name);
+        set(c.name, c.value);
+        EXPECT_FALSE(send());
+        EXPECT_EQ(client.ErrorMessage(), c.message);
+        set(c.name, before);
+    }
+    ASSERT_TRUE(send()) << client.ErrorMessage().toStdString();
+    EXPECT_EQ(hostile.controlConnections, 1);
+    ASSERT_FALSE(hostile.commands.isEmpty());
+    EXPECT_EQ(hostile.commands.first(), "USER " + server.userName());
+    for (const QByteArray& command : std::as_const(hostile.commands))
+        EXPECT_FALSE(command.startsWith("DELE") || command.startsWith("RMD")) << command.data();
+    EXPECT_EQ(hostile.stored, page);
 }
 
 TEST_F(LiveUpload, ThePortIsFtpUnlessATestServerNamesAnother) {

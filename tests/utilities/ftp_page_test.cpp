@@ -312,6 +312,43 @@ TEST(FtpPage, AnUnreachableServerIsShownInTheStatusWindowOnly) {
               QStringList({"", "! 500 Connection refused (Winsock error #10061)"}));
 }
 
+TEST(FtpPage, LineBreaksOrNulInTheFieldsAreNeitherSavedNorSent) {
+    FakeServerPage p;
+    const QByteArray before = readFile(p.settings.path());
+    const struct {
+        QLineEdit* field;
+        QString value;
+        QString message;
+    } cases[] = {
+        {p.form->UserName, "bob\r\nDELE important.html",
+         "The user name contains a line break or NUL character"},
+        {p.form->Password, QString("secret") + QChar(u'\0'),
+         "The password contains a line break or NUL character"},
+        {p.form->HostDir, "/\r\nDELE important.html",
+         "The folder contains a line break or NUL character"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        const QString good = c.field->text();
+        c.field->setText(c.value);
+        p.dialogs.shown.clear();
+        QTest::mouseClick(p.form->Button11, Qt::LeftButton);
+        EXPECT_EQ(p.dialogs.shown, QStringList({"beep", "info: " + c.message}));
+        EXPECT_EQ(readFile(p.settings.path()), before);
+
+        // "Transmit" sends nothing either: the status window says why.
+        QTest::mouseClick(p.form->Button12, Qt::LeftButton);
+        EXPECT_EQ(p.statusLines().last(), "! " + c.message);
+        c.field->setText(good);
+    }
+
+    // The server met only the clean upload that follows.
+    QTest::mouseClick(p.form->Button12, Qt::LeftButton);
+    EXPECT_EQ(p.server.stored, p.page) << p.statusLines().join('\n').toStdString();
+    EXPECT_EQ(p.server.controlConnections, 1);
+    EXPECT_EQ(p.server.commands.first(), "USER bob");
+}
+
 TEST(FtpPage, TransmitLandsTheChosenPageOnARealServer) {
     LocalFtpServer server;
     QString error;

@@ -5,12 +5,15 @@
 #include "common/error.h"
 #include "ftp/ftp_client.h"
 #include "platform/settings_store.h"
+#include "tests/ftp/fake_ftp_server.h"
 #include "tests/ftp/local_ftp_server.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace vantor;
@@ -144,16 +147,23 @@ struct UploadCommand : testing::Test {
         writeFile("MyStats.html", page);
     }
 
-    Outcome utilities(const QStringList& arguments) {
+    // Runs the program against the real server, or the one on port. The test's own event loop
+    // runs meanwhile, so that a server living in it can answer.
+    Outcome utilities(const QStringList& arguments, quint16 port = 0) {
         QProcess p;
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "no-such-platform"); // no window may be needed
         env.insert("LC_ALL", "C.UTF-8");
         env.insert("VANTOR_REGISTRY", store.path());
-        env.insert("VANTOR_FTP_PORT", QString::number(server.port()));
+        env.insert("VANTOR_FTP_PORT", QString::number(port != 0 ? port : server.port()));
         p.setProcessEnvironment(env);
+        QEventLoop loop;
+        QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&p, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
         p.start(QStringLiteral(VANTOR_UTILITIES), arguments);
-        if (!p.waitForFinished(60000))
+        loop.exec();
+        if (p.state() != QProcess::NotRunning || p.exitStatus() != QProcess::NormalExit)
             return {};
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                 QString::fromUtf8(p.readAllStandardError())};
@@ -174,7 +184,9 @@ TEST_F(UploadCommand, PrintsTheExchangeAndSucceeds) {
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_TRUE(lines.first().startsWith("< 220"));
-    EXPECT_TRUE(lines.contains("> PASS rogue-spear"));
+    // The output goes to terminals and logs: the password never shows.
+    EXPECT_TRUE(lines.contains("> PASS ********"));
+    EXPECT_FALSE(r.out.contains("rogue-spear"));
     EXPECT_TRUE(lines.contains("> CWD www"));
     EXPECT_TRUE(lines.contains("> STOR MyStats.html"));
     EXPECT_TRUE(
@@ -247,4 +259,49 @@ TEST_F(UploadCommand, PassiveAndTlsChosenOnTheCommandLine) {
         EXPECT_EQ(r.status, 2) << wrong.join(' ').toStdString();
         EXPECT_FALSE(r.err.isEmpty());
     }
+}
+
+TEST_F(UploadCommand, StoredLineBreaksOrNulSendNothingToTheServer) {
+    // Sent as it stands, this folder would delete the file on the server.
+    writeFile(server.root() + "/www/important.html", "keep");
+    saveFtpSettings(store, {"127.0.0.1", "ftp", QString::fromLatin1(server.userName()),
+                            QString::fromLatin1(server.password()), "www\r\nDELE important.html"});
+    Outcome r = utilities({"upload", "MyStats.html"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "! The folder contains a line break or NUL character\n");
+    EXPECT_EQ(r.err, "The upload failed: The folder contains a line break or NUL character.\n");
+    EXPECT_EQ(readFile(server.root() + "/www/important.html"), "keep");
+    EXPECT_FALSE(QFile::exists(server.root() + "/www/MyStats.html"));
+
+    // A scripted server on the test's own event loop hears nothing of the login fields, nor of
+    // a file whose name holds a line break.
+    FakeFtpServer hostile;
+    writeFile("Evil\nDELE important.html", page);
+    const struct {
+        FtpSettings settings;
+        QString file;
+        const char* field;
+    } cases[] = {
+        {{"127.0.0.1", "ftp", "bob\r\nDELE important.html", "pw", ""}, "MyStats.html", "user name"},
+        {{"127.0.0.1", "ftp", "bob", "pw\nRMD www", ""}, "MyStats.html", "password"},
+        {{"127.0.0.1", "ftp", "bob", "pw", ""}, "Evil\nDELE important.html", "file name"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        saveFtpSettings(store, c.settings);
+        r = utilities({"upload", c.file}, hostile.port());
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, QStringLiteral("The upload failed: The %1 contains a line break or NUL "
+                                        "character.\n")
+                             .arg(c.field));
+    }
+    EXPECT_EQ(hostile.controlConnections, 0);
+    EXPECT_TRUE(hostile.commands.isEmpty());
+
+    // The same server gets the clean upload, so it was listening all along.
+    saveFtpSettings(store, {"127.0.0.1", "ftp", "bob", "pw", ""});
+    r = utilities({"upload", "MyStats.html"}, hostile.port());
+    EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(hostile.controlConnections, 1);
+    EXPECT_EQ(hostile.stored, page);
 }

@@ -26,8 +26,8 @@ TEST(GameType, SelectsItsFilesByExactText) {
     EXPECT_EQ(statsFileName(QStringLiteral("Cooperative")), QStringLiteral("coop_stats.log"));
     EXPECT_EQ(statsFileName(QStringLiteral("adversarial")), QString());
     EXPECT_EQ(statsFileName(QString()), QString());
-    EXPECT_EQ(filesOfGameType(kAdversarial), QStringList({"stats.log", "team.log"}));
-    EXPECT_EQ(filesOfGameType(kCooperative), QStringList({"coop_stats.log"}));
+    EXPECT_EQ(filesOfGameType(kAdversarialText), QStringList({"stats.log", "team.log"}));
+    EXPECT_EQ(filesOfGameType(kCooperativeText), QStringList({"coop_stats.log"}));
 }
 
 TEST(ListPlayers, SkipsBlanksAndSortsLikeTheList) {
@@ -157,16 +157,16 @@ TEST(DeleteStatsFile, AdversarialTakesTheTeamWinsAlong) {
     TempFolder dir;
     for (const char* f : {"stats.log", "team.log", "coop_stats.log"})
         writeFile(QString::fromLatin1(f), "x");
-    deleteStatsFiles(kCooperative);
+    deleteStatsFiles(kCooperativeText);
     EXPECT_FALSE(QFile::exists(QStringLiteral("coop_stats.log")));
     EXPECT_TRUE(QFile::exists(QStringLiteral("stats.log")));
     EXPECT_TRUE(QFile::exists(QStringLiteral("team.log")));
-    deleteStatsFiles(kAdversarial);
+    deleteStatsFiles(kAdversarialText);
     EXPECT_FALSE(QFile::exists(QStringLiteral("stats.log")));
     EXPECT_FALSE(QFile::exists(QStringLiteral("team.log")));
-    EXPECT_NO_THROW(deleteStatsFiles(kAdversarial)); // already gone: no error
-    EXPECT_EQ(deleteStatsFileQuestion(kCooperative),
+    EXPECT_NO_THROW(deleteStatsFiles(kAdversarialText)); // already gone: no error
+    EXPECT_EQ(deleteStatsFileQuestion(kCooperativeText),
               QStringLiteral("Are you sure you want to delete your Cooperative Stats file?"));
-    EXPECT_EQ(statsFileDeletedMessage(kAdversarial),
+    EXPECT_EQ(statsFileDeletedMessage(kAdversarialText),
               QStringLiteral("Your Adversarial Stats file has been deleted."));
 }

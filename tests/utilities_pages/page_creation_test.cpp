@@ -3,6 +3,7 @@
 #include "utilities/core/page_creation.h"
 
 #include "common/cp1252.h"
+#include "common/data_files.h"
 #include "common/error.h"
 #include "common/record_file.h"
 #include "platform/data_folder_lock.h"
@@ -182,7 +183,7 @@ TEST_F(PageFixture, TheDataFolderIsLockedWhileTheStatsFileIsRanked) {
     bool lockedMeanwhile = false;
     ranker = [&](const QString& file, const QString& key) {
         // A second descriptor stands for the other program.
-        const int fd = ::open(DataFolderLock::kFileName.toLocal8Bit().constData(), O_RDONLY);
+        const int fd = ::open(kLockFile.toLocal8Bit().constData(), O_RDONLY);
         lockedMeanwhile = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0;
         if (fd >= 0)
             ::close(fd);

@@ -140,7 +140,7 @@ QString quoted(const QString& s) {
 }
 
 int run(const CommandLine& c, QTextStream& out, QTextStream& err) {
-    const QString gameType = c.coop ? kCooperative : kAdversarial;
+    const QString gameType = c.coop ? kCooperativeText : kAdversarialText;
     const QString statsPath = statsFileName(gameType);
     if (c.command != QStringLiteral("upload") &&
         (c.upload.passive || c.upload.tls || c.upload.fingerprint))

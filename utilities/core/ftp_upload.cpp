@@ -2,6 +2,7 @@
 
 #include "common/cp1252.h"
 #include "common/error.h"
+#include "ftp/command_arguments.h"
 #include "ftp/ftp_client.h"
 #include "platform/settings_store.h"
 
@@ -19,6 +20,10 @@ QString missingFtpField(const FtpSettings& settings) {
     if (settings.password.isEmpty())
         return kEnterPasswordMessage;
     return {};
+}
+
+QString unsafeFtpField(const FtpSettings& settings) {
+    return checkFtpArguments(settings.userName, settings.password, settings.hostDirName);
 }
 
 bool uploadPage(TFtpClient& client, const QString& localFile, const QString& hostFile,

@@ -23,6 +23,10 @@ inline const QString kSettingsSavedMessage =
 // filled. The port and the directory are never checked.
 QString missingFtpField(const FtpSettings& settings);
 
+// The message for the first of login, password and directory that holds a line break or NUL
+// (the upload would refuse it); empty when none does.
+QString unsafeFtpField(const FtpSettings& settings);
+
 // Sends localFile, stored on the server as hostFile in the client's directory, and reports
 // every display line to display (which stays attached to the client afterwards). A failure
 // whose reason no line has shown yet (an unreachable server, the time-out) ends with the

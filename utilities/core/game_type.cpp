@@ -4,18 +4,10 @@
 
 namespace vantor::utilities {
 
-QString statsFileName(const QString& gameType) {
-    if (gameType == kAdversarial)
-        return kStatsFile;
-    if (gameType == kCooperative)
-        return kCoopStatsFile;
-    return {};
-}
-
 QStringList filesOfGameType(const QString& gameType) {
-    if (gameType == kAdversarial)
+    if (gameType == kAdversarialText)
         return {kStatsFile, kTeamFile};
-    if (gameType == kCooperative)
+    if (gameType == kCooperativeText)
         return {kCoopStatsFile};
     return {};
 }

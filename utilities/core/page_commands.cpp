@@ -1,5 +1,6 @@
 #include "page_commands.h"
 
+#include "common/data_files.h"
 #include "common/error.h"
 #include "platform/dialogs.h"
 
@@ -81,7 +82,7 @@ std::optional<int> runPageCommand(const QStringList& args, const SettingsStore& 
     }
     ConsoleDialogs dialogs(out, err);
     PageCreation maker(store, dialogs, ranker);
-    const QString gameType = o.coop ? QStringLiteral("Cooperative") : QStringLiteral("Adversarial");
+    const QString gameType = o.coop ? kCooperativeText : kAdversarialText;
     try {
         bool written = false;
         if (page) {

@@ -2,18 +2,16 @@
 
 #include "data_folder.h"
 #include "game_type.h"
-#include "page_file.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"
+#include "common/file_writer.h"
+#include "common/page_names.h"
 #include "common/record_file.h"
 #include "platform/date_time_text.h"
 #include "platform/dialogs.h"
 #include "platform/game_key.h"
 #include "platform/settings_store.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 namespace vantor::utilities {
 
@@ -23,26 +21,6 @@ const QString kNoStatsForPage = QStringLiteral(" .log file not found.  HTML file
 const QString kNoStatsToView = QStringLiteral(" .log File not found.  There are no Stats to view.");
 const QString kNoFileName = QStringLiteral(" You Must Enter In A File Name.");
 const QString kPageCreated = QStringLiteral("Your HTML File was created successfully.");
-
-QString resolved(const QString& path) {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
-// Creating the page replaces the file of its name before the ranking reads the stats file, so
-// a page named like a data file would wipe the players out. Such a name is refused.
-QString dataFileNamed(const QString& fileName, const SettingsStore& store) {
-    const QString target = resolved(fileName);
-    for (const QString& name :
-         {kStatsFile, kCoopStatsFile, kTeamFile, QStringLiteral("lastgame.log"), kWorkFile}) {
-        if (resolved(name) == target)
-            return name;
-    }
-    if (resolved(store.path()) == target)
-        return store.path();
-    return {};
-}
 
 } // namespace
 
@@ -81,7 +59,7 @@ void PageCreation::writePage(PageHead& head, const QString& statsFile, const QSt
     head.rankKey = toCp1252(rankKey);
 
     // Created before the ranking, so a name that cannot be created leaves the stats file alone.
-    PageFile page(fileName);
+    OutputFile page(fileName);
     const auto lock = lockDataFolderOf(statsFile, progress.processEvents);
     ranker_(statsFile, rankKey);
 
@@ -94,7 +72,7 @@ void PageCreation::writePage(PageHead& head, const QString& statsFile, const QSt
         writer.addPlayer(r);
     writer.end();
     ranked.close();
-    page.finish();
+    page.commit();
 }
 
 bool PageCreation::createStatsPage(const PageRequest& request, PageHistories& histories) {
@@ -135,11 +113,11 @@ bool PageCreation::statsPage(const PageRequest& request, PageHistories& historie
         hideProgress();
         return false;
     }
-    if (const QString dataFile = dataFileNamed(request.fileName, store_); !dataFile.isEmpty()) {
-        dialogs_.information(
-            QStringLiteral(" \"%1\" holds Vantor's player data and cannot be overwritten by a "
-                           "page.  HTML file was NOT created.")
-                .arg(dataFile));
+    if (const QString reserved =
+            fileReservedFromPages(request.fileName, folderOf(statsFile), store_.path());
+        !reserved.isEmpty()) {
+        dialogs_.information(reservedPageNameMessage(reserved) +
+                             QStringLiteral("  HTML file was NOT created."));
         hideProgress();
         return false;
     }

@@ -20,6 +20,7 @@ int runUpload(const QString& file, const SettingsStore& store, QTextStream& out,
         return 1;
     }
     TFtpClient client;
+    client.MaskPassword = true; // the output goes to terminals and logs
     applyFtpSettings(client, settings);
     const bool ok = uploadPage(client, file, QFileInfo(file).fileName(),
                                [&out](QObject*, const QByteArray& line) {

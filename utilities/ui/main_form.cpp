@@ -125,13 +125,13 @@ void TForm1::getregistryinfo() {
 void TForm1::RadioButton1Click() {
     if (!RadioButton1->isChecked() || ranking_)
         return;
-    setGameType(kAdversarial);
+    setGameType(kAdversarialText);
 }
 
 void TForm1::RadioButton2Click() {
     if (!RadioButton2->isChecked() || ranking_)
         return;
-    setGameType(kCooperative);
+    setGameType(kCooperativeText);
 }
 
 void TForm1::setGameType(const QString& gameType) {

@@ -95,13 +95,16 @@ void TForm1::Button12Click() {
 
 void TForm1::Button11Click() {
     guarded([&] {
-        if (const QString problem = fingerprintProblem(CertFingerprint->text());
-            !problem.isEmpty()) {
+        const FtpSettings fields = ftpFields();
+        QString problem = unsafeFtpField(fields);
+        if (problem.isEmpty())
+            problem = fingerprintProblem(fields.certSha256);
+        if (!problem.isEmpty()) {
             dialogs_.beep();
             dialogs_.information(problem);
             return;
         }
-        saveFtpSettings(settings_, ftpFields());
+        saveFtpSettings(settings_, fields);
         dialogs_.beep();
         dialogs_.information(kSettingsSavedMessage);
     });

@@ -5,6 +5,7 @@
 #include "link_label.h"
 #include "logo.h"
 
+#include "common/data_files.h"
 #include "utilities/core/author.h"
 #include "utilities/core/rank_keys.h"
 
@@ -93,11 +94,11 @@ void TForm1::buildWindow() {
 
     QFont bold = verdana;
     bold.setBold(true);
-    RadioButton1 = named(new QRadioButton(QStringLiteral("Adversarial"), this), "RadioButton1");
+    RadioButton1 = named(new QRadioButton(kAdversarialText, this), "RadioButton1");
     RadioButton1->setGeometry(10, 104, 100, 20);
     RadioButton1->setFont(bold);
     RadioButton1->setChecked(true);
-    RadioButton2 = named(new QRadioButton(QStringLiteral("Cooperative"), this), "RadioButton2");
+    RadioButton2 = named(new QRadioButton(kCooperativeText, this), "RadioButton2");
     RadioButton2->setGeometry(112, 104, 104, 20);
     RadioButton2->setFont(bold);
     ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");

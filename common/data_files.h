@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace vantor {
+
+// The files both programs share in the data folder, by their bare names.
+inline const QString kStatsFile = QStringLiteral("stats.log");
+inline const QString kCoopStatsFile = QStringLiteral("coop_stats.log");
+inline const QString kTeamFile = QStringLiteral("team.log");
+inline const QString kLastGameFile = QStringLiteral("lastgame.log");
+// The scratch file of every rewrite. Its name is kept: the other program may find one left
+// behind by a crash and must know it for scratch.
+inline const QString kWorkFile = QStringLiteral("work.dat");
+// Held by either program for every read-modify-write of the data files.
+inline const QString kLockFile = QStringLiteral(".vantor.lock");
+
+// The game types, compared exactly and with case: as bytes where they come from a result log,
+// as text where the utilities pass them around.
+inline constexpr QByteArrayView kAdversarial = "Adversarial";
+inline constexpr QByteArrayView kCooperative = "Cooperative";
+inline const QString kAdversarialText = QString::fromLatin1(kAdversarial);
+inline const QString kCooperativeText = QString::fromLatin1(kCooperative);
+
+// "stats.log" for "Adversarial", "coop_stats.log" for "Cooperative", else empty: such a game
+// type has no stats file.
+QString statsFileName(QByteArrayView gameType);
+QString statsFileName(const QString& gameType);
+inline QString statsFileName(const QByteArray& gameType) {
+    return statsFileName(QByteArrayView(gameType));
+}
+
+} // namespace vantor

@@ -1,0 +1,163 @@
+#include "file_writer.h"
+
+#include "error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vantor {
+
+namespace {
+
+ssize_t systemWrite(int fd, const void* data, std::size_t size, off_t offset) {
+    return offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, offset);
+}
+
+WriteCall& currentWriteCall() {
+    static WriteCall call = &systemWrite;
+    return call;
+}
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+} // namespace
+
+WriteCall setWriteCall(WriteCall call) {
+    WriteCall previous = currentWriteCall();
+    currentWriteCall() = call ? call : &systemWrite;
+    return previous;
+}
+
+std::size_t writeFully(int fd, const void* data, std::size_t size, off_t offset, int* error) {
+    const char* bytes = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = currentWriteCall()(fd, bytes + done, size - done,
+                                             offset < 0 ? offset : offset + off_t(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (error)
+                *error = errno;
+            return done;
+        }
+        if (n == 0) { // no progress and no reason: never loop for ever on it
+            if (error)
+                *error = EIO;
+            return done;
+        }
+        done += std::size_t(n);
+    }
+    return done;
+}
+
+void writeAll(int fd, std::string_view bytes, const QString& path) {
+    int err = 0;
+    if (writeFully(fd, bytes.data(), bytes.size(), -1, &err) != bytes.size())
+        throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), path, err));
+}
+
+QString fileFailureMessage(const QString& what, const QString& path, int err) {
+    const QString subject = QStringLiteral("%1 \"%2\"").arg(what, path);
+    if (err == ELOOP)
+        return subject + QStringLiteral(": it is a symbolic link, and links are not followed");
+    return systemMessage(subject, err);
+}
+
+int createFresh(const QString& path, int accessFlags, mode_t mode) {
+    const QByteArray name = native(path);
+    // A link or a stale file goes first; a missing one is no error.
+    const int unlinkError = ::unlink(name.constData()) == 0 ? 0 : errno;
+    const int fd =
+        ::open(name.constData(), accessFlags | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0) {
+        // "File exists" would hide why the old file could not be removed.
+        const int err =
+            errno == EEXIST && unlinkError != 0 && unlinkError != ENOENT ? unlinkError : errno;
+        throw Error(fileFailureMessage(QStringLiteral("Cannot create"), path, err));
+    }
+    return fd;
+}
+
+void replaceFile(const QString& workPath, const QString& target) {
+    if (::rename(native(workPath).constData(), native(target).constData()) != 0) {
+        const int err = errno;
+        ::unlink(native(workPath).constData());
+        throw Error(fileFailureMessage(QStringLiteral("Cannot replace"), target, err));
+    }
+    // The new content is in place already; a folder that cannot be synced (some file systems
+    // refuse it) only loses the guarantee across a power loss, so it is not reported.
+    const int dir = ::open(native(QFileInfo(target).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
+}
+
+void replaceFileWith(const QString& target, std::string_view bytes, const QString& tempPath,
+                     mode_t mode) {
+    int fd = createFresh(tempPath, O_WRONLY, mode);
+    try {
+        writeAll(fd, bytes, tempPath);
+        if (::fsync(fd) != 0)
+            throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), tempPath, errno));
+        const int rc = ::close(fd);
+        fd = -1; // gone even when close failed
+        if (rc != 0)
+            throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), tempPath, errno));
+    } catch (...) {
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(native(tempPath).constData());
+        throw;
+    }
+    replaceFile(tempPath, target);
+}
+
+OutputFile::OutputFile(QString path, mode_t mode)
+    : path_(std::move(path)), fd_(createFresh(path_, O_WRONLY, mode)) {}
+
+OutputFile::~OutputFile() {
+    discard();
+}
+
+void OutputFile::discard() {
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(native(path_).constData());
+}
+
+void OutputFile::fail(const QString& what, int err) {
+    discard();
+    throw Error(fileFailureMessage(what, path_, err));
+}
+
+void OutputFile::write(std::string_view bytes) {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot write to"), EBADF);
+    int err = 0;
+    if (writeFully(fd_, bytes.data(), bytes.size(), -1, &err) != bytes.size())
+        fail(QStringLiteral("Cannot write to"), err);
+}
+
+void OutputFile::commit() {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot close"), EBADF);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(native(path_).constData());
+        throw Error(fileFailureMessage(QStringLiteral("Cannot close"), path_, err));
+    }
+}
+
+} // namespace vantor
