@@ -70,7 +70,8 @@ public:
 
     // Hands a block to the connection; dataSent follows once all of it is with the system.
     // When the system takes all of it during the call, *atOnce is set and no dataSent
-    // follows: the caller goes on at once, or asks for the notice with postDataSent.
+    // follows: the caller goes on at once, or asks for the notice with postDataSent. Under TLS
+    // blocks are gathered up to one full record, and a gathered block counts as taken.
     qint64 send(const char* data, qint64 size, bool* atOnce = nullptr);
     void postDataSent();
     // Whatever has arrived, up to maxSize bytes; 0 when nothing is waiting.
