@@ -16,6 +16,14 @@ inline const QString kLastGameFile = QStringLiteral("lastgame.log");
 inline const QString kWorkFile = QStringLiteral("work.dat");
 // Held by either program for every read-modify-write of the data files.
 inline const QString kLockFile = QStringLiteral(".vantor.lock");
+// Held by a recorder for as long as it records into the folder.
+inline const QString kRecorderLockFile = QStringLiteral(".vantor.recorder.lock");
+// A game's result log, taken into the data folder while it is recorded: its presence says the
+// game has not been committed yet.
+inline const QString kClaimedLogFile = QStringLiteral(".vantor.game");
+// The old bytes and sizes of everything a game has changed so far, kept until the game is
+// committed or undone.
+inline const QString kUndoJournalFile = QStringLiteral(".vantor.journal");
 
 // The game types, compared exactly and with case: as bytes where they come from a result log,
 // as text where the utilities pass them around.

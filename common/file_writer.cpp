@@ -1,6 +1,7 @@
 #include "file_writer.h"
 
 #include "error.h"
+#include "fault_point.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,6 +38,7 @@ std::size_t writeFully(int fd, const void* data, std::size_t size, off_t offset,
     const char* bytes = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < size) {
+        faultPoint();
         const ssize_t n = currentWriteCall()(fd, bytes + done, size - done,
                                              offset < 0 ? offset : offset + off_t(done));
         if (n < 0) {
@@ -71,6 +73,7 @@ QString fileFailureMessage(const QString& what, const QString& path, int err) {
 
 int createFresh(const QString& path, int accessFlags, mode_t mode) {
     const QByteArray name = native(path);
+    faultPoint();
     // A link or a stale file goes first; a missing one is no error.
     const int unlinkError = ::unlink(name.constData()) == 0 ? 0 : errno;
     const int fd =
@@ -85,6 +88,7 @@ int createFresh(const QString& path, int accessFlags, mode_t mode) {
 }
 
 void replaceFile(const QString& workPath, const QString& target) {
+    faultPoint();
     if (::rename(native(workPath).constData(), native(target).constData()) != 0) {
         const int err = errno;
         ::unlink(native(workPath).constData());
@@ -105,6 +109,7 @@ void replaceFileWith(const QString& target, std::string_view bytes, const QStrin
     int fd = createFresh(tempPath, O_WRONLY, mode);
     try {
         writeAll(fd, bytes, tempPath);
+        faultPoint();
         if (::fsync(fd) != 0)
             throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), tempPath, errno));
         const int rc = ::close(fd);

@@ -29,8 +29,8 @@ QString matchingName(const QString& fileName, const QStringList& reserved) {
 QString fileReservedFromPages(const QString& pageName, const QString& dataFolder,
                               const QString& storePath) {
     const QString storeName = QFileInfo(storePath).fileName();
-    QStringList reserved{kStatsFile,    kCoopStatsFile, kTeamFile,
-                         kLastGameFile, kWorkFile,      kLockFile};
+    QStringList reserved{kStatsFile, kCoopStatsFile,    kTeamFile,       kLastGameFile,   kWorkFile,
+                         kLockFile,  kRecorderLockFile, kClaimedLogFile, kUndoJournalFile};
     if (!storeName.isEmpty())
         reserved.append(storeName);
 

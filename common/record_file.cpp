@@ -1,7 +1,9 @@
 #include "record_file.h"
 
 #include "error.h"
+#include "fault_point.h"
 #include "file_writer.h"
+#include "undo_journal.h"
 
 #include <QFile>
 #include <algorithm>
@@ -46,6 +48,8 @@ bool FixedRecordFile::tryOpen(Mode mode) {
     // would make a merge or rewrite write wherever it points.
     int fd = -1;
     if (mode == Mode::Create) {
+        if (ChangeGuard* guard = changeGuard())
+            guard->beforeCreate(path_);
         fd = createFresh(path_, O_RDWR);
     } else {
         const int flags = O_CLOEXEC | (mode == Mode::Read ? O_RDONLY : O_RDWR | O_NOFOLLOW);
@@ -151,6 +155,15 @@ void FixedRecordFile::flushWrites() {
     const off_t offset = off_t(writeStart_) * off_t(recordSize_);
     struct stat before {};
     const bool sizeKnown = ::fstat(fd_, &before) == 0;
+    if (ChangeGuard* guard = changeGuard()) {
+        try {
+            guard->beforeWrite(path_, fd_, offset, std::int64_t(bufferUsed_));
+        } catch (...) {
+            bufferHoldsWrites_ = false;
+            bufferUsed_ = bufferRead_ = 0;
+            throw;
+        }
+    }
     int err = 0;
     const std::size_t done = writeFully(fd_, buffer_.data(), bufferUsed_, offset, &err);
     if (done < bufferUsed_) {
@@ -170,12 +183,22 @@ void FixedRecordFile::flushWrites() {
 void FixedRecordFile::truncate() {
     flushWrites();
     dropReadBuffer();
+    if (ChangeGuard* guard = changeGuard()) {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0)
+            fail(QStringLiteral("Cannot read the size of"), errno);
+        const std::int64_t cut = std::int64_t(pos_) * std::int64_t(recordSize_);
+        if (st.st_size > cut)
+            guard->beforeWrite(path_, fd_, cut, st.st_size - cut);
+    }
+    faultPoint();
     if (::ftruncate(fd_, off_t(pos_) * off_t(recordSize_)) != 0)
         fail(QStringLiteral("Cannot truncate"), errno);
 }
 
 void FixedRecordFile::sync() {
     flushWrites();
+    faultPoint();
     if (::fsync(fd_) != 0)
         fail(QStringLiteral("Cannot write to"), errno);
 }
@@ -209,6 +232,7 @@ void ensureWholeRecords(const QString& path, std::size_t recordSize) {
 }
 
 void removeQuietly(const QString& path) {
+    faultPoint();
     ::unlink(nativePath(path).constData());
 }
 

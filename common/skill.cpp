@@ -1,5 +1,8 @@
 #include "skill.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace vantor {
 
 namespace {
@@ -9,15 +12,21 @@ std::int64_t safeDiv(std::int64_t a, std::int64_t b) {
 }
 } // namespace
 
+std::int32_t saturate32(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
 std::int32_t averageHitPercent(std::int32_t hitPercentSum, std::int32_t games) {
-    return static_cast<std::int32_t>(safeDiv(hitPercentSum, games));
+    // INT32_MIN div -1 is the one quotient that does not fit.
+    return saturate32(safeDiv(hitPercentSum, games));
 }
 
 std::int32_t skillPointsOf(std::int32_t kills, std::int32_t deaths, std::int32_t hitPercent) {
     const std::int64_t divisor = std::int64_t(deaths) + 1;
     const std::int64_t killPoints =
         divisor == 0 ? 100 * std::int64_t(kills) : safeDiv(100 * std::int64_t(kills), divisor);
-    return static_cast<std::int32_t>(killPoints + hitPercent);
+    return saturate32(killPoints + hitPercent);
 }
 
 std::int64_t killsPerGameValue(std::int32_t kills, std::int32_t games) {

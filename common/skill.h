@@ -5,10 +5,13 @@
 
 namespace vantor {
 
+// A wide result held in a 32-bit field: beyond its range it stays at the nearest end.
+std::int32_t saturate32(std::int64_t value);
+
 // hitPercentSum div games, safe for games 0 (gives 0).
 std::int32_t averageHitPercent(std::int32_t hitPercentSum, std::int32_t games);
-// (100 * kills) div (deaths + 1) + hitPercent, computed without overflow traps and
-// without dividing by zero; the result wraps to 32 bits as the stored field does.
+// (100 * kills) div (deaths + 1) + hitPercent, computed wide and without dividing by zero;
+// a result beyond 32 bits saturates.
 std::int32_t skillPointsOf(std::int32_t kills, std::int32_t deaths, std::int32_t hitPercent);
 
 // Recomputes the two derived fields of a stats or last-game record from its totals.

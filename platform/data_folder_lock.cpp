@@ -3,10 +3,12 @@
 #include "common/data_files.h"
 #include "common/error.h"
 #include "common/file_writer.h"
+#include "common/undo_journal.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QThread>
 #include <cerrno>
@@ -67,6 +69,14 @@ bool DataFolderLock::tryLock() {
     h.fd = fd;
     h.count = 1;
     held_ = true;
+    // Whoever first holds the folder after a process died mid-game puts its files back, so no
+    // one ever reads or rewrites a game half recorded.
+    try {
+        recoverInterruptedGame(QFileInfo(key_).absolutePath());
+    } catch (...) {
+        unlock();
+        throw;
+    }
     return true;
 }
 

@@ -5,9 +5,12 @@
 
 #include "common/error.h"
 #include "common/record_file.h"
+#include "common/undo_journal.h"
+#include "platform/data_folder_lock.h"
 #include "platform/dialogs.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace vantor::recorder {
 
@@ -61,6 +64,18 @@ void Activation::GetRSDir() {
 void Activation::deleteStaleFiles() const {
     deleteResultLogs(gameFolder_);
     removeQuietly(QDir(dataFolder_).filePath(kLastGameFile));
+}
+
+void Activation::finishInterruptedGame() {
+    if (!QFileInfo::exists(QDir(dataFolder_).filePath(kUndoJournalFile)))
+        return;
+    try {
+        // Taking the data folder undoes it; another holder does the same.
+        DataFolderLock lock(dataFolder_);
+        lock.tryLock();
+    } catch (const Error& e) {
+        reportOnce(e.message());
+    }
 }
 
 void Activation::reportOnce(const QString& text) {

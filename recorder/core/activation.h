@@ -32,6 +32,9 @@ public:
     void GetRSDir();
     // Deletes "RSResults0.log" to "RSResults9.log" in the game folder and "lastgame.log".
     void deleteStaleFiles() const;
+    // Puts back the data files of a game a killed recorder left half recorded, so nothing reads
+    // them so; its log is recorded once recording is on.
+    void finishInterruptedGame();
 
     // "AutoRecord": "true" sets it, "false" clears it, anything else leaves it.
     bool autoRecord() const { return autoRecord_; }

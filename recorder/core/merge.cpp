@@ -10,9 +10,10 @@
 namespace vantor::recorder {
 
 namespace {
-// The stored fields are 32-bit and wrap like the original's unchecked arithmetic.
+// The stored fields are 32-bit: a sum that would pass their range stays at its end, so a
+// player never drops to the bottom of a ranking by playing.
 std::int32_t add32(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+    return saturate32(std::int64_t(a) + std::int64_t(b));
 }
 
 template <class Record> void addTotals(Record& n, const Record& s) {

@@ -1,16 +1,21 @@
 #include "recording_cycle.h"
 
+#include "claimed_log.h"
 #include "result_log_files.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"
+#include "common/fault_point.h"
+#include "common/undo_journal.h"
 #include "platform/data_folder_lock.h"
 #include "platform/date_time_text.h"
 #include "platform/dialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QScopeGuard>
 #include <cerrno>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,21 +24,19 @@ namespace vantor::recorder {
 namespace {
 std::tuple<quint64, quint64, qint64, qint64> identify(const QString& path) {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
     return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
             qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-QByteArray readWholeFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot open \"%1\": %2").arg(path, f.errorString()));
-    QByteArray bytes = f.readAll();
-    if (f.error() != QFile::NoError)
-        throw Error(QStringLiteral("Cannot read \"%1\": %2").arg(path, f.errorString()));
-    return bytes;
+bool exists(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
+
+const QString kNotRecorded =
+    QStringLiteral("\n\nThe game was not recorded; the data files are as they were.");
 } // namespace
 
 RecordingCycle::RecordingCycle(Dialogs& dialogs, QString dataFolder)
@@ -47,24 +50,70 @@ RecordingCycle::Outcome RecordingCycle::Readlogs(bool liveStatsEnabled) {
     const auto done = qScopeGuard([this] { running_ = false; });
 
     deleteResultLogs(gameFolder_, 1, 9);
+    const QString claimed = claimedLogPath(dataFolder_);
+    // A game claimed by a recorder that was killed is recorded before any new one; a journal
+    // left behind is finished (undone or deleted) by taking the data folder.
+    const bool leftOver = exists(claimed) || exists(QDir(dataFolder_).filePath(kUndoJournalFile));
+    if (leftOver && stuck_.count(identify(claimed)))
+        return Outcome::NoLog;
     const QString log = resultLogPath(gameFolder_, 0);
-    if (!writeCheck_.isFinished(log))
-        return Outcome::NoLog;
-    const FileId id = identify(log);
-    if (stuck_.count(id))
-        return Outcome::NoLog;
+    std::optional<FileId> id;
+    if (!leftOver) {
+        if (!writeCheck_.isFinished(log))
+            return Outcome::NoLog;
+        id = identify(log);
+        if (stuck_.count(*id))
+            return Outcome::NoLog;
+    }
 
+    DataFolderLock lock(dataFolder_);
+    try {
+        if (!lock.lock(lockTimeoutMs_))
+            return Outcome::DataFolderBusy;
+        lastUndoFailure_.clear();
+    } catch (const Error& e) {
+        if (id) {
+            setAside(log, *id, e.message() + kNotRecorded);
+            return Outcome::Failed;
+        }
+        // Taking the folder undoes a game cut off before; a failure there is shown once.
+        if (lastUndoFailure_ != e.message())
+            dialogs_.error(e.message());
+        lastUndoFailure_ = e.message();
+        return Outcome::Failed;
+    }
+    // The lock has put back a game cut off mid-way; its claimed log is recorded now.
+    if (!exists(claimed)) {
+        if (!id)
+            return Outcome::NoLog;
+        try {
+            claimLog(log, dataFolder_);
+        } catch (const Error& e) {
+            setAside(log, *id, e.message() + kNotRecorded);
+            return Outcome::Failed;
+        }
+    }
+    return recordClaimed(liveStatsEnabled);
+}
+
+RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
     // The whole log is read before anything is merged, so a bad line merges nothing.
     ResultLog parsed;
     try {
-        parsed = parseResultLog(readWholeFile(log), today_());
+        parsed = parseResultLog(readClaimedLog(dataFolder_), today_());
     } catch (const Error& e) {
-        setAside(log, id, e.message() + QStringLiteral("\n\nThe game was not recorded."));
+        setClaimedAside(e.message() + QStringLiteral("\n\nThe game was not recorded."));
         return Outcome::Failed;
     }
 
     if (statsFileName(parsed.info.gameType).isEmpty()) {
-        retire(log, id);
+        faultPoint();
+        const QString claimed = claimedLogPath(dataFolder_);
+        if (::unlink(QFile::encodeName(claimed).constData()) != 0 && errno != ENOENT) {
+            stuck_.insert(identify(claimed));
+            dialogs_.error(
+                systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(claimed), errno));
+        }
         dialogs_.information(
             QStringLiteral("The game type \"%1\" of the result log is neither \"Adversarial\" nor "
                            "\"Cooperative\"; the game and its %2 player(s) were not recorded.")
@@ -73,47 +122,65 @@ RecordingCycle::Outcome RecordingCycle::Readlogs(bool liveStatsEnabled) {
         return Outcome::Skipped;
     }
 
-    int merged = 0;
+    std::optional<UndoJournal> journal;
+    TeamTotals teams = teams_;
     try {
-        DataFolderLock lock(dataFolder_);
-        if (!lock.lock(lockTimeoutMs_))
-            return Outcome::DataFolderBusy;
-        merge(parsed, liveStatsEnabled, merged);
+        journal.emplace(dataFolder_);
+        {
+            ChangeGuardScope guard(*journal);
+            teams = merge(parsed, liveStatsEnabled);
+        }
+        journal->syncChanges();
+        // The commit: once the claimed log is gone, the game is wholly in the files.
+        faultPoint();
+        const QString claimed = claimedLogPath(dataFolder_);
+        if (::unlink(QFile::encodeName(claimed).constData()) != 0)
+            throw Error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(claimed), errno));
+        syncFolder(dataFolder_);
     } catch (const Error& e) {
-        setAside(log, id,
-                 e.message() +
-                     QStringLiteral("\n\n%1 of the game's %2 player(s) were recorded; its "
-                                    "team win was not.")
-                         .arg(merged)
-                         .arg(parsed.players.size()));
+        if (journal) {
+            try {
+                journal->rollBack();
+            } catch (const Error& undo) {
+                // The journal and the claimed log stay: the next tick undoes and records again.
+                dialogs_.error(e.message() + QStringLiteral("\n\n") + undo.message() +
+                               QStringLiteral("\n\nThe game's changes will be undone and the "
+                                              "game recorded again at the next attempt."));
+                return Outcome::Failed;
+            }
+        }
+        setClaimedAside(e.message() + kNotRecorded);
+        if (journal) {
+            try {
+                journal->remove();
+            } catch (const Error&) {
+                // Undone already; the next holder of the folder finds no claimed log and
+                // deletes it.
+            }
+        }
         return Outcome::Failed;
     }
+    try {
+        journal->remove();
+    } catch (const Error&) {
+        // Committed: the next holder of the data folder deletes it.
+    }
+    teams_ = teams;
     gameInfo_ = parsed.info;
-    retire(log, id);
     if (liveStatsEnabled && createLiveStats_)
         createLiveStats_();
     return Outcome::Recorded;
 }
 
-void RecordingCycle::merge(const ResultLog& log, bool liveStatsEnabled, int& merged) {
+TeamTotals RecordingCycle::merge(const ResultLog& log, bool liveStatsEnabled) {
     for (const PlayerResult& p : log.players) {
         if (liveStatsEnabled)
             savelastgame(dataFolder_, p.lastGame);
         saveplayer(dataFolder_, p.stats, log.info.gameType);
-        ++merged;
     }
     if (log.info.gameType == kAdversarial)
-        teams_ = saveteam(dataFolder_, log.teams, log.info.gameType);
-}
-
-void RecordingCycle::retire(const QString& log, const FileId& id) {
-    if (::unlink(QFile::encodeName(log).constData()) == 0 || errno == ENOENT)
-        return;
-    const int err = errno;
-    // Read again, it would be counted twice.
-    stuck_.insert(id);
-    dialogs_.error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(log), err) +
-                   QStringLiteral("\n\nThe log will not be read again."));
+        return saveteam(dataFolder_, log.teams, log.info.gameType);
+    return teams_;
 }
 
 void RecordingCycle::setAside(const QString& log, const FileId& id, const QString& why) {
@@ -134,6 +201,21 @@ void RecordingCycle::setAside(const QString& log, const FileId& id, const QStrin
     dialogs_.error(why + QStringLiteral(" The result log \"%1\" could not be moved aside; it will "
                                         "not be read again.")
                              .arg(log));
+}
+
+void RecordingCycle::setClaimedAside(const QString& why) {
+    const QString claimed = claimedLogPath(dataFolder_);
+    try {
+        const QString target = setClaimedLogAside(dataFolder_, gameFolder_);
+        dialogs_.error(why + QStringLiteral(" The result log was kept as \"%1\"; it will not be "
+                                            "read again.")
+                                 .arg(target));
+    } catch (const Error& e) {
+        stuck_.insert(identify(claimed));
+        dialogs_.error(why + QStringLiteral(" The result log \"%1\" could not be moved aside (%2); "
+                                            "it will not be read again.")
+                                 .arg(claimed, e.message()));
+    }
 }
 
 } // namespace vantor::recorder

@@ -24,9 +24,9 @@ public:
     enum class Outcome {
         AlreadyRunning, // a tick inside a running cycle: nothing done
         NoLog,          // no finished log to read
-        Recorded,       // merged and deleted
+        Recorded,       // merged wholly and deleted
         Skipped,        // a game type without stats file: deleted, the user told
-        Failed,         // not (or not wholly) merged: moved aside, the user told
+        Failed,         // not merged at all (what was begun is undone): moved aside, the user told
         DataFolderBusy, // the other program holds the data folder: tried again next tick
     };
 
@@ -53,11 +53,12 @@ private:
     // A log's identity: device, inode, size, modification time.
     using FileId = std::tuple<quint64, quint64, qint64, qint64>;
 
-    // Merges every player, then the team result; gives the number of players merged so far
-    // through `merged` when it throws.
-    void merge(const ResultLog& log, bool liveStatsEnabled, int& merged);
-    void retire(const QString& log, const FileId& id);
+    // Records the log claimed into the data folder, all or nothing. The data-folder lock is held.
+    Outcome recordClaimed(bool liveStatsEnabled);
+    // Merges every player, then the team result, each change kept in the undo journal first.
+    TeamTotals merge(const ResultLog& log, bool liveStatsEnabled);
     void setAside(const QString& log, const FileId& id, const QString& why);
+    void setClaimedAside(const QString& why);
 
     Dialogs& dialogs_;
     QString dataFolder_;
@@ -71,6 +72,8 @@ private:
     WriteCompletionCheck writeCheck_;
     // Logs that could be neither deleted nor moved: never read again while unchanged.
     std::set<FileId> stuck_;
+    // An undo that failed, shown once until it succeeds.
+    QString lastUndoFailure_;
 };
 
 } // namespace vantor::recorder

@@ -2,6 +2,8 @@
 
 #include "log_text.h"
 
+#include "common/error.h"
+
 namespace vantor::recorder {
 
 namespace {
@@ -79,8 +81,15 @@ ResultLog parseResultLog(QByteArrayView bytes, QByteArrayView today) {
     out.info.rules = log.readText(kRulesLabel);
     out.info.elapsedTime = log.readText(kElapsedTimeLabel);
     log.skipLine();
-    while (!log.atEnd())
+    while (!log.atEnd()) {
+        // A game holds at most 64 players; more is no game's log, and merging them would take
+        // minutes (each player reads the stats file from its start).
+        if (out.players.size() == std::size_t(kMaxPlayers))
+            throw Error(QStringLiteral("The result log holds more than %1 player blocks; a game "
+                                       "has at most %1 players, so the log is not a game's.")
+                            .arg(kMaxPlayers));
         out.players.push_back(readPlayer(log, today, out.teams));
+    }
     return out;
 }
 

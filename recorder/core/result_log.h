@@ -10,6 +10,9 @@
 
 namespace vantor::recorder {
 
+// The most players a game holds.
+inline constexpr int kMaxPlayers = 64;
+
 // The header of a result log. Texts are the game's bytes (code page 1252).
 struct GameInfo {
     QByteArray gameType; // at most 20 characters
@@ -37,8 +40,8 @@ struct ResultLog {
 };
 
 // Reads a whole result log. `today` is the date each record is stamped with (cut to 10
-// characters). Throws vantor::Error for a number line that holds no integer; nothing is
-// returned then, so a bad log is merged not at all.
+// characters). Throws vantor::Error for a number line that holds no integer or for more than
+// kMaxPlayers player blocks; nothing is returned then, so a bad log is merged not at all.
 ResultLog parseResultLog(QByteArrayView bytes, QByteArrayView today);
 
 } // namespace vantor::recorder

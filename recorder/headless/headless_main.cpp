@@ -80,6 +80,10 @@ int runHeadless(int& argc, char** argv, const RecorderOptions& options) {
                      Qt::QueuedConnection);
     QTimer::singleShot(0, &recorder, [&] {
         recorder.start();
+        if (recorder.refused()) {
+            QCoreApplication::exit(1);
+            return;
+        }
         if (recorder.isStopping())
             return;
         dialogs.note(QStringLiteral("Recording the games of \"%1\" into \"%2\"; live stats %3.")

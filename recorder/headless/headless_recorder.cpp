@@ -4,6 +4,7 @@
 #include "recorder/core/result_log_files.h"
 
 #include "common/cp1252.h"
+#include "common/error.h"
 #include "ftp/ftp_client.h"
 #include "platform/dialogs.h"
 #include "platform/report_failures.h"
@@ -24,8 +25,9 @@ HeadlessRecorder::HeadlessRecorder(Dialogs& dialogs, SettingsStore store,
                                    RecorderOptions::LiveStatsChoice liveStats, QString dataFolder)
     : dialogs_(dialogs), store_(store), dataFolder_(dataFolder), liveStatsChoice_(liveStats),
       cycle_(dialogs, dataFolder), activation_(dialogs, store, std::move(gameKey), dataFolder),
-      live_(dataFolder, store), Timer1(new QTimer(this)), FtpClient1(new TFtpClient(this)),
-      ownSound_(std::make_unique<QtSoundPlayer>()), sound_(ownSound_.get()) {
+      live_(dataFolder, store), recorderLock_(dataFolder), Timer1(new QTimer(this)),
+      FtpClient1(new TFtpClient(this)), ownSound_(std::make_unique<QtSoundPlayer>()),
+      sound_(ownSound_.get()) {
     Timer1->setInterval(kTickMs);
     setupLiveStatsClient(*FtpClient1);
     // The exchange is printed when an upload fails; the password stays out of the output.
@@ -47,6 +49,18 @@ HeadlessRecorder::~HeadlessRecorder() = default;
 void HeadlessRecorder::start() {
     if (stopping_)
         return;
+    try {
+        if (!recorderLock_.tryLock()) {
+            // Both would count every game; the one already recording keeps going.
+            refused_ = stopping_ = true;
+            dialogs_.error(RecorderLock::refusal(dataFolder_));
+            return;
+        }
+    } catch (const Error& e) {
+        // No lock file can be made here, so no other recorder can hold one: record, and let
+        // the cycle say why the data folder takes nothing.
+        dialogs_.error(e.message());
+    }
     activation_.GetRegistryInfo();
     activation_.GetRSDir();
     cycle_.setGameFolder(activation_.gameFolder());

@@ -5,6 +5,8 @@
 #include "recorder/core/recorder_options.h"
 #include "recorder/core/recording_cycle.h"
 
+#include "platform/recorder_lock.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -29,8 +31,10 @@ public:
                      QString dataFolder = QStringLiteral("."));
     ~HeadlessRecorder() override;
 
-    // The activation steps, then recording on and its first cycle.
+    // The activation steps, then recording on and its first cycle. Refused, and nothing done,
+    // when another recorder records into the same data folder.
     void start();
+    bool refused() const { return refused_; }
     // Where the game's sound goes after an upload; a QtSoundPlayer unless replaced.
     void setSoundPlayer(SoundPlayer* sound) { sound_ = sound; }
 
@@ -63,11 +67,13 @@ private:
     RecordingCycle cycle_;
     Activation activation_;
     LiveStats live_;
+    RecorderLock recorderLock_;
     QTimer* Timer1;
     TFtpClient* FtpClient1;
     QList<QByteArray> exchange_; // the display lines of the upload under way
     std::unique_ptr<SoundPlayer> ownSound_;
     SoundPlayer* sound_ = nullptr;
+    bool refused_ = false;
     bool liveStats_ = false;
     bool inTick_ = false;
     bool stopping_ = false;

@@ -38,7 +38,8 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       env_(std::move(env)), store_(env_.settingsPath), cycle_(*env_.dialogs),
-      activation_(*env_.dialogs, store_, env_.gameKey), live_(QStringLiteral("."), store_) {
+      activation_(*env_.dialogs, store_, env_.gameKey), live_(QStringLiteral("."), store_),
+      recorderLock_(QStringLiteral(".")) {
     setWindowTitle(QStringLiteral("Marrow's Vantor Recorder v3.7"));
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
@@ -147,7 +148,10 @@ void TForm1::FormActivate() {
         CheckBox1->setChecked(true);
     }
     QCoreApplication::processEvents();
-    activation_.deleteStaleFiles();
+    activation_.finishInterruptedGame();
+    // The logs in the game folder are another recorder's games while it records here.
+    if (recorderLock_.isLocked() || !RecorderLock::heldElsewhere(QStringLiteral(".")))
+        activation_.deleteStaleFiles();
 }
 
 void TForm1::GetRegistryInfo() {
@@ -164,6 +168,11 @@ void TForm1::GetRSDir() {
 }
 
 void TForm1::CheckBox1Click() {
+    if (CheckBox1->isChecked() && !takeRecorderLock()) {
+        const QSignalBlocker quiet(CheckBox1);
+        CheckBox1->setChecked(false);
+        return;
+    }
     deleteResultLogs(activation_.gameFolder());
     if (CheckBox1->isChecked()) {
         Button2->setEnabled(false);
@@ -176,7 +185,27 @@ void TForm1::CheckBox1Click() {
         setApplicationTitle(QStringLiteral("Vantor Recorder 3.7"));
         Button2->setEnabled(true);
         setRecordingLook(false);
+        recorderLock_.unlock();
     }
+}
+
+bool TForm1::takeRecorderLock() {
+    try {
+        if (recorderLock_.tryLock())
+            return true;
+    } catch (const Error& e) {
+        // No lock file can be made here, so no other recorder holds one; the cycle will say
+        // why the folder takes nothing.
+        activation_.reportOnce(e.message());
+        return true;
+    }
+    const QString refusal = RecorderLock::refusal(QStringLiteral("."));
+    // Closing the box reactivates the window, whose auto-record would ask again: once there.
+    if (activating_)
+        activation_.reportOnce(refusal);
+    else
+        env_.dialogs->error(refusal);
+    return false;
 }
 
 void TForm1::setRecordingLook(bool recording) {

@@ -5,6 +5,7 @@
 #include "recorder/core/recording_cycle.h"
 
 #include "platform/game_key.h"
+#include "platform/recorder_lock.h"
 #include "platform/settings_store.h"
 #include "platform/sound.h"
 
@@ -95,12 +96,16 @@ private:
     void GetRSDir();
     void focusMoved(QWindow* window);
     void setRecordingLook(bool recording);
+    // Recording needs the data folder to itself; false (and the user told) when another
+    // recorder has it.
+    bool takeRecorderLock();
 
     RecorderEnvironment env_;
     SettingsStore store_;
     RecordingCycle cycle_;
     Activation activation_;
     LiveStats live_;
+    RecorderLock recorderLock_;
     std::unique_ptr<SoundPlayer> ownSound_;
     std::unique_ptr<TForm2> Form2;
     bool activating_ = false;

@@ -52,8 +52,25 @@ TEST(Calcskill, HostileValuesNeverTrap) {
     r.hitPercentSum = INT_MIN; // INT_MIN div -1 overflows in 32 bits
     r.kills = INT_MAX;
     r.deaths = 0;
-    calcskill(r); // must simply not crash or trap under the sanitizers
-    SUCCEED();
+    calcskill(r); // must not trap under the sanitizers; the results stay at the limit
+    EXPECT_EQ(r.hitPercent, INT_MAX);
+    EXPECT_EQ(r.skillPoints, INT_MAX);
+}
+
+TEST(Calcskill, SkillPointsSaturateInsteadOfTurningNegative) {
+    PlayerStatsRecord r;
+    r.kills = 30000000; // 100 x kills passes the 32-bit range
+    r.games = 1;
+    r.hitPercentSum = 40;
+    calcskill(r);
+    EXPECT_EQ(r.skillPoints, INT_MAX);
+    r.deaths = 1;
+    calcskill(r);
+    EXPECT_EQ(r.skillPoints, 1500000040);
+    r.kills = -30000000;
+    r.deaths = 0;
+    calcskill(r);
+    EXPECT_EQ(r.skillPoints, INT_MIN);
 }
 
 TEST(KillsPerGame, TextHasTwoDigitsAfterThePoint) {
@@ -81,10 +98,10 @@ TEST(RankDescending, StableAmongEqualsAndOutOfRangeKeysKept) {
         int key;
         char tag;
     };
-    const std::vector<R> in{{5, 'a'}, {200000, 'b'}, {5, 'c'}, {-3, 'd'}, {7, 'e'},
+    const std::vector<R> in{{5, 'a'}, {200000, 'b'}, {5, 'c'},  {-3, 'd'}, {7, 'e'},
                             {0, 'x'}, {100001, 'f'}, {-1, 'g'}, {5, 'h'}};
-    const auto out = rankDescending(in, [](const R& r) { return r.key; },
-                                    [](const R& r) { return r.tag != 'x'; });
+    const auto out = rankDescending(
+        in, [](const R& r) { return r.key; }, [](const R& r) { return r.tag != 'x'; });
     std::string tags;
     for (const auto& r : out)
         tags += r.tag;

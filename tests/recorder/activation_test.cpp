@@ -1,11 +1,14 @@
 // The activation steps as the core runs them for the window and the headless recorder.
 #include "recorder/core/activation.h"
 
+#include "common/record_file.h"
+#include "common/undo_journal.h"
 #include "tests/support/fakes.h"
 #include "tests/support/store_text.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace vantor;
@@ -74,4 +77,25 @@ TEST_F(ActivationSteps, AStoreThatCannotBeWrittenIsReportedOnce) {
     EXPECT_FALSE(blocked.hasHostName());
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_TRUE(dialogs.shown[0].startsWith("error: ")) << dialogs.shown[0].toStdString();
+}
+
+TEST_F(ActivationSteps, AGameLeftHalfRecordedIsPutBackAtActivation) {
+    writeFile("stats.log", "before");
+    writeFile(".vantor.game", "the game");
+    {
+        UndoJournal journal(".");
+        ChangeGuardScope guard(journal);
+        FixedRecordFile f("stats.log", 2);
+        f.open(FixedRecordFile::Mode::ReadWrite);
+        f.write("XX");
+        f.write("XX");
+        f.close();
+        // killed here
+    }
+    ASSERT_EQ(test::readFile("stats.log"), "XXXXre");
+    activation.finishInterruptedGame();
+    EXPECT_EQ(test::readFile("stats.log"), "before");
+    EXPECT_FALSE(QFile::exists(".vantor.journal"));
+    EXPECT_TRUE(QFile::exists(".vantor.game")); // recorded once recording is on
+    EXPECT_TRUE(dialogs.shown.isEmpty());
 }

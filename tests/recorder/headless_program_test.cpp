@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+#include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -330,4 +331,44 @@ TEST_F(HeadlessProgram, HelpAndAWrongCommandLineNeedNoDisplayEither) {
     ASSERT_TRUE(recorder.waitForFinished(10000));
     EXPECT_EQ(recorder.exitCode(), 2);
     EXPECT_TRUE(recorder.readAllStandardError().contains("--help"));
+}
+
+TEST_F(HeadlessProgram, ASecondRecorderOnTheSameFolderRefusesAndNoGameIsCountedTwice) {
+    writeStore(true);
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Recording the games of")) << err.toStdString();
+
+    // The game ends while the second one starts: it must neither record it nor delete it.
+    dropLog("demo_adversarial.log");
+    QProcess second;
+    second.setProcessEnvironment(noDisplay());
+    second.setWorkingDirectory(dir.path());
+    second.start(QStringLiteral(VANTOR_RECORDER), {QStringLiteral("--headless")});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    const QString secondErr = QString::fromLocal8Bit(second.readAllStandardError());
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1) << secondErr.toStdString();
+    EXPECT_TRUE(
+        secondErr.contains(QStringLiteral("Another recorder is already recording into \"%1\"")
+                               .arg(QDir(dir.path()).absolutePath())))
+        << secondErr.toStdString();
+
+    const QString stats = dir.file("stats.log");
+    ASSERT_TRUE(waitUntil([&] { return logGone() && QFile::exists(stats); })) << err.toStdString();
+    dropLog("demo_adversarial.log");
+    const auto allTwice = [&] {
+        const auto players = statsFile(stats);
+        return std::all_of(players.begin(), players.end(),
+                           [](const PlayerStatsRecord& p) { return p.games == 2; });
+    };
+    ASSERT_TRUE(waitUntil([&] { return logGone() && allTwice(); })) << err.toStdString();
+    stopWith(SIGTERM);
+    for (const auto& p : statsFile(stats))
+        EXPECT_EQ(p.games, 2);
+
+    // Once the first has stopped, a recorder may record there again.
+    err.clear();
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Recording the games of")) << err.toStdString();
+    stopWith(SIGTERM);
 }

@@ -21,8 +21,13 @@
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vantor;
 using namespace vantor::recorder;
@@ -529,4 +534,81 @@ TEST_F(MainForm, ASoundThatCannotBePlayedIsShownAndRecordingGoesOn) {
     EXPECT_TRUE(QFile::exists("live.html"));
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
     EXPECT_TRUE(form->Timer1->isActive());
+}
+
+namespace {
+// Another recorder process holding the recording lock of a folder, as long as it lives.
+class OtherRecorder {
+public:
+    explicit OtherRecorder(const QString& folder) {
+        const QByteArray path =
+            QFile::encodeName(QDir(folder).absoluteFilePath(".vantor.recorder.lock"));
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int fd = ::open(path.constData(), O_RDWR | O_CREAT, 0644);
+            if (fd < 0 || ::flock(fd, LOCK_EX) != 0)
+                ::_exit(1);
+            (void)!::write(ready[1], "1", 1);
+            ::pause();
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        char c = 0;
+        held_ = ::read(ready[0], &c, 1) == 1;
+        ::close(ready[0]);
+    }
+    ~OtherRecorder() { stop(); }
+    bool held() const { return held_; }
+    void stop() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool held_ = false;
+};
+} // namespace
+
+TEST_F(MainForm, ASecondRecorderOnTheFolderIsRefusedAndLeavesTheOthersGamesAlone) {
+    OtherRecorder other(data.path());
+    ASSERT_TRUE(other.held());
+    writeStore(QStringLiteral("\"AutoRecord\"=\"true\""), game);
+    dropLogs();
+    start();
+    const QString refusal =
+        QStringLiteral("error: Another recorder is already recording into \"%1\"; this one does "
+                       "not record.")
+            .arg(QDir(data.path()).absolutePath());
+    ASSERT_TRUE(waitFor([&] { return dialogs.shown.contains(refusal); }))
+        << dialogs.shown.join(u'\n').toStdString();
+    EXPECT_FALSE(form->CheckBox1->isChecked());
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(form->CheckBox1->text(), QStringLiteral("Recorder is OFF"));
+    EXPECT_TRUE(form->Button2->isEnabled());
+    EXPECT_EQ(logsLeft(), 10); // the other recorder's games
+    EXPECT_FALSE(QFile::exists("stats.log"));
+
+    // Coming back to the window does not repeat the box; a click tells again.
+    const auto shownBefore = dialogs.shown.size();
+    visitSetupWindow();
+    EXPECT_EQ(dialogs.shown.size(), shownBefore);
+    form->CheckBox1->click();
+    EXPECT_EQ(dialogs.shown.size(), shownBefore + 1);
+    EXPECT_EQ(dialogs.shown.last(), refusal);
+    EXPECT_FALSE(form->CheckBox1->isChecked());
+    EXPECT_EQ(logsLeft(), 10);
+
+    // Once the other has stopped, this one records.
+    other.stop();
+    form->CheckBox1->click();
+    EXPECT_TRUE(form->CheckBox1->isChecked());
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(logsLeft(), 0);
 }

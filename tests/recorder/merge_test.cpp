@@ -173,11 +173,27 @@ TEST(Merge, AFileThatExistsButCannotBeOpenedIsNeverStartedAfresh) {
     EXPECT_TRUE(QFileInfo("stats.log").isDir());
 }
 
-TEST(Merge, TotalsWrapAt32BitsInsteadOfTrapping) {
+TEST(Merge, CountsStopAtTheLargestIntegerInsteadOfWrapping) {
     TempFolder dir;
-    writeFile("stats.log", statsBytes("Big", "6/1/00", INT32_MAX, 0, 1, 0, 0, 1, 0, 0));
-    saveplayer(kHere, game("Big", 1, 0, 0, 1, 0), kAdversarial);
+    // Kills, hit sum, rounds and games one short of the limit; a second player far below it.
+    writeFile("stats.log", statsBytes("Big", "6/1/00", INT32_MAX - 1, 0, INT32_MAX - 1, 0,
+                                      INT32_MAX - 1, INT32_MAX - 1, INT32_MAX - 1, 0) +
+                               statsBytes("Low", "6/1/00", INT32_MIN + 1, 0, 1, 0, 0, 1, 0, 0));
+    saveplayer(kHere, game("Big", 5, 0, 50, 7, 9), kAdversarial);
+    saveplayer(kHere, game("Low", -5, 0, 0, 1, 0), kAdversarial);
+    // A game without a round fired adds the stored average to a hit sum at the limit.
+    saveplayer(kHere, game("Big", 0, 0, 0, 0, 0), kAdversarial);
     const QByteArray after = readFile("stats.log");
-    EXPECT_EQ(after.mid(64, 4), le32(INT32_MIN));
-    EXPECT_EQ(after.mid(72, 4), le32(2));
+    EXPECT_EQ(after.mid(64, 4), le32(INT32_MAX));      // kills
+    EXPECT_EQ(after.mid(72, 4), le32(INT32_MAX));      // games
+    EXPECT_EQ(after.mid(76, 4), le32(1));              // hitPercent: sum div games
+    EXPECT_EQ(after.mid(80, 4), le32(INT32_MAX));      // hitPercentSum
+    EXPECT_EQ(after.mid(84, 4), le32(INT32_MAX));      // roundsFired
+    EXPECT_EQ(after.mid(88, 4), le32(INT32_MAX));      // roundsTaken
+    EXPECT_EQ(after.mid(92, 4), le32(INT32_MAX));      // skillPoints: 100 x kills, clamped
+    EXPECT_EQ(after.mid(96 + 64, 4), le32(INT32_MIN)); // below the range it stays at its end
+
+    writeFile("team.log", teamBytes("blue", INT32_MAX) + teamBytes("gold", 4));
+    saveteam(kHere, TeamResult{true, true}, kAdversarial);
+    EXPECT_EQ(readFile("team.log"), teamBytes("blue", INT32_MAX) + teamBytes("gold", 4));
 }

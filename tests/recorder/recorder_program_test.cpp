@@ -67,18 +67,21 @@ TEST(RecorderProgram, RecordsALogDroppedIntoTheGameFolder) {
         },
         15000));
 
-    // Start-up deletes logs it finds, so a log that vanished unrecorded is dropped again; one
-    // that was recorded has left "stats.log" behind before it went.
+    // Start-up deletes logs it finds, so a log that vanished unrecorded is dropped again. One
+    // that was taken waits in the data folder until "stats.log" holds it (looked at in this
+    // order, so a game committed meanwhile is never taken for one deleted).
     const QString log = game + "/RSResults0.log";
+    const QString claimed = data + "/.vantor.game";
     const QString stats = data + "/stats.log";
     const QString team = data + "/team.log";
     const bool recorded = waitFor(
         [&] {
-            if (!QFile::exists(log) && !QFile::exists(stats)) {
+            if (!QFile::exists(log) && !QFile::exists(claimed) && !QFile::exists(stats)) {
                 writeFile(game + "/incoming.tmp", readLogFixture("demo_adversarial.log"));
                 QFile::rename(game + "/incoming.tmp", log);
             }
-            return QFile::exists(stats) && QFile::exists(team) && !QFile::exists(log);
+            return QFile::exists(stats) && QFile::exists(team) && !QFile::exists(log) &&
+                   !QFile::exists(claimed);
         },
         20000);
     ASSERT_TRUE(recorded) << recorder.readAllStandardError().toStdString();

@@ -189,12 +189,13 @@ TEST_F(Cycle, ALogStillBeingWrittenIsLeftForALaterTick) {
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(Cycle, AFailedMergeKeepsTheLogAsideAndSaysHowFarItGot) {
+TEST_F(Cycle, AFailedMergeKeepsTheLogAsideAndSaysNothingWasRecorded) {
     ASSERT_TRUE(QDir().mkdir("stats.log"));
     dropLog("demo_adversarial.log");
     EXPECT_EQ(tick(), Outcome::Failed);
     ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_TRUE(dialogs.shown[0].contains("0 of the game's 4 player(s) were recorded"));
+    EXPECT_TRUE(
+        dialogs.shown[0].contains("The game was not recorded; the data files are as they were."));
     EXPECT_EQ(gameFiles().size(), 1);
     EXPECT_FALSE(QFile::exists("team.log"));
     EXPECT_EQ(tick(), Outcome::NoLog);
@@ -226,4 +227,32 @@ TEST_F(Cycle, AHeaderOnlyLogIsConsumedWithoutPlayers) {
     ASSERT_EQ(teams.size(), 2u);
     EXPECT_EQ(teams[0].team.text(), "blue");
     EXPECT_EQ(teams[0].wins + teams[1].wins, 0);
+}
+
+TEST_F(Cycle, AGameLeftClaimedIsRecordedFirstAndALogOfTooManyPlayersIsSetAside) {
+    // A recorder killed after it took the game, before it wrote anything.
+    writeFile(".vantor.game", readLogFixture("demo_adversarial.log"));
+    dropLog("demo_adversarial.log");
+    EXPECT_EQ(tick(), Outcome::Recorded);
+    EXPECT_FALSE(QFile::exists(".vantor.game"));
+    EXPECT_TRUE(QFile::exists(log0())); // the next game waits for the next tick
+    EXPECT_EQ(stats()[0].games, 1);
+    EXPECT_EQ(tick(), Outcome::Recorded);
+    EXPECT_EQ(stats()[0].games, 2);
+
+    QByteArray huge = "Type  : Adversarial \r\nMap Name   : Oil Refinery \r\nServer \r\n"
+                      "Rules  : Team Survival \r\nElapsed Time  : 5:00 \r\n\r\n";
+    for (int i = 0; i < 65; ++i)
+        huge += "Player Number : 1 \r\nTeam        : 0 \r\nCharacter \r\nHealth Status : 1 \r\n"
+                "Player Name  : Marrow \r\nKills            : 1 \r\nHit Percentage  : 10 \r\n"
+                "Rounds Fired         : 5 \r\nRounds Taken         : 0 \r\n"
+                "Killed By            :  \r\nTeam Won     : 1 \r\n\r\n";
+    writeFile(log0(), huge);
+    EXPECT_EQ(tick(), Outcome::Failed);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].contains("more than 64 player blocks"));
+    EXPECT_EQ(stats()[0].games, 2);
+    ASSERT_EQ(gameFiles().size(), 1);
+    EXPECT_TRUE(gameFiles()[0].startsWith("RSResults0.bad-"));
+    EXPECT_FALSE(QFile::exists(".vantor.game"));
 }

@@ -137,3 +137,30 @@ TEST(ResultLog, EmptyAndHeaderOnlyLogsHaveNoPlayers) {
     EXPECT_EQ(empty.info.gameType, "");
     EXPECT_TRUE(empty.players.empty());
 }
+
+namespace {
+// A log of `players` blocks in the game's layout.
+QByteArray logWithPlayers(int players) {
+    QByteArray log = "Type  : Adversarial \r\nMap Name   : Oil Refinery \r\nServer \r\n"
+                     "Rules  : Team Survival \r\nElapsed Time  : 5:00 \r\n\r\n";
+    for (int i = 0; i < players; ++i)
+        log += "Player Number : 1 \r\nTeam        : 0 \r\nCharacter \r\nHealth Status : 1 \r\n"
+               "Player Name  : Bot" +
+               QByteArray::number(i) +
+               " \r\nKills            : 1 \r\nHit Percentage  : 10 \r\n"
+               "Rounds Fired         : 5 \r\nRounds Taken         : 0 \r\n"
+               "Killed By            :  \r\nTeam Won     : 1 \r\n\r\n";
+    return log;
+}
+} // namespace
+
+TEST(ResultLog, MoreBlocksThanAGameHoldsAreRefusedWhole) {
+    EXPECT_EQ(parseResultLog(logWithPlayers(64), "6/10/00").players.size(), 64u);
+    try {
+        parseResultLog(logWithPlayers(65), "6/10/00");
+        ADD_FAILURE() << "65 player blocks were read";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.message().contains("more than 64 player blocks"))
+            << e.message().toStdString();
+    }
+}

@@ -127,20 +127,21 @@ const QList<QStringList> kChangingCommands = {
 
 } // namespace
 
-TEST(FullDisk, TheRecorderMergesWholeRecordsOrNoneAndKeepsTheGameAside) {
+TEST(FullDisk, TheRecorderMergesAWholeGameOrNoneAndKeepsTheGameAside) {
     TempFolder dir;
     QDir().mkdir(QStringLiteral("game"));
     const QString game = dir.file(QStringLiteral("game"));
     writeStats(QStringLiteral("stats.log"), knownPlayers(8));
     writeTeams(QStringLiteral("team.log"), 7, 4);
+    const QByteArray statsBefore = readFile(QStringLiteral("stats.log"));
     const QByteArray teamsBefore = readFile(QStringLiteral("team.log"));
-    const qint64 size = QFile(QStringLiteral("stats.log")).size();
+    const qint64 size = statsBefore.size();
     writeFile(recorder::resultLogPath(game, 0), demoLog());
 
     RecorderCycle recorder(dir.path(), game);
     Outcome outcome;
     {
-        // Room for part of one more record only.
+        // Room for part of one more record only: the third player no longer fits.
         FileSizeLimit full(rlim_t(size + 40));
         outcome = recorder.tick();
     }
@@ -150,15 +151,15 @@ TEST(FullDisk, TheRecorderMergesWholeRecordsOrNoneAndKeepsTheGameAside) {
     EXPECT_TRUE(message.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
         << message.toStdString();
     EXPECT_TRUE(message.contains(
-        QStringLiteral("2 of the game's 4 player(s) were recorded; its team win was not.")))
+        QStringLiteral("The game was not recorded; the data files are as they were.")))
         << message.toStdString();
 
-    EXPECT_EQ(QFile(QStringLiteral("stats.log")).size(), size); // nothing half appended
-    const auto players = readStats(QStringLiteral("stats.log"));
-    EXPECT_EQ(players[0].games, 3); // merged before the disk was full: stays merged
-    EXPECT_EQ(players[1].games, 2);
+    // The two players merged before the disk was full are taken back with the rest.
+    EXPECT_EQ(readFile(QStringLiteral("stats.log")), statsBefore);
     EXPECT_EQ(readFile(QStringLiteral("team.log")), teamsBefore);
     EXPECT_EQ(setAside(game).size(), 1);
+    EXPECT_EQ(QDir(".").entryList(QDir::Files | QDir::Hidden),
+              (QStringList{".vantor.lock", "stats.log", "team.log"}));
 }
 
 TEST(FullDisk, TheFirstGameOnAFullDiskLeavesNoPartFile) {
@@ -173,7 +174,7 @@ TEST(FullDisk, TheFirstGameOnAFullDiskLeavesNoPartFile) {
     }
     ASSERT_EQ(recorder.dialogs.shown.size(), 1);
     EXPECT_TRUE(recorder.dialogs.shown[0].contains(
-        QStringLiteral("0 of the game's 4 player(s) were recorded")));
+        QStringLiteral("The game was not recorded; the data files are as they were.")));
     // Either no file or a whole one; a later game then starts it afresh.
     EXPECT_TRUE(wholeRecords(QStringLiteral("stats.log"), sizeof(PlayerStatsRecord)));
     EXPECT_FALSE(QFile::exists(QStringLiteral("team.log")));
@@ -301,9 +302,9 @@ TEST(FullDisk, AFullFileSystemLosesNothing) {
     EXPECT_EQ(readAllRecords<TeamWinsRecord>(team)[0].wins, 8); // blue won the demo game
 }
 
-// The players fit into the stats file's last page, the team file finds no room at all: the game's
-// win is not counted, and later games count theirs.
-TEST(FullDisk, ATeamFileThatCouldNotBeMadeIsMadeByTheNextGame) {
+// The players would fit into the stats file's last page, the team file finds no room at all:
+// the game is not counted at all, and the next one, with room again, is counted whole.
+TEST(FullDisk, AGameThatFindsNoRoomIsNotCountedAndTheNextIsWhole) {
     TempFolder dir;
     const QString small = dir.file(QStringLiteral("small"));
     const QString game = dir.file(QStringLiteral("game"));
@@ -320,14 +321,15 @@ TEST(FullDisk, ATeamFileThatCouldNotBeMadeIsMadeByTheNextGame) {
     EXPECT_EQ(recorder.tick(), Outcome::Failed);
     ASSERT_EQ(recorder.dialogs.shown.size(), 1);
     EXPECT_TRUE(recorder.dialogs.shown[0].contains(
-        QStringLiteral("4 of the game's 4 player(s) were recorded; its team win was not.")))
+        QStringLiteral("The game was not recorded; the data files are as they were.")))
         << recorder.dialogs.shown[0].toStdString();
-    EXPECT_EQ(readStats(small + QStringLiteral("/stats.log")).size(), 5u);
+    EXPECT_EQ(readStats(small + QStringLiteral("/stats.log")).size(), 1u);
     EXPECT_FALSE(QFile::exists(small + QStringLiteral("/team.log")));
 
     QFile::remove(small + QStringLiteral("/filler"));
     writeFile(recorder::resultLogPath(game, 0), demoLog());
     EXPECT_EQ(recorder.tick(), Outcome::Recorded);
+    EXPECT_EQ(readStats(small + QStringLiteral("/stats.log")).size(), 5u);
     const auto teams = readAllRecords<TeamWinsRecord>(small + QStringLiteral("/team.log"));
     ASSERT_EQ(teams.size(), 2u);
     EXPECT_EQ(teams[0].wins, 1);
@@ -402,7 +404,8 @@ TEST(ReadOnlyDataFolder, TheRecorderKeepsTheGameAsideAndSaysWhy) {
     const QString message = recorder.dialogs.shown[0];
     EXPECT_TRUE(message.contains(QString::fromLocal8Bit(std::strerror(EACCES))))
         << message.toStdString();
-    EXPECT_TRUE(message.contains(QStringLiteral("0 of the game's 4 player(s) were recorded")));
+    EXPECT_TRUE(message.contains(
+        QStringLiteral("The game was not recorded; the data files are as they were.")));
     EXPECT_EQ(setAside(game).size(), 1);
     EXPECT_EQ(readFile(data + QStringLiteral("/stats.log")), stats);
     EXPECT_EQ(readFile(data + QStringLiteral("/team.log")), team);

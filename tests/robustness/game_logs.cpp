@@ -59,7 +59,7 @@ QByteArray GameLogWriter::playerName() {
     return "Bot" + QByteArray::number(between(1, 40));
 }
 
-QByteArray GameLogWriter::next(GameTally& tally, bool adversarial) {
+QByteArray GameLogWriter::next(GameTally& tally, bool adversarial, int players) {
     QByteArray log;
     log += line("Type  : ", adversarial ? "Adversarial" : "Cooperative");
     log += line("Map Name   : ", chance(50) ? "Oil Refinery" : "Embassy <Night>");
@@ -69,9 +69,9 @@ QByteArray GameLogWriter::next(GameTally& tally, bool adversarial) {
                 QByteArray::number(between(1, 59)) + ":" + QByteArray::number(between(10, 59)));
     log += "\r\n";
 
-    auto& players = adversarial ? tally.adversarial : tally.cooperative;
+    auto& totals = adversarial ? tally.adversarial : tally.cooperative;
     std::optional<bool> blueWon;
-    const int count = between(1, 16);
+    const int count = players > 0 ? players : between(1, 16);
     QByteArray previous = "Marrow";
     for (int i = 1; i <= count; ++i) {
         const QByteArray name = chance(10) ? previous : playerName();
@@ -96,7 +96,7 @@ QByteArray GameLogWriter::next(GameTally& tally, bool adversarial) {
         log += line("Team Won     : ", won ? "1" : "0");
         log += "\r\n";
 
-        auto& t = players[name.left(50)];
+        auto& t = totals[name.left(50)];
         t.kills += kills;
         t.deaths += (health == 2 || health == 3) ? 1 : 0;
         t.games += 1;

@@ -34,8 +34,8 @@ class GameLogWriter {
 public:
     explicit GameLogWriter(std::uint32_t seed) : random_(seed) {}
 
-    // The next game; its figures go into the tally.
-    QByteArray next(GameTally& tally, bool adversarial);
+    // The next game; its figures go into the tally. players 0: 1 to 16 at random.
+    QByteArray next(GameTally& tally, bool adversarial, int players = 0);
     QByteArray next(GameTally& tally) { return next(tally, chance(70)); }
 
 private:

@@ -262,6 +262,7 @@ TEST(TwoProgramsAtOnce, EveryGameIsCountedOnceWhileTheUtilitiesRewriteTheFiles) 
     std::mt19937 random(seed + 2);
     const QString log = game + QStringLiteral("/RSResults0.log");
     const QString stats = data + QStringLiteral("/stats.log");
+    const QString claimed = data + QStringLiteral("/.vantor.game");
 
     // The first game is written again while the recorder's start-up deletes it unread; once
     // "stats.log" exists it has been recorded, once.
@@ -277,7 +278,9 @@ TEST(TwoProgramsAtOnce, EveryGameIsCountedOnceWhileTheUtilitiesRewriteTheFiles) 
             return recorded < games && clock.elapsed() < qint64(seconds) * 1000;
         };
         utilities.poll(tally, writing() || inFlight);
-        if (inFlight && !QFile::exists(log)) {
+        // Taken, a log waits in the data folder until it is recorded; looked at before
+        // "stats.log", so a game committed meanwhile is never taken for one deleted at start-up.
+        if (inFlight && !QFile::exists(log) && !QFile::exists(claimed)) {
             if (recorded == 0 && !QFile::exists(stats)) {
                 ++startupDeletions;
                 writeLog(log, first);
