@@ -37,6 +37,7 @@ TCustomFtpCli::TCustomFtpCli(QObject* parent) : QObject(parent) {
     connect(&control_, &TWSocket::sessionEncrypted, this, &TCustomFtpCli::onControlEncrypted);
     connect(&data_, &TWSocket::sessionConnected, this, &TCustomFtpCli::onDataConnected);
     connect(&data_, &TWSocket::sessionEncrypted, this, &TCustomFtpCli::onDataEncrypted);
+    data_.setGathering(true);
 }
 
 TCustomFtpCli::~TCustomFtpCli() {

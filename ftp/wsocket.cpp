@@ -287,7 +287,7 @@ qint64 TWSocket::send(const char* data, qint64 size, bool* atOnce) {
     // Under TLS, blocks are gathered into full records before they are encrypted: a record
     // per block would cost the peer as much again. What is gathered counts as taken; the
     // socket sends it on its own at the next turn of the event loop, or at close.
-    if (ssl_ && ssl_->isEncrypted() && socket_->bytesToWrite() < kTlsRecordSize) {
+    if (gathering_ && ssl_ && ssl_->isEncrypted() && socket_->bytesToWrite() < kTlsRecordSize) {
         if (atOnce)
             *atOnce = true;
         return written;

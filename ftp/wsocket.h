@@ -42,6 +42,9 @@ public:
 
     // With secure on, the connections made or accepted from now on can be put under TLS.
     void setSecure(bool secure) { secure_ = secure; }
+    // For bulk data only: what is gathered goes out later, after what other connections send
+    // meanwhile (a command must never trail the data it announces).
+    void setGathering(bool gathering) { gathering_ = gathering; }
     // Starts the TLS handshake as the client on the established connection; sessionEncrypted
     // follows. peerName is the name the certificate must carry.
     void startClientTls(const QSslConfiguration& configuration, const QString& peerName,
@@ -70,8 +73,9 @@ public:
 
     // Hands a block to the connection; dataSent follows once all of it is with the system.
     // When the system takes all of it during the call, *atOnce is set and no dataSent
-    // follows: the caller goes on at once, or asks for the notice with postDataSent. Under TLS
-    // blocks are gathered up to one full record, and a gathered block counts as taken.
+    // follows: the caller goes on at once, or asks for the notice with postDataSent. Under TLS,
+    // with gathering on, blocks are gathered up to one full record, and a gathered block
+    // counts as taken.
     qint64 send(const char* data, qint64 size, bool* atOnce = nullptr);
     void postDataSent();
     // Whatever has arrived, up to maxSize bytes; 0 when nothing is waiting.
@@ -125,6 +129,7 @@ private:
     QTcpSocket* socket_ = nullptr;
     QSslSocket* ssl_ = nullptr; // socket_ when it can speak TLS
     bool secure_ = false;
+    bool gathering_ = false;
     bool handshaking_ = false;
     PeerCheck peerCheck_;
     QString errorText_;
