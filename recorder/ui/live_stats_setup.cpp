@@ -6,6 +6,7 @@
 #include "ftp/ftp_settings.h"
 #include "platform/dialogs.h"
 #include "platform/guarded_application.h"
+#include "recorder/core/live_page.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -144,6 +145,12 @@ void TForm2::Button2Click() {
         !reserved.isEmpty()) {
         dialogs_.beep();
         dialogs_.information(reservedPageNameMessage(reserved));
+        return;
+    }
+    // The page counts down from the reload time; a text that is no number never reloads it.
+    if (!isReloadTime(ReloadTime->text())) {
+        dialogs_.beep();
+        dialogs_.information(kReloadTimeMessage);
         return;
     }
     if (const QString problem = fingerprintProblem(CertFingerprint->text()); !problem.isEmpty()) {

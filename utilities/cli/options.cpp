@@ -1,0 +1,28 @@
+#include "options.h"
+
+namespace vantor::utilities::cli {
+
+std::optional<QCommandLineOption> optionNamed(const QString& name) {
+    if (name == kCoop)
+        return QCommandLineOption(kCoop, QStringLiteral("the cooperative stats file"));
+    if (name == kBy)
+        return QCommandLineOption(kBy, QStringLiteral("rank key or measure"),
+                                  QStringLiteral("KEY"));
+    if (name == kComment)
+        return QCommandLineOption(kComment, QStringLiteral("page comment"), QStringLiteral("TEXT"));
+    if (name == kYes)
+        return QCommandLineOption(kYes, QStringLiteral("confirm the deletion"));
+    if (name == kQuiet)
+        return QCommandLineOption(kQuiet, QStringLiteral("print failures only"));
+    if (name == kPassive)
+        return QCommandLineOption(kPassive, QStringLiteral("passive mode for this upload"));
+    if (name == kTls)
+        return QCommandLineOption(kTls, QStringLiteral("explicit TLS for this upload"));
+    if (name == kFingerprint)
+        return QCommandLineOption(kFingerprint,
+                                  QStringLiteral("the server certificate's SHA-256 fingerprint"),
+                                  QStringLiteral("SHA256"));
+    return std::nullopt;
+}
+
+} // namespace vantor::utilities::cli
