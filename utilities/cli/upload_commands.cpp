@@ -38,8 +38,7 @@ std::vector<Command> uploadCommands() {
     return {
         {QStringLiteral("upload"),
          QStringLiteral("FILE [--quiet] [--passive] [--tls] [--fingerprint SHA256]"),
-         QStringLiteral("send FILE with the stored FTP settings; passive mode, explicit TLS "
-                        "or a pinned certificate for this upload"),
+         QStringLiteral("send FILE with the stored FTP settings"),
          QStringLiteral("upload"),
          {kQuiet, kPassive, kTls, kFingerprint},
          1,

@@ -12,6 +12,12 @@ class TFtpClient;
 
 namespace vantor::utilities {
 
+// The FTP settings are shared with the recorder: one definition, in ftp/.
+using vantor::applyFtpSettings;
+using vantor::FtpSettings;
+using vantor::readFtpSettings;
+using vantor::saveFtpSettings;
+
 inline const QString kEnterHostMessage = QStringLiteral("Please enter Host address.");
 inline const QString kEnterUserMessage = QStringLiteral("Please enter Username.");
 inline const QString kEnterPasswordMessage = QStringLiteral("Please enter password.");
