@@ -15,7 +15,8 @@ for records in 100000 1000000; do
     echo
 done
 
-# Uploading 50 MB to a local FTP server, beside curl -T (target: at most 3 times curl's time).
+# Uploading 50 MB to a local FTP server, beside curl -T (target: at most 3 times curl's time),
+# then in passive mode over TLS to a local vsftpd, beside curl --ssl-reqd (at most 2 times).
 "$build/bench/ftp/ftp_upload_bench" 50
 
 # One 16-player game into a 100,000-player stats file with live stats on (merge, two rankings,

@@ -4,9 +4,11 @@
 
 namespace vantor {
 
-QByteArray uploadControlPort() {
+QByteArray uploadControlPort(const QByteArray& stored) {
     const QByteArray port = qgetenv("VANTOR_FTP_PORT").trimmed();
-    return port.isEmpty() ? QByteArray("ftp") : port;
+    if (!port.isEmpty())
+        return port;
+    return stored.trimmed().isEmpty() ? QByteArray("ftp") : stored.trimmed();
 }
 
 } // namespace vantor

@@ -34,6 +34,10 @@ TCustomFtpCli::TCustomFtpCli(QObject* parent) : QObject(parent) {
     connect(&data_, &TWSocket::dataAvailable, this, &TCustomFtpCli::onDataAvailable);
     connect(&data_, &TWSocket::dataSent, this, &TCustomFtpCli::onDataSent);
     connect(&data_, &TWSocket::sessionClosed, this, &TCustomFtpCli::onDataClosed);
+    connect(&control_, &TWSocket::sessionEncrypted, this, &TCustomFtpCli::onControlEncrypted);
+    connect(&data_, &TWSocket::sessionConnected, this, &TCustomFtpCli::onDataConnected);
+    connect(&data_, &TWSocket::sessionEncrypted, this, &TCustomFtpCli::onDataEncrypted);
+    data_.setGathering(true);
 }
 
 TCustomFtpCli::~TCustomFtpCli() {
@@ -67,12 +71,18 @@ bool TCustomFtpCli::startUpload(QByteArray* refusal) {
     savedStatus_ = 0;
     responseSaved_ = false;
     closingForStep_ = false;
+    passive_ = PassiveStage::None;
+    serverCertificate_.clear();
+    tlsRefusal_.clear();
     if (refuseUnsafeArguments(refusal))
         return false;
     reader_.clear();
     reader_.setAcceptLF(Options.testFlag(ftpAcceptLF));
-    steps_ = {Step::Connect, Step::User, Step::Pass,  Step::Cwd,
-              Step::Type,    Step::Port, Step::Store, Step::Quit};
+    steps_ = {Step::Connect};
+    if (secure())
+        steps_ << Step::Auth << Step::Pbsz << Step::Prot;
+    steps_ << Step::User << Step::Pass << Step::Cwd << Step::Type << Step::Port << Step::Store
+           << Step::Quit;
     runNextStep();
     return true;
 }
@@ -99,6 +109,15 @@ void TCustomFtpCli::runNextStep() {
     case Step::Connect:
         startConnect();
         break;
+    case Step::Auth:
+        startAuth();
+        break;
+    case Step::Pbsz:
+        sendCommand("PBSZ 0", {200});
+        break;
+    case Step::Prot:
+        sendCommand("PROT P", {200});
+        break;
     case Step::User:
         if (UserName.isEmpty())
             stepError("UserName emtpy");
@@ -123,7 +142,10 @@ void TCustomFtpCli::runNextStep() {
         sendCommand(Binary ? "TYPE I" : "TYPE A", {200});
         break;
     case Step::Port:
-        startPort();
+        if (Passive)
+            startPassive();
+        else
+            startPort();
         break;
     case Step::Store:
         startStore();
@@ -240,6 +262,7 @@ void TCustomFtpCli::connectToServer(const QHostAddress& address) {
     }
     serverAddress_ = address;
     state_ = FtpState::AwaitingGreeting;
+    control_.setSecure(secure());
     control_.connectTo(address, port);
 }
 
@@ -310,6 +333,14 @@ void TCustomFtpCli::handleLine(const QByteArray& line) {
         storeReply(reply.code, line);
         return;
     }
+    if (step_ == Step::Auth) {
+        authReply(reply.code, line);
+        return;
+    }
+    if (step_ == Step::Port && Passive) {
+        passiveReply(reply.code, line);
+        return;
+    }
     if (step_ == Step::Quit) {
         closingForStep_ = true;
         closingStepError_ = reply.code == 221 ? 0 : reply.code;
@@ -356,6 +387,7 @@ void TCustomFtpCli::onControlClosed(int error) {
 
 void TCustomFtpCli::startPort() {
     quint16 port = 0;
+    data_.setSecure(secure());
     try {
         port = data_.listen(QHostAddress::AnyIPv4, 0, 10);
     } catch (const ESocketException& e) {

@@ -30,6 +30,13 @@ enum TFtpOption {
 Q_DECLARE_FLAGS(TFtpOptions, TFtpOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFtpOptions)
 
+// Whether the connections are put under TLS: never, or after "AUTH TLS" on the control
+// connection (explicit TLS), then on every data connection too.
+enum TFtpSecurity {
+    ftpTlsNone,
+    ftpTlsExplicit,
+};
+
 enum class FtpState {
     Closed,
     Ready, // idle, with the last operation's result available
@@ -48,8 +55,9 @@ using TFtpDisplay = std::function<void(QObject* sender, const QByteArray& line)>
 QByteArray transferSummary(qint64 bytes, qint64 elapsedMs);
 
 // The client side of FTP, driven by socket events on the calling thread. It knows one
-// operation: connect, log in, change directory, set the type, store one file over an
-// active-mode data connection, quit.
+// operation: connect, log in, change directory, set the type, store one file over a data
+// connection the server opens (active mode) or the client opens (passive), quit. With
+// explicit TLS both connections are encrypted and nothing of the login goes out in clear.
 class TCustomFtpCli : public QObject {
     Q_OBJECT
 public:
@@ -75,6 +83,12 @@ public:
     TFtpShareMode ShareMode = ftpShareExclusive;
     TFtpOptions Options = ftpAcceptLF;
     bool DisplayFileFlag = false;
+    // Passive: EPSV (PASV where the server knows no EPSV), the client connects for data.
+    bool Passive = false;
+    TFtpSecurity Security = ftpTlsNone;
+    // A certificate the system does not trust is still accepted when its SHA-256
+    // fingerprint is this one (hex, colons optional).
+    QByteArray CertSha256;
     // Shows the login as "> PASS ********" (the password is still sent): for output that
     // ends up in terminals and logs.
     bool MaskPassword = false;
@@ -108,7 +122,8 @@ protected:
     void timedOut();
 
 private:
-    enum class Step { None, Connect, User, Pass, Cwd, Type, Port, Store, Quit };
+    enum class Step { None, Connect, Auth, Pbsz, Prot, User, Pass, Cwd, Type, Port, Store, Quit };
+    enum class PassiveStage { None, Epsv, Pasv, Connecting };
 
     void display(const QByteArray& line);
     void runNextStep();
@@ -130,6 +145,22 @@ private:
     void judgeReply(int code, const QByteArray& line);
     void startPort();
     void startQuit();
+
+    // Explicit TLS.
+    bool secure() const { return Security == ftpTlsExplicit; }
+    void startAuth();
+    void authReply(int code, const QByteArray& line);
+    void onControlEncrypted(int error);
+    QSslConfiguration tlsConfiguration() const;
+    bool acceptCertificate(const QSslCertificate& certificate, const QList<QSslError>& errors);
+    void startDataTls();
+    void onDataEncrypted(int error);
+
+    // Passive mode.
+    void startPassive();
+    void passiveReply(int code, const QByteArray& line);
+    void onDataConnected(int error);
+    bool dataReady() const;
 
     // The STOR step and its data connection.
     struct Transfer {
@@ -180,6 +211,10 @@ private:
     // to close (a refused greeting, the reply to QUIT).
     bool closingForStep_ = false;
     int closingStepError_ = 0;
+
+    PassiveStage passive_ = PassiveStage::None;
+    QSslCertificate serverCertificate_;
+    QByteArray tlsRefusal_; // why the server's certificate was refused
 
     Transfer transfer_;
     QFile file_;

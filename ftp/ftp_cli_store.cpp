@@ -28,6 +28,14 @@ void TCustomFtpCli::startStore() {
         return;
     }
     transfer_.active = true;
+    if (Passive) {
+        if (!data_.isConnected()) {
+            stopTransfer();
+            stepError("Data connection lost before STOR");
+            return;
+        }
+        transfer_.accepted = dataReady();
+    }
     sendCommand("STOR " + HostFileName, {});
     // A server that connected before it was asked is taken now.
     if (transfer_.active && data_.isListening())
@@ -70,6 +78,10 @@ void TCustomFtpCli::onSessionAvailable(int error) {
         return;
     if (!data_.accept())
         return;
+    if (secure()) {
+        startDataTls(); // ready once encrypted
+        return;
+    }
     transfer_.accepted = true;
     maybeStartSending();
 }

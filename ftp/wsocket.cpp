@@ -5,11 +5,13 @@
 
 #include <QHostInfo>
 #include <QSocketNotifier>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -19,12 +21,30 @@ namespace vantor {
 
 namespace {
 
+// The largest TLS record's plain text.
+constexpr qint64 kTlsRecordSize = 16384;
+
 void setLinger(qintptr fd, bool on, int seconds) {
     linger l{};
     l.l_onoff = on ? 1 : 0;
     l.l_linger = seconds;
     ::setsockopt(static_cast<int>(fd), SOL_SOCKET, SO_LINGER, &l, sizeof l);
 }
+
+// A listener whose incoming connections can be put under TLS later.
+class SecureServer : public QTcpServer {
+public:
+    explicit SecureServer(QObject* parent) : QTcpServer(parent) {}
+
+protected:
+    void incomingConnection(qintptr fd) override {
+        auto* socket = new QSslSocket(this);
+        if (socket->setSocketDescriptor(fd))
+            addPendingConnection(socket);
+        else
+            delete socket;
+    }
+};
 
 } // namespace
 
@@ -118,8 +138,14 @@ void TWSocket::onConnectReady() {
     finishConnect(fd);
 }
 
+QTcpSocket* TWSocket::newSocket() {
+    if (secure_)
+        return new QSslSocket(this);
+    return new QTcpSocket(this);
+}
+
 void TWSocket::finishConnect(int fd) {
-    auto* socket = new QTcpSocket(this);
+    QTcpSocket* socket = newSocket();
     if (!socket->setSocketDescriptor(fd, QAbstractSocket::ConnectedState)) {
         const int error = winsockErrorFromQt(socket->error());
         ::close(fd);
@@ -134,6 +160,8 @@ void TWSocket::finishConnect(int fd) {
 void TWSocket::adopt(QTcpSocket* socket) {
     socket_ = socket;
     socket_->setParent(this);
+    ssl_ = qobject_cast<QSslSocket*>(socket);
+    handshaking_ = false;
     leftover_.clear();
     closingError_ = 0;
     closing_ = false;
@@ -142,23 +170,74 @@ void TWSocket::adopt(QTcpSocket* socket) {
     connect(socket_, &QTcpSocket::bytesWritten, this, &TWSocket::onBytesWritten);
     connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
         // A peer that closes is an orderly end, unless it leaves data of ours unsent.
+        errorText_ = socket_->errorString();
         if (e == QAbstractSocket::RemoteHostClosedError)
-            closingError_ = socket_->bytesToWrite() > 0 ? WSAECONNRESET : 0;
+            closingError_ = pendingBytes() > 0 ? WSAECONNRESET : 0;
         else
             closingError_ = winsockErrorFromQt(e);
+        if (handshaking_) {
+            handshaking_ = false;
+            const int error = closingError_ != 0 ? closingError_ : WSAECONNABORTED;
+            post([this, error] { emit sessionEncrypted(error); });
+        }
     });
+    if (ssl_) {
+        connect(ssl_, &QSslSocket::encryptedBytesWritten, this, &TWSocket::onBytesWritten);
+        connect(ssl_, &QSslSocket::sslErrors, this, &TWSocket::onSslErrors);
+        connect(ssl_, &QSslSocket::encrypted, this, [this] {
+            handshaking_ = false;
+            post([this] { emit sessionEncrypted(0); });
+        });
+    }
     connect(socket_, &QTcpSocket::disconnected, this, &TWSocket::onDisconnected);
 }
 
+qint64 TWSocket::pendingBytes() const {
+    if (!socket_)
+        return 0;
+    // Under TLS what was written waits first as plain text, then encrypted.
+    return socket_->bytesToWrite() + (ssl_ ? ssl_->encryptedBytesToWrite() : 0);
+}
+
 void TWSocket::onBytesWritten() {
-    if (!inSend_ && socket_ && socket_->bytesToWrite() == 0)
+    if (!inSend_ && socket_ && pendingBytes() == 0)
         emit dataSent(0);
+}
+
+void TWSocket::startClientTls(const QSslConfiguration& configuration, const QString& peerName,
+                              PeerCheck check) {
+    if (!ssl_ || !isConnected()) {
+        post([this] { emit sessionEncrypted(WSAENOTCONN); });
+        return;
+    }
+    peerCheck_ = std::move(check);
+    ssl_->setSslConfiguration(configuration);
+    ssl_->setPeerVerifyName(peerName);
+    handshaking_ = true;
+    ssl_->startClientEncryption();
+}
+
+void TWSocket::onSslErrors(const QList<QSslError>& errors) {
+    // Left unanswered, the handshake fails and the connection is dropped.
+    if (peerCheck_ && peerCheck_(ssl_->peerCertificate(), errors))
+        ssl_->ignoreSslErrors();
+}
+
+bool TWSocket::isEncrypted() const {
+    return ssl_ && ssl_->isEncrypted();
+}
+
+QSslConfiguration TWSocket::sslConfiguration() const {
+    return ssl_ ? ssl_->sslConfiguration() : QSslConfiguration();
 }
 
 void TWSocket::onDisconnected() {
     if (closedSignalled_ || !socket_)
         return;
     closedSignalled_ = true;
+    // Everything went out with Qt's close: now the end of our data, the reading side kept.
+    if (halfClosedFd_ >= 0)
+        ::shutdown(halfClosedFd_, SHUT_WR);
     if (socket_->isReadable())
         leftover_ += socket_->readAll();
     const int error = closingError_;
@@ -167,7 +246,7 @@ void TWSocket::onDisconnected() {
 
 quint16 TWSocket::listen(const QHostAddress& address, quint16 port, int lingerSeconds) {
     abort();
-    server_ = new QTcpServer(this);
+    server_ = secure_ ? new SecureServer(this) : new QTcpServer(this);
     if (!server_->listen(address, port)) {
         const int error = winsockErrorFromQt(server_->serverError());
         delete server_;
@@ -186,6 +265,8 @@ bool TWSocket::accept() {
     if (!server_ || !server_->hasPendingConnections())
         return false;
     QTcpSocket* socket = server_->nextPendingConnection();
+    if (!socket)
+        return false;
     // The connection is a child of the server until adopted: keep it when the server goes.
     socket->setParent(this);
     server_->disconnect(this);
@@ -203,13 +284,21 @@ qint64 TWSocket::send(const char* data, qint64 size, bool* atOnce) {
     if (!isConnected())
         return -1;
     const qint64 written = socket_->write(data, size);
+    // Under TLS, blocks are gathered into full records before they are encrypted: a record
+    // per block would cost the peer as much again. What is gathered counts as taken; the
+    // socket sends it on its own at the next turn of the event loop, or at close.
+    if (gathering_ && ssl_ && ssl_->isEncrypted() && socket_->bytesToWrite() < kTlsRecordSize) {
+        if (atOnce)
+            *atOnce = true;
+        return written;
+    }
     // Hand it to the system now rather than at the next writable notice, which would cost a
     // trip through the event loop for every block.
     inSend_ = true;
     socket_->flush();
     inSend_ = false;
     // A connection lost on the way is reported by sessionClosed, with its error.
-    if (atOnce && isConnected() && socket_->bytesToWrite() == 0)
+    if (atOnce && isConnected() && pendingBytes() == 0)
         *atOnce = true;
     return written;
 }
@@ -262,6 +351,11 @@ void TWSocket::close() {
     if (!socket_ || closing_ || closedSignalled_)
         return;
     closing_ = true;
+    if (ssl_ && ssl_->isEncrypted()) {
+        ssl_->flush(); // what send() gathered
+        if (halfClosedFd_ < 0)
+            halfClosedFd_ = ::fcntl(static_cast<int>(ssl_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    }
     socket_->disconnectFromHost();
     // An unconnected socket reports nothing more: end it here.
     if (socket_->state() == QAbstractSocket::UnconnectedState)
@@ -288,6 +382,10 @@ void TWSocket::abort() {
     }
     dropSocket();
     leftover_.clear();
+    if (halfClosedFd_ >= 0) {
+        ::close(halfClosedFd_);
+        halfClosedFd_ = -1;
+    }
 }
 
 void TWSocket::dropSocket() {
@@ -297,6 +395,9 @@ void TWSocket::dropSocket() {
     socket_->abort();
     socket_->deleteLater();
     socket_ = nullptr;
+    ssl_ = nullptr;
+    handshaking_ = false;
+    peerCheck_ = nullptr;
     closing_ = false;
     closedSignalled_ = false;
 }

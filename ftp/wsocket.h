@@ -3,9 +3,13 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <functional>
 #include <stdexcept>
 
 class QSocketNotifier;
+class QSslSocket;
 class QTcpServer;
 class QTcpSocket;
 
@@ -33,6 +37,25 @@ public:
     explicit TWSocket(QObject* parent = nullptr);
     ~TWSocket() override;
 
+    // Decides on a certificate that failed the system's checks: true lets the handshake go on.
+    using PeerCheck = std::function<bool(const QSslCertificate&, const QList<QSslError>&)>;
+
+    // With secure on, the connections made or accepted from now on can be put under TLS.
+    void setSecure(bool secure) { secure_ = secure; }
+    // For bulk data only: what is gathered goes out later, after what other connections send
+    // meanwhile (a command must never trail the data it announces).
+    void setGathering(bool gathering) { gathering_ = gathering; }
+    // Starts the TLS handshake as the client on the established connection; sessionEncrypted
+    // follows. peerName is the name the certificate must carry.
+    void startClientTls(const QSslConfiguration& configuration, const QString& peerName,
+                        PeerCheck check);
+    bool isEncrypted() const;
+    // The connection's TLS state: its peer's certificate and, once the server has given
+    // one, the session to resume on another connection.
+    QSslConfiguration sslConfiguration() const;
+    // The system's text for the connection's last error.
+    QString errorText() const { return errorText_; }
+
     // Resolves a host name to an IPv4 address; dnsLookupDone follows.
     void dnsLookup(const QByteArray& hostName);
     void cancelDnsLookup();
@@ -50,7 +73,9 @@ public:
 
     // Hands a block to the connection; dataSent follows once all of it is with the system.
     // When the system takes all of it during the call, *atOnce is set and no dataSent
-    // follows: the caller goes on at once, or asks for the notice with postDataSent.
+    // follows: the caller goes on at once, or asks for the notice with postDataSent. Under TLS,
+    // with gathering on, blocks are gathered up to one full record, and a gathered block
+    // counts as taken.
     qint64 send(const char* data, qint64 size, bool* atOnce = nullptr);
     void postDataSent();
     // Whatever has arrived, up to maxSize bytes; 0 when nothing is waiting.
@@ -64,6 +89,8 @@ public:
 
     // Ends the connection gracefully, after what is still to be sent; sessionClosed follows
     // (only for a connection that was established). Ends a lookup or a listener silently.
+    // A TLS connection is only shut for sending until abort: a peer that answers our
+    // close_notify must not meet a reset that throws away what it has not read yet.
     void close();
     // Drops everything at once; no signal follows for what was under way.
     void abort();
@@ -78,11 +105,15 @@ signals:
     void dataSent(int error);
     void sessionAvailable(int error);
     void sessionClosed(int error);
+    void sessionEncrypted(int error);
 
 private:
     void onConnectReady();
     void finishConnect(int fd);
     void adopt(QTcpSocket* socket);
+    QTcpSocket* newSocket();
+    void onSslErrors(const QList<QSslError>& errors);
+    qint64 pendingBytes() const;
     void onBytesWritten();
     void onDisconnected();
     // Delivers a signal from the event loop, unless the socket moved on meanwhile.
@@ -96,6 +127,14 @@ private:
     QSocketNotifier* connectNotifier_ = nullptr;
     QTcpServer* server_ = nullptr;
     QTcpSocket* socket_ = nullptr;
+    QSslSocket* ssl_ = nullptr; // socket_ when it can speak TLS
+    bool secure_ = false;
+    bool gathering_ = false;
+    bool handshaking_ = false;
+    PeerCheck peerCheck_;
+    QString errorText_;
+    // A TLS connection we closed stays open for reading until it is dropped.
+    int halfClosedFd_ = -1;
     QByteArray leftover_; // received but unread when the connection closed
     int closingError_ = 0;
     bool closing_ = false;

@@ -1,7 +1,9 @@
-// Uploads one large file to a local FTP server with TFtpClient and with curl -T, in the same
-// run, and prints both times. The client sends one 1514-byte block at a time.
+// Uploads one large file to local FTP servers with TFtpClient and with curl, in the same run,
+// and prints both times: in the clear to pyftpdlib (curl -T), and in passive mode over TLS to
+// vsftpd (curl --ssl-reqd). The client sends one 1514-byte block at a time.
 #include "ftp/ftp_client.h"
 #include "tests/ftp/local_ftp_server.h"
+#include "tests/ftp/tls_ftp_servers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,8 +16,20 @@
 
 using vantor::TFtpClient;
 using vantor::test::LocalFtpServer;
+using vantor::test::VsftpdServer;
 
 namespace {
+
+// Where and how both uploaders send the file.
+struct Target {
+    quint16 port = 0;
+    QByteArray user;
+    QByteArray password;
+    QByteArray dir; // empty: the login folder
+    QString folder; // where the server stores it
+    bool secure = false;
+    QByteArray fingerprint;
+};
 
 bool sameFile(const QString& a, const QString& b) {
     QFile fa(a), fb(b);
@@ -23,24 +37,35 @@ bool sameFile(const QString& a, const QString& b) {
            fa.readAll() == fb.readAll();
 }
 
-double curlSeconds(const LocalFtpServer& server, const QString& file, const QString& name) {
-    const QString url = QStringLiteral("ftp://127.0.0.1:%1/%2").arg(server.port()).arg(name);
-    const QString user = QString::fromLatin1(server.userName() + ":" + server.password());
+double curlSeconds(const Target& target, const QString& file, const QString& name) {
+    const QString path = target.dir.isEmpty() ? name : QString::fromLatin1(target.dir) + "/" + name;
+    const QString url = QStringLiteral("ftp://127.0.0.1:%1/%2").arg(target.port).arg(path);
+    QStringList arguments = {
+        "-s", "-S", "-u", QString::fromLatin1(target.user + ":" + target.password),
+        "-T", file, url};
+    // The server's certificate is self-signed; the client pins it instead.
+    if (target.secure)
+        arguments << "--ssl-reqd"
+                  << "-k";
     QElapsedTimer t;
     t.start();
-    const int rc = QProcess::execute("curl", {"-s", "-S", "-u", user, "-T", file, url});
+    const int rc = QProcess::execute("curl", arguments);
     const double s = t.elapsed() / 1000.0;
     return rc == 0 ? s : -1;
 }
 
-double clientSeconds(const LocalFtpServer& server, const QString& file, const QString& name) {
+double clientSeconds(const Target& target, const QString& file, const QString& name) {
     TFtpClient client;
     client.HostName = "127.0.0.1";
-    client.Port = QByteArray::number(server.port());
-    client.UserName = server.userName();
-    client.PassWord = server.password();
+    client.Port = QByteArray::number(target.port);
+    client.UserName = target.user;
+    client.PassWord = target.password;
+    client.HostDirName = target.dir;
     client.HostFileName = QFile::encodeName(name);
     client.LocalFileName = QFile::encodeName(file);
+    client.Passive = target.secure;
+    client.Security = target.secure ? vantor::ftpTlsExplicit : vantor::ftpTlsNone;
+    client.CertSha256 = target.fingerprint;
     QElapsedTimer t;
     t.start();
     const bool ok = client.Transmit();
@@ -50,6 +75,30 @@ double clientSeconds(const LocalFtpServer& server, const QString& file, const QS
     return ok ? s : -1;
 }
 
+// Best of a few rounds each, alternating, so that both see the same machine load.
+bool compare(const char* title, const char* curlName, double target, const Target& to,
+             const QString& file, int megabytes, int rounds) {
+    double curlBest = 1e9, clientBest = 1e9;
+    for (int r = 0; r < rounds; ++r) {
+        const double c = curlSeconds(to, file, "curl.bin");
+        const double t = clientSeconds(to, file, "client.bin");
+        if (c < 0 || t < 0)
+            return false;
+        curlBest = std::min(curlBest, c);
+        clientBest = std::min(clientBest, t);
+    }
+    const bool curlOk = sameFile(file, to.folder + "/curl.bin");
+    const bool clientOk = sameFile(file, to.folder + "/client.bin");
+    std::printf("FTP upload of %d MB %s, best of %d:\n", megabytes, title, rounds);
+    std::printf("  %-17s %7.3f s  %7.1f MB/s  %s\n", curlName, curlBest, megabytes / curlBest,
+                curlOk ? "identical" : "DIFFERS");
+    std::printf("  TFtpClient        %7.3f s  %7.1f MB/s  %s\n", clientBest, megabytes / clientBest,
+                clientOk ? "identical" : "DIFFERS");
+    std::printf("  ratio client/curl %7.2f  (target at most %.2f)\n", clientBest / curlBest,
+                target);
+    return curlOk && clientOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -57,12 +106,6 @@ int main(int argc, char** argv) {
     const int megabytes = argc > 1 ? std::max(1, atoi(argv[1])) : 50;
     const int rounds = 5;
 
-    LocalFtpServer server;
-    QString error;
-    if (!server.start(&error)) {
-        std::fprintf(stderr, "cannot start the FTP server: %s\n", qPrintable(error));
-        return 1;
-    }
     QTemporaryDir dir;
     const QString file = dir.filePath("upload.bin");
     {
@@ -75,25 +118,31 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Best of a few rounds each, alternating, so that both see the same machine load.
-    double curlBest = 1e9, clientBest = 1e9;
-    for (int r = 0; r < rounds; ++r) {
-        const double c = curlSeconds(server, file, "curl.bin");
-        const double t = clientSeconds(server, file, "client.bin");
-        if (c < 0 || t < 0)
-            return 1;
-        curlBest = std::min(curlBest, c);
-        clientBest = std::min(clientBest, t);
+    LocalFtpServer plain;
+    QString error;
+    if (!plain.start(&error)) {
+        std::fprintf(stderr, "cannot start the FTP server: %s\n", qPrintable(error));
+        return 1;
     }
-    const bool curlOk = sameFile(file, server.root() + "/curl.bin");
-    const bool clientOk = sameFile(file, server.root() + "/client.bin");
+    const Target clear{
+        plain.port(), plain.userName(), plain.password(), {}, plain.root(), false, {}};
+    bool ok =
+        compare("to a local pyftpdlib server", "curl -T", 3.0, clear, file, megabytes, rounds);
 
-    std::printf("FTP upload of %d MB to a local pyftpdlib server, best of %d:\n", megabytes,
-                rounds);
-    std::printf("  curl -T           %7.3f s  %7.1f MB/s  %s\n", curlBest, megabytes / curlBest,
-                curlOk ? "identical" : "DIFFERS");
-    std::printf("  TFtpClient        %7.3f s  %7.1f MB/s  %s\n", clientBest, megabytes / clientBest,
-                clientOk ? "identical" : "DIFFERS");
-    std::printf("  ratio client/curl %7.2f  (target at most 3.00)\n", clientBest / curlBest);
-    return curlOk && clientOk ? 0 : 1;
+    if (VsftpdServer::program().isEmpty()) {
+        std::printf("vsftpd is not installed: no passive TLS figures\n");
+        return ok ? 0 : 1;
+    }
+    VsftpdServer vsftpd;
+    if (!vsftpd.start(&error)) {
+        std::fprintf(stderr, "cannot start vsftpd: %s\n", qPrintable(error));
+        return 1;
+    }
+    const Target secure{vsftpd.port(),       vsftpd.userName(),     vsftpd.password(),
+                        vsftpd.hostDir(),    vsftpd.uploadFolder(), true,
+                        vsftpd.fingerprint()};
+    ok = compare("in passive mode over TLS to a local vsftpd", "curl --ssl-reqd", 2.0, secure, file,
+                 megabytes, rounds) &&
+         ok;
+    return ok ? 0 : 1;
 }

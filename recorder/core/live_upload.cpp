@@ -1,6 +1,6 @@
 #include "live_upload.h"
 
-#include "ftp/control_port.h"
+#include "ftp/ftp_settings.h"
 #include "platform/game_paths.h"
 
 #include <QDir>
@@ -24,11 +24,10 @@ bool uploadLiveStats(const SettingsStore& settings, TFtpClient& client, const QS
     const auto read = [&](const char* name) {
         return key ? key->readString(QString::fromLatin1(name)) : QString();
     };
-    client.HostName = read("hostname").toUtf8();
-    client.Port = uploadControlPort();
-    client.UserName = read("username").toUtf8();
-    client.PassWord = read("ftppassword").toUtf8();
-    client.HostDirName = read("hostdirname").toUtf8();
+    FtpSettings ftp = key ? readFtpSettings(*key) : FtpSettings{};
+    // The live page always goes to the "ftp" service; the stored port is the utilities'.
+    ftp.port.clear();
+    applyFtpSettings(client, ftp);
     const QString fileName = read("hostfilename");
     client.HostFileName = fileName.toUtf8();
     const QString local = dataFolder == QLatin1String(".") || fileName.isEmpty()

@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/page_names.h"
 #include "ftp/command_arguments.h"
+#include "ftp/ftp_settings.h"
 #include "platform/dialogs.h"
 #include "platform/guarded_application.h"
 #include "recorder/core/live_page.h"
@@ -36,6 +37,9 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     Label2 = new QLabel(QStringLiteral("*Seconds*"), this);
     CheckBox1 = new QCheckBox(QStringLiteral("   Include Custom Image on Page"), this);
     ImagePath = new QLineEdit(this);
+    PassiveMode = new QCheckBox(QStringLiteral("Passive mode"), this);
+    SecureConnection = new QCheckBox(QStringLiteral("Secure connection (TLS)"), this);
+    CertFingerprint = new QLineEdit(this);
     Button2 = new QPushButton(QStringLiteral("Save Settings"), this);
     Button1 = new QPushButton(QStringLiteral("Close"), this);
     // Return presses the button that has the focus, as Space does.
@@ -63,6 +67,11 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     top->addLayout(fields);
     top->addWidget(CheckBox1);
     top->addLayout(image);
+    top->addWidget(PassiveMode);
+    top->addWidget(SecureConnection);
+    auto* pin = new QFormLayout;
+    pin->addRow(QStringLiteral("Certificate fingerprint"), CertFingerprint);
+    top->addLayout(pin);
     top->addLayout(buttons);
 
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
@@ -79,10 +88,14 @@ void TForm2::fillFromSettings() {
     const auto read = [&](const char* name) {
         return key ? key->readString(QString::fromLatin1(name)) : QString();
     };
-    HostName->setText(read("hostname"));
-    UserName->setText(read("username"));
-    Password->setText(read("ftppassword"));
-    HostDir->setText(read("hostdirname"));
+    const FtpSettings ftp = key ? readFtpSettings(*key) : FtpSettings{};
+    HostName->setText(ftp.hostName);
+    UserName->setText(ftp.userName);
+    Password->setText(ftp.password);
+    HostDir->setText(ftp.hostDirName);
+    PassiveMode->setChecked(ftp.passive);
+    SecureConnection->setChecked(ftp.tls);
+    CertFingerprint->setText(ftp.certSha256);
     HostFileName->setText(read("hostfilename"));
     ReloadTime->setText(read("LiveStatsReloadTime"));
     // Any other text leaves the box and the field as the user last had them.
@@ -153,6 +166,11 @@ void TForm2::Button2Click() {
         dialogs_.information(kReloadTimeMessage);
         return;
     }
+    if (const QString problem = fingerprintProblem(CertFingerprint->text()); !problem.isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(problem);
+        return;
+    }
     if (!reportFailures(dialogs_, [this] { saveSettings(); }))
         return;
     emit settingsSaved();
@@ -161,27 +179,27 @@ void TForm2::Button2Click() {
 }
 
 void TForm2::saveSettings() {
-    const std::pair<const char*, QString> values[] = {
-        {"hostname", HostName->text()},
-        {"port", QStringLiteral("ftp")},
-        {"username", UserName->text()},
-        {"ftppassword", Password->text()},
-        {"hostdirname", HostDir->text()},
-        {"hostfilename", HostFileName->text()},
-        {"LiveStatsReloadtime", ReloadTime->text()},
-        {"customimagepath", ImagePath->text()},
-        {"usecustomimage",
+    FtpSettings ftp;
+    ftp.hostName = HostName->text();
+    ftp.port = QStringLiteral("ftp");
+    ftp.userName = UserName->text();
+    ftp.password = Password->text();
+    ftp.hostDirName = HostDir->text();
+    ftp.passive = PassiveMode->isChecked();
+    ftp.tls = SecureConnection->isChecked();
+    ftp.certSha256 = CertFingerprint->text().trimmed();
+    const QList<std::pair<QString, QString>> page = {
+        {QStringLiteral("hostfilename"), HostFileName->text()},
+        {QStringLiteral("LiveStatsReloadtime"), ReloadTime->text()},
+        {QStringLiteral("customimagepath"), ImagePath->text()},
+        {QStringLiteral("usecustomimage"),
          CheckBox1->isChecked() ? QStringLiteral("true") : QStringLiteral("false")},
     };
     try {
-        store_.update([&](RegFile& file) {
-            for (const auto& [name, value] : values)
-                file.setValue(kVantorKey, QString::fromLatin1(name), value);
-        });
+        store_.update([&](RegFile& file) { putFtpSettings(file, ftp, page); });
     } catch (const Error&) {
         // Nothing was stored, so the first value is the one that failed.
-        throw Error(
-            QStringLiteral("Failed to set data for '%1'").arg(QLatin1String(values[0].first)));
+        throw Error(QStringLiteral("Failed to set data for '%1'").arg(kHostNameSetting));
     }
 }
 

@@ -41,6 +41,9 @@ public:
     QLineEdit* ReloadTime;
     QCheckBox* CheckBox1; // the custom image
     QLineEdit* ImagePath;
+    QCheckBox* PassiveMode;
+    QCheckBox* SecureConnection;
+    QLineEdit* CertFingerprint;
     QPushButton* Button1; // "Close"
     QPushButton* Button2; // "Save Settings"
     QLabel* Label1;       // the file name example

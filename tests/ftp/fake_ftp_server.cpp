@@ -62,6 +62,10 @@ void FakeFtpServer::onCommand(const QByteArray& line) {
         control_->disconnectFromHost();
         return;
     }
+    if ((verb == "EPSV" || verb == "PASV") && !replies.contains(verb)) {
+        listenPassive(verb);
+        return;
+    }
     const QList<QByteArray> reply = replies.value(verb, defaultReply(verb));
     if (verb == "PORT") {
         const QList<QByteArray> n = line.mid(5).split(',');
@@ -72,18 +76,42 @@ void FakeFtpServer::onCommand(const QByteArray& line) {
         }
     }
     send(reply);
-    if (verb == "STOR" && !reply.isEmpty() && reply.last().startsWith('1'))
+    if (verb == "STOR" && !reply.isEmpty() && reply.last().startsWith('1') && !data_)
         connectData();
     if (verb == "QUIT")
         control_->disconnectFromHost();
 }
 
+void FakeFtpServer::listenPassive(const QByteArray& verb) {
+    passive_.close();
+    passive_.disconnect(this);
+    passive_.listen(QHostAddress::LocalHost, 0);
+    connect(&passive_, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* s = passive_.nextPendingConnection()) {
+            ++passiveConnections;
+            s->setParent(this);
+            attachData(s);
+        }
+    });
+    const quint16 p = passive_.serverPort();
+    if (verb == "EPSV")
+        send({"229 Entering Extended Passive Mode (|||" + QByteArray::number(p) + "|)"});
+    else
+        send({"227 Entering Passive Mode (" + pasvAddress + "," + QByteArray::number(p / 256) +
+              "," + QByteArray::number(p % 256) + ")."});
+}
+
 void FakeFtpServer::connectData() {
     ++dataConnections;
-    data_ = new QTcpSocket(this);
+    auto* d = new QTcpSocket(this);
+    attachData(d);
+    d->connectToHost(portAddress, portNumber);
+}
+
+void FakeFtpServer::attachData(QTcpSocket* d) {
+    data_ = d;
     data_->setReadBufferSize(64 * 1024);
     nextPauseAt_ = pauseEvery;
-    QTcpSocket* d = data_;
     connect(d, &QTcpSocket::readyRead, this, &FakeFtpServer::readData);
     connect(d, &QTcpSocket::disconnected, this, [this, d] {
         stored += d->readAll();
@@ -93,7 +121,6 @@ void FakeFtpServer::connectData() {
         if (data_ == d)
             data_ = nullptr;
     });
-    d->connectToHost(portAddress, portNumber);
 }
 
 void FakeFtpServer::readData() {

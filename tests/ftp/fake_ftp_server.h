@@ -12,8 +12,9 @@
 namespace vantor::test {
 
 // A scripted FTP server on 127.0.0.1, on the test's own event loop. It answers each command
-// from a table (a sensible default for every verb), follows PORT to connect for STOR, keeps
-// what it receives, and says 226 when the client closes the data connection.
+// from a table (a sensible default for every verb), follows PORT to connect for STOR or
+// listens after EPSV and PASV, keeps what it receives, and says 226 when the client closes
+// the data connection.
 class FakeFtpServer : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +32,7 @@ public:
     qint64 pauseEvery = 0;    // stop reading data for pauseMs after each pauseEvery bytes
     int pauseMs = 0;
     int pauseCount = 0;
+    QByteArray pasvAddress = "127,0,0,1"; // the address the PASV reply names
 
     // What happened.
     QList<QByteArray> commands;
@@ -39,6 +41,7 @@ public:
     int dataConnections = 0;
     QHostAddress portAddress;
     quint16 portNumber = 0;
+    int passiveConnections = 0;
 
     bool controlOpen() const {
         return control_ && control_->state() != QAbstractSocket::UnconnectedState;
@@ -49,9 +52,12 @@ private:
     void onCommand(const QByteArray& line);
     void send(const QList<QByteArray>& lines);
     void connectData();
+    void listenPassive(const QByteArray& verb);
+    void attachData(QTcpSocket* d);
     void readData();
 
     QTcpServer server_;
+    QTcpServer passive_;
     QPointer<QTcpSocket> control_;
     QPointer<QTcpSocket> data_;
     qint64 nextPauseAt_ = 0;

@@ -4,6 +4,7 @@
 #include "common/records.h"
 #include "recorder_test_data.h"
 #include "tests/ftp/local_ftp_server.h"
+#include "tests/ftp/tls_ftp_servers.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -224,6 +225,41 @@ TEST_F(HeadlessProgram, UploadsTheLivePageOfEachGameToARealFtpServer) {
     EXPECT_FALSE(QFile::exists(dir.file("lastgame.log"))); // on the page, then deleted
     EXPECT_FALSE(QFile::exists(dir.file("work.dat")));
     EXPECT_FALSE(err.contains("Error:")) << err.toStdString();
+    EXPECT_FALSE(err.contains("was not uploaded")) << err.toStdString();
+}
+
+TEST_F(HeadlessProgram, UploadsTheLivePageInPassiveModeOverTlsWithAPinnedCertificate) {
+    if (vantor::test::VsftpdServer::program().isEmpty())
+        GTEST_SKIP() << "vsftpd is not installed (Debian package vsftpd)";
+    vantor::test::VsftpdServer server;
+    QString why;
+    ASSERT_TRUE(server.start(&why)) << why.toStdString();
+    writeStore(true, QStringLiteral("\"hostname\"=\"127.0.0.1\"\n\"username\"=\"%1\"\n"
+                                    "\"ftppassword\"=\"%2\"\n\"hostdirname\"=\"%3\"\n"
+                                    "\"hostfilename\"=\"live.html\"\n\"ftpmode\"=\"passive\"\n"
+                                    "\"ftptls\"=\"explicit\"\n\"ftpcertsha256\"=\"%4\"\n")
+                         .arg(QString::fromLatin1(server.userName()),
+                              QString::fromLatin1(server.password()),
+                              QString::fromLatin1(server.hostDir()),
+                              QString::fromLatin1(server.fingerprint())));
+    writeGameSound(game);
+    extraEnv.insert("VANTOR_FTP_PORT", QString::number(server.port()));
+    start();
+    ASSERT_TRUE(waitForLine(kTimeStamp + "Recording the games of .*live stats on"))
+        << err.toStdString();
+
+    const QString local = dir.file("live.html");
+    const QString uploaded = server.uploadFolder() + "/live.html";
+    dropLog("demo_adversarial.log");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return logGone() && QFile::exists(uploaded) && QFile::exists(local) &&
+                   vantor::test::readFile(uploaded) == vantor::test::readFile(local);
+        },
+        30000))
+        << err.toStdString() << server.log().toStdString();
+    stopWith(SIGTERM);
+    EXPECT_TRUE(vantor::test::readFile(uploaded).contains("Marrow"));
     EXPECT_FALSE(err.contains("was not uploaded")) << err.toStdString();
 }
 

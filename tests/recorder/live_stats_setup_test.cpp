@@ -257,6 +257,55 @@ TEST_F(SetupWindow, AStoreInAPlaceThatCannotBeMadeFillsDefaultsAndRefusesTheSave
     EXPECT_EQ(dialogs.shown, QStringList{"error: Failed to set data for 'hostname'"});
 }
 
+TEST_F(SetupWindow, ConnectionChoicesAreSavedAndShownAgain) {
+    EXPECT_EQ(form.PassiveMode->text(), "Passive mode");
+    EXPECT_EQ(form.SecureConnection->text(), "Secure connection (TLS)");
+    open();
+    EXPECT_GT(form.PassiveMode->y(), form.ImagePath->y());
+    EXPECT_GT(form.CertFingerprint->y(), form.SecureConnection->y());
+
+    fillAll();
+    save();
+    // Never chosen: the store holds what it always held.
+    EXPECT_EQ(setting("ftpmode"), "(none)");
+    EXPECT_EQ(setting("ftptls"), "(none)");
+    EXPECT_EQ(setting("ftpcertsha256"), "(none)");
+
+    form.PassiveMode->setChecked(true);
+    form.SecureConnection->setChecked(true);
+    type(form.CertFingerprint, QString(64, u'e'));
+    save();
+    EXPECT_EQ(setting("ftpmode"), "passive");
+    EXPECT_EQ(setting("ftptls"), "explicit");
+    EXPECT_EQ(setting("ftpcertsha256"), QString(64, u'e'));
+    EXPECT_EQ(setting("port"), "ftp");
+    // The page's values keep their place before the new ones.
+    EXPECT_EQ(storedLines().indexOf(R"("usecustomimage"="false")") + 1,
+              storedLines().indexOf(R"("ftpmode"="passive")"));
+
+    form.PassiveMode->setChecked(false);
+    form.CertFingerprint->clear();
+    form.fillFromSettings();
+    EXPECT_TRUE(form.PassiveMode->isChecked());
+    EXPECT_TRUE(form.SecureConnection->isChecked());
+    EXPECT_EQ(form.CertFingerprint->text(), QString(64, u'e'));
+
+    // Turned off again: written as off, not left behind.
+    form.PassiveMode->setChecked(false);
+    form.SecureConnection->setChecked(false);
+    save();
+    EXPECT_EQ(setting("ftpmode"), "active");
+    EXPECT_EQ(setting("ftptls"), "none");
+
+    // Not a fingerprint: refused with a message, nothing saved.
+    dialogs.shown.clear();
+    type(form.CertFingerprint, "not-a-fingerprint");
+    save();
+    ASSERT_EQ(dialogs.shown.size(), 2);
+    EXPECT_TRUE(dialogs.shown[1].contains("SHA-256"));
+    EXPECT_EQ(setting("ftpcertsha256"), QString(64, u'e'));
+}
+
 TEST_F(SetupWindow, LineBreaksOrNulInAnFtpValueAreRefusedAndNothingIsSaved) {
     // Values that reached the fields from a store edited by hand, or pasted.
     writeFile(storePath, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"

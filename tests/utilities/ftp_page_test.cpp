@@ -10,8 +10,10 @@
 #include "tests/support/temp_folder.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -152,7 +154,7 @@ TEST(FtpPage, TransmitChecksHostLoginPasswordThenTheFile) {
     EXPECT_EQ(transmit(), QStringList({"beep", "info:  Please select a file to transfer."}));
     EXPECT_TRUE(f.Form2->isHidden());
     EXPECT_EQ(f.FtpClient1->HostName, "127.0.0.1");
-    EXPECT_EQ(f.FtpClient1->Port, "ftp"); // the "Port:" field takes no part
+    EXPECT_EQ(f.FtpClient1->Port, "2121"); // the "Port:" field is where the server listens
     EXPECT_EQ(f.FtpClient1->UserName, "bob");
     EXPECT_EQ(f.FtpClient1->PassWord, "pw");
     EXPECT_EQ(f.FtpClient1->HostDirName, "www");
@@ -398,4 +400,55 @@ TEST(FtpPage, TransmitLandsTheChosenPageOnARealServer) {
     EXPECT_TRUE(lines.contains(QStringLiteral("> PASS ") + QString::fromLatin1(server.password())));
     EXPECT_EQ(lines.filter(QStringLiteral("! 17 bytes received/sent in ")).size(), 1);
     EXPECT_TRUE(p.dialogs.shown.isEmpty());
+}
+
+TEST(FtpPage, ConnectionChoicesAreSavedShownAndUsed) {
+    FtpPage p;
+    writeFile(QStringLiteral("MyStats.html"), "page");
+    p.open();
+    TForm1& f = *p.form;
+    EXPECT_EQ(f.PassiveMode->text(), "Passive mode");
+    EXPECT_EQ(f.SecureConnection->text(), "Secure connection (TLS)");
+    EXPECT_FALSE(f.PassiveMode->isChecked());
+    EXPECT_FALSE(f.SecureConnection->isChecked());
+    // Below the other controls, inside the page.
+    EXPECT_GT(f.PassiveMode->y(), f.Button11->y());
+    EXPECT_GT(f.CertFingerprint->y(), f.PassiveMode->y());
+    EXPECT_LE(f.CertFingerprint->geometry().bottom(), f.GroupBox3->height());
+
+    p.fill("ftp.example.org", "2121", "bob", "pw", "");
+    f.PassiveMode->setChecked(true);
+    f.SecureConnection->setChecked(true);
+    const QString pin(64, QLatin1Char('b'));
+    f.CertFingerprint->setText(pin);
+    QTest::mouseClick(f.Button11, Qt::LeftButton);
+    const auto key = p.settings.openKey(kVantorKey, false);
+    EXPECT_EQ(key->readString("ftpmode"), "passive");
+    EXPECT_EQ(key->readString("ftptls"), "explicit");
+    EXPECT_EQ(key->readString("ftpcertsha256"), pin);
+
+    // Shown again when the page is selected; taken by the client on "Transmit".
+    f.PassiveMode->setChecked(false);
+    f.CertFingerprint->clear();
+    f.TabControl1->setCurrentIndex(0);
+    f.TabControl1->setCurrentIndex(2);
+    EXPECT_TRUE(f.PassiveMode->isChecked());
+    EXPECT_TRUE(f.SecureConnection->isChecked());
+    EXPECT_EQ(f.CertFingerprint->text(), pin);
+    p.dialogs.shown.clear();
+    QTest::mouseClick(f.Button12, Qt::LeftButton); // no file selected: stops after the fields
+    EXPECT_TRUE(f.FtpClient1->Passive);
+    EXPECT_EQ(f.FtpClient1->Security, vantor::ftpTlsExplicit);
+    EXPECT_EQ(f.FtpClient1->CertSha256, pin.toLatin1());
+
+    // A fingerprint that is not one is refused, by both buttons, before anything happens.
+    f.CertFingerprint->setText("12:34");
+    p.dialogs.shown.clear();
+    QTest::mouseClick(f.Button11, Qt::LeftButton);
+    QTest::mouseClick(f.Button12, Qt::LeftButton);
+    ASSERT_EQ(p.dialogs.shown.size(), 4);
+    EXPECT_TRUE(p.dialogs.shown[1].contains("SHA-256")) << p.dialogs.shown[1].toStdString();
+    EXPECT_EQ(p.dialogs.shown[3], p.dialogs.shown[1]);
+    EXPECT_EQ(p.settings.openKey(kVantorKey, false)->readString("ftpcertsha256"), pin);
+    EXPECT_TRUE(f.Form2->isHidden());
 }

@@ -104,11 +104,11 @@ TEST(FtpSettings, HostThenLoginThenPasswordAreRequired) {
     EXPECT_EQ(missingFtpField(s), QString());
 }
 
-TEST(FtpSettings, TheClientConnectsToTheFtpServiceWhateverThePortField) {
+TEST(FtpSettings, TheClientConnectsToTheStoredPortOrTheFtpService) {
     TFtpClient client;
     applyFtpSettings(client, kFilled);
     EXPECT_EQ(client.HostName, "ftp.example.org");
-    EXPECT_EQ(client.Port, "ftp");
+    EXPECT_EQ(client.Port, "2121");
     EXPECT_EQ(client.UserName, "bob");
     EXPECT_EQ(client.PassWord, "se\"cr\\et");
     EXPECT_EQ(client.HostDirName, "www/stats");
@@ -117,6 +117,10 @@ TEST(FtpSettings, TheClientConnectsToTheFtpServiceWhateverThePortField) {
         applyFtpSettings(client, kFilled);
         EXPECT_EQ(client.Port, "2100");
     }
+    FtpSettings unset = kFilled;
+    unset.port = " ";
+    applyFtpSettings(client, unset);
+    EXPECT_EQ(client.Port, "ftp");
 }
 
 TEST(FtpSettings, DisplayLinesDecodeAsUtf8OrTheWindowsCodePage) {
@@ -225,6 +229,36 @@ TEST_F(UploadCommand, MissingSettingsOrFileAreRefused) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out.count("! 426 Unable to open local file missing.html\n"), 1)
         << r.out.toStdString();
+}
+
+TEST_F(UploadCommand, PassiveAndTlsChosenOnTheCommandLine) {
+    Outcome r = utilities({"upload", "MyStats.html", "--passive"});
+    EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("\n> EPSV\n")) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("> PORT"));
+    EXPECT_EQ(readFile(server.root() + "/www/MyStats.html"), page);
+
+    // This server speaks no TLS: the upload fails before the login, never in clear.
+    r = utilities({"upload", "MyStats.html", "--tls", "--fingerprint", QString(64, u'c')});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.contains("> AUTH TLS")) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("> USER")) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("> PASS")) << r.out.toStdString();
+
+    // The store keeps its choices: the next plain upload is active again.
+    r = utilities({"upload", "MyStats.html"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.contains("> PORT 127,0,0,1,")) << r.out.toStdString();
+    EXPECT_FALSE(store.openKey(kVantorKey, false)->valueExists("ftpmode"));
+
+    for (const QStringList& wrong :
+         {QStringList{"upload", "MyStats.html", "--fingerprint"},
+          QStringList{"upload", "MyStats.html", "--fingerprint", "12:34"},
+          QStringList{"list", "--passive"}}) {
+        r = utilities(wrong);
+        EXPECT_EQ(r.status, 2) << wrong.join(' ').toStdString();
+        EXPECT_FALSE(r.err.isEmpty());
+    }
 }
 
 TEST_F(UploadCommand, StoredLineBreaksOrNulSendNothingToTheServer) {

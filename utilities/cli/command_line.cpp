@@ -77,8 +77,8 @@ QString usage() {
         "MEASURE: \"Games Played\" or \"Skill Points\"\n"
         "--quiet prints failures only.\n"
         "Settings: $VANTOR_REGISTRY, else $XDG_CONFIG_HOME/vantor/registry.reg, else\n"
-        "~/.config/vantor/registry.reg. Uploads go to port 21 unless $VANTOR_FTP_PORT\n"
-        "names another.\n"
+        "~/.config/vantor/registry.reg. Uploads go to the stored port (21 when none)\n"
+        "unless $VANTOR_FTP_PORT names another.\n"
         "Exit status: 0 done, 1 the operation failed, 2 the command line was wrong.\n");
     return text;
 }

@@ -14,6 +14,14 @@ std::optional<QCommandLineOption> optionNamed(const QString& name) {
         return QCommandLineOption(kYes, QStringLiteral("confirm the deletion"));
     if (name == kQuiet)
         return QCommandLineOption(kQuiet, QStringLiteral("print failures only"));
+    if (name == kPassive)
+        return QCommandLineOption(kPassive, QStringLiteral("passive mode for this upload"));
+    if (name == kTls)
+        return QCommandLineOption(kTls, QStringLiteral("explicit TLS for this upload"));
+    if (name == kFingerprint)
+        return QCommandLineOption(kFingerprint,
+                                  QStringLiteral("the server certificate's SHA-256 fingerprint"),
+                                  QStringLiteral("SHA256"));
     return std::nullopt;
 }
 

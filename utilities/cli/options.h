@@ -13,6 +13,9 @@ inline const QString kBy = QStringLiteral("by");
 inline const QString kComment = QStringLiteral("comment");
 inline const QString kYes = QStringLiteral("yes");
 inline const QString kQuiet = QStringLiteral("quiet");
+inline const QString kPassive = QStringLiteral("passive");
+inline const QString kTls = QStringLiteral("tls");
+inline const QString kFingerprint = QStringLiteral("fingerprint");
 
 std::optional<QCommandLineOption> optionNamed(const QString& name);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ftp/ftp_cli.h"
+#include "ftp/ftp_settings.h"
 
 #include <QString>
 
@@ -11,14 +12,11 @@ class TFtpClient;
 
 namespace vantor::utilities {
 
-// The five FTP settings the "FTP Upload" page shows and stores; the recorder shares them.
-struct FtpSettings {
-    QString hostName;    // "hostname"
-    QString port;        // "port": shown and stored only
-    QString userName;    // "username"
-    QString password;    // "ftppassword", plain text as typed
-    QString hostDirName; // "hostdirname", may be empty
-};
+// The FTP settings are shared with the recorder: one definition, in ftp/.
+using vantor::applyFtpSettings;
+using vantor::FtpSettings;
+using vantor::readFtpSettings;
+using vantor::saveFtpSettings;
 
 inline const QString kEnterHostMessage = QStringLiteral("Please enter Host address.");
 inline const QString kEnterUserMessage = QStringLiteral("Please enter Username.");
@@ -27,15 +25,6 @@ inline const QString kSelectFileMessage = QStringLiteral(" Please select a file 
 inline const QString kSettingsSavedMessage =
     QStringLiteral("Your FTP Upload settings have been saved.");
 
-// The stored settings; missing values (or a missing key) read as empty text. With create the
-// key is made when it is missing, as the page does when it is selected.
-FtpSettings readFtpSettings(const SettingsStore& store, bool create);
-
-// Writes "hostname", "port", "username", "ftppassword", "hostdirname" in this order, empty
-// values included. Throws vantor::Error "Failed to set data for '<name>'" when the store
-// cannot be written.
-void saveFtpSettings(const SettingsStore& store, const FtpSettings& settings);
-
 // The message for the first of host, login and password that is empty; empty when all are
 // filled. The port and the directory are never checked.
 QString missingFtpField(const FtpSettings& settings);
@@ -43,9 +32,6 @@ QString missingFtpField(const FtpSettings& settings);
 // The message for the first of login, password and directory that holds a line break or NUL
 // (the upload would refuse it); empty when none does.
 QString unsafeFtpField(const FtpSettings& settings);
-
-// Host, port, login, password and directory onto the client, in this order.
-void applyFtpSettings(TCustomFtpCli& client, const FtpSettings& settings);
 
 // Sends localFile, stored on the server as hostFile in the client's directory, and reports
 // every display line to display (which stays attached to the client afterwards). A failure

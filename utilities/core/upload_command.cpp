@@ -8,8 +8,13 @@
 
 namespace vantor::utilities {
 
-int runUpload(const QString& file, const SettingsStore& store, QTextStream& out, QTextStream& err) {
-    const FtpSettings settings = readFtpSettings(store, false);
+int runUpload(const QString& file, const SettingsStore& store, QTextStream& out, QTextStream& err,
+              const UploadOverrides& overrides) {
+    FtpSettings settings = readFtpSettings(store, false);
+    settings.passive = settings.passive || overrides.passive;
+    settings.tls = settings.tls || overrides.tls;
+    if (overrides.fingerprint)
+        settings.certSha256 = *overrides.fingerprint;
     if (const QString missing = missingFtpField(settings); !missing.isEmpty()) {
         err << missing << '\n';
         return 1;

@@ -13,6 +13,7 @@
 #include "platform/shell.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -168,15 +169,28 @@ void TForm1::TabControl1Change(int index) {
 }
 
 void TForm1::loadFtpFields() {
-    const auto key = settings_.openKey(kVantorKey, true);
-    const auto value = [&](const char* name) {
-        return key ? key->readString(QString::fromLatin1(name)) : QString();
-    };
-    HostName->setText(value("hostname"));
-    HostPort->setText(value("port"));
-    UserName->setText(value("username"));
-    Password->setText(value("ftppassword"));
-    HostDir->setText(value("hostdirname"));
+    const FtpSettings s = readFtpSettings(settings_, true);
+    HostName->setText(s.hostName);
+    HostPort->setText(s.port);
+    UserName->setText(s.userName);
+    Password->setText(s.password);
+    HostDir->setText(s.hostDirName);
+    PassiveMode->setChecked(s.passive);
+    SecureConnection->setChecked(s.tls);
+    CertFingerprint->setText(s.certSha256);
+}
+
+FtpSettings TForm1::ftpFields() const {
+    FtpSettings s;
+    s.hostName = HostName->text();
+    s.port = HostPort->text();
+    s.userName = UserName->text();
+    s.password = Password->text();
+    s.hostDirName = HostDir->text();
+    s.passive = PassiveMode->isChecked();
+    s.tls = SecureConnection->isChecked();
+    s.certSha256 = CertFingerprint->text().trimmed();
+    return s;
 }
 
 void TForm1::readHtmlFileList() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ftp/ftp_settings.h"
 #include "utilities/core/page_creation.h"
 #include "utilities/core/ranking.h"
 
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -120,6 +122,9 @@ public:
     QLineEdit* UserName = nullptr;
     QLineEdit* Password = nullptr;
     QLineEdit* HostDir = nullptr;
+    QCheckBox* PassiveMode = nullptr;
+    QCheckBox* SecureConnection = nullptr;
+    QLineEdit* CertFingerprint = nullptr;
     QListWidget* FileListBox1 = nullptr;
     QPushButton* Button12 = nullptr; // "Transmit"
     QPushButton* Button7 = nullptr;  // "Delete"
@@ -147,6 +152,8 @@ private:
     void listPlayers(bool zeroWhenMissing);
     void setPlayerCount(qsizetype count);
     void loadFtpFields();
+    // The FTP fields of the page as settings.
+    FtpSettings ftpFields() const;
     void readHtmlFileList();
     void openLink(const QString& target);
     // While a page is made: disables its controls and returns them with their states before.

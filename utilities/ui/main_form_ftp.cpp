@@ -59,9 +59,11 @@ void TForm1::Button12Click() {
     if (uploading_)
         return;
     guarded([&] {
-        const FtpSettings fields{HostName->text(), HostPort->text(), UserName->text(),
-                                 Password->text(), HostDir->text()};
-        if (const QString missing = missingFtpField(fields); !missing.isEmpty()) {
+        const FtpSettings fields = ftpFields();
+        QString missing = missingFtpField(fields);
+        if (missing.isEmpty())
+            missing = fingerprintProblem(fields.certSha256);
+        if (!missing.isEmpty()) {
             dialogs_.beep();
             dialogs_.information(missing);
             return;
@@ -93,11 +95,13 @@ void TForm1::Button12Click() {
 
 void TForm1::Button11Click() {
     guarded([&] {
-        const FtpSettings fields{HostName->text(), HostPort->text(), UserName->text(),
-                                 Password->text(), HostDir->text()};
-        if (const QString unsafe = unsafeFtpField(fields); !unsafe.isEmpty()) {
+        const FtpSettings fields = ftpFields();
+        QString problem = unsafeFtpField(fields);
+        if (problem.isEmpty())
+            problem = fingerprintProblem(fields.certSha256);
+        if (!problem.isEmpty()) {
             dialogs_.beep();
-            dialogs_.information(unsafe);
+            dialogs_.information(problem);
             return;
         }
         saveFtpSettings(settings_, fields);

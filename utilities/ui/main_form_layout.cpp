@@ -10,6 +10,7 @@
 #include "utilities/core/author.h"
 #include "utilities/core/rank_keys.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -193,6 +194,16 @@ void TForm1::buildFtpPage() {
     FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     Button12 = named(button(g, QStringLiteral("Transmit"), 216, 146, 60), "Button12");
     Button7 = named(button(g, QStringLiteral("Delete"), 280, 146, 58), "Button7");
+    // The connection choices, below the rest: this page is taller than the others.
+    g->resize(g->width(), 222);
+    PassiveMode = named(new QCheckBox(QStringLiteral("Passive mode"), g), "PassiveMode");
+    PassiveMode->setGeometry(8, 172, 100, 20);
+    SecureConnection =
+        named(new QCheckBox(QStringLiteral("Secure connection (TLS)"), g), "SecureConnection");
+    SecureConnection->setGeometry(112, 172, 226, 20);
+    label(g, QStringLiteral("Certificate fingerprint"), 8, 197, 120, 18);
+    CertFingerprint = named(field(g, 130, 195), "CertFingerprint");
+    CertFingerprint->resize(208, 21);
 }
 
 void TForm1::buildFooter() {

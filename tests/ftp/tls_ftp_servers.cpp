@@ -1,0 +1,185 @@
+#include "tests/ftp/tls_ftp_servers.h"
+
+#include "ftp/certificate_pin.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSslCertificate>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+namespace vantor::test {
+
+namespace {
+
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+bool writeText(const QString& file, const QByteArray& text, QString* error) {
+    QFile f(file);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text) == text.size())
+        return true;
+    *error = QStringLiteral("cannot write %1").arg(file);
+    return false;
+}
+
+bool run(const QString& program, const QStringList& arguments, QString* error) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, arguments);
+    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    *error = program + ": " + p.errorString() + " " + QString::fromLocal8Bit(p.readAll());
+    return false;
+}
+
+} // namespace
+
+TlsFtpServer::~TlsFtpServer() {
+    stop();
+}
+
+QString TlsFtpServer::log() {
+    return QString::fromLocal8Bit(process_.readAll());
+}
+
+bool TlsFtpServer::makeCertificate(QString* error) {
+    if (!run(QStringLiteral("openssl"),
+             {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+              "-days", "2", "-subj", "/CN=localhost", "-keyout", path("key.pem"), "-out",
+              path("cert.pem")},
+             error))
+        return false;
+    const QList<QSslCertificate> certs = QSslCertificate::fromPath(path("cert.pem"));
+    if (certs.isEmpty()) {
+        *error = QStringLiteral("openssl made no readable certificate");
+        return false;
+    }
+    fingerprint_ = certificateFingerprint(certs.first());
+    return true;
+}
+
+bool TlsFtpServer::start(QString* error) {
+    if (!root_.isValid() || !QDir(root_.path()).mkpath("upload")) {
+        *error = QStringLiteral("cannot make a temporary folder");
+        return false;
+    }
+    // The server writes as an unprivileged user.
+    QFile::setPermissions(uploadFolder(), QFileDevice::Permissions(0x7777));
+    if (!makeCertificate(error))
+        return false;
+    // The port may be taken between probing and listening: try a few.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        stop();
+        const quint16 port = freePort();
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        if (!launch(process_, port, error))
+            return false;
+        if (!process_.waitForStarted(10000)) {
+            *error = process_.errorString();
+            return false;
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 15000 && process_.state() == QProcess::Running) {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, port);
+            if (probe.waitForConnected(500)) {
+                probe.abort();
+                port_ = port;
+                return true;
+            }
+            QThread::msleep(50);
+        }
+        *error = QStringLiteral("the FTP server did not start listening: ") + log();
+    }
+    return false;
+}
+
+void TlsFtpServer::stop() {
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.terminate();
+    if (!process_.waitForFinished(3000)) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+}
+
+QString VsftpdServer::program() {
+    for (const QString& candidate :
+         {QStringLiteral("/usr/sbin/vsftpd"), QStringLiteral("/sbin/vsftpd")})
+        if (QFile::exists(candidate))
+            return candidate;
+    return QStandardPaths::findExecutable(QStringLiteral("vsftpd"));
+}
+
+bool VsftpdServer::launch(QProcess& process, quint16 port, QString* error) {
+    // Debian 12's vsftpd fails uploads under TLS 1.3: its OpenSSL is held to TLS 1.2.
+    const QByteArray openssl = "openssl_conf = default_conf\n"
+                               "[default_conf]\nssl_conf = ssl_sect\n"
+                               "[ssl_sect]\nsystem_default = system_default_sect\n"
+                               "[system_default_sect]\nMaxProtocol = TLSv1.2\n";
+    if (!QDir(path("")).mkpath("empty") || !writeText(path("openssl.cnf"), openssl, error))
+        return false;
+    QFile::setPermissions(path("empty"), QFileDevice::Permissions(0x7555));
+    const QByteArray conf =
+        "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=" +
+        QByteArray::number(port) +
+        "\nbackground=NO\nseccomp_sandbox=NO\n"
+        "anonymous_enable=YES\nlocal_enable=NO\nwrite_enable=YES\nanon_upload_enable=YES\n"
+        "anon_other_write_enable=YES\nanon_umask=022\nno_anon_password=NO\n"
+        "anon_root=" +
+        QFile::encodeName(path("")) +
+        "\nftp_username=ftp\nnopriv_user=nobody\n"
+        "secure_chroot_dir=" +
+        QFile::encodeName(path("empty")) +
+        "\nallow_writeable_chroot=YES\n"
+        "pasv_enable=YES\nport_enable=YES\nconnect_from_port_20=NO\n"
+        "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\n"
+        "force_anon_data_ssl=YES\nrequire_ssl_reuse=YES\nssl_tlsv1=YES\nssl_sslv2=NO\n"
+        "ssl_sslv3=NO\nssl_ciphers=HIGH\nrsa_cert_file=" +
+        QFile::encodeName(path("cert.pem")) +
+        "\nrsa_private_key_file=" + QFile::encodeName(path("key.pem")) +
+        "\nxferlog_enable=NO\nsyslog_enable=NO\nvsftpd_log_file=/dev/null\n";
+    if (!writeText(path("vsftpd.conf"), conf, error))
+        return false;
+    // vsftpd refuses to serve anonymously from a root the anonymous user may write to.
+    QFile::setPermissions(path(""), QFileDevice::Permissions(0x7555));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("OPENSSL_CONF", path("openssl.cnf"));
+    process.setProcessEnvironment(env);
+    process.start(program(), {path("vsftpd.conf")});
+    return true;
+}
+
+bool PyftpdlibTlsServer::launch(QProcess& process, quint16 port, QString* error) {
+    const QByteArray script =
+        "import sys\n"
+        "from pyftpdlib.authorizers import DummyAuthorizer\n"
+        "from pyftpdlib.handlers import TLS_FTPHandler\n"
+        "from pyftpdlib.servers import FTPServer\n"
+        "port, root, cert, key = sys.argv[1:5]\n"
+        "authorizer = DummyAuthorizer()\n"
+        "authorizer.add_user('vantor', 'rogue-spear', root, perm='elradfmwMT')\n"
+        "handler = TLS_FTPHandler\n"
+        "handler.certfile = cert\n"
+        "handler.keyfile = key\n"
+        "handler.authorizer = authorizer\n"
+        "handler.tls_control_required = True\n"
+        "handler.tls_data_required = True\n"
+        "FTPServer(('127.0.0.1', int(port)), handler).serve_forever()\n";
+    if (!writeText(path("server.py"), script, error))
+        return false;
+    process.start("/usr/bin/python3", {path("server.py"), QString::number(port), path(""),
+                                       path("cert.pem"), path("key.pem")});
+    return true;
+}
+
+} // namespace vantor::test

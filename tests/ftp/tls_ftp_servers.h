@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace vantor::test {
+
+// A real FTP server on 127.0.0.1 that forces explicit TLS for the login and the data, with a
+// self-signed certificate made for it by openssl. Files land in uploadFolder(). Stopped when
+// the object goes.
+class TlsFtpServer {
+public:
+    virtual ~TlsFtpServer();
+    TlsFtpServer(const TlsFtpServer&) = delete;
+    TlsFtpServer& operator=(const TlsFtpServer&) = delete;
+
+    // False, with the reason in *error, when the server could not be started.
+    bool start(QString* error);
+
+    quint16 port() const { return port_; }
+    QString uploadFolder() const { return root_.path() + "/upload"; }
+    // The upload directory as the client changes to it.
+    virtual QByteArray hostDir() const = 0;
+    virtual QByteArray userName() const = 0;
+    virtual QByteArray password() const = 0;
+    // The certificate's SHA-256 fingerprint as the client shows it.
+    QByteArray fingerprint() const { return fingerprint_; }
+    QString log();
+
+protected:
+    TlsFtpServer() = default;
+    QString path(const QString& name) const { return root_.path() + "/" + name; }
+    // Writes what the server needs and starts it on the port.
+    virtual bool launch(QProcess& process, quint16 port, QString* error) = 0;
+
+private:
+    bool makeCertificate(QString* error);
+    void stop();
+
+    QTemporaryDir root_;
+    QProcess process_;
+    quint16 port_ = 0;
+    QByteArray fingerprint_;
+};
+
+// vsftpd with anonymous uploads, held to TLS 1.2 (its TLS 1.3 breaks uploads) and requiring
+// the data connection to resume the control connection's TLS session.
+class VsftpdServer : public TlsFtpServer {
+public:
+    // Empty when vsftpd is not installed.
+    static QString program();
+    QByteArray hostDir() const override { return "upload"; }
+    QByteArray userName() const override { return "anonymous"; }
+    QByteArray password() const override { return "vantor@example.org"; }
+
+protected:
+    bool launch(QProcess& process, quint16 port, QString* error) override;
+};
+
+// pyftpdlib's TLS handler (TLS 1.3 where the system offers it), one user.
+class PyftpdlibTlsServer : public TlsFtpServer {
+public:
+    QByteArray hostDir() const override { return "upload"; }
+    QByteArray userName() const override { return "vantor"; }
+    QByteArray password() const override { return "rogue-spear"; }
+
+protected:
+    bool launch(QProcess& process, quint16 port, QString* error) override;
+};
+
+} // namespace vantor::test
