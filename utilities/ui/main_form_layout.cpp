@@ -1,5 +1,5 @@
-// The window's controls and where they sit: a fixed dialog-like window, laid out by hand as
-// the original was.
+// The window's controls and where they sit: a fixed dialog-like window whose controls keep
+// their places and sizes in pixels, laid out by hand.
 #include "main_form.h"
 
 #include "link_label.h"
