@@ -11,8 +11,8 @@ inline constexpr int kTickMs = 3000;
 inline constexpr int kRecordLockWaitMs = 2000;
 // The live stats page is not tried again, so it waits longer; the window's events are pumped.
 inline constexpr int kLiveStatsLockWaitMs = 5000;
-// The utilities wait with a person at the window: long enough to outlast a merge, short enough
-// not to hang.
-inline constexpr int kUtilitiesLockWaitMs = 10000;
+// The utilities wait with a person at the window: long enough to outlast a merge into a large
+// stats file on a busy machine, short enough not to hang.
+inline constexpr int kUtilitiesLockWaitMs = 30000;
 
 } // namespace vantor
