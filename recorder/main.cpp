@@ -12,7 +12,7 @@ namespace {
 
 int runWindow(int& argc, char** argv) {
     vantor::GuardedApplication app(argc, argv);
-    vantor::setApplicationTitle(QStringLiteral("Vantor Recorder 3.7.03"));
+    vantor::setApplicationTitle(vantor::recorderTitle());
     vantor::MessageBoxDialogs dialogs;
     vantor::DesktopShell shell;
     app.setDialogs(&dialogs);

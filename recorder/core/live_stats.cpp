@@ -53,7 +53,7 @@ bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerNa
     if (auto key = settings_.openKey(kVantorKey, true)) {
         const LiveStatsSettings stored = readLiveStatsSettings(*key);
         settings.hostFileName = stored.hostFileName;
-        settings.reloadTime = toCp1252(stored.reloadTime);
+        settings.reloadTime = pageReloadTime(stored.reloadTime);
         if (stored.useCustomImage == true)
             imageUrl_ = toCp1252(stored.customImagePath);
         else if (stored.useCustomImage == false)
@@ -79,6 +79,7 @@ bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerNa
         page.playerName = playerName;
         page.reloadTime = settings.reloadTime;
         page.imageUrl = imageUrl_;
+        page.links = links;
 
         if (game.gameType == kAdversarial) {
             // A "team.log" the utilities deleted meanwhile shows no wins yet.
