@@ -33,7 +33,7 @@ PlayerStatsRecord player(const QByteArray& name, int kills, int deaths, int game
 }
 
 PlayerStatsRecord blankRecord() {
-    PlayerStatsRecord r = player("gone", 5, 5, 1, 10);
+    PlayerStatsRecord r = player("gone", 5, 5, 1, 10, "6/10/00");
     r.name.setText("");
     return r;
 }
