@@ -22,8 +22,4 @@ void armFaultPoint(int k, int exitCode) {
     calls = 0;
 }
 
-long faultPointCalls() {
-    return calls;
-}
-
 } // namespace vantor

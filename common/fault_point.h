@@ -10,7 +10,4 @@ void faultPoint();
 // Arms the seam (k >= 1) or disarms it (k <= 0). Meant for a forked child.
 void armFaultPoint(int k, int exitCode = 77);
 
-// Calls counted since the seam was last armed (or since start).
-long faultPointCalls();
-
 } // namespace vantor

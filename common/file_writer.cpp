@@ -64,6 +64,22 @@ void writeAll(int fd, std::string_view bytes, const QString& path) {
         throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), path, err));
 }
 
+QByteArray readAll(int fd, const QString& path) {
+    QByteArray bytes;
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(path), errno));
+        }
+        if (n == 0)
+            return bytes;
+        bytes.append(buffer, n);
+    }
+}
+
 QString fileFailureMessage(const QString& what, const QString& path, int err) {
     const QString subject = QStringLiteral("%1 \"%2\"").arg(what, path);
     if (err == ELOOP)

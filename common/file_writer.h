@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstddef>
 #include <string_view>
@@ -20,6 +21,10 @@ std::size_t writeFully(int fd, const void* data, std::size_t size, off_t offset,
 
 // As writeFully at the file position; a failure throws vantor::Error naming path.
 void writeAll(int fd, std::string_view bytes, const QString& path);
+
+// Reads fd from its position to the end, going on after EINTR. A failure throws vantor::Error
+// "Cannot read from "<path>": <the system's reason>"; fd stays open either way.
+QByteArray readAll(int fd, const QString& path);
 
 // "<what> "<path>": <the system's reason>"; a link met where none is followed says so plainly.
 QString fileFailureMessage(const QString& what, const QString& path, int err);

@@ -26,7 +26,6 @@ public:
     void open(Mode mode);
     // As open, but returns false instead of throwing when the file does not exist.
     bool tryOpen(Mode mode);
-    bool isOpen() const { return fd_ >= 0; }
 
     // Whole records in the file; a partial record at the end is not counted.
     std::int64_t size();

@@ -6,7 +6,7 @@
 namespace vantor {
 
 namespace {
-// Integer division that truncates like the original's div, never traps.
+// Integer division truncating towards zero; a zero divisor gives 0 instead of trapping.
 std::int64_t safeDiv(std::int64_t a, std::int64_t b) {
     return b == 0 ? 0 : a / b;
 }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -165,23 +166,8 @@ QByteArray readJournal(const QString& path) {
             return {};
         throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(path), errno));
     }
-    QByteArray bytes;
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(path), err));
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, n);
-    }
-    ::close(fd);
-    return bytes;
+    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+    return readAll(fd, path);
 }
 
 void undoAll(const QString& folder, const QString& journal) {

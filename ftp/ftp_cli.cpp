@@ -253,10 +253,7 @@ void TCustomFtpCli::connectToServer(const QHostAddress& address) {
     try {
         port = TWSocket::resolvePort(Port);
     } catch (const ESocketException& e) {
-        lastResponse_ = "500 " + ESocketException::kind() + ": " + e.text();
-        statusCode_ = 500;
-        if (errorMessage_.isEmpty())
-            errorMessage_ = lastResponse_;
+        failLocally(ESocketException::kind() + ": " + e.text());
         stepDone(kLocalError);
         return;
     }
@@ -266,11 +263,15 @@ void TCustomFtpCli::connectToServer(const QHostAddress& address) {
     control_.connectTo(address, port);
 }
 
-void TCustomFtpCli::connectFailed(int error) {
-    lastResponse_ = "500 " + WSocketErrorText(error);
-    statusCode_ = 500;
+void TCustomFtpCli::failLocally(const QByteArray& text) {
+    statusCode_ = kLocalError;
+    lastResponse_ = QByteArray::number(kLocalError) + ' ' + text;
     if (errorMessage_.isEmpty())
         errorMessage_ = lastResponse_;
+}
+
+void TCustomFtpCli::connectFailed(int error) {
+    failLocally(WSocketErrorText(error));
     stepDone(error);
 }
 
@@ -377,10 +378,7 @@ void TCustomFtpCli::onControlClosed(int error) {
     }
     // The server went away while the step waited on it: end now rather than at the time-out.
     const int n = error != 0 ? error : WSAECONNRESET;
-    lastResponse_ = "500 " + WSocketErrorText(n);
-    statusCode_ = 500;
-    if (errorMessage_.isEmpty())
-        errorMessage_ = lastResponse_;
+    failLocally(WSocketErrorText(n));
     stopTransfer();
     stepDone(n);
 }

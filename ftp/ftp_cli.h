@@ -137,6 +137,8 @@ private:
     void startConnect();
     void connectToServer(const QHostAddress& address);
     void connectFailed(int error);
+    // Ends on an error of our own: a reply line with the local error code and text.
+    void failLocally(const QByteArray& text);
     void onLookupDone(int error);
     void onControlConnected(int error);
     void onControlData();

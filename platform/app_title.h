@@ -4,7 +4,7 @@
 
 namespace vantor {
 
-// The application title (the taskbar text of the original). Kept apart from the window
+// The application title (the taskbar text). Kept apart from the window
 // caption, which Qt would otherwise decorate with the display name.
 void setApplicationTitle(const QString& title);
 QString applicationTitle();

@@ -8,8 +8,8 @@ namespace vantor {
 
 class Dialogs;
 
-// Catches what an event handler throws, shows it in the error box and lets the program go on,
-// as the original's application object did; the next tick or click starts afresh.
+// Catches what an event handler throws, shows it in the error box and lets the program go on;
+// the next tick or click starts afresh.
 class GuardedApplication : public QApplication {
 public:
     GuardedApplication(int& argc, char** argv);

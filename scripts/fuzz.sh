@@ -24,6 +24,8 @@ for t in "${targets[@]}"; do
     findings="$build/findings/$t"
     mkdir -p "$corpus" "$findings"
     [ -d "$here/tests/data/fuzz/$t" ] && cp -n "$here/tests/data/fuzz/$t"/* "$corpus/" 2>/dev/null || true
+    # The result log target starts from the logs the tests read.
+    [ "$t" = result_log ] && cp -n "$here/tests/data/logs"/* "$corpus/" 2>/dev/null || true
     if "$build/fuzz/fuzz_$t" -runs="$runs" -max_len=8192 -artifact_prefix="$findings/" \
         "$corpus" >"$findings/last.log" 2>&1; then
         echo "fuzz $t: $(grep -Eo 'Done [0-9]+ runs' "$findings/last.log"), corpus $(ls "$corpus" | wc -l) inputs, no crash"

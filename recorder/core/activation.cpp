@@ -8,6 +8,7 @@
 #include "common/undo_journal.h"
 #include "platform/data_folder_lock.h"
 #include "platform/dialogs.h"
+#include "platform/settings_names.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,19 +28,19 @@ void Activation::GetRegistryInfo() {
         return;
     }
     hasHostName_ = !key->readString(QStringLiteral("hostname")).isEmpty();
-    hasHostFileName_ = !key->readString(QStringLiteral("hostfilename")).isEmpty();
-    const QString autoRecord = key->readString(QStringLiteral("AutoRecord"));
-    if (autoRecord == QLatin1String("true"))
+    hasHostFileName_ = !key->readString(kHostFileNameSetting).isEmpty();
+    const QString autoRecord = key->readString(kAutoRecordSetting);
+    if (autoRecord == kTrueText)
         autoRecord_ = true;
-    else if (autoRecord == QLatin1String("false"))
+    else if (autoRecord == kFalseText)
         autoRecord_ = false;
     const QString here = QDir(dataFolder_).absolutePath();
     // Rewriting an unchanged value would only wake every other reader of the store.
-    if (key->valueExists(QStringLiteral("RecorderPath")) &&
-        key->readString(QStringLiteral("RecorderPath")) == here)
+    if (key->valueExists(kRecorderPathSetting) &&
+        key->readString(kRecorderPathSetting) == here)
         return;
     try {
-        key->writeString(QStringLiteral("RecorderPath"), here);
+        key->writeString(kRecorderPathSetting, here);
     } catch (const Error& e) {
         reportOnce(e.message());
     }

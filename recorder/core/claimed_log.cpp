@@ -29,22 +29,6 @@ int openOrThrow(const QString& path, int flags) {
     return fd;
 }
 
-QByteArray readAll(int fd, const QString& path) {
-    QByteArray bytes;
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(path), errno));
-        }
-        if (n == 0)
-            return bytes;
-        bytes.append(buffer, n);
-    }
-}
-
 // Copies from into a new file to, forced to the disk: for a move across file systems.
 void copyDurably(const QString& from, const QString& to) {
     const int in = openOrThrow(from, O_RDONLY);

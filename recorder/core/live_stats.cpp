@@ -11,6 +11,7 @@
 #include "merge.h"
 #include "platform/data_folder_lock.h"
 #include "platform/date_time_text.h"
+#include "platform/live_stats_settings.h"
 
 #include <QDir>
 
@@ -50,13 +51,12 @@ bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerNa
 
     Settings settings;
     if (auto key = settings_.openKey(kVantorKey, true)) {
-        settings.hostFileName = key->readString(QStringLiteral("hostfilename"));
-        settings.reloadTime =
-            pageReloadTime(key->readString(QStringLiteral("LiveStatsReloadTime")));
-        const QString useImage = key->readString(QStringLiteral("usecustomimage"));
-        if (useImage == QLatin1String("true"))
-            imageUrl_ = toCp1252(key->readString(QStringLiteral("customimagepath")));
-        else if (useImage == QLatin1String("false"))
+        const LiveStatsSettings stored = readLiveStatsSettings(*key);
+        settings.hostFileName = stored.hostFileName;
+        settings.reloadTime = pageReloadTime(stored.reloadTime);
+        if (stored.useCustomImage == true)
+            imageUrl_ = toCp1252(stored.customImagePath);
+        else if (stored.useCustomImage == false)
             imageUrl_.clear();
     }
     if (settings.hostFileName.isEmpty())

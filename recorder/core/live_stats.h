@@ -3,6 +3,7 @@
 #include "common/page_links.h"
 #include "result_log.h"
 
+#include "common/timing.h"
 #include "platform/settings_store.h"
 
 #include <QByteArray>
@@ -21,7 +22,7 @@ public:
     std::function<void()> sendlivestats;
     // Runs while the step waits for the other program to release the data folder.
     std::function<void()> idle;
-    int lockTimeoutMs = 5000;
+    int lockTimeoutMs = kLiveStatsLockWaitMs;
     // The page's date and time; the system's short date and long time unless replaced.
     std::function<QByteArray()> dateText;
     std::function<QByteArray()> timeText;

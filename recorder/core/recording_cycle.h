@@ -3,6 +3,7 @@
 #include "merge.h"
 #include "result_log.h"
 
+#include "common/timing.h"
 #include "platform/write_check.h"
 
 #include <QByteArray>
@@ -45,8 +46,6 @@ public:
     bool isRunning() const { return running_; }
     // The header of the last log recorded, for the live stats page.
     const GameInfo& gameInfo() const { return gameInfo_; }
-    // "team.log" as the last adversarial game left it.
-    const TeamTotals& teamTotals() const { return teams_; }
     WriteCompletionCheck& writeCheck() { return writeCheck_; }
 
 private:
@@ -65,7 +64,7 @@ private:
     QString gameFolder_;
     std::function<void()> createLiveStats_;
     std::function<QByteArray()> today_;
-    int lockTimeoutMs_ = 2000;
+    int lockTimeoutMs_ = kRecordLockWaitMs;
     bool running_ = false;
     GameInfo gameInfo_;
     TeamTotals teams_;

@@ -1,5 +1,4 @@
 #include "platform/game_key.h"
-#include "platform/game_paths.h"
 
 #include "tests/support/temp_folder.h"
 
@@ -56,16 +55,4 @@ TEST(GameKey, NoKeyAnywhereIsNotFound) {
     const auto g = readGameKey(SettingsStore(dir.file(QStringLiteral("r.reg"))), dir.path());
     EXPECT_FALSE(g.found);
     EXPECT_TRUE(g.installationPath.isEmpty());
-}
-
-TEST(GamePaths, BackslashPathsJoinAndCaseIsFoundLikeWine) {
-    TempFolder dir;
-    QDir().mkpath(dir.file(QStringLiteral("Data/Sound/english")));
-    writeFile(dir.file(QStringLiteral("Data/Sound/english/TM_CMPDN.WAV")), "RIFF");
-    EXPECT_EQ(joinGamePath(QStringLiteral("/g"), QStringLiteral("\\data\\x.wav")),
-              QStringLiteral("/g/data/x.wav"));
-    EXPECT_EQ(findGameFile(dir.path(), QStringLiteral("\\data\\sound\\English\\tm_cmpdn.wav")),
-              dir.file(QStringLiteral("Data/Sound/english/TM_CMPDN.WAV")));
-    EXPECT_EQ(findGameFile(dir.path(), QStringLiteral("\\data\\missing.wav")),
-              dir.path() + QStringLiteral("/data/missing.wav"));
 }

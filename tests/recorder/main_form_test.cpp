@@ -11,11 +11,12 @@
 #include "recorder_test_data.h"
 #include "tests/ftp/local_ftp_server.h"
 #include "tests/support/fakes.h"
+#include "tests/support/store_text.h"
+#include "tests/support/wait.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -41,21 +42,12 @@ using vantor::test::readLogFixture;
 using vantor::test::RecordingDialogs;
 using vantor::test::RecordingShell;
 using vantor::test::RecordingSound;
+using vantor::test::storeText;
 using vantor::test::TempFolder;
+using vantor::test::waitFor;
 using vantor::test::writeFile;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
 
 // Records the sound and lets the test look around at the moment it is played.
 class WatchingSound : public RecordingSound {
@@ -82,14 +74,7 @@ protected:
 
     // The settings store: the Vantor key with these values, the game key when a folder is given.
     void writeStore(const QString& vantorValues, const QString& gameFolder) {
-        QString text = QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n") +
-                       vantorValues + u'\n';
-        if (!gameFolder.isNull())
-            text += QStringLiteral("\n[HKEY_LOCAL_MACHINE\\Software\\Red Storm Entertainment\\"
-                                   "Rogue Spear]\n\"InstallationPath\"=\"%1\"\n"
-                                   "\"MultiplayerPlayerName\"=\"Marrow\"\n")
-                        .arg(gameFolder);
-        writeFile(storePath, text.toUtf8());
+        writeFile(storePath, storeText(vantorValues, gameFolder).toUtf8());
     }
     QString setting(const QString& name) const {
         auto key = SettingsStore(storePath).openKey(kVantorKey, false);

@@ -4,32 +4,21 @@
 #include "common/records.h"
 #include "platform/settings_store.h"
 #include "recorder_test_data.h"
+#include "tests/support/store_text.h"
+#include "tests/support/wait.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
-#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace vantor;
 using vantor::test::readLogFixture;
+using vantor::test::storeText;
 using vantor::test::TempFolder;
+using vantor::test::waitFor;
 using vantor::test::writeFile;
-
-namespace {
-bool waitFor(const std::function<bool()>& done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-} // namespace
 
 TEST(RecorderProgram, RecordsALogDroppedIntoTheGameFolder) {
     TempFolder dir;
@@ -37,13 +26,7 @@ TEST(RecorderProgram, RecordsALogDroppedIntoTheGameFolder) {
     const QString data = dir.file("data");
     const QString store = dir.file("registry.reg");
     ASSERT_TRUE(QDir().mkdir(game) && QDir().mkdir(data));
-    writeFile(store, QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
-                                    "\"AutoRecord\"=\"true\"\n\n"
-                                    "[HKEY_LOCAL_MACHINE\\Software\\Red Storm Entertainment\\"
-                                    "Rogue Spear]\n\"InstallationPath\"=\"%1\"\n"
-                                    "\"MultiplayerPlayerName\"=\"Marrow\"\n")
-                         .arg(game)
-                         .toUtf8());
+    writeFile(store, storeText(QStringLiteral("\"AutoRecord\"=\"true\""), game).toUtf8());
 
     QProcess recorder;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

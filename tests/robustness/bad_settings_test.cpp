@@ -7,11 +7,11 @@
 #include "recorder/ui/main_form.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait.h"
 #include "tests/utilities/stats_files.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -66,17 +66,6 @@ QStringList linesOf(const QByteArray& text) {
             lines << QString::fromUtf8(line);
     }
     return lines;
-}
-
-bool waitFor(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
 }
 
 class BadSettings : public testing::Test {

@@ -1,5 +1,7 @@
 #include "programs.h"
 
+#include "tests/support/store_text.h"
+
 #include <QProcess>
 
 namespace vantor::test {
@@ -22,12 +24,7 @@ QProcessEnvironment programEnvironment(const QString& storePath) {
 }
 
 QByteArray recordingStore(const QString& gameFolder) {
-    return QStringLiteral("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
-                          "\"AutoRecord\"=\"true\"\n\n"
-                          "[HKEY_LOCAL_MACHINE\\Software\\Red Storm Entertainment\\Rogue Spear]\n"
-                          "\"InstallationPath\"=\"%1\"\n\"MultiplayerPlayerName\"=\"Marrow\"\n")
-        .arg(gameFolder)
-        .toUtf8();
+    return storeText(QStringLiteral("\"AutoRecord\"=\"true\""), gameFolder).toUtf8();
 }
 
 ProgramRun runUtilities(const QStringList& arguments, const RunOptions& options) {

@@ -7,6 +7,7 @@
 #include "common/records.h"
 #include "common/undo_journal.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -56,17 +57,6 @@ void add(GameTally& into, const GameTally& game) {
     into.adversarialGames += game.adversarialGames;
 }
 
-bool waitUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(RecorderKilled, EveryGameTakenIsCountedWhollyOnceAcrossKillsAndRestarts) {
@@ -112,7 +102,7 @@ TEST(RecorderKilled, EveryGameTakenIsCountedWhollyOnceAcrossKillsAndRestarts) {
         // Ready once it says so: its start-up has deleted older logs and finished a game
         // left over by the kill before.
         QByteArray err;
-        return waitUntil(
+        return waitFor(
             [&] {
                 recorder.waitForReadyRead(20);
                 err += recorder.readAllStandardError();
@@ -130,7 +120,7 @@ TEST(RecorderKilled, EveryGameTakenIsCountedWhollyOnceAcrossKillsAndRestarts) {
         // Mostly once the recorder has taken the log, now and then while it may still be
         // waiting for its tick.
         if (random() % 4 != 0)
-            waitUntil([&] { return !QFile::exists(log); }, 5000);
+            waitFor([&] { return !QFile::exists(log); }, 5000);
         QThread::usleep(random() % 120000);
         ::kill(pid_t(recorder.processId()), SIGKILL);
         recorder.waitForFinished(10000);

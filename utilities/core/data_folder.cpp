@@ -1,14 +1,11 @@
 #include "data_folder.h"
 
+#include "common/timing.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace vantor::utilities {
-
-namespace {
-// A merge takes a moment; this is long enough to outlast one and short enough not to hang.
-constexpr int kLockWaitMs = 10000;
-} // namespace
 
 QString folderOf(const QString& dataFile) {
     return QFileInfo(dataFile).absolutePath();
@@ -21,7 +18,7 @@ QString besideFile(const QString& dataFile, const QString& name) {
 
 std::unique_ptr<DataFolderLock> lockDataFolderOf(const QString& dataFile, const IdleFn& idle) {
     auto lock = std::make_unique<DataFolderLock>(folderOf(dataFile));
-    lock->lockOrThrow(kLockWaitMs, idle);
+    lock->lockOrThrow(kUtilitiesLockWaitMs, idle);
     return lock;
 }
 

@@ -3,6 +3,8 @@
 #include "history.h"
 #include "stats_page.h"
 
+#include "common/timing.h"
+
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -49,7 +51,7 @@ public:
     PageProgress progress;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     QString winePrefix;        // where the game's key is looked up besides the store
-    int lockTimeoutMs = 30000; // waiting for the other program to release the data folder
+    int lockTimeoutMs = kUtilitiesLockWaitMs;
 
     // True when the page was written; the histories are then updated and stored.
     bool createStatsPage(const PageRequest& request, PageHistories& histories);

@@ -14,10 +14,6 @@ const QStringList& rankKeyTexts() {
     return texts;
 }
 
-QString rankKeyText(RankKey key) {
-    return rankKeyTexts().at(int(key));
-}
-
 std::optional<RankKey> rankKeyFromText(const QString& text) {
     const int i = rankKeyTexts().indexOf(text);
     if (i < 0)

@@ -23,7 +23,6 @@ enum class RankKey {
 
 // "Skill Points", "Kills", ... "Kills/Game", in list order.
 const QStringList& rankKeyTexts();
-QString rankKeyText(RankKey key);
 // Exact comparison, case counts; nullopt for any other text.
 std::optional<RankKey> rankKeyFromText(const QString& text);
 

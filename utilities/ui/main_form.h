@@ -33,6 +33,9 @@ namespace vantor::utilities {
 class LinkLabel;
 class TForm2;
 
+// The character a Backspace types: the key handlers take characters.
+inline constexpr int kBackspaceChar = 8;
+
 // The utilities' main window: the game type switch, the three pages and the footer. The
 // handlers keep the names the users' manual and the other programs' authors know them by;
 // the work itself is done by the core.
@@ -68,7 +71,6 @@ public:
     // Re-reads the "*.html" files of the data folder into the upload list: call it after a page
     // has been written. Before the "FTP Upload" page is first shown there is nothing to re-read.
     void updatehtmlfilelist();
-    bool uploadInProgress() const { return uploading_; }
 
     // Ranks the current game type's stats file by the "Rank Players by:" text, moving the
     // progress bar, which is visible meanwhile. The game type switch and "Delete Players" are

@@ -49,7 +49,7 @@ void TForm1::connectFtpPage() {
     FileListBox1->installEventFilter(new KeyPressFilter(FileListBox1, [this](int key) {
         if (key != Qt::Key_Backspace)
             return false;
-        FileListBox1KeyPress(8);
+        FileListBox1KeyPress(kBackspaceChar);
         return true;
     }));
 }
@@ -121,7 +121,7 @@ void TForm1::Button7Click() {
 }
 
 void TForm1::FileListBox1KeyPress(int key) {
-    if (key == 8)
+    if (key == kBackspaceChar)
         Button7Click();
 }
 

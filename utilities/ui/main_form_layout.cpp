@@ -1,5 +1,5 @@
-// The window's controls and where they sit: a fixed dialog-like window, laid out by hand as
-// the original was.
+// The window's controls and where they sit: a fixed dialog-like window whose controls keep
+// their places and sizes in pixels, laid out by hand.
 #include "main_form.h"
 
 #include "link_label.h"
@@ -27,18 +27,26 @@ namespace vantor::utilities {
 
 namespace {
 
+// The pages, the tab bar above them and the footer below share the window's inner width.
+constexpr int kPageWidth = 346;
+// The FTP settings' text fields.
+constexpr int kFieldWidth = 120;
+// The heights of a label and a push button unless one asks for another.
+constexpr int kLabelHeight = 16;
+constexpr int kButtonHeight = 23;
+
 template <class W> W* named(W* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
 
-QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h = 16) {
+QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h = kLabelHeight) {
     auto* l = new QLabel(text, parent);
     l->setGeometry(x, y, w, h);
     return l;
 }
 
-QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w, int h = 23) {
+QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w, int h = kButtonHeight) {
     auto* b = new QPushButton(text, parent);
     b->setGeometry(x, y, w, h);
     return b;
@@ -46,7 +54,7 @@ QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w, i
 
 QGroupBox* page(QWidget* parent, const QString& title) {
     auto* g = new QGroupBox(title, parent);
-    g->setGeometry(8, 148, 346, 192);
+    g->setGeometry(8, 148, kPageWidth, 192);
     QFont bold = g->font();
     bold.setBold(true);
     g->setFont(bold);
@@ -70,7 +78,7 @@ QComboBox* editableList(QWidget* parent, int x, int y, int w) {
 
 QLineEdit* field(QWidget* parent, int x, int y) {
     auto* e = new QLineEdit(parent);
-    e->setGeometry(x, y, 120, 21);
+    e->setGeometry(x, y, kFieldWidth, 21);
     return e;
 }
 
@@ -112,7 +120,7 @@ void TForm1::buildWindow() {
     ProgressBar1->hide();
 
     TabControl1 = named(new QTabBar(this), "TabControl1");
-    TabControl1->setGeometry(8, 126, 346, 22);
+    TabControl1->setGeometry(8, 126, kPageWidth, 22);
     TabControl1->setExpanding(false);
     TabControl1->addTab(QStringLiteral("Player Data Utilities"));
     TabControl1->addTab(QStringLiteral("HTML File Creation"));
@@ -210,7 +218,7 @@ void TForm1::buildFooter() {
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Sunken);
-    frame->setGeometry(8, 372, 346, 44);
+    frame->setGeometry(8, 372, kPageWidth, 44);
     CreditLabel = named(label(frame, creditLine(), 6, 4, 334), "CreditLabel");
     CreditLabel->setAlignment(Qt::AlignHCenter);
     ForumLink = named(new LinkLabel(frame), "ForumLink");

@@ -74,14 +74,14 @@ void TForm1::Button6Click() {
 }
 
 void TForm1::ListBox1KeyPress(int key) {
-    if (key == 8)
+    if (key == kBackspaceChar)
         Button6Click();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ListBox1 && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Backspace) {
-        ListBox1KeyPress(8);
+        ListBox1KeyPress(kBackspaceChar);
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -5,6 +5,7 @@
 
 #include "common/record_file.h"
 #include "common/skill.h"
+#include "tests/support/record_builders.h"
 
 namespace vantor::test {
 
@@ -24,21 +25,15 @@ std::vector<PlayerStatsRecord> rankedByKey(std::vector<PlayerStatsRecord> record
 
 PlayerStatsRecord player(const QByteArray& name, int kills, int deaths, int games,
                          int hitPercentSum, const QByteArray& lastPlayed) {
-    PlayerStatsRecord r;
-    r.name.setText(name);
-    r.lastPlayed.setText(lastPlayed);
-    r.kills = kills;
-    r.deaths = deaths;
-    r.games = games;
-    r.hitPercentSum = hitPercentSum;
-    r.roundsFired = kills * 9 + games;
-    r.roundsTaken = deaths * 4 + 1;
+    // Rounds follow kills and deaths, so that every measure has something to rank by.
+    PlayerStatsRecord r = player(name, kills, deaths, games, hitPercentSum, kills * 9 + games,
+                                 deaths * 4 + 1, lastPlayed);
     calcskill(r);
     return r;
 }
 
 PlayerStatsRecord blankRecord() {
-    PlayerStatsRecord r = player("gone", 5, 5, 1, 10);
+    PlayerStatsRecord r = player("gone", 5, 5, 1, 10, "6/10/00");
     r.name.setText("");
     return r;
 }

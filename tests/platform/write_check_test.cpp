@@ -1,11 +1,8 @@
-#include "platform/data_folder_lock.h"
 #include "platform/write_check.h"
 
-#include "common/error.h"
 #include "tests/support/temp_folder.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QThread>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -43,30 +40,4 @@ TEST(WriteCheck, WithoutLeasesTheFileMustStandStillForOneLook) {
     writeFile(log, "Game Type:Adversarial\r\n");
     EXPECT_FALSE(check.isFinished(log)); // it grew
     EXPECT_TRUE(check.isFinished(log));  // unchanged since the last look
-}
-
-TEST(DataFolderLock, NestedHoldersShareOneLock) {
-    TempFolder dir;
-    DataFolderLock outer;
-    ASSERT_TRUE(outer.tryLock());
-    {
-        DataFolderLock inner(dir.path());
-        EXPECT_TRUE(inner.tryLock());
-    }
-    EXPECT_TRUE(outer.isLocked());
-}
-
-TEST(DataFolderLock, AnotherProcessHoldingItMakesUsWait) {
-    TempFolder dir;
-    QProcess holder;
-    holder.start(QStringLiteral(PLATFORM_HELPER),
-                 {QStringLiteral("hold"), dir.path(), QStringLiteral("600")});
-    ASSERT_TRUE(holder.waitForReadyRead(10000));
-    DataFolderLock lock(dir.path());
-    EXPECT_FALSE(lock.tryLock());
-    EXPECT_THROW(lock.lockOrThrow(50), Error);
-    int idleCalls = 0;
-    EXPECT_TRUE(lock.lock(10000, [&] { ++idleCalls; }));
-    EXPECT_GT(idleCalls, 0);
-    holder.waitForFinished();
 }

@@ -1,0 +1,18 @@
+#pragma once
+
+namespace vantor {
+
+// How often the recorder looks for a finished game's result log.
+inline constexpr int kTickMs = 3000;
+
+// How long a program waits for the other to release the data folder, which is held for one
+// game's merge or one page at most.
+// A tick waits less than a tick: a busy folder leaves the log where it is for the next tick.
+inline constexpr int kRecordLockWaitMs = 2000;
+// The live stats page is not tried again, so it waits longer; the window's events are pumped.
+inline constexpr int kLiveStatsLockWaitMs = 5000;
+// The utilities wait with a person at the window: long enough to outlast a merge into a large
+// stats file on a busy machine, short enough not to hang.
+inline constexpr int kUtilitiesLockWaitMs = 30000;
+
+} // namespace vantor

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace vantor {
+
+// The values of the programs' settings key besides the FTP ones, which the FTP settings name.
+// The store compares names without case, as the registry does.
+
+// The live stats page's name, on the server as in the data folder.
+inline const QString kHostFileNameSetting = QStringLiteral("hostfilename");
+// The live page's reload time is read as "LiveStatsReloadTime" and saved as
+// "LiveStatsReloadtime": both reach the same value, and stores written so far hold the second.
+inline const QString kReloadTimeSetting = QStringLiteral("LiveStatsReloadTime");
+inline const QString kReloadTimeSavedSetting = QStringLiteral("LiveStatsReloadtime");
+// "true" or "false"; any other text leaves the choice as it was.
+inline const QString kUseCustomImageSetting = QStringLiteral("usecustomimage");
+inline const QString kCustomImagePathSetting = QStringLiteral("customimagepath");
+// The recorder's "Auto Record" choice, "true" or "false", and the data folder it records into.
+inline const QString kAutoRecordSetting = QStringLiteral("AutoRecord");
+inline const QString kRecorderPathSetting = QStringLiteral("RecorderPath");
+
+inline const QString kTrueText = QStringLiteral("true");
+inline const QString kFalseText = QStringLiteral("false");
+
+} // namespace vantor
