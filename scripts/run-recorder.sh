@@ -7,6 +7,18 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
 build="${VANTOR_BUILD_DIR:-$here/build}"
 
+# As root the programs go to /usr/local/bin (on every PATH, also cron's and systemd's), with
+# their launchers, icon and user unit; otherwise they stay in the build tree.
+if [ "$(id -u)" = 0 ] && [ -z "${VANTOR_NO_INSTALL:-}" ]; then
+    cmake --install "$build" --prefix /usr/local >/dev/null
+    echo "Installed: /usr/local/bin/VantorRecorder and /usr/local/bin/VantorUtilities."
+    recorder=/usr/local/bin/VantorRecorder
+else
+    recorder="$build/recorder/VantorRecorder"
+    echo "The programs: $build/recorder/VantorRecorder and $build/utilities/VantorUtilities."
+    echo "Put them on PATH:  export PATH=\"$build/recorder:$build/utilities:\$PATH\""
+fi
+
 if [ -z "${VANTOR_REGISTRY:-}" ]; then
     demo="$here/demo"
     mkdir -p "$demo/game" "$demo/data"
@@ -23,4 +35,4 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; t
     echo "No display found: the window runs off screen (set DISPLAY to see it)."
     export QT_QPA_PLATFORM=offscreen
 fi
-exec "$build/recorder/VantorRecorder" "$@"
+exec "$recorder" "$@"

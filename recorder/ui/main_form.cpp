@@ -5,6 +5,7 @@
 #include "common/cp1252.h"
 #include "common/error.h"
 #include "ftp/ftp_client.h"
+#include "platform/app_icon.h"
 #include "platform/app_title.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
@@ -41,6 +42,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
       activation_(*env_.dialogs, store_, env_.gameKey), live_(QStringLiteral("."), store_),
       recorderLock_(QStringLiteral(".")) {
     setWindowTitle(QStringLiteral("Marrow's Vantor Recorder v3.7"));
+    setWindowIcon(applicationIcon());
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
     CheckBox1 = new QCheckBox(kRecorderOff, GroupBox1);
