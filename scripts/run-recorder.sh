@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
 build="${VANTOR_BUILD_DIR:-$here/build}"
 
-# As root the programs go to /usr/local/bin (on every PATH, also cron's and systemd's), with
+# As root the programs go to /usr/local/bin (on the PATH of every login shell), with
 # their launchers, icon and user unit; otherwise they stay in the build tree.
 if [ "$(id -u)" = 0 ] && [ -z "${VANTOR_NO_INSTALL:-}" ]; then
     cmake --install "$build" --prefix /usr/local >/dev/null
