@@ -9,10 +9,12 @@ build="${VANTOR_BUILD_DIR:-$here/build}"
 
 # As root the programs go to /usr/local/bin (on the PATH of every login shell), with
 # their launchers, icon and user unit; otherwise they stay in the build tree.
+# VANTOR_NO_INSTALL=1 keeps them there also for root; VANTOR_INSTALL_PREFIX names another prefix.
+prefix="${VANTOR_INSTALL_PREFIX:-/usr/local}"
 if [ "$(id -u)" = 0 ] && [ -z "${VANTOR_NO_INSTALL:-}" ]; then
-    cmake --install "$build" --prefix /usr/local >/dev/null
-    echo "Installed: /usr/local/bin/VantorRecorder and /usr/local/bin/VantorUtilities."
-    recorder=/usr/local/bin/VantorRecorder
+    cmake --install "$build" --prefix "$prefix" >/dev/null
+    echo "Installed: $prefix/bin/VantorRecorder and $prefix/bin/VantorUtilities."
+    recorder="$prefix/bin/VantorRecorder"
 else
     recorder="$build/recorder/VantorRecorder"
     echo "The programs: $build/recorder/VantorRecorder and $build/utilities/VantorUtilities."

@@ -28,6 +28,11 @@ unit="$prefix/lib/systemd/user/vantor-recorder.service"
 [ -f "$unit" ] || fail "lib/systemd/user/vantor-recorder.service is missing"
 grep -qx "ExecStart=$prefix/bin/VantorRecorder --headless" "$unit" || fail "unit does not start the installed recorder: $(grep ExecStart "$unit")"
 grep -q "@" "$unit" && fail "unit keeps a placeholder: $(grep @ "$unit")"
+# systemd's own reading of the unit, where systemd is there (it needs no running manager).
+if command -v systemd-analyze >/dev/null; then
+    mkdir -m 700 "$tmp/runtime"
+    XDG_RUNTIME_DIR="$tmp/runtime" systemd-analyze --user verify "$unit" || fail "systemd rejects the unit"
+fi
 
 # A staged install (packagers): the files land under DESTDIR, the unit names the final path.
 DESTDIR="$tmp/stage" cmake --install "$build" --prefix /opt/vantor >"$tmp/stage.log" || fail "staged install: $(cat "$tmp/stage.log")"
