@@ -13,7 +13,7 @@ namespace {
 
 int runWindow(int& argc, char** argv) {
     vantor::GuardedApplication app(argc, argv);
-    vantor::setApplicationTitle(QStringLiteral("Vantor Recorder 3.7.03"));
+    vantor::setApplicationTitle(vantor::recorderTitle());
     // Every window and box of the program, and the launcher a Wayland taskbar matches it to.
     app.setWindowIcon(vantor::applicationIcon());
     app.setDesktopFileName(QStringLiteral("VantorRecorder"));

@@ -1,5 +1,5 @@
 // Draws the utilities' logo (343 x 97) and writes it as a JPEG with libjpeg.
-// Build and run: g++ -O2 tools/make_logo.cpp -ljpeg -o /tmp/make_logo && /tmp/make_logo out.jpg
+// Build and run: g++ -O2 tools/make_logo.cpp -ljpeg -o /tmp/make_logo && /tmp/make_logo common/images/Vantor-logo.jpg
 #include <cstdio>
 #include <cstring>
 #include <jpeglib.h>

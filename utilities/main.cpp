@@ -1,4 +1,4 @@
-#include "core/cli.h"
+#include "cli/command_line.h"
 #include "platform/app_icon.h"
 #include "platform/app_title.h"
 #include "platform/guarded_application.h"
@@ -16,7 +16,7 @@ namespace {
 int runCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
-    const int status = vantor::utilities::runCommandLine(app.arguments().mid(1), out, err);
+    const int status = vantor::utilities::cli::runCommandLine(app.arguments().mid(1), out, err);
     out.flush();
     err.flush();
     return status;
@@ -28,11 +28,11 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (vantor::utilities::isCommandLine(arguments))
+    if (vantor::utilities::cli::isCommandLine(arguments))
         return runCommand(argc, argv);
 
     vantor::GuardedApplication app(argc, argv);
-    vantor::setApplicationTitle(QStringLiteral("Vantor v3.7.03"));
+    vantor::setApplicationTitle(vantor::utilitiesTitle());
     // Every window and box of the program, and the launcher a Wayland taskbar matches it to.
     app.setWindowIcon(vantor::applicationIcon());
     app.setDesktopFileName(QStringLiteral("VantorUtilities"));

@@ -1,6 +1,5 @@
 #include "live_page.h"
 
-#include "author_links.h"
 #include "common/data_files.h"
 #include "common/html_text.h"
 #include "common/skill.h"
@@ -133,16 +132,30 @@ void writeHead(PageText& page, const LivePageContent& c) {
     }
 }
 
-void writeCredits(PageText& page) {
-    page << "<p><font face=\"Verdana\"><a href=\"" << kAuthorHomePage << "\">"
-         << "<small><strong>Vantor</strong></small></a><br>"
+void writeCredits(PageText& page, const PageLinks& links) {
+    const bool home = !links.homePage.isEmpty();
+    page << "<p><font face=\"Verdana\">";
+    if (home)
+        page.raw("<a href=\"").raw(links.homePage).raw("\">");
+    page << "<small><strong>Vantor</strong></small>";
+    if (home)
+        page << "</a>";
+    page << "<br>"
          << "<font face=\"Verdana\"><small><small>"
-         << "<font color=\"FFFFFF\">" << kCreditText << "&nbsp;</font></small></small><br>"
-         << "<small><small><font color=\"FFFFFF\">Check for Program Updates: <a href=\""
-         << kAuthorHomePage << "\">Here.</a></font>"
-         << "</small></small></font><font face=\"Verdana\" color=\"#000000\"></br>"
-         << "<small><small><font color=\"FFFFFF\">E-Mail: <a href=\"mailto:" << kAuthorEmail
-         << "\">" << kAuthorEmail << "</small></small></a></font></p>";
+         << "<font color=\"FFFFFF\">";
+    page.raw(links.credit) << "&nbsp;</font></small></small><br>";
+    // Without a home page there is nothing to check for updates at.
+    if (home) {
+        page << "<small><small><font color=\"FFFFFF\">Check for Program Updates: <a href=\"";
+        page.raw(links.homePage) << "\">Here.</a></font></small></small>";
+    }
+    page << "</font><font face=\"Verdana\" color=\"#000000\"></br>";
+    if (!links.email.isEmpty()) {
+        page << "<small><small><font color=\"FFFFFF\">E-Mail: <a href=\"mailto:";
+        page.raw(links.email) << "\">";
+        page.raw(links.email) << "</small></small></a></font>";
+    }
+    page << "</p>";
 }
 
 void writeGameSummary(PageText& page, const LivePageContent& c) {
@@ -202,9 +215,9 @@ void writeLastGameTable(PageText& page, const LivePageContent& c) {
         if (r.name.isEmpty())
             continue;
         if (r.deaths > 0)
-            page << kHealthOpen << "#CC0000\"><img src=" << kDeadImageUrl << "></td>";
+            page.raw(kHealthOpen).raw("#CC0000\"><img src=").raw(c.links.deadImage) << "></td>";
         else
-            page << kHealthOpen << "#00CC00\"><img src=" << kAliveImageUrl << "></td>";
+            page.raw(kHealthOpen).raw("#00CC00\"><img src=").raw(c.links.aliveImage) << "></td>";
         if (teamColours) {
             page << nameOpening(r);
             page.escaped(r.name.text()) << "</td><font color=\"#C0C0C0\">";
@@ -253,11 +266,25 @@ void writeRankingsTable(PageText& page, const LivePageContent& c) {
 
 } // namespace
 
+bool isReloadTime(const QString& text) {
+    if (text.isEmpty() || text.size() > 4)
+        return false;
+    for (const QChar ch : text)
+        if (ch < u'0' || ch > u'9')
+            return false;
+    const int seconds = text.toInt();
+    return seconds >= kMinReloadSeconds && seconds <= kMaxReloadSeconds;
+}
+
+QByteArray pageReloadTime(const QString& stored) {
+    return isReloadTime(stored) ? QByteArray::number(stored.toInt()) : QByteArrayLiteral("30");
+}
+
 QByteArray livePageBytes(const LivePageContent& c) {
     // About 900 bytes a ranked player; reserving avoids copying a large page while it grows.
     PageText page(8192 + qsizetype(c.lastGame.size() + c.rankings.size()) * 1000);
     writeHead(page, c);
-    writeCredits(page);
+    writeCredits(page, c.links);
     writeGameSummary(page, c);
     writeLastGameTable(page, c);
     page << "<p></p><font color=\"#00FF00\"><small><strong>Current Player "

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "common/page_links.h"
 #include "common/records.h"
 
 #include <QByteArray>
+#include <QString>
 #include <cstdint>
 #include <span>
 
@@ -16,7 +18,8 @@ struct LivePageContent {
     QByteArray rules;
     QByteArray elapsedTime;
     QByteArray playerName;
-    // Typed by the local user in the setup window: written as typed.
+    // Typed by the local user in the setup window: written as typed, the reload time only as
+    // a whole number of seconds (pageReloadTime).
     QByteArray reloadTime;
     QByteArray imageUrl;
     // When the page was made, already in the system's formats.
@@ -27,7 +30,17 @@ struct LivePageContent {
     // Both in rank order.
     std::span<const LastGameRecord> lastGame;
     std::span<const PlayerStatsRecord> rankings;
+    PageLinks links = PageLinks::fromBuild(); // addresses, credit line, health images
 };
+
+// The reload time the setup window accepts: a whole number of seconds from 5 to 3600, plain
+// decimal digits.
+inline constexpr int kMinReloadSeconds = 5;
+inline constexpr int kMaxReloadSeconds = 3600;
+bool isReloadTime(const QString& text);
+// The stored reload time as the page's countdown writes it: "30" for anything the setup
+// window would refuse, so that a page always counts down and reloads.
+QByteArray pageReloadTime(const QString& stored);
 
 // The page's bytes: the head in CR LF lines, the body as one long line, the tail.
 QByteArray livePageBytes(const LivePageContent& content);

@@ -51,7 +51,8 @@ bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerNa
     Settings settings;
     if (auto key = settings_.openKey(kVantorKey, true)) {
         settings.hostFileName = key->readString(QStringLiteral("hostfilename"));
-        settings.reloadTime = toCp1252(key->readString(QStringLiteral("LiveStatsReloadTime")));
+        settings.reloadTime =
+            pageReloadTime(key->readString(QStringLiteral("LiveStatsReloadTime")));
         const QString useImage = key->readString(QStringLiteral("usecustomimage"));
         if (useImage == QLatin1String("true"))
             imageUrl_ = toCp1252(key->readString(QStringLiteral("customimagepath")));
@@ -78,6 +79,7 @@ bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerNa
         page.playerName = playerName;
         page.reloadTime = settings.reloadTime;
         page.imageUrl = imageUrl_;
+        page.links = links;
 
         if (game.gameType == kAdversarial) {
             // A "team.log" the utilities deleted meanwhile shows no wins yet.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/page_links.h"
 #include "result_log.h"
 
 #include "platform/settings_store.h"
@@ -24,6 +25,8 @@ public:
     // The page's date and time; the system's short date and long time unless replaced.
     std::function<QByteArray()> dateText;
     std::function<QByteArray()> timeText;
+    // The page's addresses and images; the build settings unless replaced.
+    PageLinks links = PageLinks::fromBuild();
 
     // True when a page was written (and handed to sendlivestats). Throws vantor::Error when a
     // file cannot be read or written (the data files are then whole, old or new, and no partial

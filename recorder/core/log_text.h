@@ -23,7 +23,8 @@ public:
     // As readText, cut to `maxLength` characters.
     QByteArray readText(int labelLength, int maxLength);
     // A number line: the first 50 characters of the value, less the last one, as an integer.
-    // Throws vantor::Error "'%s' is not a valid integer value".
+    // Read by the number rule of common/integer_text.h; throws vantor::Error "'%s' is not a
+    // valid integer value".
     std::int32_t readNumber(int labelLength);
 
 private:
@@ -33,10 +34,5 @@ private:
     qsizetype pos_ = 0;
     qsizetype end_ = 0;
 };
-
-// Whole-text integer conversion: leading blanks, one optional sign, then decimal digits or a
-// hexadecimal number introduced by "$", "x", "X", "0x" or "0X", within the signed 32-bit range.
-// Throws vantor::Error "'%s' is not a valid integer value" for anything else.
-std::int32_t toInteger(QByteArrayView text);
 
 } // namespace vantor::recorder

@@ -5,6 +5,7 @@
 #include "ftp/command_arguments.h"
 #include "platform/dialogs.h"
 #include "platform/guarded_application.h"
+#include "recorder/core/live_page.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -131,6 +132,12 @@ void TForm2::Button2Click() {
         !reserved.isEmpty()) {
         dialogs_.beep();
         dialogs_.information(reservedPageNameMessage(reserved));
+        return;
+    }
+    // The page counts down from the reload time; a text that is no number never reloads it.
+    if (!isReloadTime(ReloadTime->text())) {
+        dialogs_.beep();
+        dialogs_.information(kReloadTimeMessage);
         return;
     }
     if (!reportFailures(dialogs_, [this] { saveSettings(); }))

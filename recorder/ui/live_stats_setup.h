@@ -23,6 +23,10 @@ class TForm2 : public QWidget {
 public:
     TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent = nullptr);
 
+    // Shown (after a beep) for a reload time that is not a whole number from 5 to 3600.
+    static inline const QString kReloadTimeMessage =
+        QStringLiteral("Please enter a page reload time of 5 to 3600 seconds.");
+
     // Fills the fields from the settings as they are now; "30" where no reload time is stored.
     void fillFromSettings();
     void Button1Click(); // "Close"

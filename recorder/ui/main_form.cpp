@@ -41,7 +41,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
       env_(std::move(env)), store_(env_.settingsPath), cycle_(*env_.dialogs),
       activation_(*env_.dialogs, store_, env_.gameKey), live_(QStringLiteral("."), store_),
       recorderLock_(QStringLiteral(".")) {
-    setWindowTitle(QStringLiteral("Marrow's Vantor Recorder v3.7"));
+    setWindowTitle(recorderCaption());
     setWindowIcon(applicationIcon());
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
@@ -52,7 +52,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     Label2 = new QLabel(GroupBox1);
     Label2->setWordWrap(true);
     Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Label3 = new QLabel(QStringLiteral("Release Build v3.7.03"), GroupBox1);
+    Label3 = new QLabel(recorderReleaseText(), GroupBox1);
     Label4 = new QLabel(QStringLiteral("6/10/00"), GroupBox1);
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
@@ -184,7 +184,7 @@ void TForm1::CheckBox1Click() {
         Timer1Timer();
     } else {
         Timer1->stop();
-        setApplicationTitle(QStringLiteral("Vantor Recorder 3.7"));
+        setApplicationTitle(recorderIdleTitle());
         Button2->setEnabled(true);
         setRecordingLook(false);
         recorderLock_.unlock();

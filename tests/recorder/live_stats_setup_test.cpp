@@ -108,14 +108,27 @@ TEST_F(SetupWindow, TheFirstEmptyRequiredFieldStopsTheSave) {
     EXPECT_EQ(saved.count(), 0);
     EXPECT_EQ(setting("hostname"), "(none)");
 
-    // Path, reload time and image URL are not checked: empty and odd texts are saved as typed.
-    dialogs.shown.clear();
+    // The reload time must be a whole number of seconds from 5 to 3600.
     type(form.HostFileName, "live.html");
-    type(form.ReloadTime, "soon");
-    save();
-    EXPECT_EQ(dialogs.shown,
-              (QStringList{"beep", "info: Your FTP Upload settings have been saved."}));
-    EXPECT_EQ(setting("LiveStatsReloadTime"), "soon");
+    for (const char* bad : {"soon", "", "4", "3601", "30s", " 30", "-10", "1e3", "$10"}) {
+        dialogs.shown.clear();
+        type(form.ReloadTime, QString::fromLatin1(bad));
+        save();
+        EXPECT_EQ(dialogs.shown, (QStringList{"beep", "info: " + TForm2::kReloadTimeMessage}))
+            << bad;
+    }
+    EXPECT_EQ(saved.count(), 0);
+    EXPECT_EQ(setting("hostname"), "(none)");
+
+    // Path and image URL are not checked: empty and odd texts are saved as typed.
+    for (const char* good : {"5", "3600"}) {
+        dialogs.shown.clear();
+        type(form.ReloadTime, QString::fromLatin1(good));
+        save();
+        EXPECT_EQ(dialogs.shown,
+                  (QStringList{"beep", "info: Your FTP Upload settings have been saved."}));
+        EXPECT_EQ(setting("LiveStatsReloadTime"), good);
+    }
     EXPECT_EQ(setting("hostdirname"), "");
     EXPECT_EQ(setting("customimagepath"), "");
 }

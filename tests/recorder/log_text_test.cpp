@@ -1,4 +1,4 @@
-// The text rules of a result log: label characters, line ends, Ctrl-Z and number conversion.
+// The text rules of a result log: label characters, line ends and Ctrl-Z.
 #include "recorder/core/log_text.h"
 
 #include "common/error.h"
@@ -7,46 +7,6 @@
 
 using namespace vantor;
 using namespace vantor::recorder;
-
-namespace {
-QString conversionError(QByteArrayView text) {
-    try {
-        toInteger(text);
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QStringLiteral("(converted)");
-}
-} // namespace
-
-TEST(ToInteger, AcceptsBlanksOneSignDecimalAndHexForms) {
-    EXPECT_EQ(toInteger("   7"), 7);
-    EXPECT_EQ(toInteger("-12"), -12);
-    EXPECT_EQ(toInteger("+12"), 12);
-    EXPECT_EQ(toInteger("007"), 7);
-    EXPECT_EQ(toInteger("$1F"), 31);
-    EXPECT_EQ(toInteger("x1f"), 31);
-    EXPECT_EQ(toInteger("X1F"), 31);
-    EXPECT_EQ(toInteger("0x10"), 16);
-    EXPECT_EQ(toInteger("0X10"), 16);
-    EXPECT_EQ(toInteger(" -$10"), -16);
-    EXPECT_EQ(toInteger("2147483647"), 2147483647);
-    EXPECT_EQ(toInteger("-2147483648"), INT32_MIN);
-    EXPECT_EQ(toInteger("$7FFFFFFF"), INT32_MAX);
-    EXPECT_EQ(toInteger("-$80000000"), INT32_MIN);
-}
-
-TEST(ToInteger, RefusesEverythingElseWithTheTextInTheMessage) {
-    EXPECT_EQ(conversionError(""), "'' is not a valid integer value");
-    EXPECT_EQ(conversionError("-"), "'-' is not a valid integer value");
-    EXPECT_EQ(conversionError("7 "), "'7 ' is not a valid integer value");
-    for (const char* bad :
-         {" ", "+-1", "--1", "- 1", "1.5", "1e3", "$", "0x", "x", "$G", "2147483648", "-2147483649",
-          "$80000000", "99999999999999999999", "7a", "0x1 ", "\t7"})
-        EXPECT_EQ(conversionError(bad),
-                  QStringLiteral("'%1' is not a valid integer value").arg(QString::fromLatin1(bad)))
-            << bad;
-}
 
 TEST(LogCursor, LabelCharactersIncludeLineEndsAndTheLastValueCharacterIsDropped) {
     LogCursor log("Team: 0 \r\nHealth: 2x\r\n");

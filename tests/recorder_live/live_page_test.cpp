@@ -2,6 +2,7 @@
 #include "live_fixtures.h"
 #include "recorder/core/live_page.h"
 #include "recorder/core/live_rankings.h"
+#include "tests/support/site_links.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@ LivePageContent fixedContent(const QByteArray& gameType, const QByteArray& rules
     c.reloadTime = "30";
     c.dateText = "6/10/00";
     c.timeText = "9:41:07 PM";
+    c.links = siteLinks();
     return c;
 }
 
@@ -153,4 +155,20 @@ TEST(LivePage, GameTextIsEscapedAndTypedSettingsAreNot) {
         page.contains("\r\n<IMG SRC=\"http://host/a.gif?x=1&y=2\" ALIGN=\"Right\"><br>\r\n"));
     // The colours follow the rules alone, whatever the game type.
     EXPECT_TRUE(page.contains("<font color=\"#3333FF\">&lt;script"));
+}
+
+TEST(LivePage, WithoutHomePageOrEmailNoAnchorIsWrittenAndTheCreditStays) {
+    LivePageContent c = fixedContent("Cooperative", "Mission");
+    c.links = PageLinks::forSite({}, {}, {});
+    const auto lastGame = computed<LastGameRecord>({lastGamePlayer("A", "", 1, 1, 2, "B", 3, 4)});
+    c.lastGame = lastGame;
+    const QByteArray page = livePageBytes(c);
+    EXPECT_FALSE(page.contains("<a "));
+    EXPECT_FALSE(page.contains("</a>"));
+    EXPECT_FALSE(page.contains("E-Mail"));
+    EXPECT_TRUE(page.contains("<p><font face=\"Verdana\"><small><strong>Vantor</strong></small><br>"
+                              "<font face=\"Verdana\"><small><small><font color=\"FFFFFF\">Vantor "
+                              "v3.7.03 by Marrow&nbsp;</font></small></small><br></font><font "
+                              "face=\"Verdana\" color=\"#000000\"></br></p>"));
+    EXPECT_TRUE(page.contains("#CC0000\"><img src=data:image/png;base64,iVBOR"));
 }

@@ -1,6 +1,7 @@
 #include "common/error.h"
 #include "live_fixtures.h"
 #include "recorder/core/live_stats.h"
+#include "tests/support/site_links.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,6 +36,7 @@ struct LiveFixture {
         live.dateText = [] { return QByteArray("6/10/00"); };
         live.timeText = [] { return QByteArray("9:41:07 PM"); };
         live.sendlivestats = [this] { ++uploads; };
+        live.links = siteLinks();
     }
     QString file(const char* name) const { return QDir(data).filePath(QString::fromLatin1(name)); }
     void set(const char* name, const QString& value) {
@@ -210,4 +212,24 @@ TEST(CreateLiveStats, WaitsForTheOtherProgramAndReleasesTheFolderBeforeTheUpload
     EXPECT_EQ(helperResult, 0);
     EXPECT_FALSE(QFile::exists(f.file("lastgame.log")));
     holder.waitForFinished();
+}
+
+TEST(CreateLiveStats, AStoredReloadTimeThatIsNoNumberCountsDownFromThirty) {
+    for (const auto& [stored, written] : {std::pair<QString, QByteArray>{"abc", "30"},
+                                          {"", "30"},
+                                          {"4", "30"},
+                                          {"3601", "30"},
+                                          {"0x10", "30"},
+                                          {"45 ", "30"},
+                                          {"045", "45"},
+                                          {"3600", "3600"},
+                                          {"5", "5"}}) {
+        LiveFixture f;
+        f.set("hostfilename", QStringLiteral("live.html"));
+        f.set("LiveStatsReloadTime", stored);
+        writeRecords<PlayerStatsRecord>(f.file("stats.log"), {player("a", 1, 0, 1, 0)});
+        EXPECT_TRUE(f.live.CreateLiveStats(adversarial(), "Marrow"));
+        EXPECT_TRUE(readFile(f.file("live.html")).contains("\r\nvar x = " + written + "\r\n"))
+            << stored.toStdString();
+    }
 }

@@ -153,6 +153,23 @@ TEST(DeletePlayers, BadCountOrMeasureIsRefusedBeforeAnythingIsWritten) {
     EXPECT_FALSE(QFile::exists(QStringLiteral("work.dat")));
 }
 
+TEST(DeletePlayers, TheCountIsReadByTheResultLogsNumberRule) {
+    TempFolder dir;
+    writeStats(kStats, {statsRecord("a", {.games = 16}), statsRecord("b", {.games = 17}),
+                        statsRecord("c", {.games = 31}), statsRecord("d", {.games = 32})});
+    ASSERT_TRUE(deletePlayers(kStats, QStringLiteral("$10"), QStringLiteral("Games Played")));
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"b", "c", "d"}));
+    ASSERT_TRUE(deletePlayers(kStats, QStringLiteral("0x1F"), QStringLiteral("Games Played")));
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"d"}));
+    try {
+        deletePlayers(kStats, QStringLiteral("3 "), QStringLiteral("Games Played"));
+        ADD_FAILURE() << "a trailing blank was accepted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("'3 ' is not a valid integer value"));
+    }
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"d"}));
+}
+
 TEST(DeleteStatsFile, AdversarialTakesTheTeamWinsAlong) {
     TempFolder dir;
     for (const char* f : {"stats.log", "team.log", "coop_stats.log"})

@@ -2,12 +2,10 @@
 
 #include "utilities/core/stats_page.h"
 
+#include "tests/support/chromium.h"
 #include "tests/support/temp_folder.h"
 
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace vantor;
@@ -16,7 +14,7 @@ using namespace vantor::utilities;
 // The pages are old-style HTML with tags never opened or never closed; a real browser must
 // still build one table row per player and per heading.
 TEST(Browser, A120PlayerPageShows120DataRowsAnd3HeadingRows) {
-    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+    const QString chromium = vantor::test::chromiumPath();
     if (chromium.isEmpty())
         GTEST_SKIP() << "chromium is not installed (apt-get install chromium): the page was not "
                         "loaded in a browser";
@@ -33,19 +31,9 @@ TEST(Browser, A120PlayerPageShows120DataRowsAnd3HeadingRows) {
     players[7].name.setText("<b>\"Rock\" & Roll</b>");
     vantor::test::writeFile(dir.file(QStringLiteral("page.html")), statsPageBytes(head, players));
 
-    QProcess browser;
-    browser.start(chromium,
-                  {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
-                   QStringLiteral("--disable-gpu"), QStringLiteral("--disable-dev-shm-usage"),
-                   QStringLiteral("--disable-background-networking"),
-                   QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
-                   QStringLiteral("--no-first-run"),
-                   QStringLiteral("--user-data-dir=") + dir.file(QStringLiteral("profile")),
-                   QStringLiteral("--dump-dom"),
-                   QUrl::fromLocalFile(dir.file(QStringLiteral("page.html"))).toString()});
-    ASSERT_TRUE(browser.waitForFinished(120000)) << "chromium did not finish";
-    const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
-    ASSERT_FALSE(dom.isEmpty()) << browser.readAllStandardError().toStdString();
+    const QString dom = vantor::test::loadedDom(chromium, dir.file(QStringLiteral("page.html")),
+                                                dir.file(QStringLiteral("profile")));
+    ASSERT_FALSE(dom.isEmpty()) << "chromium gave no document";
 
     static const QRegularExpression rowPattern(QStringLiteral("<tr[^>]*>(.*?)</tr>"),
                                                QRegularExpression::DotMatchesEverythingOption);
@@ -71,4 +59,33 @@ TEST(Browser, A120PlayerPageShows120DataRowsAnd3HeadingRows) {
     EXPECT_EQ(dataRows, 120);
     EXPECT_EQ(headingRows, 3);
     EXPECT_TRUE(dom.contains(QStringLiteral("&lt;b&gt;\"Rock\" &amp; Roll&lt;/b&gt;")));
+}
+
+// A page shows every image it references wherever it is opened: with no web site set at build
+// time, the logo is carried in the page itself.
+TEST(Browser, EveryImageOfTheStatsPageAndTheRankingsViewLoadsWithoutNetwork) {
+    const QString chromium = vantor::test::chromiumPath();
+    if (chromium.isEmpty())
+        GTEST_SKIP() << "chromium is not installed (apt-get install chromium)";
+
+    vantor::test::TempFolder dir;
+    for (const PageKind kind : {PageKind::Stats, PageKind::Rankings}) {
+        PageHead head;
+        head.kind = kind;
+        head.gameType = "Adversarial";
+        head.rankKey = "Kills";
+        head.comment = "None";
+        head.links = PageLinks::forSite({}, {}, {});
+        const QByteArray page = statsPageBytes(
+            head, vantor::test::rankedByKey(vantor::test::samplePlayers(3), "Kills"));
+        EXPECT_FALSE(page.contains("<a href=")) << "no link without a home page";
+        vantor::test::writeFile(dir.file(QStringLiteral("page.html")),
+                                vantor::test::withImageCheck(page));
+        const QString dom = vantor::test::loadedDom(chromium, dir.file(QStringLiteral("page.html")),
+                                                    dir.file(QStringLiteral("profile")));
+        const int images = kind == PageKind::Stats ? 1 : 0;
+        EXPECT_EQ(vantor::test::imageCheckResult(dom),
+                  QStringLiteral("%1 of %1; broken:").arg(images))
+            << dom.left(2000).toStdString();
+    }
 }

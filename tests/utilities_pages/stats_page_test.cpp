@@ -2,6 +2,7 @@
 
 #include "utilities/core/stats_page.h"
 
+#include "tests/support/site_links.h"
 #include "tests/support/temp_folder.h"
 
 #include <QFile>
@@ -22,8 +23,7 @@ PageHead headFor(PageKind kind, const QByteArray& key, const QString& comment) {
     h.comment = kind == PageKind::Rankings ? QByteArray("None") : pageComment(comment);
     h.dateText = "6/10/00";
     h.timeText = "9:05:07 PM";
-    h.author = {"https://vantor.example.org", "marrow@vantor.example.org",
-                "Vantor v3.7.03 by Marrow"};
+    h.links = vantor::test::siteLinks();
     return h;
 }
 
@@ -186,4 +186,31 @@ TEST(StatsPage, WritesInWholeBlocksNotFragments) {
     EXPECT_LE(blocks.size(), std::size_t(joined.size() / 16384 + 1));
     for (std::size_t i = 0; i + 1 < blocks.size(); ++i)
         EXPECT_GE(blocks[i], 16384u);
+}
+
+TEST(StatsPage, WithoutHomePageOrEmailNoAnchorIsWrittenAndTheCreditStays) {
+    for (const PageKind kind : {PageKind::Stats, PageKind::Rankings}) {
+        PageHead h = headFor(kind, "Kills", QString());
+        h.links = PageLinks::forSite({}, {}, {});
+        const QByteArray page = statsPageBytes(h, {player("a", 1, 1, 1)});
+        EXPECT_FALSE(page.contains("<a ")) << int(kind);
+        EXPECT_FALSE(page.contains("</a>")) << int(kind);
+        EXPECT_FALSE(page.contains("E-Mail")) << int(kind);
+        EXPECT_FALSE(page.contains("Check for Program Updates")) << int(kind);
+        EXPECT_TRUE(page.contains("<font color=\"FFFFFF\">Vantor v3.7.03 by Marrow&nbsp;</font>"));
+        // The paragraph the credits open is closed all the same.
+        EXPECT_TRUE(page.contains("</font><font face=\"Verdana\" color=\"#000000\"></br></p>"));
+    }
+    PageHead h = headFor(PageKind::Stats, "Kills", QString());
+    h.links = PageLinks::forSite({}, {}, {});
+    EXPECT_TRUE(statsPageBytes(h, {}).contains("<p><img src=\"data:image/jpeg;base64,/9j/"));
+    // An e-mail address alone gives its line, a home page alone its anchors.
+    h.links = PageLinks::forSite({}, "me@example.com", {});
+    EXPECT_TRUE(statsPageBytes(h, {}).contains(
+        "E-Mail: <a href=\"mailto:me@example.com\">me@example.com</small></small></a></font></p>"));
+    h.links = PageLinks::forSite("http://home.example", {}, {});
+    const QByteArray page = statsPageBytes(h, {});
+    EXPECT_TRUE(page.contains("<img src=\"http://home.example/images/Vantor-logo.jpg\""));
+    EXPECT_TRUE(page.contains("Check for Program Updates: <a href=\"http://home.example\">Here."));
+    EXPECT_FALSE(page.contains("E-Mail"));
 }

@@ -1,18 +1,21 @@
 #include "author.h"
 
+#include "common/build_info.h"
+#include "common/page_links.h"
+
 namespace vantor::utilities {
 
 QString homePage() {
-    return QStringLiteral(VANTOR_HOME_PAGE);
+    return QString::fromUtf8(build::kHomePage);
 }
 QString supportForumPage() {
-    return QStringLiteral(VANTOR_SUPPORT_FORUM);
+    return QString::fromUtf8(build::kSupportForum);
 }
 QString authorEmail() {
-    return QStringLiteral(VANTOR_AUTHOR_EMAIL);
+    return QString::fromUtf8(build::kAuthorEmail);
 }
 QString creditLine() {
-    return QStringLiteral("Vantor v3.7.03 by " VANTOR_AUTHOR_NAME);
+    return QString::fromUtf8(creditText());
 }
 
 } // namespace vantor::utilities

@@ -4,7 +4,7 @@
 
 namespace vantor::utilities {
 
-// Build settings (see utilities/CMakeLists.txt): where the logo and the links lead, and the
+// Build settings (common/build_info.h): where the logo and the links lead (empty: no link), and the
 // credit shown in the window's footer and on the pages.
 QString homePage();
 QString supportForumPage();

@@ -2,18 +2,24 @@
 
 #include "page_creation.h"
 
-#include <QStringList>
 #include <QTextStream>
-#include <optional>
 
 namespace vantor::utilities {
 
-// The command-line forms of "Save" and "View Player Rankings":
-//   page FILE --by KEY [--comment TEXT] [--coop]   as "Save", histories included
-//   rankings [--by KEY] [--coop]                   writes "Rankings.html" without opening it
-// `args` excludes the program name. Returns the exit status, or nullopt when the first
-// argument names neither command. Messages go to out, failures and usage to err.
-std::optional<int> runPageCommand(const QStringList& args, const SettingsStore& store,
-                                  const Ranker& ranker, QTextStream& out, QTextStream& err);
+// The command-line forms of "Save" (histories included) and "View Player Rankings" (writes
+// "Rankings.html" without opening it).
+struct PageCommand {
+    bool rankings = false;
+    QString file; // the stats page's name; unused for the rankings view
+    QString rankKey = QStringLiteral("Skill Points");
+    QString comment;
+    QString gameType;
+    bool quiet = false; // say nothing when the page was written
+};
+
+// Gives the exit status: 0 when the page was written, else 1. The window's messages become
+// lines on out, failures go to err.
+int runPageCommand(const PageCommand& command, const SettingsStore& store, const Ranker& ranker,
+                   QTextStream& out, QTextStream& err);
 
 } // namespace vantor::utilities

@@ -1,7 +1,5 @@
 #include "stats_page.h"
 
-#include "author.h"
-
 #include "common/cp1252.h"
 #include "common/html_text.h"
 #include "common/skill.h"
@@ -22,6 +20,7 @@ constexpr auto kVerdanaSmall = R"x(<font face="Verdana"><small><small>)x"sv;
 constexpr auto kUpdates = R"x(<small><small><font color="FFFFFF">Check for Program Updates: )x"sv;
 constexpr auto kAfterUpdates =
     R"x(Here.</a></font></small></small></font><font face="Verdana" color="#000000"></br>)x"sv;
+constexpr auto kWithoutUpdates = R"x(</font><font face="Verdana" color="#000000"></br>)x"sv;
 constexpr auto kEmail = R"x(<small><small><font color="FFFFFF">E-Mail: )x"sv;
 constexpr auto kAfterEmail = R"x(</small></small></a></font></p>)x"sv;
 constexpr auto kUpdatedOn =
@@ -115,10 +114,6 @@ bool needsEscape(const QByteArray& text) {
 
 } // namespace
 
-AuthorLinks AuthorLinks::build() {
-    return {toCp1252(utilities::homePage()), toCp1252(authorEmail()), toCp1252(creditLine())};
-}
-
 QByteArray pageComment(const QString& commentBoxText) {
     if (commentBoxText.isEmpty())
         return QByteArrayLiteral("None");
@@ -151,39 +146,58 @@ void StatsPageWriter::flushIfFull() {
 }
 
 void StatsPageWriter::begin() {
-    const AuthorLinks& a = head_.author;
+    const PageLinks& a = head_.links;
+    const bool home = !a.homePage.isEmpty();
     append(kStyle);
     append(kBody);
     if (head_.kind == PageKind::Stats) {
         append("<p>"sv);
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; home && i < 2; ++i) {
             append("<a href=\""sv);
             append(a.homePage);
             append("\">"sv);
         }
         append("<img src=\""sv);
-        append(a.homePage);
-        append(R"x(/images/Vantor-logo.jpg" border="0" width="468" height="134"><br></a>)x"sv);
+        append(a.logoImage);
+        append(R"x(" border="0" width="468" height="134"><br>)x"sv);
+        if (home)
+            append("</a>"sv);
     } else {
-        append(R"x(<p><font face="Verdana"><a href=")x"sv);
-        append(a.homePage);
-        append(R"x("><small><strong>Vantor</strong></small></a><br>)x"sv);
+        append(R"x(<p><font face="Verdana">)x"sv);
+        if (home) {
+            append("<a href=\""sv);
+            append(a.homePage);
+            append("\">"sv);
+        }
+        append(R"x(<small><strong>Vantor</strong></small>)x"sv);
+        if (home)
+            append("</a>"sv);
+        append("<br>"sv);
     }
     append(kVerdanaSmall);
     append(R"x(<font color="FFFFFF">)x"sv);
     append(a.credit);
     append("&nbsp;</font></small></small><br>"sv);
-    append(kUpdates);
-    append("<a href=\""sv);
-    append(a.homePage);
-    append("\">"sv);
-    append(kAfterUpdates);
-    append(kEmail);
-    append("<a href=\"mailto:"sv);
-    append(a.email);
-    append("\">"sv);
-    append(a.email);
-    append(kAfterEmail);
+    // Without a home page there is nothing to check for updates at.
+    if (home) {
+        append(kUpdates);
+        append("<a href=\""sv);
+        append(a.homePage);
+        append("\">"sv);
+        append(kAfterUpdates);
+    } else {
+        append(kWithoutUpdates);
+    }
+    if (!a.email.isEmpty()) {
+        append(kEmail);
+        append("<a href=\"mailto:"sv);
+        append(a.email);
+        append("\">"sv);
+        append(a.email);
+        append(kAfterEmail);
+    } else {
+        append("</p>"sv);
+    }
     append(kUpdatedOn);
     appendEscaped(head_.dateText);
     append(kAt);

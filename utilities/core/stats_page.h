@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/page_links.h"
 #include "common/records.h"
 
 #include <QByteArray>
@@ -10,15 +11,6 @@
 #include <vector>
 
 namespace vantor::utilities {
-
-// The author's addresses and credit line as the pages print them (build settings).
-struct AuthorLinks {
-    QByteArray homePage;
-    QByteArray email;
-    QByteArray credit;
-
-    static AuthorLinks build();
-};
 
 // The stats page of "Save" or the rankings view of "View Player Rankings".
 enum class PageKind { Stats, Rankings };
@@ -32,7 +24,7 @@ struct PageHead {
     QByteArray comment; // the page comment (see pageComment), written as typed
     QByteArray dateText;
     QByteArray timeText;
-    AuthorLinks author = AuthorLinks::build();
+    PageLinks links = PageLinks::fromBuild(); // addresses, credit line, images
 };
 
 // The comment line: the first 120 characters of the comment box, or "None" when it is empty.

@@ -5,6 +5,7 @@
 
 #include "common/cp1252.h"
 #include "common/error.h"
+#include "common/integer_text.h"
 #include "common/record_file.h"
 
 #include <QFile>
@@ -90,11 +91,7 @@ QString unknownMeasureMessage(const QString& text) {
 }
 
 std::int32_t wholeNumberFromText(const QString& text) {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    if (!ok || text.trimmed().isEmpty())
-        throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return value;
+    return toIntegerFromText(text);
 }
 
 std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString& countText,

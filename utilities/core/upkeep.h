@@ -32,8 +32,8 @@ enum class DeleteMeasure { GamesPlayed, SkillPoints };
 std::optional<DeleteMeasure> deleteMeasureFromText(const QString& text);
 QString unknownMeasureMessage(const QString& text);
 
-// A whole number as the count field is read; throws vantor::Error "'<text>' is not a valid
-// integer value" for anything else.
+// A whole number as the count field is read, by the result logs' number rule; throws vantor::Error
+// "'<text>' is not a valid integer value" for anything else.
 std::int32_t wholeNumberFromText(const QString& text);
 
 struct PruneResult {

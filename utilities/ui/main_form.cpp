@@ -71,10 +71,19 @@ void TForm1::connectHandlers() {
     connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
     connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
     ListBox1->installEventFilter(this);
-    connect(Image1, &LinkLabel::clicked, this, [this] { openLink(homePage()); });
-    connect(ForumLink, &LinkLabel::clicked, this, [this] { openLink(supportForumPage()); });
-    connect(EmailLink, &LinkLabel::clicked, this,
-            [this] { openLink(QStringLiteral("mailto:") + authorEmail()); });
+    // An address the build leaves empty is no link: its label is hidden, the logo opens nothing.
+    connect(Image1, &LinkLabel::clicked, this, [this] {
+        if (!homePage().isEmpty())
+            openLink(homePage());
+    });
+    connect(ForumLink, &LinkLabel::clicked, this, [this] {
+        if (!supportForumPage().isEmpty())
+            openLink(supportForumPage());
+    });
+    connect(EmailLink, &LinkLabel::clicked, this, [this] {
+        if (!authorEmail().isEmpty())
+            openLink(QStringLiteral("mailto:") + authorEmail());
+    });
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {

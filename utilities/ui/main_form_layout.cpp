@@ -6,6 +6,7 @@
 #include "logo.h"
 
 #include "common/data_files.h"
+#include "platform/app_title.h"
 #include "utilities/core/author.h"
 #include "utilities/core/rank_keys.h"
 
@@ -75,7 +76,7 @@ QLineEdit* field(QWidget* parent, int x, int y) {
 } // namespace
 
 void TForm1::buildWindow() {
-    setWindowTitle(QStringLiteral("Marrow's Vantor v3.7.03"));
+    setWindowTitle(utilitiesCaption());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -90,6 +91,8 @@ void TForm1::buildWindow() {
     Image1 = named(new LinkLabel(this), "Image1");
     Image1->setGeometry(9, 4, 343, 97);
     Image1->setPixmap(QPixmap::fromImage(logoImage()));
+    if (homePage().isEmpty())
+        Image1->setCursor(Qt::ArrowCursor);
 
     QFont bold = verdana;
     bold.setBold(true);
@@ -206,6 +209,8 @@ void TForm1::buildFooter() {
     EmailLink->setLinkText(authorEmail());
     EmailLink->setGeometry(160, 22, 180, 16);
     EmailLink->setAlignment(Qt::AlignRight);
+    ForumLink->setVisible(!supportForumPage().isEmpty());
+    EmailLink->setVisible(!authorEmail().isEmpty());
 }
 
 } // namespace vantor::utilities

@@ -1,36 +1,16 @@
 // The command line, run as game hosts run it: the built program in a data folder.
-#include "stats_files.h"
+#include "run_utilities.h"
+#include "tests/utilities/stats_files.h"
 
 #include "tests/support/temp_folder.h"
 
 #include <QFile>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace vantor;
 using namespace vantor::test;
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Outcome utilities(const QStringList& arguments) {
-    QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    // No command may need a window: a platform that does not exist would end the program.
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(VANTOR_UTILITIES), arguments);
-    if (!p.waitForFinished(30000))
-        return {};
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 const QString kStats = QStringLiteral("stats.log");
 
@@ -60,8 +40,9 @@ TEST(CommandLine, RanksAndRefusesUnknownKeys) {
               QByteArrayList({"many", "few"}));
 
     const QByteArray before = readFile(QStringLiteral("coop_stats.log"));
+    // An unknown key is a wrong command line, refused before the file is read.
     r = utilities({QStringLiteral("rank"), QStringLiteral("--by=kills"), QStringLiteral("--coop")});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("\"kills\" is not a way to rank players")));
     EXPECT_EQ(readFile(QStringLiteral("coop_stats.log")), before);
 
@@ -89,6 +70,12 @@ TEST(CommandLine, DeletesAndPrunesPlayers) {
     EXPECT_EQ(r.err, QStringLiteral("'two' is not a valid integer value\n"));
     EXPECT_FALSE(QFile::exists(QStringLiteral("work.dat")));
     EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"Kim"}));
+
+    // A name that starts with a dash is a name, not an option.
+    writeStats(kStats, {statsRecord("-=Sniper=-", {}), statsRecord("Kim", {.games = 9})});
+    r = utilities({QStringLiteral("delete-player"), QStringLiteral("-=Sniper=-")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"", "Kim"}));
 
     r = utilities(
         {QStringLiteral("delete-player"), QStringLiteral("Kim"), QStringLiteral("--coop")});
@@ -123,4 +110,51 @@ TEST(CommandLine, HelpAndMistakes) {
     EXPECT_EQ(utilities({QStringLiteral("lsit")}).status, 2);
     EXPECT_EQ(utilities({QStringLiteral("list"), QStringLiteral("--cop")}).status, 2);
     EXPECT_EQ(utilities({QStringLiteral("delete-player")}).status, 2);
+}
+
+TEST(CommandLine, UnknownMeasuresAndNegativeCountsForPrune) {
+    TempFolder dir;
+    writeStats(kStats, {statsRecord("low", {.kills = 0}), statsRecord("high", {.kills = 50})});
+    const QByteArray before = readFile(kStats);
+    Outcome r =
+        utilities({QStringLiteral("prune"), QStringLiteral("3"), QStringLiteral("--by=Games")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("\"Games\" is not a measure")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("usage: VantorUtilities prune N --by MEASURE")));
+    EXPECT_EQ(readFile(kStats), before);
+
+    // "-5" is a count, not an option: every record has more skill points, none goes.
+    r = utilities(
+        {QStringLiteral("prune"), QStringLiteral("-5"), QStringLiteral("--by=Skill Points")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"low", "high"}));
+
+    // The count is read by the result logs' number rule.
+    r = utilities({QStringLiteral("prune"), QStringLiteral("3 "), QStringLiteral("--by"),
+                   QStringLiteral("Skill Points")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QStringLiteral("'3 ' is not a valid integer value\n"));
+    r = utilities({QStringLiteral("prune"), QStringLiteral("$10"), QStringLiteral("--by"),
+                   QStringLiteral("Skill Points")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"high"}));
+}
+
+TEST(CommandLine, EveryCommandTakesByWithAnEqualsSign) {
+    TempFolder dir;
+    writeStats(kStats, {statsRecord("few", {.kills = 1}), statsRecord("many", {.kills = 40})});
+    Outcome r =
+        utilities({QStringLiteral("page"), QStringLiteral("x.html"), QStringLiteral("--by=Kills")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(
+        readFile(QStringLiteral("x.html"))
+            .contains(
+                "Players are Ranked by: </small><strong><small><font color=\"00FF00\">Kills"));
+    r = utilities({QStringLiteral("rankings"), QStringLiteral("--by=Deaths")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Rankings.html")));
+    r = utilities({QStringLiteral("rank"), QStringLiteral("--by=Kills")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"many", "few"}));
 }

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+#include <vector>
+
+namespace vantor::utilities::cli {
+
+// A command line that cannot be understood: exit status 2, with the command's usage lines.
+struct UsageError {
+    QString text;
+};
+
+// One command as it was given.
+struct Invocation {
+    const QCommandLineParser& options;
+    QStringList positional;
+    QTextStream& out;
+    QTextStream& err;
+
+    // False also for an option the command does not take.
+    bool isSet(const QString& option) const { return options.optionNames().contains(option); }
+    QString value(const QString& option) const { return options.value(option); }
+    // "Cooperative" with --coop, else "Adversarial".
+    QString gameType() const;
+    // A value option the command cannot do without.
+    QString required(const QString& option) const;
+};
+
+// One entry of the command table: its usage line, its options and what it runs. Gives the
+// exit status: 0 done, 1 the operation failed; throws UsageError for a wrong command line.
+struct Command {
+    QString name;
+    QString arguments; // the usage line after the name, e.g. "FILE --by KEY [--coop]"
+    QString summary;
+    QString group; // commands of one group show their usage lines together
+    QStringList options;
+    int positionalCount = 0;
+    QString positionalText; // "one player name", for the refusal of a wrong count
+    std::function<int(const Invocation&)> run;
+
+    QString usageLine() const { return name + (arguments.isEmpty() ? "" : " " + arguments); }
+};
+
+// The commands of each area; command_line.cpp lists them in one table.
+std::vector<Command> playerCommands();
+std::vector<Command> pageCommands();
+std::vector<Command> uploadCommands();
+
+} // namespace vantor::utilities::cli

@@ -1,0 +1,180 @@
+#include "command_line.h"
+
+#include "command.h"
+#include "options.h"
+
+#include "utilities/core/game_type.h"
+#include "utilities/core/rank_keys.h"
+
+#include "common/error.h"
+
+namespace vantor::utilities::cli {
+
+namespace {
+
+const QString kProgram = QStringLiteral("VantorUtilities");
+const QStringList kHelp = {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("help")};
+constexpr int kSummaryColumn = 38;
+constexpr int kWidth = 79;
+
+// Every command of the program. More areas add their list here.
+const std::vector<Command>& commands() {
+    static const std::vector<Command> all = [] {
+        std::vector<Command> c;
+        for (auto list : {playerCommands, pageCommands, uploadCommands})
+            for (Command& command : list())
+                c.push_back(std::move(command));
+        return c;
+    }();
+    return all;
+}
+
+const Command* findCommand(const QString& name) {
+    for (const Command& c : commands())
+        if (c.name == name)
+            return &c;
+    return nullptr;
+}
+
+// "KEY: "Skill Points", "Kills", ..." wrapped to the width of a terminal.
+QString keyLine() {
+    const QStringList keys = rankKeyTexts();
+    QString text = QStringLiteral("KEY:");
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString item = QStringLiteral(" \"") + keys[i] +
+                             (i + 1 < keys.size() ? QStringLiteral("\",") : QStringLiteral("\""));
+        if (text.size() - lineStart + item.size() > kWidth) {
+            text += QStringLiteral("\n    ");
+            lineStart = text.size() - 4;
+        }
+        text += item;
+    }
+    return text;
+}
+
+QString commandEntry(const QString& usage, const QString& summary) {
+    QString line = QStringLiteral("  ") + usage;
+    if (line.size() + 2 > kSummaryColumn)
+        line += u'\n' + QString(kSummaryColumn, u' ');
+    else
+        line = line.leftJustified(kSummaryColumn);
+    return line + summary + u'\n';
+}
+
+QString usage() {
+    QString text = QStringLiteral(
+        "Usage: VantorUtilities [COMMAND [OPTIONS]]\n"
+        "Without a command the window opens. A command works on the stats file in the\n"
+        "current directory (\"stats.log\", or \"coop_stats.log\" with --coop), needs no\n"
+        "display and exits. \"--by KEY\" may also be written \"--by=KEY\".\n"
+        "\n");
+    for (const Command& c : commands())
+        text += commandEntry(c.usageLine(), c.summary);
+    text += commandEntry(QStringLiteral("-h, --help"), QStringLiteral("show this text"));
+    text += u'\n' + keyLine() + u'\n';
+    text += QStringLiteral(
+        "MEASURE: \"Games Played\" or \"Skill Points\"\n"
+        "--quiet prints failures only.\n"
+        "Settings: $VANTOR_REGISTRY, else $XDG_CONFIG_HOME/vantor/registry.reg, else\n"
+        "~/.config/vantor/registry.reg. Uploads go to port 21 unless $VANTOR_FTP_PORT\n"
+        "names another.\n"
+        "Exit status: 0 done, 1 the operation failed, 2 the command line was wrong.\n");
+    return text;
+}
+
+// The command's usage line behind "usage:", then those of the other commands of its group.
+QString usageLines(const Command& command) {
+    QString text = QStringLiteral("usage: ") + kProgram + u' ' + command.usageLine() + u'\n';
+    for (const Command& c : commands())
+        if (c.group == command.group && c.name != command.name)
+            text += QStringLiteral("       ") + kProgram + u' ' + c.usageLine() + u'\n';
+    return text;
+}
+
+bool takesValue(const QString& argument, const Command& command) {
+    for (const QString& name : command.options)
+        if (argument == QStringLiteral("--") + name)
+            return !optionNamed(name)->valueName().isEmpty();
+    return false;
+}
+
+// Only words that start with "--" are options; one dash starts a value such as the count "-5"
+// or the player "-=Sniper=-". The values go behind "--", in their order, where the parser takes
+// them as they are.
+QStringList optionsFirst(const QStringList& arguments, const Command& command) {
+    QStringList options, values;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QStringLiteral("--")) {
+            values += arguments.mid(i + 1);
+            break;
+        }
+        if (!a.startsWith(QStringLiteral("--"))) {
+            values << a;
+            continue;
+        }
+        options << a;
+        if (takesValue(a, command) && i + 1 < arguments.size())
+            options << arguments[++i];
+    }
+    if (!values.isEmpty())
+        options << QStringLiteral("--") << values;
+    return options;
+}
+
+int runCommand(const Command& command, const QStringList& arguments, QTextStream& out,
+               QTextStream& err) {
+    QCommandLineParser parser;
+    for (const QString& name : command.options)
+        parser.addOption(*optionNamed(name));
+    if (!parser.parse(QStringList{kProgram} + optionsFirst(arguments, command)))
+        throw UsageError{parser.errorText()};
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != command.positionalCount)
+        throw UsageError{QStringLiteral("%1 takes %2.").arg(command.name, command.positionalText)};
+    return command.run(Invocation{parser, positional, out, err});
+}
+
+} // namespace
+
+QString Invocation::gameType() const {
+    return isSet(kCoop) ? kCooperativeText : kAdversarialText;
+}
+
+QString Invocation::required(const QString& option) const {
+    if (!isSet(option))
+        throw UsageError{QStringLiteral("This command needs --%1.").arg(option)};
+    return options.value(option);
+}
+
+bool isCommandLine(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return false;
+    const QString& first = arguments.first();
+    return kHelp.contains(first) || findCommand(first) || !first.startsWith(u'-');
+}
+
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    if (arguments.isEmpty() || kHelp.contains(arguments.first())) {
+        out << usage();
+        return 0;
+    }
+    const Command* command = findCommand(arguments.first());
+    try {
+        if (!command)
+            throw UsageError{QStringLiteral("Unknown command \"%1\".").arg(arguments.first())};
+        return runCommand(*command, arguments.mid(1), out, err);
+    } catch (const UsageError& e) {
+        err << e.text << '\n';
+        if (command)
+            err << usageLines(*command);
+        err << "Run VantorUtilities --help for the commands.\n";
+        return 2;
+    } catch (const Error& e) {
+        err << e.message() << '\n';
+        return 1;
+    }
+}
+
+} // namespace vantor::utilities::cli

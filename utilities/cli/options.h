@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QString>
+#include <optional>
+
+namespace vantor::utilities::cli {
+
+// Every option any command takes, defined once; a value option accepts "--by KEY" and
+// "--by=KEY" alike.
+inline const QString kCoop = QStringLiteral("coop");
+inline const QString kBy = QStringLiteral("by");
+inline const QString kComment = QStringLiteral("comment");
+inline const QString kYes = QStringLiteral("yes");
+inline const QString kQuiet = QStringLiteral("quiet");
+
+std::optional<QCommandLineOption> optionNamed(const QString& name);
+
+} // namespace vantor::utilities::cli
