@@ -1,10 +1,9 @@
 #include "shell.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QUrl>
 
 namespace vantor {
@@ -16,13 +15,21 @@ bool DesktopShell::open(const QString& target) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()));
 }
 
-bool DesktopShell::startProgram(const QString& program, const QString& workingDir) {
-    QString path = QCoreApplication::applicationDirPath() + u'/' + program;
-    if (!QFileInfo(path).isExecutable())
-        path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty())
-        return false;
-    return QProcess::startDetached(path, {}, workingDir);
+bool DesktopShell::startProgram(const QString& programFile, const QString& workingDir) {
+    return QProcess::startDetached(programFile, {}, workingDir);
+}
+
+QString findProgram(const QString& name, const QStringList& folders, const QString& searchPath) {
+    QStringList candidates = folders;
+    // An empty entry of PATH means the current directory; a program is never taken from there.
+    for (const QString& folder : searchPath.split(u':', Qt::SkipEmptyParts))
+        candidates << folder;
+    for (const QString& folder : std::as_const(candidates)) {
+        const QFileInfo file(QDir(folder).filePath(name));
+        if (file.isFile() && file.isExecutable())
+            return QDir::cleanPath(file.absoluteFilePath());
+    }
+    return QString();
 }
 
 } // namespace vantor

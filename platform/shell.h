@@ -1,23 +1,28 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace vantor {
 
-// The desktop's "open": pages and links in their default handler, programs by name.
+// The desktop's "open": pages and links in their default handler, programs by path.
 class Shell {
 public:
     virtual ~Shell() = default;
     // A URL, or a file path of the data folder such as "Rankings.html".
     virtual bool open(const QString& target) = 0;
-    // Starts a program found beside this program or on PATH, detached, in workingDir.
-    virtual bool startProgram(const QString& program, const QString& workingDir) = 0;
+    // Starts the program file, detached, in workingDir; false when it could not be started.
+    virtual bool startProgram(const QString& programFile, const QString& workingDir) = 0;
 };
 
 class DesktopShell : public Shell {
 public:
     bool open(const QString& target) override;
-    bool startProgram(const QString& program, const QString& workingDir) override;
+    bool startProgram(const QString& programFile, const QString& workingDir) override;
 };
+
+// The first executable file called `name` in one of `folders`, else in one of the folders of
+// `searchPath` (":"-separated, as PATH). Empty when there is none.
+QString findProgram(const QString& name, const QStringList& folders, const QString& searchPath);
 
 } // namespace vantor

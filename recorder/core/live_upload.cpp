@@ -44,9 +44,12 @@ void playUploadSound(SoundPlayer& sound, const QString& gameFolder) {
 }
 
 bool sendlivestats(const SettingsStore& settings, TFtpClient& client, SoundPlayer& sound,
-                   const QString& gameFolder, const QString& dataFolder) {
-    // A failed upload is not reported: the next game brings a new page and a new attempt.
+                   const QString& gameFolder, const QString& dataFolder,
+                   const std::function<void(bool uploaded)>& afterUpload) {
+    // A failed upload is not retried: the next game brings a new page and a new attempt.
     const bool uploaded = uploadLiveStats(settings, client, dataFolder);
+    if (afterUpload)
+        afterUpload(uploaded);
     playUploadSound(sound, gameFolder);
     return uploaded;
 }

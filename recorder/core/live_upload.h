@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace vantor::recorder {
 
@@ -26,9 +27,11 @@ bool uploadLiveStats(const SettingsStore& settings, TFtpClient& client,
 // reason when it cannot be played.
 void playUploadSound(SoundPlayer& sound, const QString& gameFolder);
 
-// uploadLiveStats, then playUploadSound whatever the upload's outcome. The outcome is returned
-// for callers that log it; the window ignores it. The sound's error is thrown after the upload.
+// uploadLiveStats, then playUploadSound whatever the upload's outcome. The outcome is returned,
+// and given to afterUpload before the sound, for callers that say it; the window ignores it.
+// The sound's error is thrown after the upload.
 bool sendlivestats(const SettingsStore& settings, TFtpClient& client, SoundPlayer& sound,
-                   const QString& gameFolder, const QString& dataFolder = QStringLiteral("."));
+                   const QString& gameFolder, const QString& dataFolder = QStringLiteral("."),
+                   const std::function<void(bool uploaded)>& afterUpload = nullptr);
 
 } // namespace vantor::recorder

@@ -1,6 +1,7 @@
 #include "headless_main.h"
 
 #include "headless_recorder.h"
+#include "qt_messages.h"
 #include "stderr_dialogs.h"
 #include "stop_signals.h"
 
@@ -9,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QScopeGuard>
 #include <QTimer>
 #include <csignal>
 #include <memory>
@@ -32,14 +32,6 @@ private:
     Dialogs& dialogs_;
 };
 
-StderrDialogs* messageSink = nullptr;
-
-// Qt's own warnings (no audio device, say) get the time stamp of every other line.
-void timeStampQtMessages(QtMsgType, const QMessageLogContext&, const QString& text) {
-    if (messageSink)
-        messageSink->note(text);
-}
-
 QString signalName(int signalNumber) {
     return signalNumber == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
 }
@@ -50,12 +42,7 @@ int runHeadless(int& argc, char** argv, const RecorderOptions& options) {
     // game; the messages are lost, the data is not.
     std::signal(SIGPIPE, SIG_IGN);
     StderrDialogs dialogs;
-    messageSink = &dialogs;
-    qInstallMessageHandler(timeStampQtMessages);
-    const auto restore = qScopeGuard([] {
-        qInstallMessageHandler(nullptr);
-        messageSink = nullptr;
-    });
+    const QtMessagesTo qtMessages(dialogs);
     GuardedCoreApplication app(argc, argv, dialogs);
 
     std::unique_ptr<StopSignals> stopSignals;
@@ -70,24 +57,25 @@ int runHeadless(int& argc, char** argv, const RecorderOptions& options) {
         dialogs, SettingsStore(SettingsStore::defaultPath()),
         [](const SettingsStore& s) { return readGameKey(s); }, options.liveStats);
     QObject::connect(stopSignals.get(), &StopSignals::stopRequested, &recorder, [&](int s) {
-        if (recorder.isStopping())
+        if (recorder.session().isStopping())
             return;
         dialogs.note(QStringLiteral("%1: stopping once the game being recorded is written.")
                          .arg(signalName(s)));
-        recorder.stop();
+        recorder.session().stop();
     });
-    QObject::connect(&recorder, &HeadlessRecorder::finished, &app, &QCoreApplication::quit,
+    QObject::connect(&recorder.session(), &RecorderSession::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QTimer::singleShot(0, &recorder, [&] {
-        recorder.start();
-        if (recorder.refused()) {
-            QCoreApplication::exit(1);
+        if (!recorder.start()) {
+            // Exit code 1: a service manager shows the recorder as failed, with this line.
+            dialogs.error(recorder.problem());
+            app.exit(1);
             return;
         }
-        if (recorder.isStopping())
+        if (recorder.session().isStopping())
             return;
         dialogs.note(QStringLiteral("Recording the games of \"%1\" into \"%2\"; live stats %3.")
-                         .arg(recorder.activation().gameFolder(), QDir::currentPath(),
+                         .arg(recorder.session().activation().gameFolder(), QDir::currentPath(),
                               recorder.liveStats() ? QStringLiteral("on") : QStringLiteral("off")));
     });
 

@@ -1,140 +1,111 @@
 #include "headless_recorder.h"
 
-#include "recorder/core/live_upload.h"
-#include "recorder/core/result_log_files.h"
+#include "recorder/core/activation.h"
 
-#include "common/cp1252.h"
-#include "common/error.h"
 #include "ftp/ftp_client.h"
 #include "platform/dialogs.h"
-#include "platform/report_failures.h"
-#include "platform/sound.h"
 
 #include <QDir>
-#include <QScopeGuard>
-#include <QTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vantor::recorder {
 
 namespace {
-constexpr int kTickMs = 3000;
+// Why no file can be made in `folder`, or empty text. An unnamed file is made and dropped, so
+// nothing is left behind and no name is followed; where the file system has no unnamed files,
+// the folder's permissions are asked instead.
+QString whyNotWritable(const QString& folder) {
+    const QByteArray path = QFile::encodeName(folder);
+    const int fd = ::open(path.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+        return QString();
+    }
+    int error = errno;
+    if (error == EOPNOTSUPP || error == EISDIR || error == EINVAL)
+        error = ::access(path.constData(), W_OK | X_OK) == 0 ? 0 : errno;
+    return error == 0 ? QString() : QString::fromLocal8Bit(std::strerror(error));
 }
+} // namespace
 
 HeadlessRecorder::HeadlessRecorder(Dialogs& dialogs, SettingsStore store,
                                    Activation::GameKeyReader gameKey,
-                                   RecorderOptions::LiveStatsChoice liveStats, QString dataFolder)
-    : dialogs_(dialogs), store_(store), dataFolder_(dataFolder), liveStatsChoice_(liveStats),
-      cycle_(dialogs, dataFolder), activation_(dialogs, store, std::move(gameKey), dataFolder),
-      live_(dataFolder, store), recorderLock_(dataFolder), Timer1(new QTimer(this)),
-      FtpClient1(new TFtpClient(this)), ownSound_(std::make_unique<QtSoundPlayer>()),
-      sound_(ownSound_.get()) {
-    Timer1->setInterval(kTickMs);
-    setupLiveStatsClient(*FtpClient1);
-    // The exchange is printed when an upload fails; the password stays out of the output.
-    FtpClient1->MaskPassword = true;
-    FtpClient1->OnDisplay = [this](QObject*, const QByteArray& line) { exchange_ << line; };
-    connect(Timer1, &QTimer::timeout, this, &HeadlessRecorder::Timer1Timer);
-    // The window's page step. The game itself is recorded when it fails; the next one writes
-    // a page again.
-    cycle_.setLiveStatsHook([this] {
-        reportFailures(dialogs_, [this] {
-            live_.CreateLiveStats(cycle_.gameInfo(), toCp1252(activation_.playerName()));
-        });
-    });
-    live_.sendlivestats = [this] { sendlivestats(); };
+                                   RecorderOptions::LiveStatsChoice liveStats,
+                                   std::unique_ptr<RecordingTick> tick, QString dataFolder)
+    : dialogs_(dialogs), liveStatsChoice_(liveStats),
+      session_(dialogs, std::move(store), std::move(gameKey), std::move(tick), nullptr,
+               std::move(dataFolder)) {
+    connect(&session_, &RecorderSession::uploadFailed, this, &HeadlessRecorder::sayFailedUpload);
 }
 
 HeadlessRecorder::~HeadlessRecorder() = default;
 
-void HeadlessRecorder::start() {
-    if (stopping_)
-        return;
-    try {
-        if (!recorderLock_.tryLock()) {
-            // Both would count every game; the one already recording keeps going.
-            refused_ = stopping_ = true;
-            dialogs_.error(RecorderLock::refusal(dataFolder_));
-            return;
-        }
-    } catch (const Error& e) {
-        // No lock file can be made here, so no other recorder can hold one: record, and let
-        // the cycle say why the data folder takes nothing.
-        dialogs_.error(e.message());
-    }
-    activation_.GetRegistryInfo();
-    activation_.GetRSDir();
-    cycle_.setGameFolder(activation_.gameFolder());
+bool HeadlessRecorder::start() {
+    if (session_.isStopping())
+        return true;
+    // Refused before anything is touched: the data folder first, then another recorder there.
+    problem_ = dataFolderProblem();
+    if (problem_.isEmpty())
+        problem_ = session_.takeRecorderLock();
+    if (!problem_.isEmpty())
+        return false;
+    session_.activate();
+    problem_ = gameProblem();
+    if (!problem_.isEmpty())
+        return false;
+    const Activation& a = session_.activation();
     switch (liveStatsChoice_) {
     case RecorderOptions::LiveStatsChoice::On:
-        liveStats_ = true;
-        if (!activation_.hasHostName() || !activation_.hasHostFileName())
+        session_.setLiveStats(true);
+        if (!a.hasHostName() || !a.hasHostFileName())
             dialogs_.information(QStringLiteral(
                 "Live stats are on, but \"hostname\" or \"hostfilename\" is not set: no page will "
                 "be written or uploaded until both are."));
         break;
     case RecorderOptions::LiveStatsChoice::Off:
-        liveStats_ = false;
+        session_.setLiveStats(false);
         break;
     case RecorderOptions::LiveStatsChoice::FromSettings:
-        liveStats_ = activation_.hasHostName() && activation_.hasHostFileName();
+        session_.setLiveStats(a.hasHostName() && a.hasHostFileName());
         break;
     }
-
-    // Recording on, as the window's switch does it: the logs of games that ended before go.
-    deleteResultLogs(activation_.gameFolder());
-    Timer1->start();
-    Timer1Timer();
-    activation_.deleteStaleFiles();
+    session_.setRecording(true);
+    session_.deleteStaleFiles();
+    return true;
 }
 
-void HeadlessRecorder::Timer1Timer() {
-    if (stopping_ || inTick_)
-        return;
-    inTick_ = true;
-    {
-        const auto done = qScopeGuard([this] { inTick_ = false; });
-        reportFailures(dialogs_, [this] { cycle_.Readlogs(liveStats_); });
-    }
-    // A stop asked for during the cycle (the live stats step lets events run) takes effect now.
-    if (stopping_)
-        finishIfIdle();
+QString HeadlessRecorder::dataFolderProblem() const {
+    const QString data = QDir(session_.dataFolder()).absolutePath();
+    if (const QString why = whyNotWritable(data); !why.isEmpty())
+        return QStringLiteral("The data folder \"%1\" cannot be written: %2.").arg(data, why);
+    return QString();
 }
 
-void HeadlessRecorder::sendlivestats() {
-    // The upload and the sound are reported apart, so that a missing sound never hides a
-    // failed upload.
-    exchange_.clear();
-    bool uploaded = true;
-    reportFailures(dialogs_, [this, &uploaded] {
-        uploaded = uploadLiveStats(store_, *FtpClient1, dataFolder_);
-    });
-    if (!uploaded) {
-        // The window stays silent; here a line is the only way anyone learns of it.
-        dialogs_.information(
-            QStringLiteral("The live stats page \"%1\" was not uploaded to \"%2\": %3")
-                .arg(QString::fromUtf8(FtpClient1->HostFileName),
-                     QString::fromUtf8(FtpClient1->HostName),
-                     QString::fromUtf8(FtpClient1->ErrorMessage()).trimmed()));
-        const QByteArray said = "! " + FtpClient1->ErrorMessage();
-        for (const QByteArray& line : std::as_const(exchange_))
-            if (line != said)
-                dialogs_.information(QString::fromUtf8(line));
-    }
-    exchange_.clear();
-    reportFailures(dialogs_, [this] { playUploadSound(*sound_, activation_.gameFolder()); });
+QString HeadlessRecorder::gameProblem() {
+    const QString& game = session_.activation().gameFolder();
+    if (game == kNotInstalled)
+        return QStringLiteral("No game installation found: the game's key holds no "
+                              "\"InstallationPath\", neither in the settings store \"%1\" nor in "
+                              "the Wine prefix (WINEPREFIX, else ~/.wine).")
+            .arg(session_.store().path());
+    if (!QFileInfo(game).isDir())
+        return QStringLiteral("No game installation found: the game folder \"%1\" does not exist.")
+            .arg(game);
+    return QString();
 }
 
-void HeadlessRecorder::stop() {
-    stopping_ = true;
-    Timer1->stop();
-    finishIfIdle();
-}
-
-void HeadlessRecorder::finishIfIdle() {
-    if (inTick_ || cycle_.isRunning() || finished_)
-        return;
-    finished_ = true;
-    emit finished();
+void HeadlessRecorder::sayFailedUpload(const QString& why, const QList<QByteArray>& exchange) {
+    const TFtpClient& client = session_.ftpClient();
+    dialogs_.information(
+        QStringLiteral("The live stats page \"%1\" was not uploaded to \"%2\": %3")
+            .arg(QString::fromUtf8(client.HostFileName), QString::fromUtf8(client.HostName), why));
+    for (const QByteArray& line : exchange)
+        dialogs_.information(QString::fromUtf8(line));
 }
 
 } // namespace vantor::recorder

@@ -11,6 +11,7 @@
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,6 +38,9 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     ImagePath = new QLineEdit(this);
     Button2 = new QPushButton(QStringLiteral("Save Settings"), this);
     Button1 = new QPushButton(QStringLiteral("Close"), this);
+    // Return presses the button that has the focus, as Space does.
+    Button2->setAutoDefault(true);
+    Button1->setAutoDefault(true);
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("Host Address:"), HostName);
@@ -102,6 +106,15 @@ void TForm2::CheckBox1Click() {
 
 void TForm2::Button1Click() {
     hide();
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the window as "Close" does: nothing is saved.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Button1Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TForm2::Button2Click() {

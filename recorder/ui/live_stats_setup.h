@@ -46,6 +46,9 @@ public:
     QLabel* Label1;       // the file name example
     QLabel* Label2;       // "*Seconds*"
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 signals:
     // The settings are stored: live stats may now be switched on.
     void settingsSaved();

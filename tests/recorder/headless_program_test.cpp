@@ -274,12 +274,19 @@ TEST_F(HeadlessProgram, SigintWhileIdleEndsAtOnce) {
     EXPECT_FALSE(QFile::exists(dir.file("stats.log")));
 }
 
-TEST_F(HeadlessProgram, AMissingGameIsSaidOnStandardErrorWithATimeStamp) {
+TEST_F(HeadlessProgram, AMissingGameIsSaidWithATimeStampAndEndsWithCodeOne) {
     writeStore(false);
     start();
-    ASSERT_TRUE(waitForLine(kTimeStamp + "Rogue Spear is not installed$")) << err.toStdString();
-    ASSERT_TRUE(waitForLine("Recording the games of \"Rogue Spear Not Installed\""));
-    stopWith(SIGTERM);
+    ASSERT_TRUE(recorder.waitForFinished(10000));
+    err += QString::fromLocal8Bit(recorder.readAllStandardError());
+    // A service manager shows the unit as failed, with the reason in its journal.
+    EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(recorder.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(waitForLine(kTimeStamp + "Rogue Spear is not installed$", 0)) << err.toStdString();
+    EXPECT_TRUE(
+        waitForLine(kTimeStamp + "Error: No game installation found: .*InstallationPath", 0))
+        << err.toStdString();
+    EXPECT_FALSE(err.contains("Recording the games")) << err.toStdString();
 }
 
 TEST_F(HeadlessProgram, HelpAndAWrongCommandLineNeedNoDisplayEither) {

@@ -1,10 +1,12 @@
 // The headless recorder's pieces in one process: its command line, its messages on a stream,
 // the stop signals and the runner around the recording cycle.
 #include "recorder/headless/headless_recorder.h"
+#include "recorder/headless/qt_messages.h"
 #include "recorder/headless/stderr_dialogs.h"
 #include "recorder/headless/stop_signals.h"
 
 #include "common/record_file.h"
+#include "manual_tick.h"
 #include "recorder/core/recorder_options.h"
 #include "recorder/core/result_log_files.h"
 #include "recorder_test_data.h"
@@ -13,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -24,6 +27,7 @@
 
 using namespace vantor;
 using namespace vantor::recorder;
+using vantor::test::ManualTick;
 using vantor::test::readLogFixture;
 using vantor::test::RecordingDialogs;
 using vantor::test::TempFolder;
@@ -106,18 +110,26 @@ protected:
     void writeStore(const QString& vantorValues, bool withGame = true) {
         writeFile(storePath, test::storeText(vantorValues, withGame ? game : QString()).toUtf8());
     }
-    std::unique_ptr<HeadlessRecorder> make(Choice choice = Choice::FromSettings) {
+    // A recorder on the test's own ticks; uploads are only counted unless `realUpload`.
+    std::unique_ptr<HeadlessRecorder> make(Choice choice = Choice::FromSettings,
+                                           bool realUpload = false,
+                                           const QString& dataFolder = QStringLiteral(".")) {
+        auto own = std::make_unique<ManualTick>();
+        ticks = own.get();
         auto r = std::make_unique<HeadlessRecorder>(
             dialogs, SettingsStore(storePath),
-            [this](const SettingsStore& s) { return readGameKey(s, noWine); }, choice);
-        r->liveStatsStep().sendlivestats = [this] { ++uploads; };
+            [this](const SettingsStore& s) { return readGameKey(s, noWine); }, choice,
+            std::move(own), dataFolder);
+        r->session().setSoundPlayer(&sound);
+        if (!realUpload)
+            r->session().liveStatsStep().sendlivestats = [this] { ++uploads; };
         return r;
     }
     // Where leases are not to be had, a finished log is seen at the second look.
-    void tick(HeadlessRecorder& r) {
-        r.Timer1Timer();
+    void tick() {
+        ticks->tick();
         if (QFile::exists(resultLogPath(game, 0)))
-            r.Timer1Timer();
+            ticks->tick();
     }
 
     TempFolder data;
@@ -125,6 +137,8 @@ protected:
     QString storePath = data.file(QStringLiteral("registry.reg"));
     QString noWine = data.file(QStringLiteral("no-wine"));
     RecordingDialogs dialogs;
+    vantor::test::RecordingSound sound;
+    ManualTick* ticks = nullptr; // owned by the recorder's session
     int uploads = 0;
 };
 
@@ -138,18 +152,18 @@ TEST_F(Headless, StartClearsStaleFilesAndRecordsWhatEndsAfterwards) {
     writeFile(resultLogPath(game, 7), "old");
     writeFile("lastgame.log", "stale");
     auto r = make();
-    r->start();
+    EXPECT_TRUE(r->start());
     // Recording is on whatever "AutoRecord" says; a game that ended before is not counted.
-    EXPECT_TRUE(r->timer()->isActive());
-    EXPECT_EQ(r->timer()->interval(), 3000);
+    EXPECT_TRUE(ticks->isActive());
+    EXPECT_EQ(TimerTick().interval(), 3000); // what the program ticks with
     EXPECT_TRUE(QDir(game).entryList(QDir::Files).isEmpty());
     EXPECT_FALSE(QFile::exists("lastgame.log"));
     EXPECT_FALSE(QFile::exists("stats.log"));
-    EXPECT_EQ(r->cycle().gameFolder(), game);
+    EXPECT_EQ(r->session().cycle().gameFolder(), game);
     EXPECT_FALSE(r->liveStats());
 
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
-    tick(*r);
+    tick();
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
     EXPECT_EQ(uploads, 0);
     EXPECT_FALSE(QFile::exists("lastgame.log"));
@@ -183,13 +197,13 @@ TEST_F(Headless, LiveStatsFollowTheSettingsUnlessTheCommandLineSays) {
 TEST_F(Headless, AGameRecordedWithLiveStatsWritesAndUploadsThePage) {
     writeStore(QString::fromLatin1(kBothSettings));
     auto r = make();
-    r->liveStatsStep().sendlivestats = [this] {
+    r->session().liveStatsStep().sendlivestats = [this] {
         ++uploads;
         EXPECT_TRUE(QFile::exists("live.html"));
     };
     r->start();
     writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
-    tick(*r);
+    tick();
     EXPECT_EQ(uploads, 1);
     EXPECT_TRUE(vantor::test::readFile("live.html")
                     .contains("recorded by: <font color=\"#00FF00\">Marrow<"));
@@ -200,26 +214,27 @@ TEST_F(Headless, AGameRecordedWithLiveStatsWritesAndUploadsThePage) {
 TEST_F(Headless, AStopDuringACycleWaitsForItsEnd) {
     writeStore(QString::fromLatin1(kBothSettings));
     auto r = make();
-    QSignalSpy finished(r.get(), &HeadlessRecorder::finished);
+    QSignalSpy finished(&r->session(), &RecorderSession::finished);
     bool finishedInside = true;
     // The upload lets events run: a signal can be handled in the middle of it.
-    r->liveStatsStep().sendlivestats = [&] {
-        r->stop();
+    r->session().liveStatsStep().sendlivestats = [&] {
+        r->session().stop();
         finishedInside = finished.count() > 0;
     };
     r->start();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
-    tick(*r);
+    tick();
     EXPECT_FALSE(finishedInside);
     EXPECT_EQ(finished.count(), 1);
-    EXPECT_FALSE(r->timer()->isActive());
+    EXPECT_FALSE(ticks->isActive());
     EXPECT_TRUE(QFile::exists("live.html"));
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
 
     // Stopped: a log that comes now stays for the next run.
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
-    r->Timer1Timer();
-    r->stop();
+    ticks->tick();
+    r->session().Timer1Timer();
+    r->session().stop();
     EXPECT_TRUE(QFile::exists(resultLogPath(game, 0)));
     EXPECT_EQ(finished.count(), 1);
 }
@@ -229,13 +244,13 @@ TEST_F(Headless, AFailingPageIsReportedAndRecordingGoesOn) {
     auto r = make();
     r->start();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
-    tick(*r);
+    tick();
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_TRUE(dialogs.shown[0].startsWith("error: ")) << dialogs.shown[0].toStdString();
     EXPECT_EQ(uploads, 0);
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
-    EXPECT_TRUE(r->timer()->isActive());
-    EXPECT_FALSE(r->cycle().isRunning());
+    EXPECT_TRUE(ticks->isActive());
+    EXPECT_FALSE(r->session().cycle().isRunning());
 }
 
 TEST_F(Headless, AFailedUploadIsSaidAndTheSoundStillPlays) {
@@ -248,14 +263,10 @@ TEST_F(Headless, AFailedUploadIsSaidAndTheSoundStillPlays) {
     qputenv("VANTOR_FTP_PORT", QByteArray::number(closedPort));
     const auto unset = qScopeGuard([] { qunsetenv("VANTOR_FTP_PORT"); });
     writeStore("\"hostname\"=\"127.0.0.1\"\n\"hostfilename\"=\"live.html\"");
-    vantor::test::RecordingSound sound;
-    HeadlessRecorder r(
-        dialogs, SettingsStore(storePath),
-        [this](const SettingsStore& s) { return readGameKey(s, noWine); }, Choice::FromSettings);
-    r.setSoundPlayer(&sound);
-    r.start();
+    auto r = make(Choice::FromSettings, true);
+    r->start();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
-    tick(r);
+    tick();
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_TRUE(dialogs.shown[0].startsWith(
         "info: The live stats page \"live.html\" was not uploaded to \"127.0.0.1\": "))
@@ -284,15 +295,11 @@ TEST_F(Headless, AFailedUploadIsSaidWithItsExchangeEvenWhenTheSoundIsMissing) {
     const auto unset = qScopeGuard([] { qunsetenv("VANTOR_FTP_PORT"); });
     writeStore("\"hostname\"=\"127.0.0.1\"\n\"hostfilename\"=\"live.html\"\n"
                "\"username\"=\"marrow\"\n\"ftppassword\"=\"hunter2-secret\"");
-    vantor::test::RecordingSound sound;
     sound.failure = QStringLiteral("Cannot open the wave file");
-    HeadlessRecorder r(
-        dialogs, SettingsStore(storePath),
-        [this](const SettingsStore& s) { return readGameKey(s, noWine); }, Choice::FromSettings);
-    r.setSoundPlayer(&sound);
-    r.start();
+    auto r = make(Choice::FromSettings, true);
+    r->start();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
-    tick(r);
+    tick();
 
     ASSERT_FALSE(dialogs.shown.isEmpty());
     EXPECT_EQ(dialogs.shown.first(), "info: The live stats page \"live.html\" was not uploaded to "
@@ -304,4 +311,65 @@ TEST_F(Headless, AFailedUploadIsSaidWithItsExchangeEvenWhenTheSoundIsMissing) {
     for (const QString& line : std::as_const(dialogs.shown))
         EXPECT_FALSE(line.contains("hunter2")) << line.toStdString();
     EXPECT_EQ(sound.played.size(), 1);
+}
+
+TEST_F(Headless, RefusesToStartWithoutAGameOrAWritableDataFolder) {
+    struct Case {
+        const char* what;
+        bool withGame;
+        QString gameFolder;
+        QString dataFolder;
+        QString problem;
+    };
+    const QString gone = data.file("removed");
+    const QString file = data.file("a-file");
+    ASSERT_TRUE(QDir().mkdir(gone) && QDir().rmdir(gone));
+    writeFile(file, "x");
+    const Case cases[] = {
+        {"no game key", false, QString(), ".",
+         "No game installation found: the game's key holds no \"InstallationPath\", neither in "
+         "the settings store \"" +
+             storePath + "\" nor in the Wine prefix (WINEPREFIX, else ~/.wine)."},
+        {"game folder gone", true, gone, ".",
+         "No game installation found: the game folder \"" + gone + "\" does not exist."},
+        {"data folder gone", true, game, gone,
+         "The data folder \"" + gone + "\" cannot be written: No such file or directory."},
+        {"data folder a file", true, game, file,
+         "The data folder \"" + file + "\" cannot be written: Not a directory."},
+    };
+    for (const Case& c : cases) {
+        writeFile(storePath,
+                  test::storeText("\"AutoRecord\"=\"true\"", c.withGame ? c.gameFolder : QString())
+                      .toUtf8());
+        writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+        auto r = make(Choice::FromSettings, false, c.dataFolder);
+        EXPECT_FALSE(r->start()) << c.what;
+        EXPECT_EQ(r->problem(), c.problem) << c.what;
+        // Nothing was started: no tick, no log taken.
+        EXPECT_FALSE(ticks->isActive()) << c.what;
+        EXPECT_FALSE(r->session().isRecording()) << c.what;
+        EXPECT_TRUE(QFile::exists(resultLogPath(game, 0))) << c.what;
+    }
+    EXPECT_FALSE(QFile::exists("stats.log"));
+}
+
+TEST(QtMessages, GoThroughTheTimeStampedStreamWithAPrefix) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    const QDateTime at(QDate(2026, 12, 8), QTime(21, 30, 5));
+    StderrDialogs dialogs(out, [at] { return at; });
+    {
+        const QtMessagesTo guard(dialogs);
+        qWarning("No audio device");
+        const QLoggingCategory category("qt.multimedia.audiooutput");
+        qCWarning(category) << "PulseAudio: connection refused";
+    }
+    std::rewind(out);
+    char buffer[1024] = {};
+    const size_t n = std::fread(buffer, 1, sizeof buffer - 1, out);
+    std::fclose(out);
+    EXPECT_EQ(QString::fromLocal8Bit(buffer, qsizetype(n)),
+              "2026-12-08 21:30:05 Qt: No audio device\n"
+              "2026-12-08 21:30:05 Qt (qt.multimedia.audiooutput): PulseAudio: connection "
+              "refused\n");
 }

@@ -300,3 +300,20 @@ TEST_F(SetupWindow, LineBreaksOrNulInAnFtpValueAreRefusedAndNothingIsSaved) {
     EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(setting("hostdirname"), "www");
 }
+
+TEST_F(SetupWindow, EscapeClosesWithoutSavingAndReturnSaves) {
+    open();
+    fillAll();
+    // From a field with text typed into it: closed as by "Close", nothing stored.
+    QTest::keyClick(form.HostName, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(setting("hostname"), "(none)");
+    EXPECT_EQ(saved.count(), 0);
+
+    form.show();
+    form.Button2->setFocus();
+    QTest::keyClick(form.Button2, Qt::Key_Return);
+    EXPECT_EQ(setting("hostname"), "ftp.clan.example");
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_TRUE(form.isVisible());
+}

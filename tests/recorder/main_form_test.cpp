@@ -3,8 +3,10 @@
 
 #include "common/record_file.h"
 #include "ftp/ftp_client.h"
+#include "manual_tick.h"
 #include "platform/app_title.h"
 #include "recorder/core/result_log_files.h"
+#include "recorder/ui/elided_label.h"
 #include "recorder/ui/live_stats_setup.h"
 #include "recorder_test_data.h"
 #include "tests/ftp/local_ftp_server.h"
@@ -14,6 +16,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +35,7 @@
 using namespace vantor;
 using namespace vantor::recorder;
 using vantor::test::LocalFtpServer;
+using vantor::test::ManualTick;
 using vantor::test::readFile;
 using vantor::test::readLogFixture;
 using vantor::test::RecordingDialogs;
@@ -92,8 +96,9 @@ protected:
         return key && key->valueExists(name) ? key->readString(name) : QStringLiteral("(none)");
     }
 
-    // Starts the window as the program does and waits for its first activation.
-    void start() {
+    // Starts the window as the program does and waits for its first activation. The recording
+    // timer is the test's own unless the real one is asked for.
+    void start(bool realTimer = false) {
         RecorderEnvironment env;
         env.dialogs = &dialogs;
         env.shell = &shell;
@@ -101,13 +106,20 @@ protected:
         const QString noWine = data.file(QStringLiteral("no-wine"));
         env.gameKey = [noWine](const SettingsStore& s) { return readGameKey(s, noWine); };
         env.sound = &sound;
+        env.programFolder = programFolder;
+        env.searchPath = searchPath;
+        if (!realTimer) {
+            auto own = std::make_unique<ManualTick>();
+            tick = own.get();
+            env.tick = std::move(own);
+        }
+        form = std::make_unique<TForm1>(std::move(env));
         if (!realUpload)
-            env.sendlivestats = [this] {
+            form->session().liveStatsStep().sendlivestats = [this] {
                 ++uploads;
                 if (duringUpload)
                     duringUpload();
             };
-        form = std::make_unique<TForm1>(std::move(env));
         form->show();
         form->activateWindow();
         ASSERT_TRUE(waitFor([&] { return !form->Label2->text().isEmpty(); }));
@@ -127,6 +139,14 @@ protected:
             writeFile(resultLogPath(game, i), readLogFixture("demo_adversarial.log"));
     }
     int logsLeft() const { return int(QDir(game).entryList(QDir::Files).size()); }
+    bool timerActive() const { return form->session().tick().isActive(); }
+    // The timer's ticks until the game's log is taken: where leases are not to be had, a
+    // finished log is seen at the second look.
+    void tickUntilTaken() {
+        tick->tick();
+        if (logsLeft() != 0)
+            tick->tick();
+    }
 
     TempFolder data;
     QString game = data.file(QStringLiteral("game"));
@@ -137,6 +157,9 @@ protected:
     bool realUpload = false; // else uploads are only counted
     int uploads = 0;
     std::function<void()> duringUpload;
+    ManualTick* tick = nullptr; // owned by the window's session
+    QString programFolder = data.file(QStringLiteral("bin"));
+    QString searchPath;
     std::unique_ptr<TForm1> form;
 };
 
@@ -148,7 +171,7 @@ QColor captionColour(const QCheckBox* box) {
 
 TEST_F(MainForm, WindowShowsItsElementsAndCannotBeResized) {
     writeStore(QString(), game);
-    start();
+    start(true);
     EXPECT_EQ(form->windowTitle(), "Marrow's Vantor Recorder v3.7");
     EXPECT_EQ(form->GroupBox1->title(), " Recorder Status ");
     EXPECT_EQ(form->CheckBox1->text(), "Recorder is OFF");
@@ -168,8 +191,10 @@ TEST_F(MainForm, WindowShowsItsElementsAndCannotBeResized) {
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(form->Timer1->interval(), 3000);
-    EXPECT_FALSE(form->Timer1->isActive());
+    const auto* timer = dynamic_cast<const TimerTick*>(&form->session().tick());
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 3000);
+    EXPECT_FALSE(timer->isActive());
     EXPECT_FALSE(form->setupWindow()->isVisible());
     EXPECT_EQ(form->setupWindow()->windowTitle(), "Live Stats Setup");
     EXPECT_EQ(applicationTitle(), "Vantor Recorder 3.7.03");
@@ -187,7 +212,8 @@ TEST_F(MainForm, AutoRecordStartsRecordingWithoutAClick) {
     EXPECT_EQ(form->CheckBox1->text(), "Recording Players Stats");
     EXPECT_EQ(captionColour(form->CheckBox1), QColor(Qt::red));
     EXPECT_EQ(applicationTitle(), "Recording...");
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->windowTitle(), "Recording..."); // what the taskbar shows
+    EXPECT_TRUE(timerActive());
     EXPECT_FALSE(form->Button2->isEnabled());
     // Start-up clears what the game left before: nothing of it is recorded.
     EXPECT_EQ(logsLeft(), 0);
@@ -217,16 +243,18 @@ TEST_F(MainForm, SwitchingOnAndOffClearsTheLogsAndRunsOneEmptyCycle) {
     form->CheckBox1->click();
     EXPECT_EQ(logsLeft(), 0);
     EXPECT_FALSE(QFile::exists("stats.log")); // the cycle at switch-on found nothing
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_TRUE(timerActive());
+    EXPECT_EQ(form->windowTitle(), "Recording...");
 
     dropLogs();
     form->CheckBox1->click();
     EXPECT_EQ(logsLeft(), 0);
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(timerActive());
     EXPECT_EQ(form->CheckBox1->text(), "Recorder is OFF");
     EXPECT_EQ(captionColour(form->CheckBox1), QColor(Qt::black));
     EXPECT_TRUE(form->Button2->isEnabled());
     EXPECT_EQ(applicationTitle(), "Vantor Recorder 3.7");
+    EXPECT_EQ(form->windowTitle(), "Marrow's Vantor Recorder v3.7");
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
@@ -237,7 +265,8 @@ TEST_F(MainForm, TicksRecordGamesAndWriteThePageOnlyWhenLiveStatsAreOn) {
     start();
     EXPECT_TRUE(form->CheckBox3->isEnabled());
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
-    ASSERT_TRUE(waitFor([&] { return logsLeft() == 0; }, 10000)); // the timer's own tick
+    tickUntilTaken();
+    EXPECT_EQ(logsLeft(), 0);
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
     EXPECT_EQ(uploads, 0);
     EXPECT_FALSE(QFile::exists("live.html"));
@@ -262,7 +291,8 @@ TEST_F(MainForm, ALogDroppedWithLiveStatsOnProducesThePage) {
     start();
     form->CheckBox3->setChecked(true);
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
-    ASSERT_TRUE(waitFor([&] { return QFile::exists("live.html"); }, 10000));
+    tickUntilTaken();
+    ASSERT_TRUE(QFile::exists("live.html"));
 
     const QByteArray page = readFile("live.html");
     EXPECT_TRUE(page.startsWith("<html>\r\n"));
@@ -290,7 +320,6 @@ TEST_F(MainForm, NoCycleStartsWhileThePageIsUploaded) {
     start();
     form->CheckBox3->setChecked(true);
     form->CheckBox1->click();
-    form->Timer1->stop(); // the ticks below are the test's own
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     int logsDuringUpload = -1;
     duringUpload = [&] {
@@ -323,7 +352,6 @@ TEST_F(MainForm, APageThatCannotBeWrittenIsReportedAndTheGameStaysRecorded) {
     start();
     form->CheckBox3->setChecked(true);
     form->CheckBox1->click();
-    form->Timer1->stop();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     form->Timer1Timer();
     if (logsLeft() != 0)
@@ -360,27 +388,110 @@ TEST_F(MainForm, AMissingGameIsReportedOnceAndRecordingStillWorks) {
     EXPECT_EQ(dialogs.shown.size(), 1);
 
     form->CheckBox1->click();
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_TRUE(timerActive());
     EXPECT_EQ(form->cycle().gameFolder(), "Rogue Spear Not Installed");
     EXPECT_EQ(dialogs.shown.size(), 1);
 }
 
+namespace {
+void makeProgram(const QString& path) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    writeFile(path, "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner));
+}
+} // namespace
+
 TEST_F(MainForm, VantorUtilitiesStartsInTheDataFolder) {
     writeStore(QString(), game);
+    programFolder = data.file("build/recorder");
+    const QString besides = data.file("build/recorder/VantorUtilities");
+    const QString buildTree = data.file("build/utilities/VantorUtilities");
+    const QString onPath = data.file("usr/bin/VantorUtilities");
+    makeProgram(buildTree);
+    makeProgram(onPath);
+    searchPath = data.file("nowhere") + ":" + data.file("usr/bin");
+    start();
+    // In the build tree, the utilities lie in their own folder beside the recorder's.
+    form->Button2->click();
+    EXPECT_EQ(shell.started, QStringList{buildTree + " in " + QDir::currentPath()});
+
+    // One beside the recorder comes first.
+    makeProgram(besides);
+    form->Button2->click();
+    EXPECT_EQ(shell.started.last(), besides + " in " + QDir::currentPath());
+
+    // Then PATH; a file that cannot be run is passed over.
+    QFile::remove(besides);
+    QFile::remove(buildTree);
+    writeFile(buildTree, "not a program");
+    form->Button2->click();
+    EXPECT_EQ(shell.started.last(), onPath + " in " + QDir::currentPath());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+
+    // A program that fails to start is said.
+    shell.result = false;
+    form->Button2->click();
+    EXPECT_EQ(dialogs.shown,
+              QStringList{"info: Vantor Utilities could not be started from \"" + onPath + "\"."});
+}
+
+TEST_F(MainForm, MissingVantorUtilitiesAreSaidInsteadOfNothing) {
+    writeStore(QString(), game);
+    searchPath = data.file("nowhere");
     start();
     form->Button2->click();
-    EXPECT_EQ(shell.started, QStringList{"VantorUtilities in " + QDir::currentPath()});
+    EXPECT_TRUE(shell.started.isEmpty());
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0], "info: Vantor Utilities were not found: there is no program "
+                                "\"VantorUtilities\" in \"" +
+                                    programFolder + "\", in \"" + data.file("utilities") +
+                                    "\" or on PATH.");
+}
+
+TEST_F(MainForm, ALongGameFolderIsCutInTheMiddleWithTheWholePathAsTooltip) {
+    QString deep = game;
+    while (deep.size() < 400)
+        deep += QStringLiteral("/Program Files/Red Storm Entertainment");
+    deep += QStringLiteral("/Rogue Spear");
+    ASSERT_TRUE(QDir().mkpath(deep));
+    writeStore(QString(), deep);
+    start();
+    const ElidedLabel* label = form->Label2;
+    EXPECT_EQ(label->fullText(), deep);
+    EXPECT_EQ(label->toolTip(), deep);
+    const QString shown = label->text();
+    EXPECT_NE(shown, deep);
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("Rogue Spear")) << shown.toStdString();
+    EXPECT_TRUE(deep.startsWith(shown.section(QChar(0x2026), 0, 0))) << shown.toStdString();
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(shown), label->contentsRect().width());
+    // The window keeps its size; the path does not widen it.
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_LT(form->width(), label->fontMetrics().horizontalAdvance(deep));
+}
+
+TEST_F(MainForm, ReturnPressesTheFocusedButton) {
+    writeStore(QString(), game);
+    start();
+    form->Button3->setFocus();
+    QTest::keyClick(form->Button3, Qt::Key_Return);
+    ASSERT_TRUE(form->setupWindow()->isVisible());
+    form->setupWindow()->Button1->setFocus();
+    QTest::keyClick(form->setupWindow()->Button1, Qt::Key_Return);
+    EXPECT_FALSE(form->setupWindow()->isVisible());
+    QTest::keyClick(form->Button1, Qt::Key_Enter);
+    EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(MainForm, ExitEndsEvenWhileRecording) {
     writeStore(QStringLiteral("\"AutoRecord\"=\"true\""), game);
     start();
-    ASSERT_TRUE(form->Timer1->isActive());
+    ASSERT_TRUE(timerActive());
     form->Button3->click();
     form->Button1->click();
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(form->setupWindow()->isVisible());
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(timerActive());
 }
 
 TEST_F(MainForm, ALongDataFolderPathIsStoredWhole) {
@@ -466,7 +577,8 @@ TEST_F(MainForm, ARecordedGameLandsItsPageOnTheFtpServerAndPlaysTheSound) {
     form->CheckBox1->click();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     const QString uploaded = server.root() + "/www/live.html";
-    ASSERT_TRUE(waitFor([&] { return !sound.played.isEmpty(); }, 20000));
+    tickUntilTaken();
+    ASSERT_FALSE(sound.played.isEmpty());
 
     ASSERT_TRUE(QFile::exists(uploaded));
     EXPECT_EQ(readFile(uploaded), readFile("live.html"));
@@ -486,15 +598,17 @@ TEST_F(MainForm, NoCycleStartsWhileTheUploadWaitsForTheServer) {
                game);
     realUpload = true;
     start();
-    form->FtpClient1->Timeout = 1;
+    form->session().ftpClient().Timeout = 1;
     form->CheckBox3->setChecked(true);
     form->CheckBox1->click();
-    form->Timer1->setInterval(20); // many ticks fall inside the wait
 
-    // The game's next log arrives while the first page is being sent.
+    // The game's next log arrives while the first page is being sent, and the timer ticks
+    // inside the wait.
     QObject::connect(&silent, &QTcpServer::newConnection, [&] {
         if (!QFile::exists(resultLogPath(game, 0)) && !QFile::exists("coop_stats.log"))
             writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
+        for (int i = 0; i < 3; ++i)
+            tick->tick();
     });
     QList<bool> coopRecordedAtSound;
     sound.onPlay = [&] { coopRecordedAtSound << QFile::exists("coop_stats.log"); };
@@ -507,7 +621,9 @@ TEST_F(MainForm, NoCycleStartsWhileTheUploadWaitsForTheServer) {
     ASSERT_EQ(coopRecordedAtSound.size(), 1);
     EXPECT_FALSE(coopRecordedAtSound[0]) << "a cycle ran inside the upload";
 
-    ASSERT_TRUE(waitFor([&] { return coopRecordedAtSound.size() == 2; }, 20000));
+    silent.close(); // the second upload is refused at once instead of waiting out its time
+    tickUntilTaken();
+    ASSERT_EQ(coopRecordedAtSound.size(), 2);
     // The second game waited for the first upload to end, then got its own.
     EXPECT_EQ(coopRecordedAtSound, (QList<bool>{false, true}));
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
@@ -527,13 +643,13 @@ TEST_F(MainForm, ASoundThatCannotBePlayedIsShownAndRecordingGoesOn) {
     form->CheckBox3->setChecked(true);
     form->CheckBox1->click();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
-    ASSERT_TRUE(waitFor([&] { return !dialogs.shown.isEmpty(); }, 20000));
+    tickUntilTaken();
     EXPECT_EQ(dialogs.shown,
               QStringList{"error: The specified device is not open or is not recognized"});
     EXPECT_EQ(sound.played.size(), 1);
     EXPECT_TRUE(QFile::exists("live.html"));
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_TRUE(timerActive());
 }
 
 namespace {
@@ -589,7 +705,7 @@ TEST_F(MainForm, ASecondRecorderOnTheFolderIsRefusedAndLeavesTheOthersGamesAlone
     ASSERT_TRUE(waitFor([&] { return dialogs.shown.contains(refusal); }))
         << dialogs.shown.join(u'\n').toStdString();
     EXPECT_FALSE(form->CheckBox1->isChecked());
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(timerActive());
     EXPECT_EQ(form->CheckBox1->text(), QStringLiteral("Recorder is OFF"));
     EXPECT_TRUE(form->Button2->isEnabled());
     EXPECT_EQ(logsLeft(), 10); // the other recorder's games
@@ -609,6 +725,6 @@ TEST_F(MainForm, ASecondRecorderOnTheFolderIsRefusedAndLeavesTheOthersGamesAlone
     other.stop();
     form->CheckBox1->click();
     EXPECT_TRUE(form->CheckBox1->isChecked());
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_TRUE(timerActive());
     EXPECT_EQ(logsLeft(), 0);
 }

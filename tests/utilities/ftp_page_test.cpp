@@ -16,8 +16,11 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -99,6 +102,30 @@ TEST(FtpPage, StatusWindowIsMadeHiddenWithOneEmptyLine) {
     s.close();
     EXPECT_TRUE(s.isHidden());
     EXPECT_EQ(s.lines(), QStringList({"< 220 again"}));
+}
+
+TEST(FtpPage, StatusWindowWrapsLongLinesAndEscapeClosesIt) {
+    FtpPage p;
+    p.form = std::make_unique<TForm1>(p.dialogs, p.shell, p.settings);
+    utilities::TForm2& s = *p.form->Form2;
+    const QByteArray path = "/home/marrow/" + QByteArray(200, 'x') + "/stats.html";
+    s.Display(nullptr, "< 550 " + path + ": No such file or directory");
+    s.show();
+    QPlainTextEdit* memo = s.DisplayMemo;
+    EXPECT_EQ(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    // Shown on several rows, even the part without blanks; the line itself is unchanged.
+    const QTextBlock last = memo->document()->lastBlock();
+    ASSERT_NE(last.layout(), nullptr);
+    EXPECT_GE(last.layout()->lineCount(), 3);
+    EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(s.lines().last(),
+              "< 550 " + QString::fromLatin1(path) + ": No such file or directory");
+
+    // Escape closes it as the title bar does: the lines stay for the next look.
+    QTest::keyClick(memo, Qt::Key_Escape);
+    EXPECT_TRUE(s.isHidden());
+    EXPECT_EQ(s.lines().size(), 2);
 }
 
 TEST(FtpPage, TransmitChecksHostLoginPasswordThenTheFile) {

@@ -2,6 +2,7 @@
 
 #include "utilities/core/ftp_upload.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -22,7 +23,10 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool) {
     DisplayMemo->setGeometry(1, 1, 289, 241);
     DisplayMemo->setReadOnly(true);
     DisplayMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    DisplayMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A long reply or path wraps, even without blanks, so nothing needs scrolling sideways.
+    DisplayMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    DisplayMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    DisplayMemo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     Button1 = new QPushButton(QStringLiteral("Close"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -45,6 +49,15 @@ void TForm2::Display(QObject*, const QByteArray& Msg) {
     ++lineCount_;
     QScrollBar* bar = DisplayMemo->verticalScrollBar();
     bar->setValue(bar->maximum());
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the window as its title bar does: the lines stay.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TForm2::Button1Click() {

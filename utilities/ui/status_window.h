@@ -28,6 +28,9 @@ public:
     QPlainTextEdit* DisplayMemo = nullptr;
     QPushButton* Button1 = nullptr; // "Close"
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     int lineCount_ = 1; // the text area starts with one empty line
 };
