@@ -1,5 +1,6 @@
 #include "core/recorder_options.h"
 #include "headless/headless_main.h"
+#include "platform/app_icon.h"
 #include "platform/app_title.h"
 #include "platform/guarded_application.h"
 #include "platform/message_box_dialogs.h"
@@ -13,6 +14,9 @@ namespace {
 int runWindow(int& argc, char** argv) {
     vantor::GuardedApplication app(argc, argv);
     vantor::setApplicationTitle(vantor::recorderTitle());
+    // Every window and box of the program, and the launcher a Wayland taskbar matches it to.
+    app.setWindowIcon(vantor::applicationIcon());
+    app.setDesktopFileName(QStringLiteral("VantorRecorder"));
     vantor::MessageBoxDialogs dialogs;
     vantor::DesktopShell shell;
     app.setDialogs(&dialogs);

@@ -13,9 +13,25 @@ fi
 $demo_only || "$here/scripts/setup.sh"
 build="${VANTOR_BUILD_DIR:-$here/build}"
 
+# As root the programs go to /usr/local/bin (on the PATH of every login shell), with
+# their launchers, icon and user unit; otherwise they stay in the build tree.
+# VANTOR_NO_INSTALL=1 keeps them there also for root; VANTOR_INSTALL_PREFIX names another prefix.
+prefix="${VANTOR_INSTALL_PREFIX:-/usr/local}"
+if $demo_only; then
+    :
+elif [ "$(id -u)" = 0 ] && [ -z "${VANTOR_NO_INSTALL:-}" ]; then
+    cmake --install "$build" --prefix "$prefix" >/dev/null
+    echo "Installed: $prefix/bin/VantorRecorder and $prefix/bin/VantorUtilities."
+    recorder="$prefix/bin/VantorRecorder"
+else
+    recorder="$build/recorder/VantorRecorder"
+    echo "The programs: $build/recorder/VantorRecorder and $build/utilities/VantorUtilities."
+    echo "Put them on PATH:  export PATH=\"$build/recorder:$build/utilities:\$PATH\""
+fi
+
 # A short tone as a PCM wave file, where the game keeps the sound played after each upload.
 write_tone() {
-    python3 - "$1" <<'PY'
+    /usr/bin/python3 - "$1" <<'PY'
 import math, struct, sys, wave
 rate, seconds, pitch = 22050, 0.25, 880.0
 count = int(rate * seconds)
@@ -55,4 +71,4 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; t
     echo "No display found: the window runs off screen (set DISPLAY to see it)."
     export QT_QPA_PLATFORM=offscreen
 fi
-exec "$build/recorder/VantorRecorder" "$@"
+exec "$recorder" "$@"

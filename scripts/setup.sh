@@ -8,7 +8,7 @@ build="${VANTOR_BUILD_DIR:-$here/build}"
 packages=(cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    python3 python3-pyftpdlib curl chromium
+    python3 python3-pyftpdlib curl chromium desktop-file-utils
     vsftpd openssl python3-openssl)
 packages+=(${VANTOR_EXTRA_PACKAGES:-})
 

@@ -1,4 +1,5 @@
 #include "cli/command_line.h"
+#include "platform/app_icon.h"
 #include "platform/app_title.h"
 #include "platform/guarded_application.h"
 #include "platform/message_box_dialogs.h"
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
 
     vantor::GuardedApplication app(argc, argv);
     vantor::setApplicationTitle(vantor::utilitiesTitle());
+    // Every window and box of the program, and the launcher a Wayland taskbar matches it to.
+    app.setWindowIcon(vantor::applicationIcon());
+    app.setDesktopFileName(QStringLiteral("VantorUtilities"));
     vantor::MessageBoxDialogs dialogs;
     app.setDialogs(&dialogs);
     vantor::DesktopShell shell;

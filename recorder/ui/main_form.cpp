@@ -3,6 +3,7 @@
 #include "elided_label.h"
 #include "live_stats_setup.h"
 
+#include "platform/app_icon.h"
 #include "platform/app_title.h"
 #include "platform/dialogs.h"
 #include "recorder/core/utilities_launch.h"
@@ -36,6 +37,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
       env_(std::move(env)), session_(*env_.dialogs, SettingsStore(env_.settingsPath), env_.gameKey,
                                      std::move(env_.tick), env_.sound) {
     setWindowTitle(recorderCaption());
+    setWindowIcon(applicationIcon());
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Recorder Status "), this);
     CheckBox1 = new QCheckBox(kRecorderOff, GroupBox1);

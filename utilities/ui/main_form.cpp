@@ -7,6 +7,7 @@
 
 #include "common/error.h"
 #include "common/record_file.h"
+#include "platform/app_icon.h"
 #include "platform/dialogs.h"
 #include "platform/guarded_application.h"
 #include "platform/settings_store.h"
@@ -41,6 +42,7 @@ int clampToInt(std::int64_t v) {
 
 TForm1::TForm1(Dialogs& dialogs, Shell& shell, const SettingsStore& settings, QWidget* parent)
     : QWidget(parent), dialogs_(dialogs), shell_(shell), settings_(settings) {
+    setWindowIcon(applicationIcon());
     buildWindow();
     connectHandlers();
     connectFtpPage();
