@@ -25,6 +25,11 @@ inline const QString kClaimedLogFile = QStringLiteral(".vantor.game");
 // committed or undone.
 inline const QString kUndoJournalFile = QStringLiteral(".vantor.journal");
 
+// The game history journal (SQLite); the files above stay the truth when the two disagree.
+inline const QString kHistoryFile = QStringLiteral("games.db");
+// The folder a replay of the history builds its files in, inside the data folder.
+inline const QString kReplayFolder = QStringLiteral(".vantor.replay");
+
 // The game types, compared exactly and with case: as bytes where they come from a result log,
 // as text where the utilities pass them around.
 inline constexpr QByteArrayView kAdversarial = "Adversarial";

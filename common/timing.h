@@ -15,4 +15,7 @@ inline constexpr int kLiveStatsLockWaitMs = 5000;
 // stats file on a busy machine, short enough not to hang.
 inline constexpr int kUtilitiesLockWaitMs = 30000;
 
+// How long a writer of the game history waits for another one; a reader never waits.
+inline constexpr int kHistoryBusyWaitMs = 3000;
+
 } // namespace vantor

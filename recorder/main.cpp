@@ -1,5 +1,6 @@
 #include "core/recorder_options.h"
 #include "headless/headless_main.h"
+#include "history/change_note.h"
 #include "platform/app_icon.h"
 #include "platform/app_title.h"
 #include "platform/guarded_application.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
     // Decided before any application object exists: headless must never touch a display.
     const RecorderOptions options = vantor::recorder::parseRecorderArguments(arguments);
+    vantor::history::setJournalEnabled(true);
     switch (options.mode) {
     case RecorderOptions::Mode::Help:
         std::fputs(vantor::recorder::recorderHelpText().toLocal8Bit().constData(), stdout);

@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build="${VANTOR_BUILD_DIR:-$here/build}"
 
 packages=(cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev
+    qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-pyftpdlib curl chromium desktop-file-utils
     vsftpd openssl python3-openssl)

@@ -1,4 +1,5 @@
 #include "cli/command_line.h"
+#include "history/change_note.h"
 #include "platform/app_icon.h"
 #include "platform/app_title.h"
 #include "platform/guarded_application.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    vantor::history::setJournalEnabled(true);
     if (vantor::utilities::cli::isCommandLine(arguments))
         return runCommand(argc, argv);
 
@@ -38,6 +40,7 @@ int main(int argc, char** argv) {
     app.setDesktopFileName(QStringLiteral("VantorUtilities"));
     vantor::MessageBoxDialogs dialogs;
     app.setDialogs(&dialogs);
+    vantor::history::setWarningSink([&dialogs](const QString& text) { dialogs.error(text); });
     vantor::DesktopShell shell;
     const vantor::SettingsStore settings(vantor::SettingsStore::defaultPath());
     vantor::utilities::TForm1 form(dialogs, shell, settings);

@@ -8,6 +8,8 @@
 #include "common/record_file.h"
 #include "live_page.h"
 #include "live_rankings.h"
+
+#include "history/change_note.h"
 #include "merge.h"
 #include "platform/data_folder_lock.h"
 #include "platform/date_time_text.h"
@@ -92,8 +94,11 @@ bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerNa
 
         const QString statsName = statsFileName(game.gameType);
         std::vector<PlayerStatsRecord> rankings;
-        if (!statsName.isEmpty())
+        if (!statsName.isEmpty()) {
+            history::ChangeNote note(dataFolder_);
             rankings = rank_players(dataFile(statsName), dataFile(kWorkFile));
+            note.add({history::EventKind::LiveRank, game.gameType == kCooperative, {}, {}});
+        }
         const std::vector<LastGameRecord> lastGame =
             rank_players_lastgame(dataFile(kLastGameFile), dataFile(kWorkFile));
         page.rankings = rankings;

@@ -1,5 +1,7 @@
 #include "recorder_session.h"
 
+#include "history/change_note.h"
+
 #include "live_upload.h"
 #include "result_log_files.h"
 
@@ -37,9 +39,12 @@ RecorderSession::RecorderSession(Dialogs& dialogs, SettingsStore store,
     // during the step (the upload waits with events flowing) starts another cycle.
     cycle_.setLiveStatsHook([this] { CreateLiveStats(); });
     live_.sendlivestats = [this] { sendlivestats(); };
+    // The history's warnings of the live page step go where the session's messages go.
+    history::setWarningSink([this](const QString& text) { dialogs_.error(text); });
 }
 
 RecorderSession::~RecorderSession() {
+    history::setWarningSink({});
     tick_->stop();
 }
 

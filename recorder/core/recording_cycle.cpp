@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "common/fault_point.h"
 #include "common/undo_journal.h"
+#include "history/change_note.h"
 #include "platform/data_folder_lock.h"
 #include "platform/date_time_text.h"
 #include "platform/dialogs.h"
@@ -99,8 +100,10 @@ RecordingCycle::Outcome RecordingCycle::Readlogs(bool liveStatsEnabled) {
 RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
     // The whole log is read before anything is merged, so a bad line merges nothing.
     ResultLog parsed;
+    QByteArray logBytes;
     try {
-        parsed = parseResultLog(readClaimedLog(dataFolder_), today_());
+        logBytes = readClaimedLog(dataFolder_);
+        parsed = parseResultLog(logBytes, today_());
     } catch (const Error& e) {
         setClaimedAside(e.message() + QStringLiteral("\n\nThe game was not recorded."));
         return Outcome::Failed;
@@ -123,14 +126,21 @@ RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
     }
 
     std::optional<UndoJournal> journal;
+    // The history's view of the files before the game; its own failures never stop the game.
+    std::optional<history::ChangeNote> note;
+    std::int64_t eventId = 0;
     TeamTotals teams = teams_;
     try {
         journal.emplace(dataFolder_);
+        note.emplace(dataFolder_, [this](const QString& text) { dialogs_.error(text); });
         {
             ChangeGuardScope guard(*journal);
             teams = merge(parsed, liveStatsEnabled);
         }
         journal->syncChanges();
+        // Keyed by the claimed log: a crash before the commit below leaves the log, and whoever
+        // finds it again drops the event with the game's undone changes.
+        eventId = note->addGame(journalGame(parsed, logBytes), history::claimKeyIn(dataFolder_));
         // The commit: once the claimed log is gone, the game is wholly in the files.
         faultPoint();
         const QString claimed = claimedLogPath(dataFolder_);
@@ -141,6 +151,8 @@ RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
         if (journal) {
             try {
                 journal->rollBack();
+                if (note)
+                    note->takeBack(eventId);
             } catch (const Error& undo) {
                 // The journal and the claimed log stay: the next tick undoes and records again.
                 dialogs_.error(e.message() + QStringLiteral("\n\n") + undo.message() +

@@ -16,7 +16,14 @@ namespace vantor {
 class Dialogs;
 }
 
+namespace vantor::history {
+struct GameRecord;
+}
+
 namespace vantor::recorder {
+
+// A parsed game as the history keeps it.
+history::GameRecord journalGame(const ResultLog& log, const QByteArray& logBytes);
 
 // One tick of the recorder: takes the game's newest result log, if the game has finished it,
 // and merges it into the data folder. Messages go to the Dialogs given.

@@ -49,5 +49,6 @@ struct Command {
 std::vector<Command> playerCommands();
 std::vector<Command> pageCommands();
 std::vector<Command> uploadCommands();
+std::vector<Command> historyCommands();
 
 } // namespace vantor::utilities::cli

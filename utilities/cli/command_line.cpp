@@ -21,7 +21,7 @@ constexpr int kWidth = 79;
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> c;
-        for (auto list : {playerCommands, pageCommands, uploadCommands})
+        for (auto list : {playerCommands, pageCommands, uploadCommands, historyCommands})
             for (Command& command : list())
                 c.push_back(std::move(command));
         return c;
@@ -75,6 +75,8 @@ QString usage() {
     text += u'\n' + keyLine() + u'\n';
     text += QStringLiteral(
         "MEASURE: \"Games Played\" or \"Skill Points\"\n"
+        "The game history is \"games.db\" beside the stats files; ID is a game's number as\n"
+        "\"games\" shows it.\n"
         "--quiet prints failures only.\n"
         "Settings: $VANTOR_REGISTRY, else $XDG_CONFIG_HOME/vantor/registry.reg, else\n"
         "~/.config/vantor/registry.reg. Uploads go to the stored port (21 when none)\n"

@@ -22,6 +22,14 @@ std::optional<QCommandLineOption> optionNamed(const QString& name) {
         return QCommandLineOption(kFingerprint,
                                   QStringLiteral("the server certificate's SHA-256 fingerprint"),
                                   QStringLiteral("SHA256"));
+    if (name == kLast)
+        return QCommandLineOption(kLast, QStringLiteral("only the newest N games"),
+                                  QStringLiteral("N"));
+    if (name == kJson)
+        return QCommandLineOption(kJson, QStringLiteral("JSON on standard output"));
+    if (name == kFromFiles)
+        return QCommandLineOption(kFromFiles,
+                                  QStringLiteral("start the history afresh from the files"));
     return std::nullopt;
 }
 

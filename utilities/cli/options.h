@@ -16,6 +16,9 @@ inline const QString kQuiet = QStringLiteral("quiet");
 inline const QString kPassive = QStringLiteral("passive");
 inline const QString kTls = QStringLiteral("tls");
 inline const QString kFingerprint = QStringLiteral("fingerprint");
+inline const QString kLast = QStringLiteral("last");
+inline const QString kJson = QStringLiteral("json");
+inline const QString kFromFiles = QStringLiteral("from-files");
 
 std::optional<QCommandLineOption> optionNamed(const QString& name);
 

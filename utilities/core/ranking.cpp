@@ -5,6 +5,9 @@
 #include "common/error.h"
 #include "common/rank_order.h"
 #include "common/record_file.h"
+#include "history/change_note.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <limits>
@@ -71,6 +74,7 @@ RankResult Rank_Players(const QString& statsPath, const QString& keyText,
 
     const std::vector<std::uint32_t> order = rankOrder(table, *key);
 
+    history::ChangeNote note(folderOf(statsPath));
     const QString workPath = besideFile(statsPath, kWorkFile);
     rewriteThroughWorkFile<PlayerStatsRecord>(workPath, statsPath, [&](auto& work) {
         for (std::size_t i = 0; i < order.size(); ++i) {
@@ -82,6 +86,10 @@ RankResult Rank_Players(const QString& statsPath, const QString& keyText,
         }
     });
 
+    note.add({history::EventKind::Rank,
+              QFileInfo(statsPath).fileName() == kCoopStatsFile,
+              keyText.toUtf8(),
+              {}});
     result.written = std::int64_t(order.size());
     if (!order.empty()) {
         result.lastPosition = std::int64_t(order.back()) + 1;

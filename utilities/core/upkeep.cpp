@@ -7,13 +7,22 @@
 #include "common/error.h"
 #include "common/integer_text.h"
 #include "common/record_file.h"
+#include "history/change_note.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
 namespace vantor::utilities {
+
+namespace {
+bool isCoopFile(const QString& statsPath) {
+    return QFileInfo(statsPath).fileName() == kCoopStatsFile;
+}
+} // namespace
 
 std::optional<std::vector<QByteArray>> listPlayers(const QString& statsPath) {
     RecordFile<PlayerStatsRecord> stats(statsPath);
@@ -62,6 +71,7 @@ std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name
     } catch (const Error&) {
         return std::nullopt;
     }
+    history::ChangeNote note(folderOf(statsPath));
     int blanked = 0;
     PlayerStatsRecord r;
     while (stats.read(r)) {
@@ -73,6 +83,8 @@ std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name
         ++blanked;
     }
     stats.close();
+    if (blanked > 0)
+        note.add({history::EventKind::DeletePlayer, isCoopFile(statsPath), name, {}});
     return blanked;
 }
 
@@ -116,6 +128,7 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
     }
     ensureWholeRecords(statsPath, sizeof(PlayerStatsRecord));
 
+    history::ChangeNote note(folderOf(statsPath));
     const QString workPath = besideFile(statsPath, kWorkFile);
     PruneResult result;
     rewriteThroughWorkFile<PlayerStatsRecord>(workPath, statsPath, [&](auto& work) {
@@ -132,6 +145,8 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
         }
         stats.close();
     });
+    note.add({history::EventKind::DeletePlayers, isCoopFile(statsPath), countText.toUtf8(),
+              measureText.toUtf8()});
     return result;
 }
 
@@ -143,15 +158,20 @@ QString statsFileDeletedMessage(const QString& gameType) {
     return QStringLiteral("Your %1 Stats file has been deleted.").arg(gameType);
 }
 
-void deleteStatsFiles(const QString& gameType) {
-    const QStringList files = filesOfGameType(gameType);
+void deleteStatsFiles(const QString& gameType, const QString& folder) {
+    QStringList files = filesOfGameType(gameType);
     if (files.isEmpty())
         throw Error(kSelectGameTypeMessage);
+    if (folder != QStringLiteral("."))
+        for (QString& file : files)
+            file = QDir(folder).filePath(file);
     const auto lock = lockDataFolderOf(files.first());
+    history::ChangeNote note(folderOf(files.first()));
     for (const QString& file : files) {
         if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
             throw Error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(file), errno));
     }
+    note.add({history::EventKind::DeleteStatsFile, gameType == kCooperativeText, {}, {}});
 }
 
 } // namespace vantor::utilities

@@ -52,6 +52,7 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
 // deletion of the game type's files (a missing one is no error).
 QString deleteStatsFileQuestion(const QString& gameType);
 QString statsFileDeletedMessage(const QString& gameType);
-void deleteStatsFiles(const QString& gameType);
+// The files are those of folder (the data folder by default).
+void deleteStatsFiles(const QString& gameType, const QString& folder = QStringLiteral("."));
 
 } // namespace vantor::utilities

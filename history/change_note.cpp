@@ -1,0 +1,144 @@
+#include "change_note.h"
+
+#include "common/data_files.h"
+#include "common/error.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace vantor::history {
+
+namespace {
+bool enabled = false;
+int replaying = 0;
+WarnFn sink;
+
+// Each text once per process: a broken history must not repeat itself at every game.
+void sayOnce(const WarnFn& warn, const QString& text) {
+    static QSet<QString> said;
+    if (said.contains(text))
+        return;
+    said.insert(text);
+    if (warn)
+        warn(text);
+    else if (sink)
+        sink(text);
+    else
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+const QString kLeftOut = QStringLiteral(
+    " The stats files are updated all the same; the game history leaves this change out and "
+    "waits for \"VantorUtilities rebuild --from-files\".");
+} // namespace
+
+void setJournalEnabled(bool on) {
+    enabled = on;
+}
+
+bool journalEnabled() {
+    return enabled && replaying == 0;
+}
+
+ReplayScope::ReplayScope() {
+    ++replaying;
+}
+
+ReplayScope::~ReplayScope() {
+    --replaying;
+}
+
+void setWarningSink(WarnFn s) {
+    sink = std::move(s);
+}
+
+QString outOfStepMessage(const QString& reason) {
+    return QStringLiteral("The game history \"%1\" no longer agrees with the stats files: %2. The "
+                          "stats files stay as they are and go on being updated; the history "
+                          "commands wait for \"VantorUtilities rebuild --from-files\".")
+        .arg(kHistoryFile, reason);
+}
+
+QByteArray claimKeyIn(const QString& dataFolder) {
+    const QString path = QDir(dataFolder).filePath(kClaimedLogFile);
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    QByteArray bytes;
+    try {
+        bytes = readFileBytes(path);
+    } catch (const Error&) {
+        return {};
+    }
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + ':' +
+           QByteArray::number(qulonglong(st.st_ino));
+}
+
+ChangeNote::ChangeNote(const QString& dataFolder, WarnFn warn)
+    : folder_(dataFolder), warn_(std::move(warn)) {
+    if (!journalEnabled())
+        return;
+    try {
+        journal_ = Journal::openOrCreate(dataFolder);
+        journal_->settlePending(claimKeyIn(dataFolder));
+        const Journal::StepCheck check = journal_->checkFiles();
+        if (!check.inStep) {
+            if (check.firstTime)
+                sayOnce(warn_, outOfStepMessage(check.reason));
+            journal_.reset();
+        }
+    } catch (const Error& e) {
+        failed(e.message());
+    }
+}
+
+ChangeNote::~ChangeNote() = default;
+
+void ChangeNote::failed(const QString& why) {
+    if (journal_) {
+        try {
+            journal_->markOutOfStep(why);
+        } catch (const Error&) {
+            // Not even that: the digests tell the next reader.
+        }
+    }
+    journal_.reset();
+    sayOnce(warn_, why + kLeftOut);
+}
+
+std::int64_t ChangeNote::addGame(const GameRecord& game, const QByteArray& claimKey) {
+    if (!journal_)
+        return 0;
+    try {
+        return journal_->addGame(game, claimKey);
+    } catch (const Error& e) {
+        failed(e.message());
+        return 0;
+    }
+}
+
+void ChangeNote::add(const ChangeEvent& event) {
+    if (!journal_)
+        return;
+    try {
+        journal_->addChange(event);
+    } catch (const Error& e) {
+        failed(e.message());
+    }
+}
+
+void ChangeNote::takeBack(std::int64_t id) {
+    if (!journal_ || id == 0)
+        return;
+    try {
+        journal_->removeEvent(id);
+    } catch (const Error& e) {
+        failed(e.message());
+    }
+}
+
+} // namespace vantor::history

@@ -1,0 +1,165 @@
+#include "replay.h"
+
+#include "change_note.h"
+#include "file_digest.h"
+
+#include "common/data_files.h"
+#include "common/error.h"
+#include "common/file_writer.h"
+#include "common/record_file.h"
+#include "recorder/core/live_rankings.h"
+#include "recorder/core/merge.h"
+#include "utilities/core/ranking.h"
+#include "utilities/core/upkeep.h"
+
+#include <QDir>
+#include <QFile>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantor::history {
+
+namespace {
+
+// A scratch folder of our own: whatever stands under its name is cleared, nothing followed.
+void makeEmptyFolder(const QString& folder) {
+    const QByteArray native = QFile::encodeName(folder);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            if (!QDir(folder).removeRecursively())
+                throw Error(QStringLiteral("Cannot empty the folder \"%1\".").arg(folder));
+        } else if (::unlink(native.constData()) != 0) {
+            throw Error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(folder), errno));
+        }
+    }
+    if (::mkdir(native.constData(), 0700) != 0)
+        throw Error(systemMessage(QStringLiteral("Cannot create \"%1\"").arg(folder), errno));
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    OutputFile out(path);
+    out.write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    out.commit();
+}
+
+PlayerStatsRecord statsRecordOf(const GamePlayer& p) {
+    PlayerStatsRecord r;
+    r.name.setText(p.name);
+    r.lastPlayed.setText(p.lastPlayed);
+    r.kills = p.kills;
+    r.deaths = p.deaths;
+    r.games = 1;
+    r.hitPercentSum = p.hitPercentSum;
+    r.roundsFired = p.roundsFired;
+    r.roundsTaken = p.roundsTaken;
+    return r;
+}
+
+QString kindName(EventKind kind) {
+    switch (kind) {
+    case EventKind::Game:
+        return QStringLiteral("game");
+    case EventKind::Rank:
+        return QStringLiteral("ranking");
+    case EventKind::LiveRank:
+        return QStringLiteral("live page ranking");
+    case EventKind::DeletePlayer:
+        return QStringLiteral("Delete Player");
+    case EventKind::DeletePlayers:
+        return QStringLiteral("Delete Players");
+    case EventKind::DeleteStatsFile:
+        return QStringLiteral("Delete Stats File");
+    default:
+        return QStringLiteral("mark");
+    }
+}
+
+void applyEvent(Journal& journal, const QString& folder, const StoredEvent& e, bool undone) {
+    const QString statsPath = QDir(folder).filePath(e.coop ? kCoopStatsFile : kStatsFile);
+    switch (e.kind) {
+    case EventKind::Game: {
+        if (undone)
+            return;
+        const auto game = journal.game(e.id);
+        if (!game)
+            throw Error(QStringLiteral("its game is missing"));
+        for (const GamePlayer& p : game->players)
+            recorder::saveplayer(folder, statsRecordOf(p), game->gameType);
+        recorder::TeamResult teams;
+        teams.known = game->outcome != TeamOutcome::Unknown;
+        teams.blueWon = game->outcome == TeamOutcome::BlueWon;
+        recorder::saveteam(folder, teams, game->gameType);
+        return;
+    }
+    case EventKind::Rank:
+        utilities::Rank_Players(statsPath, QString::fromUtf8(e.arg1));
+        return;
+    case EventKind::LiveRank:
+        recorder::rank_players(statsPath, QDir(folder).filePath(kWorkFile));
+        return;
+    case EventKind::DeletePlayer:
+        utilities::deletePlayer(statsPath, e.arg1);
+        return;
+    case EventKind::DeletePlayers:
+        utilities::deletePlayers(statsPath, QString::fromUtf8(e.arg1), QString::fromUtf8(e.arg2));
+        return;
+    case EventKind::DeleteStatsFile:
+        utilities::deleteStatsFiles(e.coop ? kCooperativeText : kAdversarialText, folder);
+        return;
+    case EventKind::UndoGame:
+    case EventKind::RedoGame:
+        return;
+    }
+}
+
+} // namespace
+
+FileSet currentFiles(const QString& folder) {
+    FileSet files;
+    for (const QString& name : journaledFiles())
+        files[name] = readFileBytes(QDir(folder).filePath(name));
+    return files;
+}
+
+QByteArray digestOfFiles(const FileSet& files) {
+    std::map<QString, FileState> states;
+    for (const auto& [name, bytes] : files) {
+        FileState s;
+        if (!bytes.isNull()) {
+            s.present = true;
+            s.size = bytes.size();
+            s.digest = digestOf(bytes, recordSizeOf(name));
+        }
+        states[name] = s;
+    }
+    return combinedDigest(states);
+}
+
+FileSet replayJournal(Journal& journal, const QString& scratchFolder,
+                      const std::map<std::int64_t, bool>& undone) {
+    const ReplayScope quiet;
+    makeEmptyFolder(scratchFolder);
+    for (const auto& [name, bytes] : journal.baseline())
+        if (!bytes.isNull())
+            writeFile(QDir(scratchFolder).filePath(name), bytes);
+
+    journal.forEachEvent([&](const StoredEvent& e) {
+        const auto o = undone.find(e.id);
+        const bool isUndone = o != undone.end() ? o->second : e.undone;
+        try {
+            applyEvent(journal, scratchFolder, e, isUndone);
+        } catch (const Error& err) {
+            if (!undone.empty() && e.kind != EventKind::Game)
+                return; // it could not have happened without the game taken out
+            throw Error(QStringLiteral("The %1 of event %2 in the game history cannot be "
+                                       "replayed: %3")
+                            .arg(kindName(e.kind))
+                            .arg(e.id)
+                            .arg(err.message()));
+        }
+    });
+    return currentFiles(scratchFolder);
+}
+
+} // namespace vantor::history

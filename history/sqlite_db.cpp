@@ -1,0 +1,138 @@
+#include "sqlite_db.h"
+
+#include "common/error.h"
+
+#include <QFile>
+#include <sqlite3.h>
+
+namespace vantor::history {
+
+namespace {
+QString messageOf(sqlite3* db, const QString& path, const QString& what) {
+    const char* why = db ? sqlite3_errmsg(db) : "out of memory";
+    return QStringLiteral("The game history \"%1\": %2: %3.")
+        .arg(path, what, QString::fromUtf8(why));
+}
+} // namespace
+
+void CloseDb::operator()(sqlite3* db) const {
+    sqlite3_close_v2(db);
+}
+
+void FinalizeStatement::operator()(sqlite3_stmt* s) const {
+    sqlite3_finalize(s);
+}
+
+Statement::Statement(sqlite3* db, const char* sql) : db_(db) {
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    stmt_.reset(raw);
+    if (rc != SQLITE_OK)
+        throw Error(messageOf(db, QString::fromUtf8(sqlite3_db_filename(db, "main")),
+                              QStringLiteral("cannot be read")));
+}
+
+Statement& Statement::bind(int index, std::int64_t value) {
+    sqlite3_bind_int64(stmt_.get(), index, value);
+    return *this;
+}
+
+Statement& Statement::bind(int index, const QByteArray& bytes) {
+    if (bytes.isNull())
+        sqlite3_bind_null(stmt_.get(), index);
+    else
+        sqlite3_bind_blob64(stmt_.get(), index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                            SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::bindText(int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text64(stmt_.get(), index, utf8.constData(), sqlite3_uint64(utf8.size()),
+                        SQLITE_TRANSIENT, SQLITE_UTF8);
+    return *this;
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_.get());
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    throw Error(messageOf(db_, QString::fromUtf8(sqlite3_db_filename(db_, "main")),
+                          QStringLiteral("cannot be used")));
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+    reset();
+}
+
+void Statement::reset() {
+    sqlite3_reset(stmt_.get());
+    sqlite3_clear_bindings(stmt_.get());
+}
+
+std::int64_t Statement::integer(int column) const {
+    return sqlite3_column_int64(stmt_.get(), column);
+}
+
+QByteArray Statement::bytes(int column) const {
+    const void* data = sqlite3_column_blob(stmt_.get(), column);
+    const int size = sqlite3_column_bytes(stmt_.get(), column);
+    if (!data)
+        return sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL ? QByteArray()
+                                                                       : QByteArray("");
+    return QByteArray(static_cast<const char*>(data), size);
+}
+
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL;
+}
+
+Database::Database(const QString& path, bool create, int busyTimeoutMs) : path_(path) {
+    sqlite3* raw = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) |
+                      SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    db_.reset(raw); // closed on every path, also when the open failed
+    if (rc != SQLITE_OK)
+        fail(QStringLiteral("cannot be opened"));
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, busyTimeoutMs);
+    // The last connection would otherwise checkpoint and sync the whole log at every close.
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    exec("PRAGMA journal_mode=WAL");
+    exec("PRAGMA synchronous=FULL");
+    exec("PRAGMA foreign_keys=ON");
+}
+
+void Database::exec(const char* sql) {
+    Statement s(db_.get(), sql);
+    s.run();
+}
+
+std::int64_t Database::lastInsertId() const {
+    return sqlite3_last_insert_rowid(db_.get());
+}
+
+void Database::fail(const QString& what) const {
+    throw Error(messageOf(db_.get(), path_, what));
+}
+
+Transaction::Transaction(Database& db) : db_(db) {
+    db_.exec("BEGIN IMMEDIATE");
+}
+
+Transaction::~Transaction() {
+    if (open_)
+        sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::commit() {
+    db_.exec("COMMIT");
+    open_ = false;
+}
+
+} // namespace vantor::history
