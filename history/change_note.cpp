@@ -17,18 +17,22 @@ bool enabled = false;
 int replaying = 0;
 WarnFn sink;
 
-// Each text once per process: a broken history must not repeat itself at every game.
-void sayOnce(const WarnFn& warn, const QString& text) {
-    static QSet<QString> said;
-    if (said.contains(text))
-        return;
-    said.insert(text);
+void say(const WarnFn& warn, const QString& text) {
     if (warn)
         warn(text);
     else if (sink)
         sink(text);
     else
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+// A failure once per process: a broken history must not repeat itself at every game.
+void sayOnce(const WarnFn& warn, const QString& text) {
+    static QSet<QString> said;
+    if (said.contains(text))
+        return;
+    said.insert(text);
+    say(warn, text);
 }
 
 const QString kLeftOut = QStringLiteral(
@@ -87,8 +91,9 @@ ChangeNote::ChangeNote(const QString& dataFolder, WarnFn warn)
         journal_->settlePending(claimKeyIn(dataFolder));
         const Journal::StepCheck check = journal_->checkFiles();
         if (!check.inStep) {
+            // Once: the history keeps that it disagrees until a new baseline.
             if (check.firstTime)
-                sayOnce(warn_, outOfStepMessage(check.reason));
+                say(warn_, outOfStepMessage(check.reason));
             journal_.reset();
         }
     } catch (const Error& e) {

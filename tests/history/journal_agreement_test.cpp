@@ -1,0 +1,121 @@
+// The files stay the truth: a history that no longer agrees, cannot be read or is locked is
+// said once, and the game is recorded all the same; the commands wait for a new baseline.
+#include "history_fixture.h"
+
+#include "history/history_commands.h"
+#include "history/journal.h"
+#include "history/sqlite_db.h"
+
+#include <QFile>
+
+using namespace vantor;
+using namespace vantor::test;
+using Outcome = recorder::RecordingCycle::Outcome;
+
+namespace {
+
+class Agreement : public HistoryFolder {
+protected:
+    QByteArray nextGame(bool adversarial = true) { return writer.next(tally, adversarial, 6); }
+    std::size_t gamesInHistory() {
+        return history::Journal::openExisting(data)->games(std::nullopt, -1).size();
+    }
+    int historyMessages() const {
+        return int(dialogs.shown.filter(QStringLiteral("games.db")).size());
+    }
+
+    GameLogWriter writer{42};
+    GameTally tally;
+};
+
+} // namespace
+
+TEST_F(Agreement, FilesChangedBehindItsBackAreSaidOnceAndTheCommandsWaitForANewBaseline) {
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    QFile stats(file(kStatsFile));
+    ASSERT_TRUE(stats.open(QIODevice::Append));
+    stats.write(QByteArray(96, 'x')); // another program's record
+    stats.close();
+
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    EXPECT_EQ(historyMessages(), 1) << dialogs.shown.join('\n').toStdString();
+    EXPECT_TRUE(dialogs.shown.first().contains("stats.log"));
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>(file(kStatsFile)).back().kills,
+              readAllRecords<PlayerStatsRecord>(file(kStatsFile)).back().kills);
+    EXPECT_THROW(history::HistoryAccess{data}, Error);
+
+    EXPECT_TRUE(history::rebuildFromFiles(data).isEmpty());
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    EXPECT_EQ(gamesInHistory(), 2u) << "the games left out while it disagreed stay out";
+    const auto files = history::currentFiles(data);
+    EXPECT_EQ(history::rebuildFiles(data), 0);
+    EXPECT_EQ(history::currentFiles(data), files);
+    EXPECT_EQ(historyMessages(), 1);
+}
+
+TEST_F(Agreement, ADamagedHistoryNeverStopsRecordingAndIsKeptAsideByANewBaseline) {
+    writeFile(file(kHistoryFile), QByteArray(8192, '\x5a'));
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    ASSERT_EQ(record(nextGame(false)), Outcome::Recorded);
+    EXPECT_EQ(historyMessages(), 1) << dialogs.shown.join('\n').toStdString();
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>(file(kStatsFile)).size(), tally.adversarial.size());
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>(file(kCoopStatsFile)).size(),
+              tally.cooperative.size());
+    EXPECT_THROW(history::HistoryAccess{data}, Error);
+
+    const QString aside = history::rebuildFromFiles(data);
+    ASSERT_FALSE(aside.isEmpty());
+    EXPECT_EQ(readFile(file(aside)), QByteArray(8192, '\x5a')) << "kept for whoever looks";
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    EXPECT_EQ(gamesInHistory(), 1u);
+    EXPECT_EQ(history::rebuildFiles(data), 0);
+}
+
+TEST_F(Agreement, ALockedHistoryLeavesTheGameOutButRecordsItAndSaysSoOnce) {
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    {
+        history::Database other(file(kHistoryFile), false, 0);
+        other.exec("BEGIN IMMEDIATE");
+        ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+        other.exec("ROLLBACK");
+    }
+    EXPECT_EQ(historyMessages(), 1) << dialogs.shown.join('\n').toStdString();
+    EXPECT_EQ(readAllRecords<TeamWinsRecord>(file(kTeamFile))[0].wins +
+                  readAllRecords<TeamWinsRecord>(file(kTeamFile))[1].wins,
+              tally.blueWins + tally.goldWins);
+    // The game it missed puts it out of step: said once more, as such.
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    EXPECT_EQ(historyMessages(), 2);
+    EXPECT_THROW(history::HistoryAccess{data}, Error);
+}
+
+TEST_F(Agreement, RebuildPutsADamagedStatsFileBackAsTheHistoryHasIt) {
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(record(nextGame(i % 2 == 0)), Outcome::Recorded);
+    const auto files = history::currentFiles(data);
+    writeFile(file(kStatsFile), QByteArray(150, '\0'));
+    EXPECT_THROW(history::HistoryAccess{data}, Error);
+    EXPECT_EQ(history::rebuildFiles(data), 1);
+    EXPECT_EQ(history::currentFiles(data), files);
+    EXPECT_NO_THROW(history::HistoryAccess{data}) << "it agrees again";
+}
+
+TEST_F(Agreement, ADeletedHistoryStartsAfreshFromTheFiles) {
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(file(kHistoryFile) + QLatin1String(suffix));
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    EXPECT_EQ(gamesInHistory(), 1u);
+    EXPECT_EQ(history::rebuildFiles(data), 0);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(Agreement, ALinkInPlaceOfTheHistoryIsNotFollowed) {
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.db"));
+    writeFile(elsewhere, "not ours");
+    ASSERT_TRUE(QFile::link(elsewhere, file(kHistoryFile)));
+    ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    EXPECT_EQ(readFile(elsewhere), "not ours");
+    EXPECT_EQ(historyMessages(), 1);
+}
