@@ -93,7 +93,8 @@ TEST(PlayerPageBrowser, AHostileNameStaysText) {
     const QByteArray name = "<img src=x onerror=\"document.body.setAttribute('data-owned','1')\">"
                             "\"'><svg onload=document.title='owned'>Ren\xE9 \x80";
     GameRow g = game(1, {gamePlayer(name, 2, 0, 240)});
-    g.map = name;
+    // Needs nothing but '<' to be escaped to stay harmless.
+    g.map = "<img src=x onerror=document.body.dataset.owned=3 x=";
     g.players[0].killedBy = "<script>document.body.setAttribute('data-owned','2')</script>";
     PlayerStatsRecord totals;
     totals.name.setText(name);
