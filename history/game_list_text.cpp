@@ -74,7 +74,7 @@ QByteArray playerHistoryText(const QByteArray& name, const std::vector<GameRow>&
                          Align::Right, Align::Right, Align::Right, Align::Left});
     columns.addRow({QStringLiteral("ID"), QStringLiteral("Played"), QStringLiteral("Map"),
                     QStringLiteral("Team"), QStringLiteral("Kills"), QStringLiteral("Deaths"),
-                    QStringLiteral("Hit %"), QStringLiteral("Skill")});
+                    QStringLiteral("Hit %"), QStringLiteral("Skill Points")});
     for (const auto& [g, p] : played) {
         columns.addRow({number(g->id), terminalText(g->playedAt), terminalText(g->map),
                         p->team.isEmpty() ? QStringLiteral("-") : terminalText(p->team),

@@ -10,8 +10,8 @@ namespace vantor::history {
 namespace {
 
 constexpr double kWidth = 760;
-constexpr double kLeft = 90; // room for ten-digit tick labels
-constexpr double kRight = 24;
+constexpr double kLeft = 90;  // room for ten-digit tick labels
+constexpr double kRight = 44; // half a date label past the last game
 constexpr double kPlotHeight = 170;
 constexpr double kPanelGap = 66; // the game labels of the upper panel, the lower title
 constexpr double kTop = 36;
