@@ -8,6 +8,9 @@
 #include "common/record_file.h"
 #include "common/records.h"
 #include "common/undo_journal.h"
+#include "history/change_note.h"
+#include "history/history_commands.h"
+#include "history/journal.h"
 #include "recorder/core/recording_cycle.h"
 #include "recorder/core/result_log_files.h"
 #include "tests/support/fakes.h"
@@ -15,6 +18,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -31,6 +35,7 @@ namespace {
 
 constexpr int kKilled = 77;
 const QStringList kDataFiles = {"stats.log", "coop_stats.log", "team.log", "lastgame.log"};
+const QStringList kHistoryFiles = {"games.db", "games.db-wal", "games.db-shm"};
 
 using Totals = std::map<QByteArray, GameTally::Totals>;
 
@@ -95,7 +100,7 @@ protected:
         QDir(game).removeRecursively();
         QDir().mkdir(data);
         QDir().mkdir(game);
-        for (const QString& f : kDataFiles)
+        for (const QString& f : kDataFiles + kHistoryFiles)
             if (QFile::exists(QDir(base).filePath(f)))
                 QFile::copy(QDir(base).filePath(f), QDir(data).filePath(f));
         writeFile(recorder::resultLogPath(game, 0), log);
@@ -191,4 +196,45 @@ TEST_F(CutOffGame, AnUndoThatIsItselfCutOffIsFinishedByTheNextStart) {
         ASSERT_LT(j, 5000);
     }
     EXPECT_GT(restarts, 10);
+}
+
+TEST_F(CutOffGame, TheHistoryAgreesWithTheFilesAfterEveryCut) {
+    // The same two games, journaled from the first on.
+    history::setJournalEnabled(true);
+    const auto off = qScopeGuard([] { history::setJournalEnabled(false); });
+    GameLogWriter journaled{20261210};
+    before = {};
+    QDir(base).removeRecursively();
+    QDir().mkdir(base);
+    writeFile(recorder::resultLogPath(game, 0), journaled.next(before, true, 16));
+    ASSERT_EQ(recordOnce(base, game), Outcome::Recorded);
+    after = before;
+    log = journaled.next(after, true, 16);
+
+    int cuts = 0, pending = 0;
+    for (int k = 1;; ++k) {
+        freshFolders();
+        if (!recordInChild(data, game, k))
+            break;
+        ++cuts;
+        {
+            // Cut after the game's event was written: it waits to be settled by the claimed log.
+            auto journal = history::Journal::openExisting(data);
+            if (journal && journal->games(std::nullopt, -1).size() == 2)
+                ++pending;
+        }
+        EXPECT_NE(recordOnce(data, game), Outcome::Failed) << "k=" << k;
+        countedOnce(QStringLiteral("cut off at operation %1").arg(k));
+        auto journal = history::Journal::openExisting(data);
+        ASSERT_TRUE(journal);
+        EXPECT_EQ(journal->games(std::nullopt, -1).size(), 2u) << "k=" << k;
+        EXPECT_TRUE(journal->checkFiles().inStep) << "k=" << k;
+        journal.reset();
+        EXPECT_EQ(history::rebuildFiles(data), 0) << "k=" << k;
+        ASSERT_LT(k, 5000);
+    }
+    EXPECT_GT(cuts, 16);
+    EXPECT_GE(pending, 1) << "no cut fell between the event and the commit";
+    std::cout << "figures: journaled game cut " << cuts << " times, " << pending
+              << " after its event was written" << std::endl;
 }
