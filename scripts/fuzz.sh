@@ -26,7 +26,10 @@ for t in "${targets[@]}"; do
     [ -d "$here/tests/data/fuzz/$t" ] && cp -n "$here/tests/data/fuzz/$t"/* "$corpus/" 2>/dev/null || true
     # The result log target starts from the logs the tests read.
     [ "$t" = result_log ] && cp -n "$here/tests/data/logs"/* "$corpus/" 2>/dev/null || true
-    if "$build/fuzz/fuzz_$t" -runs="$runs" -max_len=8192 -artifact_prefix="$findings/" \
+    # A history database is pages of 512 bytes at least: its seeds need room.
+    max_len=8192
+    [ "$t" = journal ] && max_len=16384
+    if "$build/fuzz/fuzz_$t" -runs="$runs" -max_len=$max_len -artifact_prefix="$findings/" \
         "$corpus" >"$findings/last.log" 2>&1; then
         echo "fuzz $t: $(grep -Eo 'Done [0-9]+ runs' "$findings/last.log"), corpus $(ls "$corpus" | wc -l) inputs, no crash"
     else
