@@ -26,3 +26,8 @@ done
 # Ranking 100,000 players and writing their page (target: at most 3 times reading the stats file
 # and writing a file of the page's size).
 "$build/bench/pages/pages_bench" --dir "$data"
+
+# The game history: journaling one 16-player game into 100,000 players (target: at most +20 %),
+# rebuilding 10,000 games into 20,000 players (at most 10 s), `games --last 20` over 100,000
+# games (under 50 ms).
+"$build/bench/history/history_bench" --dir "$data"

@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "common/file_writer.h"
 #include "common/record_file.h"
+#include "common/skill.h"
 #include "recorder/core/live_rankings.h"
 #include "recorder/core/merge.h"
 #include "utilities/core/ranking.h"
@@ -14,6 +15,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,8 +79,86 @@ QString kindName(EventKind kind) {
     }
 }
 
-void applyEvent(Journal& journal, const QString& folder, const StoredEvent& e, bool undone) {
+// A stats file held in memory while games are replayed into it, so that a player is found by
+// his name at once instead of by reading the file from its start: the same first record of
+// that name saveplayer finds, merged by the same rule, the bytes written where saveplayer
+// writes them. Upkeep works on the file, so the image goes back to it first.
+class StatsImage {
+public:
+    explicit StatsImage(QString path) : path_(std::move(path)) {}
+
+    void merge(PlayerStatsRecord n) {
+        load();
+        constexpr qsizetype size = sizeof(PlayerStatsRecord);
+        const auto it = first_.constFind(n.name.text());
+        if (it != first_.cend()) {
+            PlayerStatsRecord s;
+            std::memcpy(&s, bytes_->constData() + *it * size, size);
+            recorder::mergeTotals(n, s);
+            std::memcpy(bytes_->data() + *it * size, &n, size);
+        } else {
+            calcskill(n);
+            // As a file read to its last whole record: the new one goes right after it.
+            const qsizetype at = bytes_ ? bytes_->size() / size : 0;
+            if (!bytes_)
+                bytes_ = QByteArray();
+            if (bytes_->size() < (at + 1) * size)
+                bytes_->resize((at + 1) * size);
+            std::memcpy(bytes_->data() + at * size, &n, size);
+            first_.insert(n.name.text(), at);
+        }
+        dirty_ = true;
+    }
+
+    // Writes what changed back to the file and forgets it.
+    void store() {
+        if (loaded_ && dirty_ && bytes_)
+            writeFile(path_, *bytes_);
+        loaded_ = dirty_ = false;
+        bytes_.reset();
+        first_.clear();
+    }
+
+private:
+    void load() {
+        if (loaded_)
+            return;
+        const QByteArray now = readFileBytes(path_);
+        if (!now.isNull())
+            bytes_ = now;
+        constexpr qsizetype size = sizeof(PlayerStatsRecord);
+        const qsizetype whole = bytes_ ? bytes_->size() / size : 0;
+        for (qsizetype i = 0; i < whole; ++i) {
+            PlayerStatsRecord r;
+            std::memcpy(&r, bytes_->constData() + i * size, size);
+            const QByteArray name = r.name.text();
+            if (!first_.contains(name))
+                first_.insert(name, i);
+        }
+        loaded_ = true;
+    }
+
+    QString path_;
+    std::optional<QByteArray> bytes_; // none: the file does not exist
+    QHash<QByteArray, qsizetype> first_;
+    bool loaded_ = false;
+    bool dirty_ = false;
+};
+
+struct Images {
+    StatsImage adversarial;
+    StatsImage cooperative;
+    void store() {
+        adversarial.store();
+        cooperative.store();
+    }
+};
+
+void applyEvent(Journal& journal, const QString& folder, const StoredEvent& e, bool undone,
+                Images& images) {
     const QString statsPath = QDir(folder).filePath(e.coop ? kCoopStatsFile : kStatsFile);
+    if (e.kind != EventKind::Game)
+        images.store();
     switch (e.kind) {
     case EventKind::Game: {
         if (undone)
@@ -84,8 +166,12 @@ void applyEvent(Journal& journal, const QString& folder, const StoredEvent& e, b
         const auto game = journal.game(e.id);
         if (!game)
             throw Error(QStringLiteral("its game is missing"));
-        for (const GamePlayer& p : game->players)
-            recorder::saveplayer(folder, statsRecordOf(p), game->gameType);
+        StatsImage* image = game->gameType == kAdversarial   ? &images.adversarial
+                            : game->gameType == kCooperative ? &images.cooperative
+                                                             : nullptr;
+        if (image)
+            for (const GamePlayer& p : game->players)
+                image->merge(statsRecordOf(p));
         recorder::TeamResult teams;
         teams.known = game->outcome != TeamOutcome::Unknown;
         teams.blueWon = game->outcome == TeamOutcome::BlueWon;
@@ -144,11 +230,13 @@ FileSet replayJournal(Journal& journal, const QString& scratchFolder,
         if (!bytes.isNull())
             writeFile(QDir(scratchFolder).filePath(name), bytes);
 
+    Images images{StatsImage(QDir(scratchFolder).filePath(kStatsFile)),
+                  StatsImage(QDir(scratchFolder).filePath(kCoopStatsFile))};
     journal.forEachEvent([&](const StoredEvent& e) {
         const auto o = undone.find(e.id);
         const bool isUndone = o != undone.end() ? o->second : e.undone;
         try {
-            applyEvent(journal, scratchFolder, e, isUndone);
+            applyEvent(journal, scratchFolder, e, isUndone, images);
         } catch (const Error& err) {
             if (!undone.empty() && e.kind != EventKind::Game)
                 return; // it could not have happened without the game taken out
@@ -159,6 +247,7 @@ FileSet replayJournal(Journal& journal, const QString& scratchFolder,
                             .arg(err.message()));
         }
     });
+    images.store();
     return currentFiles(scratchFolder);
 }
 

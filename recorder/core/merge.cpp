@@ -27,6 +27,11 @@ template <class Record> void addTotals(Record& n, const Record& s) {
     n.games = add32(n.games, s.games);
 }
 
+template <class Record> void mergeInto(Record& n, const Record& s) {
+    addTotals(n, s);
+    calcskill(n);
+}
+
 // Makes a missing file with its first records. One that cannot be written whole is removed
 // again: left empty, the next game would find it and never start it afresh.
 template <class Record>
@@ -55,8 +60,7 @@ template <class Record> void mergeByName(const QString& path, Record n) {
     Record s;
     while (file.read(s)) {
         if (s.name.sameText(n.name)) {
-            addTotals(n, s);
-            calcskill(n);
+            mergeInto(n, s);
             file.seek(file.position() - 1);
             file.write(n);
             file.close();
@@ -75,6 +79,10 @@ TeamWinsRecord teamRecord(QByteArrayView team, std::int32_t wins) {
     return r;
 }
 } // namespace
+
+void mergeTotals(PlayerStatsRecord& n, const PlayerStatsRecord& s) {
+    mergeInto(n, s);
+}
 
 bool saveplayer(const QString& dataFolder, PlayerStatsRecord player, QByteArrayView gameType) {
     const QString name = statsFileName(gameType);

@@ -14,6 +14,10 @@ namespace vantor::recorder {
 // stats file is left alone (false).
 bool saveplayer(const QString& dataFolder, PlayerStatsRecord player, QByteArrayView gameType);
 
+// How a game's record n takes in the stored record s of the same name: the sums (saturating),
+// then the derived values. The merge of saveplayer, for callers that hold the file in memory.
+void mergeTotals(PlayerStatsRecord& n, const PlayerStatsRecord& s);
+
 // The same merge on "lastgame.log"; the newest block's killed-by, team and date win.
 void savelastgame(const QString& dataFolder, LastGameRecord player);
 
