@@ -206,3 +206,63 @@ TEST_F(Replay, AGameAlreadyUndoneOrUnknownIsRefusedAndTheFilesStay) {
     history::setGameUndone(data, 1, false);
     EXPECT_EQ(files(), before);
 }
+
+namespace {
+
+QByteArray logLine(const char* label, const QByteArray& value) {
+    return QByteArray(label) + value + " \r\n";
+}
+
+// An adversarial log of the named players, each with one kill.
+QByteArray logOf(const QList<QByteArray>& names) {
+    QByteArray log = logLine("Type  : ", "Adversarial") + logLine("Map Name   : ", "Bank") +
+                     "Server\r\n" + logLine("Rules  : ", "Team Survival") +
+                     logLine("Elapsed Time  : ", "05:12") + "\r\n";
+    for (const QByteArray& name : names)
+        log += "Player\r\n" + logLine("Team        : ", "0") + "Character\r\n" +
+               logLine("Health Status : ", "2") + logLine("Player Name  : ", name) +
+               logLine("Kills            : ", "1") + logLine("Hit Percentage  : ", "40") +
+               logLine("Rounds Fired         : ", "9") + logLine("Rounds Taken         : ", "2") +
+               logLine("Killed By            : ", "x") + logLine("Team Won     : ", "1") + "\r\n";
+    return log;
+}
+
+} // namespace
+
+TEST_F(Replay, OddFilesReplayAsTheMergeLeftThem) {
+    // A blank record, a name twice and a partial record at the end, before the history began.
+    PlayerStatsRecord a, blank, twin;
+    a.name.setText("A");
+    a.games = 2;
+    blank.games = 1;
+    twin.name.setText("A");
+    twin.kills = 7;
+    QByteArray stats;
+    for (const PlayerStatsRecord* r : {&blank, &a, &twin})
+        stats += QByteArray(reinterpret_cast<const char*>(r), sizeof *r);
+    writeFile(file(kStatsFile), stats + QByteArray(40, '\x7f'));
+
+    ASSERT_EQ(record(logOf({"A", "", "B", "A"})), Outcome::Recorded);
+    {
+        // The empty name went into the blank record, the second A is never merged into, and B
+        // took the place of the partial record.
+        const auto records = readAllRecords<PlayerStatsRecord>(file(kStatsFile));
+        ASSERT_EQ(records.size(), 4u);
+        EXPECT_EQ(records[0].games, 2);
+        EXPECT_EQ(records[1].games, 4);
+        EXPECT_EQ(records[2].kills, 7);
+        EXPECT_EQ(records[3].name.text(), "B");
+    }
+    GameLogWriter writer(3);
+    GameTally t;
+    ASSERT_EQ(record(writer.next(t, false, 6)), Outcome::Recorded);
+    utilities::deleteStatsFiles(kCooperativeText, data);
+    ASSERT_EQ(record(writer.next(t, false, 3)), Outcome::Recorded);
+    utilities::Rank_Players(file(kStatsFile), QStringLiteral("Kills/Game"));
+    ASSERT_EQ(record(logOf({"B", "C", ""})), Outcome::Recorded);
+    ASSERT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join('\n').toStdString();
+
+    const auto recorded = files();
+    EXPECT_EQ(history::rebuildFiles(data), 0);
+    EXPECT_EQ(files(), recorded);
+}
