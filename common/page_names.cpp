@@ -31,6 +31,9 @@ QString fileReservedFromPages(const QString& pageName, const QString& dataFolder
     const QString storeName = QFileInfo(storePath).fileName();
     QStringList reserved{kStatsFile, kCoopStatsFile,    kTeamFile,       kLastGameFile,   kWorkFile,
                          kLockFile,  kRecorderLockFile, kClaimedLogFile, kUndoJournalFile};
+    // The game history and the two files SQLite keeps beside it while it is open.
+    reserved << kHistoryFile << kHistoryFile + QStringLiteral("-wal")
+             << kHistoryFile + QStringLiteral("-shm");
     if (!storeName.isEmpty())
         reserved.append(storeName);
 
