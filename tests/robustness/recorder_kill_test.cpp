@@ -6,6 +6,8 @@
 #include "common/record_file.h"
 #include "common/records.h"
 #include "common/undo_journal.h"
+#include "history/history_commands.h"
+#include "history/journal.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait.h"
 
@@ -161,8 +163,21 @@ TEST(RecorderKilled, EveryGameTakenIsCountedWhollyOnceAcrossKillsAndRestarts) {
         EXPECT_EQ(teams[1].wins, tally.goldWins);
     }
     EXPECT_GE(taken, 2) << "too few games to tell anything";
+
+    // The game history went through every kill too: it agrees with the files, holds each game
+    // taken once, and replays to the files byte for byte.
+    std::size_t journaled = 0;
+    {
+        auto history = history::Journal::openExisting(data);
+        ASSERT_TRUE(history);
+        EXPECT_TRUE(history->checkFiles().inStep);
+        journaled = history->games(std::nullopt, -1).size();
+    }
+    EXPECT_EQ(journaled, std::size_t(taken));
+    EXPECT_EQ(history::rebuildFiles(data), 0);
     std::cout << "figures: recorder killed: " << rounds << " kills in " << clock.elapsed() / 1000
               << " s; " << taken << " games taken, " << beforeTaking
               << " logs not yet taken; games killed mid-merge: " << midMerge
-              << ", partial: " << partial << "; seed " << seed << std::endl;
+              << ", partial: " << partial << "; games in the history: " << journaled << "; seed "
+              << seed << std::endl;
 }
