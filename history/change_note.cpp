@@ -115,11 +115,14 @@ void ChangeNote::failed(const QString& why) {
     sayOnce(warn_, why + kLeftOut);
 }
 
-std::int64_t ChangeNote::addGame(const GameRecord& game, const QByteArray& claimKey) {
+std::int64_t ChangeNote::addGame(const GameRecord& game, const QByteArray& claimKey,
+                                 const ChangeTracker* tracker) {
     if (!journal_)
         return 0;
     try {
-        return journal_->addGame(game, claimKey);
+        const auto hints = tracker ? tracker->updated(folder_, journal_->knownStates())
+                                   : std::map<QString, FileState>{};
+        return journal_->addGame(game, claimKey, hints);
     } catch (const Error& e) {
         failed(e.message());
         return 0;

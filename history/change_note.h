@@ -1,5 +1,6 @@
 #pragma once
 
+#include "change_tracker.h"
 #include "journal.h"
 
 #include <QByteArray>
@@ -40,7 +41,9 @@ public:
 
     bool active() const { return journal_ != nullptr; }
     // After the change: the game's event, its id (0 when it was not journaled).
-    std::int64_t addGame(const GameRecord& game, const QByteArray& claimKey);
+    // tracker: what the game changed, so a large file need not be hashed whole.
+    std::int64_t addGame(const GameRecord& game, const QByteArray& claimKey,
+                         const ChangeTracker* tracker = nullptr);
     void add(const ChangeEvent& event);
     // The game's change was undone after all.
     void takeBack(std::int64_t id);

@@ -151,7 +151,8 @@ std::map<QString, FileState> Journal::storedStates() {
 }
 
 std::map<QString, FileState> Journal::currentStates(const std::map<QString, FileState>& known,
-                                                    bool* changed) {
+                                                    bool* changed,
+                                                    const std::map<QString, FileState>& hints) {
     std::map<QString, FileState> out;
     for (const QString& name : journaledFiles()) {
         const QString path = QDir(folder_).filePath(name);
@@ -159,6 +160,11 @@ std::map<QString, FileState> Journal::currentStates(const std::map<QString, File
         const auto it = known.find(name);
         if (it != known.end() && now.sameIdentity(it->second) && now.digest == 0) {
             now.digest = it->second.digest;
+        } else if (const auto h = hints.find(name);
+                   h != hints.end() && now.sameIdentity(h->second) && now.digest == 0) {
+            now.digest = h->second.digest;
+            if (changed)
+                *changed = true;
         } else if (now.present) {
             now = digestFile(path);
             if (changed)
@@ -328,8 +334,9 @@ std::int64_t Journal::insertEvent(EventKind kind, bool coop, const QByteArray& a
     return db_.lastInsertId();
 }
 
-std::int64_t Journal::addGame(const GameRecord& game, const QByteArray& claimKey) {
-    const auto states = currentStates(storedStates(), nullptr);
+std::int64_t Journal::addGame(const GameRecord& game, const QByteArray& claimKey,
+                              const std::map<QString, FileState>& hints) {
+    const auto states = currentStates(storedStates(), nullptr, hints);
     Transaction t(db_);
     const std::int64_t id = insertEvent(EventKind::Game, game.gameType == kCooperative, {}, {},
                                         claimKey, combinedDigest(states));

@@ -109,7 +109,12 @@ public:
 
     // Adds an event after the files were changed; gives its id. claimKey marks a game not yet
     // known to be committed (empty for none).
-    std::int64_t addGame(const GameRecord& game, const QByteArray& claimKey);
+    // hints: states of changed files already known (from the records a game changed), trusted
+    // while the file's identity is the one they name.
+    std::int64_t addGame(const GameRecord& game, const QByteArray& claimKey,
+                         const std::map<QString, FileState>& hints = {});
+    // What the journal last saw of the files.
+    std::map<QString, FileState> knownStates() { return storedStates(); }
     std::int64_t addChange(const ChangeEvent& event);
     // Takes back an event whose change was undone.
     void removeEvent(std::int64_t id);
@@ -142,7 +147,8 @@ private:
     std::map<QString, FileState> storedStates();
     // Reads the files' identities, hashing only those that changed since the last event.
     std::map<QString, FileState> currentStates(const std::map<QString, FileState>& known,
-                                               bool* changed);
+                                               bool* changed,
+                                               const std::map<QString, FileState>& hints = {});
     void storeStates(const std::map<QString, FileState>& states);
     std::int64_t insertEvent(EventKind kind, bool coop, const QByteArray& arg1,
                              const QByteArray& arg2, const QByteArray& claim,

@@ -133,14 +133,16 @@ RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
     try {
         journal.emplace(dataFolder_);
         note.emplace(dataFolder_, [this](const QString& text) { dialogs_.error(text); });
+        history::ChangeTracker tracker(*journal);
         {
-            ChangeGuardScope guard(*journal);
+            ChangeGuardScope guard(tracker);
             teams = merge(parsed, liveStatsEnabled);
         }
         journal->syncChanges();
         // Keyed by the claimed log: a crash before the commit below leaves the log, and whoever
         // finds it again drops the event with the game's undone changes.
-        eventId = note->addGame(journalGame(parsed, logBytes), history::claimKeyIn(dataFolder_));
+        eventId = note->addGame(journalGame(parsed, logBytes), history::claimKeyIn(dataFolder_),
+                                &tracker);
         // The commit: once the claimed log is gone, the game is wholly in the files.
         faultPoint();
         const QString claimed = claimedLogPath(dataFolder_);

@@ -119,3 +119,16 @@ TEST_F(Agreement, ALinkInPlaceOfTheHistoryIsNotFollowed) {
     EXPECT_EQ(readFile(elsewhere), "not ours");
     EXPECT_EQ(historyMessages(), 1);
 }
+
+TEST_F(Agreement, TheDigestKeptAfterEachGameIsThatOfTheFilesBytes) {
+    // Games that update records in place, append new ones and cut nothing: the digest brought
+    // up to date from the changed records must be the one of the whole file.
+    for (int i = 0; i < 12; ++i) {
+        ASSERT_EQ(record(writer.next(tally, i % 4 != 3, 16)), Outcome::Recorded);
+        const auto known = history::Journal::openExisting(data)->knownStates();
+        for (const QString& name : history::journaledFiles()) {
+            const history::FileState whole = history::digestFile(file(name));
+            EXPECT_TRUE(known.at(name).sameContent(whole)) << name.toStdString() << " game " << i;
+        }
+    }
+}
