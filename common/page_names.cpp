@@ -31,9 +31,10 @@ QString fileReservedFromPages(const QString& pageName, const QString& dataFolder
     const QString storeName = QFileInfo(storePath).fileName();
     QStringList reserved{kStatsFile, kCoopStatsFile,    kTeamFile,       kLastGameFile,   kWorkFile,
                          kLockFile,  kRecorderLockFile, kClaimedLogFile, kUndoJournalFile};
-    // The game history and the two files SQLite keeps beside it while it is open.
+    // The game history, the two files SQLite keeps beside it while it is open, and the folder
+    // its replay builds in.
     reserved << kHistoryFile << kHistoryFile + QStringLiteral("-wal")
-             << kHistoryFile + QStringLiteral("-shm");
+             << kHistoryFile + QStringLiteral("-shm") << kReplayFolder;
     if (!storeName.isEmpty())
         reserved.append(storeName);
 
