@@ -172,7 +172,7 @@ std::vector<Command> historyCommands() {
          exportJsonCommand},
         {QStringLiteral("rebuild"),
          QStringLiteral("--yes | --from-files"),
-         QStringLiteral("the files from the history, or the reverse"),
+         QStringLiteral("files from history, or the reverse"),
          kGroup,
          {kYes, kFromFiles},
          0,
