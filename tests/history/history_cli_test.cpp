@@ -115,3 +115,15 @@ TEST_F(HistoryCommands, RefuseWhileOutOfStepUntilANewBaseline) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(utilities({QStringLiteral("games")}).status, 0);
 }
+
+TEST(HistoryHelp, ListsTheHistoryCommandsWithinATerminalsWidth) {
+    const vantor::test::Outcome r = utilities({QStringLiteral("--help")});
+    ASSERT_EQ(r.status, 0);
+    for (const char* usage :
+         {"games [--coop] [--last N]", "history NAME [--coop]", "player-page FILE NAME [--coop]",
+          "export --json [--coop]", "rebuild --yes | --from-files", "undo-game ID --yes",
+          "redo-game ID --yes"})
+        EXPECT_TRUE(r.out.contains(QLatin1String(usage))) << usage;
+    for (const QString& line : r.out.split(u'\n'))
+        EXPECT_LE(line.size(), 79) << line.toStdString();
+}
