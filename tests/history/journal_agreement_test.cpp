@@ -6,7 +6,12 @@
 #include "history/journal.h"
 #include "history/sqlite_db.h"
 
+#include "common/fault_point.h"
+
 #include <QFile>
+#include <iostream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vantor;
 using namespace vantor::test;
@@ -131,4 +136,39 @@ TEST_F(Agreement, TheDigestKeptAfterEachGameIsThatOfTheFilesBytes) {
             EXPECT_TRUE(known.at(name).sameContent(whole)) << name.toStdString() << " game " << i;
         }
     }
+}
+
+TEST_F(Agreement, AnUndoCutOffAtAnyFileOperationIsMendedByRebuild) {
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(record(nextGame()), Outcome::Recorded);
+    const auto before = history::currentFiles(data);
+    int cuts = 0;
+    for (int k = 1;; ++k) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            armFaultPoint(k, 77);
+            try {
+                history::setGameUndone(data, 2, true);
+            } catch (...) {
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_NE(WEXITSTATUS(status), 1) << "k=" << k;
+        if (WEXITSTATUS(status) == 0)
+            break; // ran to its end before its k-th operation
+        ++cuts;
+        history::rebuildFiles(data);
+        EXPECT_EQ(history::currentFiles(data), before) << "k=" << k;
+        EXPECT_NO_THROW(history::HistoryAccess{data}) << "k=" << k;
+        ASSERT_LT(k, 1000);
+    }
+    EXPECT_GT(cuts, 3);
+    std::cout << "figures: undo cut off " << cuts << " times, mended by rebuild each time"
+              << std::endl;
+    EXPECT_NE(history::currentFiles(data), before) << "the last undo ran to its end";
+    EXPECT_TRUE(history::Journal::openExisting(data)->game(2)->undone);
 }
