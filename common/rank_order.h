@@ -6,7 +6,7 @@
 
 namespace vantor {
 
-// The order of the original sweep (values 100000 down to 0, file order among equals), computed
+// The order a sweep over the values 100000 down to 0 gives (file order among equals), computed
 // by one sort. Keys outside 0..100000, which the sweep never reached, keep their records: above
 // it they lead, below it they close the order, each group descending, which is a stable
 // descending sort over all keys. `keep` decides which records take part (blank ones do not).
