@@ -134,6 +134,42 @@ bool FixedRecordFile::read(void* record) {
     return true;
 }
 
+std::size_t FixedRecordFile::readMany(void* records, std::size_t count) {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot read from"), EBADF);
+    flushWrites();
+    auto* out = static_cast<char*>(records);
+    std::size_t done = 0;
+    // Records already in the block buffer first, then the rest in one go.
+    while (done < count && bufferUsed_ - bufferRead_ >= recordSize_) {
+        std::memcpy(out + done * recordSize_, buffer_.data() + bufferRead_, recordSize_);
+        bufferRead_ += recordSize_;
+        ++done;
+        ++pos_;
+    }
+    if (done == count)
+        return done;
+    dropReadBuffer();
+    const std::size_t wanted = (count - done) * recordSize_;
+    const off_t offset = off_t(pos_) * off_t(recordSize_);
+    std::size_t got = 0;
+    while (got < wanted) {
+        const ssize_t n =
+            ::pread(fd_, out + done * recordSize_ + got, wanted - got, offset + off_t(got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(QStringLiteral("Cannot read from"), errno);
+        }
+        if (n == 0)
+            break;
+        got += std::size_t(n);
+    }
+    const std::size_t whole = got / recordSize_;
+    pos_ += std::int64_t(whole);
+    return done + whole;
+}
+
 void FixedRecordFile::write(const void* record) {
     if (fd_ < 0 || !writable_)
         fail(QStringLiteral("Cannot write to"), EBADF);

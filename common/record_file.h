@@ -36,6 +36,9 @@ public:
 
     // Reads the record at the position; false at the end (no whole record left).
     bool read(void* record);
+    // Reads up to count records from the position straight into records, without the block
+    // buffer in between; gives the whole records read (fewer only at the end of the file).
+    std::size_t readMany(void* records, std::size_t count);
     void write(const void* record);
     // Cuts the file at the current position.
     void truncate();
