@@ -188,23 +188,33 @@ void FixedRecordFile::write(const void* record) {
 void FixedRecordFile::flushWrites() {
     if (!bufferHoldsWrites_)
         return;
-    const off_t offset = off_t(writeStart_) * off_t(recordSize_);
+    // The buffer is free again whatever the write's outcome.
+    bufferHoldsWrites_ = false;
+    const std::size_t used = bufferUsed_;
+    bufferUsed_ = bufferRead_ = 0;
+    writeAt(buffer_.data(), used, writeStart_);
+}
+
+void FixedRecordFile::writeMany(const void* records, std::size_t count) {
+    if (fd_ < 0 || !writable_)
+        fail(QStringLiteral("Cannot write to"), EBADF);
+    flushWrites();
+    dropReadBuffer();
+    if (count == 0)
+        return;
+    writeAt(static_cast<const char*>(records), count * recordSize_, pos_);
+    pos_ += std::int64_t(count);
+}
+
+void FixedRecordFile::writeAt(const char* data, std::size_t size, std::int64_t firstRecord) {
+    const off_t offset = off_t(firstRecord) * off_t(recordSize_);
     struct stat before {};
     const bool sizeKnown = ::fstat(fd_, &before) == 0;
-    if (ChangeGuard* guard = changeGuard()) {
-        try {
-            guard->beforeWrite(path_, fd_, offset, std::int64_t(bufferUsed_));
-        } catch (...) {
-            bufferHoldsWrites_ = false;
-            bufferUsed_ = bufferRead_ = 0;
-            throw;
-        }
-    }
+    if (ChangeGuard* guard = changeGuard())
+        guard->beforeWrite(path_, fd_, offset, std::int64_t(size));
     int err = 0;
-    const std::size_t done = writeFully(fd_, buffer_.data(), bufferUsed_, offset, &err);
-    if (done < bufferUsed_) {
-        bufferHoldsWrites_ = false;
-        bufferUsed_ = bufferRead_ = 0;
+    const std::size_t done = writeFully(fd_, data, size, offset, &err);
+    if (done < size) {
         // A full disk cuts a write short mid-record: take back the part of a record it
         // appended, or every later reader would meet a partial record at the end.
         const off_t whole = offset + off_t(done - done % recordSize_);
@@ -212,8 +222,6 @@ void FixedRecordFile::flushWrites() {
             (void)::ftruncate(fd_, std::max<off_t>(before.st_size, whole));
         fail(QStringLiteral("Cannot write to"), err);
     }
-    bufferHoldsWrites_ = false;
-    bufferUsed_ = bufferRead_ = 0;
 }
 
 void FixedRecordFile::truncate() {

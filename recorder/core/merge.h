@@ -6,6 +6,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <span>
 
 namespace vantor::recorder {
 
@@ -13,6 +14,11 @@ namespace vantor::recorder {
 // record of the same name, in place, or as a new record at the end. A game type without a
 // stats file is left alone (false).
 bool saveplayer(const QString& dataFolder, PlayerStatsRecord player, QByteArrayView gameType);
+
+// The same for all players of one game, in their order, reading the stats file once: the
+// file ends as saveplayer called for each of them in turn would leave it.
+bool saveplayers(const QString& dataFolder, std::span<const PlayerStatsRecord> players,
+                 QByteArrayView gameType);
 
 // The same merge on "lastgame.log"; the newest block's killed-by, team and date win.
 void savelastgame(const QString& dataFolder, LastGameRecord player);
