@@ -34,7 +34,7 @@ void radixPass(const std::vector<std::uint32_t>& from, std::vector<std::uint32_t
 
 } // namespace detail
 
-// The order of the sweep ranking (values 100000 down to 0, file order among equals), computed
+// The order a sweep over the values 100000 down to 0 gives (file order among equals), computed
 // without comparisons. Keys outside 0..100000, which the sweep never reached, keep their
 // records: above it they lead, below it they close the order, each group descending, which is a
 // stable descending sort over all keys. `keep` decides which records take part (blank ones do

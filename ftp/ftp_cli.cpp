@@ -7,13 +7,6 @@
 
 namespace vantor {
 
-namespace {
-
-// The code of an operation that ends on an error of our own, without a reply code.
-constexpr int kLocalError = 500;
-
-} // namespace
-
 QByteArray transferSummary(qint64 bytes, qint64 elapsedMs) {
     QByteArray line = "! " + QByteArray::number(bytes) + " bytes received/sent in " +
                       QByteArray::number(elapsedMs / 1000) + " seconds";

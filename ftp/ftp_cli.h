@@ -14,6 +14,9 @@
 
 namespace vantor {
 
+// The code of an operation that ends on an error of our own, without a reply code.
+inline constexpr int kLocalError = 500;
+
 // How the local file is shared while it is sent. Linux has no sharing modes on open: the
 // file is opened for reading whatever the mode says.
 enum TFtpShareMode {

@@ -10,9 +10,6 @@ namespace vantor {
 
 namespace {
 
-// The code of an operation that ends on an error of our own, without a reply code.
-constexpr int kLocalError = 500;
-
 // The port of "229 Entering Extended Passive Mode (|||6446|)"; 0 when there is none.
 quint16 epsvPort(const QByteArray& line) {
     const qsizetype open = line.indexOf('(');

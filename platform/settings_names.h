@@ -4,8 +4,18 @@
 
 namespace vantor {
 
-// The values of the programs' settings key besides the FTP ones, which the FTP settings name.
-// The store compares names without case, as the registry does.
+// The values of the programs' settings key. The store compares names without case, as the
+// registry does.
+
+// The FTP login and the way of connecting, one set for both programs.
+inline const QString kHostNameSetting = QStringLiteral("hostname");
+inline const QString kPortSetting = QStringLiteral("port");
+inline const QString kUserNameSetting = QStringLiteral("username");
+inline const QString kPasswordSetting = QStringLiteral("ftppassword");
+inline const QString kHostDirSetting = QStringLiteral("hostdirname");
+inline const QString kFtpModeSetting = QStringLiteral("ftpmode");
+inline const QString kFtpTlsSetting = QStringLiteral("ftptls");
+inline const QString kCertSha256Setting = QStringLiteral("ftpcertsha256");
 
 // The live stats page's name, on the server as in the data folder.
 inline const QString kHostFileNameSetting = QStringLiteral("hostfilename");

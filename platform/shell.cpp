@@ -1,7 +1,6 @@
 #include "shell.h"
 
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
@@ -17,19 +16,6 @@ bool DesktopShell::open(const QString& target) {
 
 bool DesktopShell::startProgram(const QString& programFile, const QString& workingDir) {
     return QProcess::startDetached(programFile, {}, workingDir);
-}
-
-QString findProgram(const QString& name, const QStringList& folders, const QString& searchPath) {
-    QStringList candidates = folders;
-    // An empty entry of PATH means the current directory; a program is never taken from there.
-    for (const QString& folder : searchPath.split(u':', Qt::SkipEmptyParts))
-        candidates << folder;
-    for (const QString& folder : std::as_const(candidates)) {
-        const QFileInfo file(QDir(folder).filePath(name));
-        if (file.isFile() && file.isExecutable())
-            return QDir::cleanPath(file.absoluteFilePath());
-    }
-    return QString();
 }
 
 } // namespace vantor

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 namespace vantor {
 
@@ -20,9 +19,5 @@ public:
     bool open(const QString& target) override;
     bool startProgram(const QString& programFile, const QString& workingDir) override;
 };
-
-// The first executable file called `name` in one of `folders`, else in one of the folders of
-// `searchPath` (":"-separated, as PATH). Empty when there is none.
-QString findProgram(const QString& name, const QStringList& folders, const QString& searchPath);
 
 } // namespace vantor

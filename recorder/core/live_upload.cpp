@@ -1,7 +1,9 @@
 #include "live_upload.h"
 
 #include "ftp/ftp_settings.h"
+#include "platform/ftp_settings_store.h"
 #include "platform/game_paths.h"
+#include "platform/live_stats_settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,14 +23,11 @@ void setupLiveStatsClient(TFtpClient& client) {
 bool uploadLiveStats(const SettingsStore& settings, TFtpClient& client, const QString& dataFolder) {
     // A key that cannot be opened reads as empty values: the upload then fails, silently.
     const std::optional<SettingsKey> key = settings.openKey(kVantorKey, true);
-    const auto read = [&](const char* name) {
-        return key ? key->readString(QString::fromLatin1(name)) : QString();
-    };
     FtpSettings ftp = key ? readFtpSettings(*key) : FtpSettings{};
     // The live page always goes to the "ftp" service; the stored port is the utilities'.
     ftp.port.clear();
     applyFtpSettings(client, ftp);
-    const QString fileName = read("hostfilename");
+    const QString fileName = key ? readLiveStatsSettings(*key).hostFileName : QString();
     client.HostFileName = fileName.toUtf8();
     const QString local = dataFolder == QLatin1String(".") || fileName.isEmpty()
                               ? fileName

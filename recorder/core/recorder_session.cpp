@@ -9,7 +9,7 @@
 #include "platform/app_title.h"
 #include "platform/dialogs.h"
 #include "platform/report_failures.h"
-#include "platform/sound.h"
+#include "platform/settings_names.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -17,17 +17,12 @@
 namespace vantor::recorder {
 
 RecorderSession::RecorderSession(Dialogs& dialogs, SettingsStore store,
-                                 Activation::GameKeyReader gameKey,
-                                 std::unique_ptr<RecordingTick> tick, SoundPlayer* sound,
-                                 QString dataFolder)
+                                 Activation::GameKeyReader gameKey, SoundPlayer& sound,
+                                 std::unique_ptr<RecordingTick> tick, QString dataFolder)
     : dialogs_(dialogs), store_(store), dataFolder_(dataFolder), cycle_(dialogs, dataFolder),
       activation_(dialogs, store, std::move(gameKey), dataFolder), live_(dataFolder, store),
       recorderLock_(dataFolder), tick_(tick ? std::move(tick) : std::make_unique<TimerTick>()),
-      FtpClient1(new TFtpClient(this)), sound_(sound) {
-    if (!sound_) {
-        ownSound_ = std::make_unique<QtSoundPlayer>();
-        sound_ = ownSound_.get();
-    }
+      FtpClient1(new TFtpClient(this)), sound_(&sound) {
     tick_->setHandler([this] { Timer1Timer(); });
     setupLiveStatsClient(*FtpClient1);
     // The exchange is printed when an upload fails; the password stays out of it.
@@ -73,11 +68,11 @@ void RecorderSession::setAutoRecord(bool on) {
     try {
         if (on) {
             if (auto key = store_.openKey(kVantorKey, true))
-                key->writeString(QStringLiteral("AutoRecord"), QStringLiteral("true"));
+                key->writeString(kAutoRecordSetting, kTrueText);
             else
-                throw Error(QStringLiteral("Failed to set data for 'AutoRecord'"));
+                throw Error(QStringLiteral("Failed to set data for '%1'").arg(kAutoRecordSetting));
         } else if (auto key = store_.openKey(kVantorKey, false)) {
-            key->writeString(QStringLiteral("AutoRecord"), QStringLiteral("false"));
+            key->writeString(kAutoRecordSetting, kFalseText);
         }
     } catch (const Error& e) {
         // Shown here, not thrown: the box may change inside an activation.

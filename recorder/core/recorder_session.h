@@ -28,9 +28,10 @@ inline const QString kRecordingTitle = QStringLiteral("Recording...");
 class RecorderSession : public QObject {
     Q_OBJECT
 public:
-    // A TimerTick when no tick is given, a QtSoundPlayer when no sound.
+    // A TimerTick when no tick is given. The sound player is the front end's: the core plays
+    // through it and links no audio itself.
     RecorderSession(Dialogs& dialogs, SettingsStore store, Activation::GameKeyReader gameKey,
-                    std::unique_ptr<RecordingTick> tick = nullptr, SoundPlayer* sound = nullptr,
+                    SoundPlayer& sound, std::unique_ptr<RecordingTick> tick = nullptr,
                     QString dataFolder = QStringLiteral("."));
     ~RecorderSession() override;
 
@@ -62,7 +63,7 @@ public:
     void stop();
     bool isStopping() const { return stopping_; }
 
-    void setSoundPlayer(SoundPlayer* sound) { sound_ = sound; }
+    void setSoundPlayer(SoundPlayer& sound) { sound_ = &sound; }
     Activation& activation() { return activation_; }
     const Activation& activation() const { return activation_; }
     RecordingCycle& cycle() { return cycle_; }
@@ -96,8 +97,7 @@ private:
     std::unique_ptr<RecordingTick> tick_;
     TFtpClient* FtpClient1;
     QList<QByteArray> exchange_; // the display lines of the upload under way
-    std::unique_ptr<SoundPlayer> ownSound_;
-    SoundPlayer* sound_ = nullptr;
+    SoundPlayer* sound_;
     bool recording_ = false;
     bool liveStats_ = false;
     bool inTick_ = false;

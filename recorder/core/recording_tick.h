@@ -1,12 +1,11 @@
 #pragma once
 
+#include "common/timing.h"
+
 #include <QTimer>
 #include <functional>
 
 namespace vantor::recorder {
-
-// The recording timer's interval: the game's result log is looked for this often.
-inline constexpr int kTickMs = 3000;
 
 // What drives the recording cycle while recording is on. The program uses a timer; tests give
 // their own ticks, so nothing waits for three seconds to pass.

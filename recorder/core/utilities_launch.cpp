@@ -1,5 +1,6 @@
 #include "utilities_launch.h"
 
+#include "platform/program_search.h"
 #include "platform/shell.h"
 
 #include <QDir>

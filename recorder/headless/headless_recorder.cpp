@@ -4,6 +4,7 @@
 
 #include "ftp/ftp_client.h"
 #include "platform/dialogs.h"
+#include "platform/sound.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,8 +38,8 @@ HeadlessRecorder::HeadlessRecorder(Dialogs& dialogs, SettingsStore store,
                                    Activation::GameKeyReader gameKey,
                                    RecorderOptions::LiveStatsChoice liveStats,
                                    std::unique_ptr<RecordingTick> tick, QString dataFolder)
-    : dialogs_(dialogs), liveStatsChoice_(liveStats),
-      session_(dialogs, std::move(store), std::move(gameKey), std::move(tick), nullptr,
+    : dialogs_(dialogs), liveStatsChoice_(liveStats), sound_(std::make_unique<QtSoundPlayer>()),
+      session_(dialogs, std::move(store), std::move(gameKey), *sound_, std::move(tick),
                std::move(dataFolder)) {
     connect(&session_, &RecorderSession::uploadFailed, this, &HeadlessRecorder::sayFailedUpload);
 }

@@ -36,6 +36,7 @@ private:
 
     Dialogs& dialogs_;
     RecorderOptions::LiveStatsChoice liveStatsChoice_;
+    std::unique_ptr<SoundPlayer> sound_;
     RecorderSession session_;
     QString problem_;
 };

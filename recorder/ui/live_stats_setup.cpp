@@ -5,7 +5,11 @@
 #include "ftp/command_arguments.h"
 #include "ftp/ftp_settings.h"
 #include "platform/dialogs.h"
+#include "platform/ftp_settings_store.h"
 #include "platform/guarded_application.h"
+#include "platform/live_stats_settings.h"
+#include "platform/settings_names.h"
+#include "platform/window_placement.h"
 #include "recorder/core/live_page.h"
 
 #include <QCheckBox>
@@ -16,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -79,16 +82,13 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     connect(CheckBox1, &QCheckBox::toggled, this, &TForm2::CheckBox1Click);
 
     setFixedSize(qMax(sizeHint().width(), 320), sizeHint().height());
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    centreOnScreen(*this);
 }
 
 void TForm2::fillFromSettings() {
     const std::optional<SettingsKey> key = store_.openKey(kVantorKey, true);
-    const auto read = [&](const char* name) {
-        return key ? key->readString(QString::fromLatin1(name)) : QString();
-    };
     const FtpSettings ftp = key ? readFtpSettings(*key) : FtpSettings{};
+    const LiveStatsSettings page = key ? readLiveStatsSettings(*key) : LiveStatsSettings{};
     HostName->setText(ftp.hostName);
     UserName->setText(ftp.userName);
     Password->setText(ftp.password);
@@ -96,18 +96,14 @@ void TForm2::fillFromSettings() {
     PassiveMode->setChecked(ftp.passive);
     SecureConnection->setChecked(ftp.tls);
     CertFingerprint->setText(ftp.certSha256);
-    HostFileName->setText(read("hostfilename"));
-    ReloadTime->setText(read("LiveStatsReloadTime"));
+    HostFileName->setText(page.hostFileName);
+    ReloadTime->setText(page.reloadTime);
     // Any other text leaves the box and the field as the user last had them.
-    const QString useImage = read("usecustomimage");
-    if (useImage == QLatin1String("true")) {
-        CheckBox1->setChecked(true);
-        ImagePath->setEnabled(true);
-    } else if (useImage == QLatin1String("false")) {
-        CheckBox1->setChecked(false);
-        ImagePath->setEnabled(false);
+    if (page.useCustomImage) {
+        CheckBox1->setChecked(*page.useCustomImage);
+        ImagePath->setEnabled(*page.useCustomImage);
     }
-    ImagePath->setText(read("customimagepath"));
+    ImagePath->setText(page.customImagePath);
     // Shown only: the setting is written when the user saves.
     if (ReloadTime->text().isEmpty())
         ReloadTime->setText(QStringLiteral("30"));
@@ -188,13 +184,9 @@ void TForm2::saveSettings() {
     ftp.passive = PassiveMode->isChecked();
     ftp.tls = SecureConnection->isChecked();
     ftp.certSha256 = CertFingerprint->text().trimmed();
-    const QList<std::pair<QString, QString>> page = {
-        {QStringLiteral("hostfilename"), HostFileName->text()},
-        {QStringLiteral("LiveStatsReloadtime"), ReloadTime->text()},
-        {QStringLiteral("customimagepath"), ImagePath->text()},
-        {QStringLiteral("usecustomimage"),
-         CheckBox1->isChecked() ? QStringLiteral("true") : QStringLiteral("false")},
-    };
+    const LiveStatsSettings live{HostFileName->text(), ReloadTime->text(), ImagePath->text(),
+                                 CheckBox1->isChecked()};
+    const QList<std::pair<QString, QString>> page = liveStatsValues(live);
     try {
         store_.update([&](RegFile& file) { putFtpSettings(file, ftp, page); });
     } catch (const Error&) {

@@ -6,6 +6,8 @@
 #include "platform/app_icon.h"
 #include "platform/app_title.h"
 #include "platform/dialogs.h"
+#include "platform/sound.h"
+#include "platform/window_placement.h"
 #include "recorder/core/utilities_launch.h"
 
 #include <QApplication>
@@ -17,7 +19,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -34,8 +35,9 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      env_(std::move(env)), session_(*env_.dialogs, SettingsStore(env_.settingsPath), env_.gameKey,
-                                     std::move(env_.tick), env_.sound) {
+      env_(std::move(env)), ownSound_(env_.sound ? nullptr : std::make_unique<QtSoundPlayer>()),
+      session_(*env_.dialogs, SettingsStore(env_.settingsPath), env_.gameKey,
+               env_.sound ? *env_.sound : *ownSound_, std::move(env_.tick)) {
     setWindowTitle(recorderCaption());
     setWindowIcon(applicationIcon());
 
@@ -90,8 +92,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::focusMoved);
 
     setFixedSize(qMax(sizeHint().width(), 340), sizeHint().height());
-    if (const QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    centreOnScreen(*this);
 
     Form2 = std::make_unique<TForm2>(session_.store(), *env_.dialogs);
     connect(Form2.get(), &TForm2::settingsSaved, this, [this] { CheckBox3->setEnabled(true); });

@@ -90,6 +90,7 @@ private:
     void showRecording(bool recording);
 
     RecorderEnvironment env_;
+    std::unique_ptr<SoundPlayer> ownSound_; // when the environment gives none
     RecorderSession session_;
     std::unique_ptr<TForm2> Form2;
     bool activating_ = false;

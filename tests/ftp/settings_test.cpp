@@ -2,6 +2,7 @@
 #include "ftp/certificate_pin.h"
 #include "ftp/ftp_cli.h"
 #include "ftp/ftp_settings.h"
+#include "platform/ftp_settings_store.h"
 #include "platform/settings_store.h"
 #include "tests/support/temp_folder.h"
 

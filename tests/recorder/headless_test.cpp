@@ -120,7 +120,7 @@ protected:
             dialogs, SettingsStore(storePath),
             [this](const SettingsStore& s) { return readGameKey(s, noWine); }, choice,
             std::move(own), dataFolder);
-        r->session().setSoundPlayer(&sound);
+        r->session().setSoundPlayer(sound);
         if (!realUpload)
             r->session().liveStatsStep().sendlivestats = [this] { ++uploads; };
         return r;

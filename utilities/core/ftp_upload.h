@@ -2,6 +2,7 @@
 
 #include "ftp/ftp_cli.h"
 #include "ftp/ftp_settings.h"
+#include "platform/ftp_settings_store.h"
 
 #include <QString>
 
@@ -12,7 +13,7 @@ class TFtpClient;
 
 namespace vantor::utilities {
 
-// The FTP settings are shared with the recorder: one definition, in ftp/.
+// The FTP settings are shared with the recorder: stored by platform/, applied by ftp/.
 using vantor::applyFtpSettings;
 using vantor::FtpSettings;
 using vantor::readFtpSettings;

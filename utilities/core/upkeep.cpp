@@ -15,14 +15,21 @@
 
 namespace vantor::utilities {
 
+namespace {
+// An unreadable stats file counts as not there, as a missing one does.
+bool openIfReadable(RecordFile<PlayerStatsRecord>& stats, FixedRecordFile::Mode mode) {
+    try {
+        return stats.tryOpen(mode);
+    } catch (const Error&) {
+        return false;
+    }
+}
+} // namespace
+
 std::optional<std::vector<QByteArray>> listPlayers(const QString& statsPath) {
     RecordFile<PlayerStatsRecord> stats(statsPath);
-    try {
-        if (!stats.tryOpen(FixedRecordFile::Mode::Read))
-            return std::nullopt;
-    } catch (const Error&) {
-        return std::nullopt; // unreadable counts as not there, as for a missing file
-    }
+    if (!openIfReadable(stats, FixedRecordFile::Mode::Read))
+        return std::nullopt;
     std::vector<QByteArray> names;
     PlayerStatsRecord r;
     while (stats.read(r)) {
@@ -56,12 +63,8 @@ std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name
         return std::nullopt;
     const auto lock = lockDataFolderOf(statsPath);
     RecordFile<PlayerStatsRecord> stats(statsPath);
-    try {
-        if (!stats.tryOpen(FixedRecordFile::Mode::ReadWrite))
-            return std::nullopt;
-    } catch (const Error&) {
+    if (!openIfReadable(stats, FixedRecordFile::Mode::ReadWrite))
         return std::nullopt;
-    }
     int blanked = 0;
     PlayerStatsRecord r;
     while (stats.read(r)) {
@@ -108,12 +111,8 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
 
     const auto lock = lockDataFolderOf(statsPath);
     RecordFile<PlayerStatsRecord> stats(statsPath);
-    try {
-        if (!stats.tryOpen(FixedRecordFile::Mode::Read))
-            return std::nullopt;
-    } catch (const Error&) {
+    if (!openIfReadable(stats, FixedRecordFile::Mode::Read))
         return std::nullopt;
-    }
     ensureWholeRecords(statsPath, sizeof(PlayerStatsRecord));
 
     const QString workPath = besideFile(statsPath, kWorkFile);

@@ -12,6 +12,8 @@
 #include "platform/guarded_application.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
+#include "platform/window_placement.h"
+#include "utilities/core/ftp_upload.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,7 +28,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QTabBar>
 #include <limits>
 
@@ -46,11 +47,7 @@ TForm1::TForm1(Dialogs& dialogs, Shell& shell, const SettingsStore& settings, QW
     buildWindow();
     connectHandlers();
     connectFtpPage();
-    if (const QScreen* s = screen()) {
-        QRect r = frameGeometry();
-        r.moveCenter(s->availableGeometry().center());
-        move(r.topLeft());
-    }
+    centreOnScreen(*this);
 }
 
 void TForm1::connectHandlers() {

@@ -1,11 +1,11 @@
 #include "status_window.h"
 
+#include "platform/window_placement.h"
 #include "utilities/core/ftp_upload.h"
 
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
 
@@ -33,11 +33,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool) {
     Button1->setGeometry(108, 248, 75, 25);
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
 
-    if (const QScreen* s = screen()) {
-        QRect r = frameGeometry();
-        r.moveCenter(s->availableGeometry().center());
-        move(r.topLeft());
-    }
+    centreOnScreen(*this);
 }
 
 void TForm2::Display(QObject*, const QByteArray& Msg) {
