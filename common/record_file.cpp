@@ -134,6 +134,42 @@ bool FixedRecordFile::read(void* record) {
     return true;
 }
 
+std::size_t FixedRecordFile::readMany(void* records, std::size_t count) {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot read from"), EBADF);
+    flushWrites();
+    auto* out = static_cast<char*>(records);
+    std::size_t done = 0;
+    // Records already in the block buffer first, then the rest in one go.
+    while (done < count && bufferUsed_ - bufferRead_ >= recordSize_) {
+        std::memcpy(out + done * recordSize_, buffer_.data() + bufferRead_, recordSize_);
+        bufferRead_ += recordSize_;
+        ++done;
+        ++pos_;
+    }
+    if (done == count)
+        return done;
+    dropReadBuffer();
+    const std::size_t wanted = (count - done) * recordSize_;
+    const off_t offset = off_t(pos_) * off_t(recordSize_);
+    std::size_t got = 0;
+    while (got < wanted) {
+        const ssize_t n =
+            ::pread(fd_, out + done * recordSize_ + got, wanted - got, offset + off_t(got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(QStringLiteral("Cannot read from"), errno);
+        }
+        if (n == 0)
+            break;
+        got += std::size_t(n);
+    }
+    const std::size_t whole = got / recordSize_;
+    pos_ += std::int64_t(whole);
+    return done + whole;
+}
+
 void FixedRecordFile::write(const void* record) {
     if (fd_ < 0 || !writable_)
         fail(QStringLiteral("Cannot write to"), EBADF);
@@ -152,23 +188,33 @@ void FixedRecordFile::write(const void* record) {
 void FixedRecordFile::flushWrites() {
     if (!bufferHoldsWrites_)
         return;
-    const off_t offset = off_t(writeStart_) * off_t(recordSize_);
+    // The buffer is free again whatever the write's outcome.
+    bufferHoldsWrites_ = false;
+    const std::size_t used = bufferUsed_;
+    bufferUsed_ = bufferRead_ = 0;
+    writeAt(buffer_.data(), used, writeStart_);
+}
+
+void FixedRecordFile::writeMany(const void* records, std::size_t count) {
+    if (fd_ < 0 || !writable_)
+        fail(QStringLiteral("Cannot write to"), EBADF);
+    flushWrites();
+    dropReadBuffer();
+    if (count == 0)
+        return;
+    writeAt(static_cast<const char*>(records), count * recordSize_, pos_);
+    pos_ += std::int64_t(count);
+}
+
+void FixedRecordFile::writeAt(const char* data, std::size_t size, std::int64_t firstRecord) {
+    const off_t offset = off_t(firstRecord) * off_t(recordSize_);
     struct stat before {};
     const bool sizeKnown = ::fstat(fd_, &before) == 0;
-    if (ChangeGuard* guard = changeGuard()) {
-        try {
-            guard->beforeWrite(path_, fd_, offset, std::int64_t(bufferUsed_));
-        } catch (...) {
-            bufferHoldsWrites_ = false;
-            bufferUsed_ = bufferRead_ = 0;
-            throw;
-        }
-    }
+    if (ChangeGuard* guard = changeGuard())
+        guard->beforeWrite(path_, fd_, offset, std::int64_t(size));
     int err = 0;
-    const std::size_t done = writeFully(fd_, buffer_.data(), bufferUsed_, offset, &err);
-    if (done < bufferUsed_) {
-        bufferHoldsWrites_ = false;
-        bufferUsed_ = bufferRead_ = 0;
+    const std::size_t done = writeFully(fd_, data, size, offset, &err);
+    if (done < size) {
         // A full disk cuts a write short mid-record: take back the part of a record it
         // appended, or every later reader would meet a partial record at the end.
         const off_t whole = offset + off_t(done - done % recordSize_);
@@ -176,8 +222,6 @@ void FixedRecordFile::flushWrites() {
             (void)::ftruncate(fd_, std::max<off_t>(before.st_size, whole));
         fail(QStringLiteral("Cannot write to"), err);
     }
-    bufferHoldsWrites_ = false;
-    bufferUsed_ = bufferRead_ = 0;
 }
 
 void FixedRecordFile::truncate() {

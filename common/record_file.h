@@ -36,7 +36,12 @@ public:
 
     // Reads the record at the position; false at the end (no whole record left).
     bool read(void* record);
+    // Reads up to count records from the position straight into records, without the block
+    // buffer in between; gives the whole records read (fewer only at the end of the file).
+    std::size_t readMany(void* records, std::size_t count);
     void write(const void* record);
+    // Writes count records from the position in one go, past the block buffer.
+    void writeMany(const void* records, std::size_t count);
     // Cuts the file at the current position.
     void truncate();
     // Writes what is buffered and forces it to the disk.
@@ -48,6 +53,9 @@ public:
 
 private:
     void flushWrites();
+    // Writes size bytes at the file offset of firstRecord, through the change guard; a write
+    // cut short takes back the part of a record it appended, then throws.
+    void writeAt(const char* data, std::size_t size, std::int64_t firstRecord);
     void dropReadBuffer();
     [[noreturn]] void fail(const QString& what, int err) const;
 
@@ -78,8 +86,7 @@ template <class Record> std::vector<Record> readAllRecords(const QString& path) 
     if (!f.tryOpen(FixedRecordFile::Mode::Read))
         return out;
     out.resize(std::size_t(f.size()));
-    for (auto& r : out)
-        f.read(r);
+    out.resize(f.readMany(out.data(), out.size()));
     f.close();
     return out;
 }
@@ -112,8 +119,7 @@ template <class Record>
 void rewriteRecords(const QString& workPath, const QString& target,
                     const std::vector<Record>& records) {
     rewriteThroughWorkFile<Record>(workPath, target, [&](RecordFile<Record>& work) {
-        for (const auto& r : records)
-            work.write(r);
+        work.writeMany(records.data(), records.size());
     });
 }
 

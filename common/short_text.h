@@ -18,6 +18,8 @@ template <std::size_t N> struct ShortText {
     int length() const { return std::min<int>(static_cast<std::uint8_t>(bytes[0]), int(N)); }
     bool isEmpty() const { return length() == 0; }
     QByteArray text() const { return QByteArray(bytes.data() + 1, length()); }
+    // The same characters in place, without a copy.
+    QByteArrayView view() const { return QByteArrayView(bytes.data() + 1, length()); }
 
     // Longer input is cut to N characters.
     void setText(QByteArrayView value) {
@@ -32,7 +34,7 @@ template <std::size_t N> struct ShortText {
         return length() == other.length() &&
                std::memcmp(bytes.data() + 1, other.bytes.data() + 1, std::size_t(length())) == 0;
     }
-    bool sameText(QByteArrayView value) const { return QByteArrayView(text()) == value; }
+    bool sameText(QByteArrayView value) const { return view() == value; }
 };
 
 } // namespace vantor

@@ -33,17 +33,34 @@ std::int64_t killsPerGameValue(std::int32_t kills, std::int32_t games) {
     return (std::int64_t(kills) * 100) / (games == 0 ? 1 : std::int64_t(games));
 }
 
-QByteArray killsPerGameText(std::int32_t kills, std::int32_t games) {
-    if (kills < 1)
-        return "0";
+std::size_t killsPerGameChars(std::int32_t kills, std::int32_t games, char* out) {
+    if (kills < 1) {
+        out[0] = '0';
+        return 1;
+    }
     const std::int64_t v = killsPerGameValue(kills, games);
-    QByteArray digits = QByteArray::number(v < 0 ? -v : v);
-    if (digits.size() < 2)
-        digits.prepend('0');
-    digits.insert(digits.size() - 2, '.');
+    std::uint64_t magnitude = v < 0 ? 0 - std::uint64_t(v) : std::uint64_t(v);
+    // Digits from the right, at least two, the point before the last two.
+    char digits[kKillsPerGameChars];
+    std::size_t n = 0;
+    do {
+        digits[n++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0 || n < 2);
+    std::size_t len = 0;
     if (v < 0)
-        digits.prepend('-');
-    return digits;
+        out[len++] = '-';
+    for (std::size_t i = n; i-- > 0;) {
+        if (i == 1)
+            out[len++] = '.';
+        out[len++] = digits[i];
+    }
+    return len;
+}
+
+QByteArray killsPerGameText(std::int32_t kills, std::int32_t games) {
+    char text[kKillsPerGameChars];
+    return QByteArray(text, qsizetype(killsPerGameChars(kills, games, text)));
 }
 
 } // namespace vantor

@@ -26,5 +26,8 @@ std::int64_t killsPerGameValue(std::int32_t kills, std::int32_t games);
 // The "Average Kills/Game" column: "0" below one kill, else the value in hundredths
 // with a point before its last two digits (2.33, .50, .05).
 QByteArray killsPerGameText(std::int32_t kills, std::int32_t games);
+// The same text into out, which must hold kKillsPerGameChars; gives its length.
+inline constexpr std::size_t kKillsPerGameChars = 24;
+std::size_t killsPerGameChars(std::int32_t kills, std::int32_t games, char* out);
 
 } // namespace vantor

@@ -187,6 +187,9 @@ private:
     void stopTransfer();
     void maybeStartSending();
     void sendNextBlock();
+    // The next block of up to kBlockSize bytes of the file into block_; 0 at its end, -1 when
+    // the file cannot be read.
+    qint64 readBlock();
     void onDataAvailable();
     void onSessionAvailable(int error);
     void onDataSent();
@@ -222,7 +225,11 @@ private:
     QByteArray tlsRefusal_; // why the server's certificate was refused
 
     Transfer transfer_;
-    QFile file_;
+    QFile file_; // unbuffered: readAhead_ takes its place
+    // The file is read a few hundred kilobytes at a time and sent from here block by block.
+    std::vector<char> readAhead_;
+    std::size_t readAheadUsed_ = 0;
+    std::size_t readAheadTaken_ = 0;
     QElapsedTimer clock_;
     char block_[kBlockSize];
 };

@@ -2,6 +2,9 @@
 
 #include "ftp/socket_errors.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace vantor {
 
 namespace {
@@ -18,7 +21,8 @@ void TCustomFtpCli::startStore() {
     }
     transfer_ = Transfer{};
     file_.setFileName(QFile::decodeName(LocalFileName));
-    if (!file_.open(QIODevice::ReadOnly)) {
+    readAheadUsed_ = readAheadTaken_ = 0;
+    if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         errorMessage_ = "426 Unable to open local file " + LocalFileName;
         lastResponse_ = errorMessage_;
         statusCode_ = 426;
@@ -99,7 +103,7 @@ void TCustomFtpCli::sendNextBlock() {
     // Still one block at a time, but a block the system takes at once is followed by the
     // next without a trip through the event loop; after a burst the loop gets its turn.
     for (int burst = 0; burst < kBurstBlocks; ++burst) {
-        const qint64 n = file_.read(block_, kBlockSize);
+        const qint64 n = readBlock();
         if (n < 0) {
             display("! Error reading file");
             if (errorMessage_.isEmpty())
@@ -134,6 +138,21 @@ void TCustomFtpCli::sendNextBlock() {
             return; // dataSent follows
     }
     data_.postDataSent();
+}
+
+qint64 TCustomFtpCli::readBlock() {
+    if (readAheadTaken_ == readAheadUsed_) {
+        readAhead_.resize(std::size_t(kBlockSize) * 170); // about 256 KB
+        const qint64 got = file_.read(readAhead_.data(), qint64(readAhead_.size()));
+        if (got < 0)
+            return -1;
+        readAheadUsed_ = std::size_t(got);
+        readAheadTaken_ = 0;
+    }
+    const std::size_t n = std::min<std::size_t>(kBlockSize, readAheadUsed_ - readAheadTaken_);
+    std::memcpy(block_, readAhead_.data() + readAheadTaken_, n);
+    readAheadTaken_ += n;
+    return qint64(n);
 }
 
 void TCustomFtpCli::onDataAvailable() {

@@ -23,6 +23,7 @@ namespace {
 
 // The largest TLS record's plain text.
 constexpr qint64 kTlsRecordSize = 16384;
+constexpr qint64 kPlainGatherSize = 65536;
 
 void setLinger(qintptr fd, bool on, int seconds) {
     linger l{};
@@ -284,10 +285,14 @@ qint64 TWSocket::send(const char* data, qint64 size, bool* atOnce) {
     if (!isConnected())
         return -1;
     const qint64 written = socket_->write(data, size);
-    // Under TLS, blocks are gathered into full records before they are encrypted: a record
-    // per block would cost the peer as much again. What is gathered counts as taken; the
-    // socket sends it on its own at the next turn of the event loop, or at close.
-    if (gathering_ && ssl_ && ssl_->isEncrypted() && socket_->bytesToWrite() < kTlsRecordSize) {
+    // Blocks are gathered before they go to the system: under TLS into full records before
+    // they are encrypted (a record per block would cost the peer as much again), in the clear
+    // into larger writes (a system call per block was most of an upload's CPU time). What is
+    // gathered counts as taken; the socket sends it on its own at the next turn of the event
+    // loop, or at close. The bytes on the wire are the same.
+    const bool encrypted = ssl_ && ssl_->isEncrypted();
+    if (gathering_ && (!ssl_ || encrypted) &&
+        socket_->bytesToWrite() < (encrypted ? kTlsRecordSize : kPlainGatherSize)) {
         if (atOnce)
             *atOnce = true;
         return written;

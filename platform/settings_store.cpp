@@ -69,9 +69,17 @@ void SettingsStore::updateWith(const std::function<void(RegFile&)>& change) cons
     if (!QDir().mkpath(dir))
         throw Error(QStringLiteral("Cannot create the folder \"%1\"").arg(dir));
     StoreLock lock(path_);
-    RegFile file = load();
+    QFile stored(path_);
+    const bool exists = stored.open(QIODevice::ReadOnly);
+    const QByteArray before = exists ? stored.readAll() : QByteArray();
+    stored.close();
+    RegFile file = RegFile::parse(QString::fromUtf8(before));
     change(file);
     const QByteArray data = file.serialize().toUtf8();
+    // A change that changes nothing (the same page name again) leaves the file alone: no
+    // rewrite, no waiting for the disk.
+    if (exists && data == before)
+        return;
     replaceFileWith(path_, std::string_view(data.constData(), std::size_t(data.size())),
                     path_ + QStringLiteral(".tmp"), 0600);
 }

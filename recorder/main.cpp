@@ -1,37 +1,7 @@
 #include "core/recorder_options.h"
-#include "headless/headless_main.h"
-#include "history/change_note.h"
-#include "platform/app_icon.h"
-#include "platform/app_title.h"
-#include "platform/guarded_application.h"
-#include "platform/message_box_dialogs.h"
-#include "platform/shell.h"
-#include "ui/main_form.h"
+#include "platform/program_module.h"
 
 #include <cstdio>
-
-namespace {
-
-int runWindow(int& argc, char** argv) {
-    vantor::GuardedApplication app(argc, argv);
-    vantor::setApplicationTitle(vantor::recorderTitle());
-    // Every window and box of the program, and the launcher a Wayland taskbar matches it to.
-    app.setWindowIcon(vantor::applicationIcon());
-    app.setDesktopFileName(QStringLiteral("VantorRecorder"));
-    vantor::MessageBoxDialogs dialogs;
-    vantor::DesktopShell shell;
-    app.setDialogs(&dialogs);
-
-    vantor::recorder::RecorderEnvironment env;
-    env.dialogs = &dialogs;
-    env.shell = &shell;
-    vantor::recorder::TForm1 form(std::move(env));
-    form.show();
-    form.activateWindow();
-    return app.exec();
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     using vantor::recorder::RecorderOptions;
@@ -40,7 +10,6 @@ int main(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
     // Decided before any application object exists: headless must never touch a display.
     const RecorderOptions options = vantor::recorder::parseRecorderArguments(arguments);
-    vantor::history::setJournalEnabled(true);
     switch (options.mode) {
     case RecorderOptions::Mode::Help:
         std::fputs(vantor::recorder::recorderHelpText().toLocal8Bit().constData(), stdout);
@@ -50,9 +19,9 @@ int main(int argc, char** argv) {
                      options.problem.toLocal8Bit().constData());
         return 2;
     case RecorderOptions::Mode::Headless:
-        return vantor::recorder::runHeadless(argc, argv, options);
     case RecorderOptions::Mode::Window:
         break;
     }
-    return runWindow(argc, argv);
+    return vantor::runProgramModule("libVantorRecorderModule.so", "vantorRecorderModule", &argc,
+                                    argv);
 }

@@ -1,16 +1,9 @@
 #include "cli/command_line.h"
 #include "history/change_note.h"
-#include "platform/app_icon.h"
-#include "platform/app_title.h"
-#include "platform/guarded_application.h"
-#include "platform/message_box_dialogs.h"
-#include "platform/settings_store.h"
-#include "platform/shell.h"
-#include "ui/main_form.h"
+#include "platform/program_module.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
-#include <cstdio>
 
 namespace {
 
@@ -32,18 +25,6 @@ int main(int argc, char** argv) {
     vantor::history::setJournalEnabled(true);
     if (vantor::utilities::cli::isCommandLine(arguments))
         return runCommand(argc, argv);
-
-    vantor::GuardedApplication app(argc, argv);
-    vantor::setApplicationTitle(vantor::utilitiesTitle());
-    // Every window and box of the program, and the launcher a Wayland taskbar matches it to.
-    app.setWindowIcon(vantor::applicationIcon());
-    app.setDesktopFileName(QStringLiteral("VantorUtilities"));
-    vantor::MessageBoxDialogs dialogs;
-    app.setDialogs(&dialogs);
-    vantor::history::setWarningSink([&dialogs](const QString& text) { dialogs.error(text); });
-    vantor::DesktopShell shell;
-    const vantor::SettingsStore settings(vantor::SettingsStore::defaultPath());
-    vantor::utilities::TForm1 form(dialogs, shell, settings);
-    form.show();
-    return app.exec();
+    return vantor::runProgramModule("libVantorUtilitiesWindow.so", "vantorUtilitiesWindow", &argc,
+                                    argv);
 }

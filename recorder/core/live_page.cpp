@@ -5,6 +5,8 @@
 #include "common/skill.h"
 
 #include <charconv>
+#include <string>
+#include <string_view>
 
 namespace vantor::recorder {
 
@@ -12,42 +14,55 @@ namespace {
 
 constexpr char kCrLf[] = "\r\n";
 
-// Appends to one buffer; the rankings of a large stats file make a page of many megabytes.
+// Collects the page in a block that goes out through the sink whenever it fills: the rankings
+// of a million players make a page of a gigabyte, which never has to be in memory at once.
 class PageText {
 public:
-    explicit PageText(qsizetype expected) { out_.reserve(expected); }
+    static constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
 
-    PageText& operator<<(const char* text) {
+    explicit PageText(const LivePageSink& sink) : sink_(sink) { out_.reserve(kBlockBytes + 8192); }
+
+    PageText& operator<<(std::string_view text) {
         out_.append(text);
         return *this;
     }
     PageText& operator<<(std::int32_t value) {
         char digits[16];
         const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-        out_.append(digits, end - digits);
+        out_.append(digits, end);
         return *this;
     }
     // Text the local user typed, or the page's own pieces.
     PageText& raw(QByteArrayView text) {
-        out_.append(text);
+        out_.append(text.data(), std::size_t(text.size()));
         return *this;
     }
     // Text that came from the game or its players.
     PageText& escaped(QByteArrayView text) {
         for (char c : text)
-            if (c == '&' || c == '<' || c == '>' || c == '"') {
-                out_.append(htmlEscape(text));
-                return *this;
-            }
-        out_.append(text);
-        return *this;
+            if (c == '&' || c == '<' || c == '>' || c == '"')
+                return raw(htmlEscape(text));
+        return raw(text);
     }
-    PageText& line(const char* text) { return *this << text << kCrLf; }
+    PageText& line(std::string_view text) { return *this << text << kCrLf; }
 
-    QByteArray take() { return std::move(out_); }
+    // Called between rows: hands full blocks on, each exactly kBlockBytes long, so that the
+    // file is written in whole pages.
+    void rowDone() {
+        if (out_.size() < kBlockBytes)
+            return;
+        sink_(QByteArrayView(out_.data(), qsizetype(kBlockBytes)));
+        out_.erase(0, kBlockBytes);
+    }
+    void flush() {
+        if (!out_.empty())
+            sink_(QByteArrayView(out_.data(), qsizetype(out_.size())));
+        out_.clear();
+    }
 
 private:
-    QByteArray out_;
+    const LivePageSink& sink_;
+    std::string out_;
 };
 
 constexpr char kHeaderCellOpen[] =
@@ -220,15 +235,16 @@ void writeLastGameTable(PageText& page, const LivePageContent& c) {
             page.raw(kHealthOpen).raw("#00CC00\"><img src=").raw(c.links.aliveImage) << "></td>";
         if (teamColours) {
             page << nameOpening(r);
-            page.escaped(r.name.text()) << "</td><font color=\"#C0C0C0\">";
+            page.escaped(r.name.view()) << "</td><font color=\"#C0C0C0\">";
         } else {
             page << kGrey300;
-            page.escaped(r.name.text()) << "</td>";
+            page.escaped(r.name.view()) << "</td>";
         }
         page << kGrey200 << r.kills << "</td>" << kGrey200 << r.roundsFired << "</td>" << kGrey200
              << r.roundsTaken << "</td>" << kGrey200 << r.hitPercent << "%</td>" << kGrey300;
-        page.escaped(r.killedBy.text()) << "</td>"
+        page.escaped(r.killedBy.view()) << "</td>"
                                         << "<tr>";
+        page.rowDone();
     }
     page << "</tr></table>";
 }
@@ -246,13 +262,15 @@ void writeRankingsTable(PageText& page, const LivePageContent& c) {
         if (r.name.isEmpty())
             continue;
         page << kRank84 << rank << "</font></td>" << kGrey940;
-        page.escaped(r.name.text()) << "</td>" << kGrey200 << r.skillPoints << "</td>" << kGrey200
+        page.escaped(r.name.view()) << "</td>" << kGrey200 << r.skillPoints << "</td>" << kGrey200
                                     << r.kills << "</td>" << kGrey100;
-        page.raw(killsPerGameText(r.kills, r.games))
+        char killsPerGame[kKillsPerGameChars];
+        page.raw(QByteArrayView(killsPerGame,
+                                qsizetype(killsPerGameChars(r.kills, r.games, killsPerGame))))
             << "</td>" << kGrey200 << r.deaths << "</td>" << kGrey200 << r.roundsFired << "</td>"
             << kGrey200 << r.roundsTaken << "</td>" << kGrey200 << r.hitPercent << "%</td>"
             << kGrey200 << r.games << "</td>" << kDate200;
-        page.escaped(r.lastPlayed.text()) << "</small></small></td>"
+        page.escaped(r.lastPlayed.view()) << "</small></small></td>"
                                           << "<tr>";
         ++rank;
         if (++sinceHeadings == 50) {
@@ -260,6 +278,7 @@ void writeRankingsTable(PageText& page, const LivePageContent& c) {
             page << "</tr><tr>";
             sinceHeadings = 0;
         }
+        page.rowDone();
     }
     page << "</tr></table>";
 }
@@ -280,9 +299,8 @@ QByteArray pageReloadTime(const QString& stored) {
     return isReloadTime(stored) ? QByteArray::number(stored.toInt()) : QByteArrayLiteral("30");
 }
 
-QByteArray livePageBytes(const LivePageContent& c) {
-    // About 900 bytes a ranked player; reserving avoids copying a large page while it grows.
-    PageText page(8192 + qsizetype(c.lastGame.size() + c.rankings.size()) * 1000);
+void writeLivePage(const LivePageContent& c, const LivePageSink& sink) {
+    PageText page(sink);
     writeHead(page, c);
     writeCredits(page, c.links);
     writeGameSummary(page, c);
@@ -292,7 +310,13 @@ QByteArray livePageBytes(const LivePageContent& c) {
     writeRankingsTable(page, c);
     page << "</div>" << kCrLf;
     page.line("</body>").line("</html>");
-    return page.take();
+    page.flush();
+}
+
+QByteArray livePageBytes(const LivePageContent& c) {
+    QByteArray bytes;
+    writeLivePage(c, [&](QByteArrayView block) { bytes.append(block); });
+    return bytes;
 }
 
 } // namespace vantor::recorder

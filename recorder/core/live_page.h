@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace vantor::recorder {
@@ -42,7 +43,11 @@ bool isReloadTime(const QString& text);
 // window would refuse, so that a page always counts down and reloads.
 QByteArray pageReloadTime(const QString& stored);
 
-// The page's bytes: the head in CR LF lines, the body as one long line, the tail.
+// Writes the page through sink in blocks of about a megabyte: the head in CR LF lines, the
+// body as one long line, the tail.
+using LivePageSink = std::function<void(QByteArrayView block)>;
+void writeLivePage(const LivePageContent& content, const LivePageSink& sink);
+// The same page whole, in memory.
 QByteArray livePageBytes(const LivePageContent& content);
 
 } // namespace vantor::recorder

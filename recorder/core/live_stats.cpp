@@ -106,10 +106,11 @@ bool LiveStats::CreateLiveStats(const GameInfo& game, const QByteArray& playerNa
 
         page.dateText = dateText ? dateText() : toCp1252(shortDateText());
         page.timeText = timeText ? timeText() : toCp1252(longTimeText());
-        const QByteArray bytes = livePageBytes(page);
+        writeLivePage(page, [&](QByteArrayView block) {
+            pageFile.write(std::string_view(block.data(), std::size_t(block.size())));
+        });
         // Its players are on the page now; the next game starts a fresh file.
         removeQuietly(dataFile(kLastGameFile));
-        pageFile.write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
         pageFile.commit();
     }
 

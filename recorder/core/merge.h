@@ -6,6 +6,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <span>
 
 namespace vantor::recorder {
 
@@ -17,6 +18,11 @@ bool saveplayer(const QString& dataFolder, PlayerStatsRecord player, QByteArrayV
 // How a game's record n takes in the stored record s of the same name: the sums (saturating),
 // then the derived values. The merge of saveplayer, for callers that hold the file in memory.
 void mergeTotals(PlayerStatsRecord& n, const PlayerStatsRecord& s);
+
+// The same for all players of one game, in their order, reading the stats file once: the
+// file ends as saveplayer called for each of them in turn would leave it.
+bool saveplayers(const QString& dataFolder, std::span<const PlayerStatsRecord> players,
+                 QByteArrayView gameType);
 
 // The same merge on "lastgame.log"; the newest block's killed-by, team and date win.
 void savelastgame(const QString& dataFolder, LastGameRecord player);

@@ -187,11 +187,15 @@ RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
 }
 
 TeamTotals RecordingCycle::merge(const ResultLog& log, bool liveStatsEnabled) {
+    std::vector<PlayerStatsRecord> players;
+    players.reserve(log.players.size());
     for (const PlayerResult& p : log.players) {
         if (liveStatsEnabled)
             savelastgame(dataFolder_, p.lastGame);
-        saveplayer(dataFolder_, p.stats, log.info.gameType);
+        players.push_back(p.stats);
     }
+    // One pass over the stats file for the whole game, however large the file.
+    saveplayers(dataFolder_, players, log.info.gameType);
     if (log.info.gameType == kAdversarial)
         return saveteam(dataFolder_, log.teams, log.info.gameType);
     return teams_;

@@ -146,3 +146,44 @@ TEST(RewriteRecords, AFailedRenameKeepsTheOldFile) {
     EXPECT_EQ(vantor::test::readFile(QStringLiteral("stats.log")), old);
     EXPECT_FALSE(QFile::exists(QStringLiteral("work.dat")));
 }
+
+TEST(RecordFile, ReadManyTakesBufferedRecordsFirstThenTheRestInOneGo) {
+    TempFolder dir;
+    RecordFile<PlayerStatsRecord> f(QStringLiteral("stats.log"));
+    f.open(FixedRecordFile::Mode::Create);
+    for (int i = 0; i < 5000; ++i)
+        f.write(player(i));
+    f.close();
+
+    f.open(FixedRecordFile::Mode::Read);
+    PlayerStatsRecord first;
+    ASSERT_TRUE(f.read(first)); // fills the block buffer
+    std::vector<PlayerStatsRecord> rest(6000);
+    EXPECT_EQ(f.readMany(rest.data(), rest.size()), 4999u);
+    EXPECT_EQ(f.position(), 5000);
+    for (int i = 1; i < 5000; ++i)
+        ASSERT_EQ(rest[std::size_t(i - 1)].kills, i);
+    EXPECT_EQ(f.readMany(rest.data(), 1), 0u);
+    EXPECT_FALSE(f.read(first));
+}
+
+TEST(RecordFile, ReadManyStopsBeforeAPartialRecord) {
+    TempFolder dir;
+    {
+        RecordFile<PlayerStatsRecord> f(QStringLiteral("stats.log"));
+        f.open(FixedRecordFile::Mode::Create);
+        f.write(player(1));
+        f.write(player(2));
+        f.close();
+    }
+    QFile raw(QStringLiteral("stats.log"));
+    ASSERT_TRUE(raw.open(QIODevice::Append));
+    raw.write("partial");
+    raw.close();
+    RecordFile<PlayerStatsRecord> f(QStringLiteral("stats.log"));
+    f.open(FixedRecordFile::Mode::Read);
+    std::vector<PlayerStatsRecord> all(3);
+    EXPECT_EQ(f.readMany(all.data(), all.size()), 2u);
+    EXPECT_EQ(all[1].kills, 2);
+    EXPECT_EQ(f.position(), 2);
+}

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace vantor;
 
@@ -106,4 +107,42 @@ TEST(RankDescending, StableAmongEqualsAndOutOfRangeKeysKept) {
     for (const auto& r : out)
         tags += r.tag;
     EXPECT_EQ(tags, "bfeachgd");
+}
+
+// The column as it was first written: the number's digits, a leading 0 below 10, a point before
+// the last two, the sign in front.
+TEST(Skill, KillsPerGameCharsMatchTheTextRuleOverTheWholeRange) {
+    const auto reference = [](std::int32_t kills, std::int32_t games) -> QByteArray {
+        if (kills < 1)
+            return "0";
+        const std::int64_t v = killsPerGameValue(kills, games);
+        QByteArray digits = QByteArray::number(v < 0 ? -v : v);
+        if (digits.size() < 2)
+            digits.prepend('0');
+        digits.insert(digits.size() - 2, '.');
+        if (v < 0)
+            digits.prepend('-');
+        return digits;
+    };
+    const std::int32_t edges[] = {std::numeric_limits<std::int32_t>::min(),
+                                  -1000,
+                                  -1,
+                                  0,
+                                  1,
+                                  2,
+                                  9,
+                                  10,
+                                  99,
+                                  100,
+                                  101,
+                                  1000,
+                                  123457,
+                                  std::numeric_limits<std::int32_t>::max()};
+    for (std::int32_t kills : edges)
+        for (std::int32_t games : edges) {
+            char out[kKillsPerGameChars];
+            const std::size_t n = killsPerGameChars(kills, games, out);
+            ASSERT_EQ(QByteArray(out, qsizetype(n)), reference(kills, games))
+                << kills << " kills in " << games << " games";
+        }
 }

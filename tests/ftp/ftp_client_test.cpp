@@ -135,6 +135,22 @@ TEST_F(UploadTest, FileGoesOutInBlocksOf1514Bytes) {
     EXPECT_EQ(server.stored, data);
 }
 
+// A file several times the size the client reads ahead: every block whole but the last, the
+// bytes in order across the read-ahead's ends.
+TEST_F(UploadTest, ALargeFileGoesOutInWholeBlocksInOrder) {
+    QByteArray data(1 << 20, '\0');
+    data.append("tail");
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char(i * 13 + i / 1000);
+    writeFile("page.html", data);
+    ASSERT_TRUE(transmit());
+    ASSERT_EQ(blocks.size(), (data.size() + 1513) / 1514);
+    for (int i = 0; i + 1 < blocks.size(); ++i)
+        ASSERT_EQ(blocks[i], 1514) << "block " << i;
+    EXPECT_EQ(blocks.last(), data.size() % 1514);
+    EXPECT_EQ(server.stored, data);
+}
+
 TEST_F(UploadTest, AsciiTypeWhenNotBinary) {
     client.Binary = false;
     ASSERT_TRUE(transmit());

@@ -24,6 +24,33 @@ for program in VantorRecorder VantorUtilities; do
     [ -f "$prefix/share/icons/hicolor/128x128/apps/$icon.png" ] || fail "icon \"$icon\" of $program.desktop is not in hicolor"
 done
 
+# The windows and the headless recorder come from modules the installed programs load.
+for module in libVantorRecorderModule.so libVantorUtilitiesWindow.so; do
+    [ -n "$(find "$prefix" -name "$module")" ] || fail "$module is not installed"
+done
+export VANTOR_REGISTRY="$tmp/registry.reg"
+set +e
+(cd "$tmp" && "$prefix/bin/VantorRecorder" --headless) 2>"$tmp/headless.err"
+rc=$?
+set -e
+grep -q "Rogue Spear is not installed" "$tmp/headless.err" ||
+    fail "installed headless recorder (exit $rc) did not run: $(cat "$tmp/headless.err")"
+set +e
+(cd "$tmp" && QT_QPA_PLATFORM=offscreen timeout 5 "$prefix/bin/VantorUtilities") 2>"$tmp/window.err"
+rc=$?
+set -e
+[ "$rc" = 124 ] || fail "installed utilities window ended at once (exit $rc): $(cat "$tmp/window.err")"
+# A program without its module says so and ends, rather than crashing or hanging.
+mkdir "$tmp/alone"
+cp "$prefix/bin/VantorRecorder" "$tmp/alone/"
+set +e
+(cd "$tmp" && "$tmp/alone/VantorRecorder" --headless) 2>"$tmp/alone.err"
+rc=$?
+set -e
+[ "$rc" = 1 ] && grep -q "cannot load libVantorRecorderModule.so" "$tmp/alone.err" ||
+    fail "a recorder without its module (exit $rc): $(cat "$tmp/alone.err")"
+"$tmp/alone/VantorRecorder" --help >/dev/null || fail "--help needs no module"
+
 unit="$prefix/lib/systemd/user/vantor-recorder.service"
 [ -f "$unit" ] || fail "lib/systemd/user/vantor-recorder.service is missing"
 grep -qx "ExecStart=$prefix/bin/VantorRecorder --headless" "$unit" || fail "unit does not start the installed recorder: $(grep ExecStart "$unit")"
@@ -40,4 +67,6 @@ staged="$tmp/stage/opt/vantor/lib/systemd/user/vantor-recorder.service"
 [ -f "$staged" ] || fail "staged unit is missing"
 grep -qx "ExecStart=/opt/vantor/bin/VantorRecorder --headless" "$staged" || fail "staged unit: $(grep ExecStart "$staged")"
 [ -x "$tmp/stage/opt/vantor/bin/VantorRecorder" ] || fail "staged recorder is missing"
+[ -n "$(find "$tmp/stage/opt/vantor" -name libVantorRecorderModule.so)" ] ||
+    fail "staged recorder module is missing"
 echo "install tree good"

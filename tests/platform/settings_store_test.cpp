@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vantor;
 using vantor::test::readFile;
@@ -140,4 +141,28 @@ TEST(SettingsStore, TwoProcessesWritingAtOnceKeepBothValues) {
         EXPECT_EQ(key->readString(QStringLiteral("utilities%1").arg(i)), QString::number(i));
     }
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".tmp")));
+}
+
+TEST(SettingsStore, AWriteThatChangesNothingLeavesTheFileInPlace) {
+    TempFolder dir;
+    SettingsStore store(dir.file(QStringLiteral("registry.reg")));
+    auto key = store.openKey(kVantorKey, true);
+    ASSERT_TRUE(key.has_value());
+    key->writeString(QStringLiteral("file1"), QStringLiteral("page.html"));
+    const QByteArray before = readFile(store.path());
+    struct stat first {};
+    ASSERT_EQ(::stat(QFile::encodeName(store.path()).constData(), &first), 0);
+
+    key->writeString(QStringLiteral("file1"), QStringLiteral("page.html"));
+    struct stat same {};
+    ASSERT_EQ(::stat(QFile::encodeName(store.path()).constData(), &same), 0);
+    EXPECT_EQ(same.st_ino, first.st_ino); // not replaced
+    EXPECT_EQ(readFile(store.path()), before);
+
+    key->writeString(QStringLiteral("file1"), QStringLiteral("other.html"));
+    struct stat changed {};
+    ASSERT_EQ(::stat(QFile::encodeName(store.path()).constData(), &changed), 0);
+    EXPECT_NE(changed.st_ino, first.st_ino);
+    EXPECT_EQ(store.openKey(kVantorKey, false)->readString(QStringLiteral("file1")),
+              QStringLiteral("other.html"));
 }

@@ -172,3 +172,28 @@ TEST(LivePage, WithoutHomePageOrEmailNoAnchorIsWrittenAndTheCreditStays) {
                               "face=\"Verdana\" color=\"#000000\"></br></p>"));
     EXPECT_TRUE(page.contains("#CC0000\"><img src=data:image/png;base64,iVBOR"));
 }
+
+// A page of several megabytes goes out in whole blocks of a megabyte, the rows unbroken in
+// sequence across the block ends.
+TEST(LivePage, ALargePageGoesOutInWholeBlocksWithEveryRow) {
+    LivePageContent c = fixedContent("Cooperative", "Mission");
+    const auto rankings = numberedPlayers(4000);
+    c.rankings = rankings;
+    std::vector<QByteArray> blocks;
+    writeLivePage(c, [&](QByteArrayView block) { blocks.emplace_back(block.toByteArray()); });
+    ASSERT_GE(blocks.size(), 3u);
+    QByteArray page;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (i + 1 < blocks.size())
+            EXPECT_EQ(blocks[i].size(), 1 << 20) << "block " << i;
+        page += blocks[i];
+    }
+    EXPECT_TRUE(page.endsWith("</html>\r\n"));
+    qsizetype at = 0;
+    for (int rank = 1; rank <= 4000; ++rank) {
+        const qsizetype next = page.indexOf(">" + QByteArray::number(rank) + "</font></td>", at);
+        ASSERT_GT(next, at) << "rank " << rank;
+        at = next;
+    }
+    EXPECT_EQ(page.count(kHeadingName), 4000 / 50 + 1);
+}

@@ -5,7 +5,9 @@
 #include "tests/support/temp_folder.h"
 
 #include <QFile>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace vantor;
 using namespace vantor::recorder;
@@ -120,4 +122,36 @@ TEST(RankPlayersLastgame, RanksLastGameFileAndKeepsItsOwnFields) {
     EXPECT_EQ(onDisk[1].killedBy.text(), "alive");
     EXPECT_EQ(onDisk[1].team.text(), "gold");
     EXPECT_FALSE(QFile::exists("work.dat"));
+}
+
+// The file as ranked on disk against the order computed in memory from the same records, for
+// files with many ties and blank records spread through them.
+TEST(RankPlayers, TheRewrittenFileHoldsExactlyTheRankedRecords) {
+    TempFolder dir;
+    std::mt19937 random(11);
+    for (int round = 0; round < 20; ++round) {
+        std::vector<PlayerStatsRecord> records;
+        for (int i = 0, n = int(random() % 400); i < n; ++i) {
+            PlayerStatsRecord r = player(
+                random() % 9 == 0 ? QByteArray() : "p" + QByteArray::number(i), int(random() % 30),
+                int(random() % 5), 1 + int(random() % 3), int(random() % 100));
+            r.name.bytes[45] = char(i); // bytes past the name move with their record
+            records.push_back(r);
+        }
+        writeRecords<PlayerStatsRecord>(dir.file(QStringLiteral("stats.log")), records);
+        for (PlayerStatsRecord& r : records)
+            calcskill(r);
+        const std::vector<PlayerStatsRecord> expected = rank_skill(records);
+
+        const auto returned = rank_players(dir.file(QStringLiteral("stats.log")),
+                                           dir.file(QStringLiteral("work.dat")));
+        const auto stored =
+            readAllRecords<PlayerStatsRecord>(dir.file(QStringLiteral("stats.log")));
+        ASSERT_EQ(stored.size(), expected.size());
+        ASSERT_EQ(returned.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_EQ(std::memcmp(&stored[i], &expected[i], sizeof(PlayerStatsRecord)), 0) << i;
+            ASSERT_EQ(std::memcmp(&returned[i], &expected[i], sizeof(PlayerStatsRecord)), 0) << i;
+        }
+    }
 }

@@ -1,12 +1,16 @@
 #include "common/error.h"
+#include "common/file_writer.h"
 #include "live_fixtures.h"
+#include "recorder/core/live_rankings.h"
 #include "recorder/core/live_stats.h"
 #include "tests/support/site_links.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace vantor;
 using namespace vantor::recorder;
@@ -232,4 +236,39 @@ TEST(CreateLiveStats, AStoredReloadTimeThatIsNoNumberCountsDownFromThirty) {
         EXPECT_TRUE(readFile(f.file("live.html")).contains("\r\nvar x = " + written + "\r\n"))
             << stored.toStdString();
     }
+}
+
+namespace {
+// The disk fills once the page has had its first megabyte.
+int pageWrites = 0;
+ssize_t fullAfterFirstBlock(int fd, const void* data, std::size_t size, off_t offset) {
+    if (++pageWrites > 1) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, offset);
+}
+} // namespace
+
+TEST(CreateLiveStats, APageCutShortByAFullDiskLeavesNoPageAndKeepsTheLastGame) {
+    LiveFixture f;
+    f.set("hostfilename", QStringLiteral("live.html"));
+    std::vector<PlayerStatsRecord> many;
+    for (int i = 0; i < 3000; ++i)
+        many.push_back(player("p" + QByteArray::number(i), i % 7, 1, 1, 0));
+    writeRecords<PlayerStatsRecord>(f.file("stats.log"), many);
+    writeRecords<LastGameRecord>(f.file("lastgame.log"), {lastGamePlayer("p1", "", 1, 0, 0)});
+    // The ranking goes first, through the same writes; the page's own come after it.
+    rank_players(f.file("stats.log"), f.file("work.dat"));
+    rank_players_lastgame(f.file("lastgame.log"), f.file("work.dat"));
+
+    pageWrites = 0;
+    const WriteCall previous = setWriteCall(&fullAfterFirstBlock);
+    EXPECT_THROW(f.live.CreateLiveStats(adversarial(), "Marrow"), Error);
+    setWriteCall(previous);
+
+    EXPECT_GT(pageWrites, 1);
+    EXPECT_FALSE(QFile::exists(f.file("live.html")));
+    EXPECT_TRUE(QFile::exists(f.file("lastgame.log")));
+    EXPECT_EQ(f.uploads, 0);
 }

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace vantor;
@@ -229,4 +230,37 @@ TEST(Ranking, WaitsForTheOtherProgramsLockOnTheDataFolder) {
     EXPECT_GT(idles, 0);
     EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"b", "a"}));
     holder.waitForFinished();
+}
+
+// A file larger than the chunk the ranked file is gathered in: the chunks' records meet end to
+// end, exactly the in-memory order, with the derived values stored.
+TEST(Ranking, AFileOfSeveralChunksRanksAsInMemory) {
+    TempFolder dir;
+    constexpr int kRecords = 1200000; // above two chunks of 48 MB
+    std::vector<PlayerStatsRecord> players(kRecords);
+    std::uint32_t state = 12345;
+    const auto next = [&] { return state = state * 1664525u + 1013904223u; };
+    for (int i = 0; i < kRecords; ++i) {
+        PlayerStatsRecord& r = players[std::size_t(i)];
+        if (next() % 31 != 0)
+            r.name.setText("p" + QByteArray::number(i));
+        r.kills = int(next() % 3000);
+        r.deaths = int(next() % 50);
+        r.games = 1 + int(next() % 40);
+        r.hitPercentSum = int(next() % 4000);
+    }
+    writeStats(kStats, players);
+    for (PlayerStatsRecord& r : players)
+        utilities::computeDerivedValues(r);
+    const auto order =
+        utilities::rankOrder(players, *utilities::rankKeyFromText(QStringLiteral("Skill Points")));
+
+    const auto r = Rank_Players(kStats, QStringLiteral("Skill Points"));
+    EXPECT_EQ(r.written, std::int64_t(order.size()));
+    EXPECT_EQ(r.lastPosition, std::int64_t(order.back()) + 1);
+    const auto ranked = readStats(kStats);
+    ASSERT_EQ(ranked.size(), order.size());
+    for (std::size_t j = 0; j < order.size(); ++j)
+        ASSERT_EQ(std::memcmp(&ranked[j], &players[order[j]], sizeof(PlayerStatsRecord)), 0)
+            << "place " << j;
 }

@@ -27,33 +27,6 @@ QString unknownRankKeyMessage(const QString& text) {
         .arg(text, rankKeyTexts().join(QStringLiteral(", ")));
 }
 
-bool keepsBlankRecords(RankKey key) {
-    return key == RankKey::KillsPerGame;
-}
-
-std::int64_t rankKeyValue(RankKey key, const PlayerStatsRecord& r) {
-    switch (key) {
-    case RankKey::SkillPoints:
-        return r.skillPoints;
-    case RankKey::Kills:
-        return r.kills;
-    case RankKey::Deaths:
-        return r.deaths;
-    case RankKey::RoundsFired:
-        return r.roundsFired;
-    case RankKey::RoundsTaken:
-        return r.roundsTaken;
-    case RankKey::AverageHitPercent:
-        return r.hitPercent;
-    case RankKey::GamesPlayed:
-        return r.games;
-    case RankKey::KillsPerGame:
-        // A record with no games counts as one game rather than dividing by zero.
-        return r.isBlank() ? 0 : killsPerGameValue(r.kills, r.games);
-    }
-    return 0;
-}
-
 void computeDerivedValues(PlayerStatsRecord& r) {
     if (r.games != 0)
         calcskill(r);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 namespace vantor::utilities {
@@ -26,7 +27,7 @@ struct RankResult {
 // order, blank records left out unless the key keeps them. Derived values must already be
 // recomputed. Keys above 100000 lead and keys below 0 close the order, each group descending,
 // which is simply the descending order over all keys.
-std::vector<std::uint32_t> rankOrder(const std::vector<PlayerStatsRecord>& table, RankKey key);
+std::vector<std::uint32_t> rankOrder(std::span<const PlayerStatsRecord> table, RankKey key);
 
 // Rewrites the stats file in rank order by the key named keyText, with the derived values
 // freshly stored. Refuses an unknown key text, a missing file and a file ending in a partial

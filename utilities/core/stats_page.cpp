@@ -105,7 +105,7 @@ std::string headingRow(const PageHead& head) {
     return row;
 }
 
-bool needsEscape(const QByteArray& text) {
+bool needsEscape(QByteArrayView text) {
     for (char c : text)
         if (c == '&' || c == '<' || c == '>' || c == '"')
             return true;
@@ -131,11 +131,11 @@ void StatsPageWriter::appendNumber(long long value) {
     block_.append(digits, r.ptr);
 }
 
-void StatsPageWriter::appendEscaped(const QByteArray& text) {
+void StatsPageWriter::appendEscaped(QByteArrayView text) {
     if (needsEscape(text))
         append(htmlEscape(text));
     else
-        append(text);
+        block_.append(text.data(), std::size_t(text.size()));
 }
 
 void StatsPageWriter::flushIfFull() {
@@ -222,13 +222,14 @@ void StatsPageWriter::addPlayer(const PlayerStatsRecord& p) {
     append(kRankCell);
     appendNumber(rank_);
     append(kNameCell);
-    appendEscaped(p.name.text());
+    appendEscaped(p.name.view());
     append(kValueCell);
     appendNumber(p.skillPoints);
     append(kValueCell);
     appendNumber(p.kills);
     append(kRatioCell);
-    append(killsPerGameText(p.kills, p.games));
+    char killsPerGame[kKillsPerGameChars];
+    block_.append(killsPerGame, killsPerGameChars(p.kills, p.games, killsPerGame));
     append(kValueCell);
     appendNumber(p.deaths);
     append(kValueCell);
@@ -240,7 +241,7 @@ void StatsPageWriter::addPlayer(const PlayerStatsRecord& p) {
     append(kPercentThenValueCell);
     appendNumber(p.games);
     append(kDateCell);
-    appendEscaped(p.lastPlayed.text());
+    appendEscaped(p.lastPlayed.view());
     append(kRowEnd);
     ++rank_;
     if (++sinceHeading_ == 50) {

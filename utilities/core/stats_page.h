@@ -51,7 +51,7 @@ private:
     void append(std::string_view bytes) { block_.append(bytes); }
     void append(const QByteArray& bytes) { block_.append(bytes.constData(), bytes.size()); }
     void appendNumber(long long value);
-    void appendEscaped(const QByteArray& text);
+    void appendEscaped(QByteArrayView text);
     void flushIfFull();
 
     const PageHead& head_;

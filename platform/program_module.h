@@ -1,0 +1,15 @@
+#pragma once
+
+namespace vantor {
+
+// The windows (and the recorder's headless mode) live in a module of their own, loaded only
+// when they are wanted, so that a program started for a command or its help loads Qt Core
+// alone. An entry point takes the program's arguments and gives its exit code.
+using ProgramModuleEntry = int (*)(int* argc, char** argv);
+
+// Loads `fileName` from beside the program (a build tree), else from the installed module
+// folder, and runs its entry point `symbol`. A module that cannot be loaded is reported on
+// standard error, naming the reason, and gives exit code 1.
+int runProgramModule(const char* fileName, const char* symbol, int* argc, char** argv);
+
+} // namespace vantor
