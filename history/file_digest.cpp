@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vantor::history {
 
@@ -101,11 +102,41 @@ FileState digestFile(const QString& path) {
     FileState s = statFile(path);
     if (!s.present || s.digest != 0)
         return s;
-    const QByteArray bytes = readFileBytes(path);
-    if (bytes.isNull())
-        return FileState{};
-    s.size = bytes.size();
-    s.digest = digestOf(bytes, recordSizeOf(QFileInfo(path).fileName()));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return FileState{};
+        throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(path), errno));
+    }
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    // Block by block, so a large stats file is never held whole for its digest.
+    const std::size_t recordSize = recordSizeOf(QFileInfo(path).fileName());
+    std::vector<char> block(recordSize * ((std::size_t(1) << 20) / recordSize));
+    std::uint64_t sum = 0;
+    std::int64_t index = 0, size = 0;
+    std::size_t filled = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, block.data() + filled, block.size() - filled);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw Error(systemMessage(QStringLiteral("Cannot read file \"%1\"").arg(path), errno));
+        filled += std::size_t(n);
+        size += n;
+        if (n > 0 && filled < block.size())
+            continue;
+        std::size_t at = 0;
+        for (; at + recordSize <= filled; at += recordSize, ++index)
+            sum += recordHash(index, block.data() + at, recordSize);
+        if (n == 0) {
+            if (at < filled) // a partial record at the end counts by its own bytes
+                sum += recordHash(index, block.data() + at, filled - at);
+            break;
+        }
+        filled = 0;
+    }
+    s.size = size;
+    s.digest = sum;
     return s;
 }
 

@@ -172,3 +172,19 @@ TEST_F(Agreement, AnUndoCutOffAtAnyFileOperationIsMendedByRebuild) {
     EXPECT_NE(history::currentFiles(data), before) << "the last undo ran to its end";
     EXPECT_TRUE(history::Journal::openExisting(data)->game(2)->undone);
 }
+
+TEST(FileDigest, ALargeFileIsDigestedInBlocksAsItsWholeBytesWouldBe) {
+    TempFolder dir;
+    // Over two blocks, ending in a partial record, for both record sizes.
+    for (const QString& name : {QString(kStatsFile), QString(kTeamFile)}) {
+        QByteArray bytes;
+        for (int i = 0; bytes.size() < (5 << 19) + 41; ++i)
+            bytes += QByteArray::number(i * 7919) + '\0';
+        const QString path = dir.file(name);
+        writeFile(path, bytes);
+        const history::FileState s = history::digestFile(path);
+        EXPECT_EQ(s.size, bytes.size());
+        EXPECT_EQ(s.digest, history::digestOf(bytes, history::recordSizeOf(name)))
+            << name.toStdString();
+    }
+}
