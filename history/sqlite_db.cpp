@@ -105,6 +105,9 @@ Database::Database(const QString& path, bool create, int busyTimeoutMs) : path_(
     sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=FULL");
+    // The baseline copy of a large stats file passes through the log once; past a checkpoint the
+    // log is cut back rather than kept at that size beside the database.
+    exec("PRAGMA journal_size_limit=1048576");
     exec("PRAGMA foreign_keys=ON");
 }
 
