@@ -62,7 +62,7 @@ TEST_F(FtpStore, StoredChoicesAreReadAndAnyTlsWordMeansTls) {
 }
 
 TEST_F(FtpStore, ChoicesAreWrittenOnlyOnceMade) {
-    FtpSettings s{"h", "21", "u", "p", "d"};
+    FtpSettings s{"h", "21", "u", "p", "d", false, false, {}};
     saveFtpSettings(store, s);
     for (const char* name : {"ftpmode", "ftptls", "ftpcertsha256"})
         EXPECT_FALSE(stored(name)) << name;

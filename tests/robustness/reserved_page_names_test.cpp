@@ -87,8 +87,9 @@ TEST(ReservedPageNames, NoPageOfEitherProgramReplacesADataFile) {
             EXPECT_EQ(dialogs.shown[0], "info: " + message + "  HTML file was NOT created.");
 
             for (const QString& n : names) {
-                if (n != QLatin1String("registry.reg"))
+                if (n != QLatin1String("registry.reg")) {
                     EXPECT_EQ(readFile(n), before[n]) << n.toStdString();
+                }
             }
         }
     }
