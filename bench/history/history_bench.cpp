@@ -4,6 +4,7 @@
 //  2. `rebuild` of 10,000 games into 20,000 players (target: at most 10 s);
 //  3. `games --last 20` with 100,000 games in the history (target: under 50 ms).
 //   history_bench [--dir FOLDER] [--runs N]
+#include "bench/generated_stats.h"
 #include "common/record_file.h"
 #include "common/records.h"
 #include "common/skill.h"
@@ -27,6 +28,8 @@
 #include <vector>
 
 using namespace vantor;
+using vantor::bench::playerName;
+using vantor::bench::writeStatsFile;
 
 namespace {
 
@@ -37,29 +40,6 @@ public:
     void error(const QString& t) override { std::fprintf(stderr, "%s\n", qPrintable(t)); }
     void beep() override {}
 };
-
-QByteArray playerName(int i) {
-    return "Player" + QByteArray::number(i).rightJustified(6, '0');
-}
-
-void writeStatsFile(const QString& path, int players, std::mt19937& random) {
-    RecordFile<PlayerStatsRecord> f(path);
-    f.open(FixedRecordFile::Mode::Create);
-    for (int i = 0; i < players; ++i) {
-        PlayerStatsRecord r;
-        r.name.setText(playerName(i));
-        r.lastPlayed.setText("6/10/00");
-        r.games = 1 + int(random() % 400);
-        r.kills = int(random() % (r.games * 5));
-        r.deaths = int(random() % (r.games + 1));
-        r.hitPercentSum = int(random() % 101) * r.games;
-        r.roundsFired = r.games * int(random() % 200);
-        r.roundsTaken = int(random() % (r.games * 10));
-        calcskill(r);
-        f.write(r);
-    }
-    f.close();
-}
 
 QByteArray line(const char* label, const QByteArray& value) {
     return QByteArray(label) + value + " \r\n";

@@ -2,6 +2,7 @@
 // both rankings and the page, timed beside the I/O floor of reading the stats file once and
 // writing the page's bytes.
 //   live_stats_bench [players] [runs]
+#include "bench/generated_stats.h"
 #include "common/record_file.h"
 #include "common/records.h"
 #include "common/skill.h"
@@ -20,14 +21,12 @@
 #include <vector>
 
 using namespace vantor;
+using vantor::bench::playerName;
+using vantor::bench::writeStatsFile;
 
 namespace {
 
 constexpr int kGamePlayers = 16;
-
-QByteArray playerName(int i) {
-    return "Player" + QByteArray::number(i).rightJustified(6, '0');
-}
 
 void recordGame(const QString& folder, std::mt19937& random, int players) {
     std::uniform_int_distribution<int> pick(0, players + 200);
@@ -55,25 +54,6 @@ void recordGame(const QString& folder, std::mt19937& random, int players) {
         recorder::saveplayer(folder, p, kAdversarial);
     }
     recorder::saveteam(folder, {true, bool(random() % 2)}, kAdversarial);
-}
-
-void writeStatsFile(const QString& path, int players, std::mt19937& random) {
-    RecordFile<PlayerStatsRecord> f(path);
-    f.open(FixedRecordFile::Mode::Create);
-    for (int i = 0; i < players; ++i) {
-        PlayerStatsRecord r;
-        r.name.setText(playerName(i));
-        r.lastPlayed.setText("6/10/00");
-        r.games = 1 + int(random() % 400);
-        r.kills = int(random() % (r.games * 5));
-        r.deaths = int(random() % (r.games + 1));
-        r.hitPercentSum = int(random() % 101) * r.games;
-        r.roundsFired = r.games * int(random() % 200);
-        r.roundsTaken = int(random() % (r.games * 10));
-        calcskill(r);
-        f.write(r);
-    }
-    f.close();
 }
 
 double ioFloorMs(const QString& statsPath, qint64 pageBytes, const QString& folder) {
