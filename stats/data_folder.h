@@ -9,6 +9,9 @@
 namespace vantor::stats {
 
 using IdleFn = std::function<void()>;
+// Called by an operation once it has checked what it was given, right before it changes the
+// files; the game history opens its change note there.
+using BeforeChangeFn = std::function<void()>;
 
 // The folder a data file lies in, and another file of that folder ("work.dat" beside the
 // stats file).

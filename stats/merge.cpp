@@ -4,10 +4,10 @@
 #include "common/skill.h"
 
 #include <QDir>
-#include <algorithm>
 #include <cstdint>
+#include <map>
 #include <span>
-#include <string_view>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -31,15 +31,11 @@ template <class Record> void addTotals(Record& n, const Record& s) {
     n.games = add32(n.games, s.games);
 }
 
-template <class Record> void mergeInto(Record& n, const Record& s) {
-    addTotals(n, s);
-    calcskill(n);
-}
-
 // Makes a missing file with its first records. One that cannot be written whole is removed
 // again: left empty, the next game would find it and never start it afresh.
-template <class Record> void createWith(const QString& path, std::span<const Record> records) {
-    RecordFile<Record> file(path);
+template <class Record>
+void createWith(const QString& path, std::span<const Record> records, ChangeGuard* guard) {
+    RecordFile<Record> file(path, guard);
     try {
         file.open(FixedRecordFile::Mode::Create);
         for (const Record& r : records)
@@ -51,58 +47,25 @@ template <class Record> void createWith(const QString& path, std::span<const Rec
     }
 }
 
-template <class Record> void mergeByName(const QString& path, Record n) {
-    RecordFile<Record> file(path);
-    // Only a file that does not exist is created: an existing one that fails to open is an
-    // error, never a reason to start it afresh.
-    if (!file.tryOpen(FixedRecordFile::Mode::ReadWrite)) {
-        calcskill(n);
-        createWith(path, std::span<const Record>(&n, 1));
-        return;
-    }
-    Record s;
-    while (file.read(s)) {
-        if (s.name.sameText(n.name)) {
-            mergeInto(n, s);
-            file.seek(file.position() - 1);
-            file.write(n);
-            file.close();
+// A record file as the names of one game see it: one pass finds the first record of each
+// name; the records the game changes are kept by position, those it appends past the end.
+template <class Record> class NamedRecords {
+public:
+    NamedRecords(RecordFile<Record>& file, std::span<const Record> players) {
+        for (const Record& p : players)
+            first_.emplace(key(p.name.view()), -1);
+        if (!file.isOpen())
             return;
-        }
-    }
-    calcskill(n);
-    file.write(n); // the read stopped at the end: this appends
-    file.close();
-}
-
-std::string_view nameKey(const PlayerStatsRecord& r) {
-    const QByteArrayView v = r.name.view();
-    return {v.data(), std::size_t(v.size())};
-}
-
-// The game's players merged as one saveplayer after another would merge them, with one pass
-// over the file: each name goes into the first record that holds it, else into the record an
-// earlier player of the same name appended, else it is appended.
-void mergeAllByName(const QString& path, std::span<const PlayerStatsRecord> players) {
-    std::unordered_map<std::string_view, std::int64_t> firstRecord; // -1: not in the file
-    for (const PlayerStatsRecord& p : players)
-        firstRecord.emplace(nameKey(p), -1);
-
-    RecordFile<PlayerStatsRecord> file(path);
-    const bool exists = file.tryOpen(FixedRecordFile::Mode::ReadWrite);
-    std::int64_t count = 0;
-    std::unordered_map<std::int64_t, PlayerStatsRecord> stored; // by position
-    if (exists) {
-        count = file.size();
-        std::size_t unmatched = firstRecord.size();
-        std::vector<PlayerStatsRecord> block(8192);
+        count_ = file.size();
+        std::size_t unmatched = first_.size();
+        std::vector<Record> block(8192);
         for (std::int64_t at = 0; unmatched > 0;) {
             const std::size_t got = file.readMany(block.data(), block.size());
             for (std::size_t i = 0; i < got && unmatched > 0; ++i) {
-                const auto found = firstRecord.find(nameKey(block[i]));
-                if (found != firstRecord.end() && found->second < 0) {
+                const auto found = first_.find(key(block[i].name.view()));
+                if (found != first_.end() && found->second < 0) {
                     found->second = at + std::int64_t(i);
-                    stored.emplace(found->second, block[i]);
+                    changed_.emplace(found->second, block[i]);
                     --unmatched;
                 }
             }
@@ -112,42 +75,55 @@ void mergeAllByName(const QString& path, std::span<const PlayerStatsRecord> play
         }
     }
 
-    std::vector<PlayerStatsRecord> appended;
-    std::unordered_map<std::string_view, std::size_t> appendedAt;
-    for (const PlayerStatsRecord& player : players) {
-        const std::string_view name = nameKey(player); // views into players, which stay put
-        PlayerStatsRecord n = player;
-        if (const std::int64_t at = firstRecord.at(name); at >= 0) {
-            PlayerStatsRecord& s = stored.at(at);
-            addTotals(n, s);
-            calcskill(n);
-            s = n;
-        } else if (const auto earlier = appendedAt.find(name); earlier != appendedAt.end()) {
-            addTotals(n, appended[earlier->second]);
-            calcskill(n);
-            appended[earlier->second] = n;
-        } else {
-            calcskill(n);
-            appendedAt.emplace(name, appended.size());
-            appended.push_back(n);
-        }
+    std::int64_t find(QByteArrayView name) const { return first_.at(key(name)); }
+    const Record& read(std::int64_t at) const { return changed_.at(at); }
+    void write(std::int64_t at, const Record& r) { changed_[at] = r; }
+    void append(const Record& r) {
+        const std::int64_t at = count_ + std::int64_t(appended_++);
+        changed_[at] = r;
+        first_[key(r.name.view())] = at;
     }
 
-    if (!exists) {
-        createWith(path, std::span<const PlayerStatsRecord>(appended));
-        return;
+    // The changed records in place, in file order, then the appended ones in one write.
+    void store(RecordFile<Record>& file, const QString& path, ChangeGuard* guard) const {
+        std::vector<Record> appended;
+        for (const auto& [at, r] : changed_) {
+            if (at >= count_) {
+                appended.push_back(r);
+            } else {
+                file.seek(at);
+                file.write(r);
+            }
+        }
+        if (!file.isOpen()) {
+            createWith(path, std::span<const Record>(appended), guard);
+            return;
+        }
+        file.seek(count_);
+        file.writeMany(appended.data(), appended.size());
+        file.close();
     }
-    std::vector<std::int64_t> positions;
-    for (const auto& [at, r] : stored)
-        positions.push_back(at);
-    std::sort(positions.begin(), positions.end());
-    for (std::int64_t at : positions) {
-        file.seek(at);
-        file.write(stored.at(at));
-    }
-    file.seek(count);
-    file.writeMany(appended.data(), appended.size());
-    file.close();
+
+private:
+    static std::string key(QByteArrayView name) { return std::string(name.data(), name.size()); }
+
+    std::unordered_map<std::string, std::int64_t> first_; // -1: not in the file
+    std::map<std::int64_t, Record> changed_;
+    std::int64_t count_ = 0;
+    std::size_t appended_ = 0;
+};
+
+// The game's players merged in their order with one pass over the file.
+template <class Record>
+void mergeAllByName(const QString& path, std::span<const Record> players, ChangeGuard* guard) {
+    RecordFile<Record> file(path, guard);
+    // Only a file that does not exist is created: an existing one that fails to open is an
+    // error, never a reason to start it afresh.
+    file.tryOpen(FixedRecordFile::Mode::ReadWrite);
+    NamedRecords<Record> records(file, players);
+    for (const Record& player : players)
+        mergeByName(records, player);
+    records.store(file, path, guard);
 }
 
 TeamWinsRecord teamRecord(QByteArrayView team, std::int32_t wins) {
@@ -158,42 +134,43 @@ TeamWinsRecord teamRecord(QByteArrayView team, std::int32_t wins) {
 }
 } // namespace
 
-void mergeTotals(PlayerStatsRecord& n, const PlayerStatsRecord& s) {
-    mergeInto(n, s);
+template <class Record> void mergeTotals(Record& n, const Record& s) {
+    addTotals(n, s);
+    calcskill(n);
 }
+template void mergeTotals(PlayerStatsRecord&, const PlayerStatsRecord&);
+template void mergeTotals(LastGameRecord&, const LastGameRecord&);
 
 bool saveplayer(const QString& dataFolder, PlayerStatsRecord player, QByteArrayView gameType) {
-    const QString name = statsFileName(gameType);
-    if (name.isEmpty())
-        return false;
-    mergeByName(QDir(dataFolder).filePath(name), player);
-    return true;
+    return saveplayers(dataFolder, std::span<const PlayerStatsRecord>(&player, 1), gameType);
 }
 
 bool saveplayers(const QString& dataFolder, std::span<const PlayerStatsRecord> players,
-                 QByteArrayView gameType) {
+                 QByteArrayView gameType, ChangeGuard* guard) {
     const QString name = statsFileName(gameType);
     if (name.isEmpty())
         return false;
     if (!players.empty())
-        mergeAllByName(QDir(dataFolder).filePath(name), players);
+        mergeAllByName(QDir(dataFolder).filePath(name), players, guard);
     return true;
 }
 
-void savelastgame(const QString& dataFolder, LastGameRecord player) {
-    mergeByName(QDir(dataFolder).filePath(kLastGameFile), player);
+void savelastgame(const QString& dataFolder, LastGameRecord player, ChangeGuard* guard) {
+    mergeAllByName(QDir(dataFolder).filePath(kLastGameFile),
+                   std::span<const LastGameRecord>(&player, 1), guard);
 }
 
-TeamTotals saveteam(const QString& dataFolder, const TeamResult& result, QByteArrayView gameType) {
+TeamTotals saveteam(const QString& dataFolder, const TeamResult& result, QByteArrayView gameType,
+                    ChangeGuard* guard) {
     TeamTotals t{teamRecord("blue", result.known && result.blueWon ? 1 : 0),
                  teamRecord("gold", result.known && !result.blueWon ? 1 : 0)};
     if (gameType != kAdversarial)
         return t;
     const QString path = QDir(dataFolder).filePath(kTeamFile);
-    RecordFile<TeamWinsRecord> file(path);
+    RecordFile<TeamWinsRecord> file(path, guard);
     if (!file.tryOpen(FixedRecordFile::Mode::ReadWrite)) {
         const TeamWinsRecord both[] = {t.blue, t.gold};
-        createWith(path, std::span<const TeamWinsRecord>(both));
+        createWith(path, std::span<const TeamWinsRecord>(both), guard);
         return t;
     }
     TeamWinsRecord stored;

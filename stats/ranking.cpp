@@ -6,9 +6,6 @@
 #include "common/large_buffer.h"
 #include "common/rank_order.h"
 #include "common/record_file.h"
-#include "history/journal/change_note.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 #include <limits>
@@ -124,7 +121,8 @@ std::vector<std::uint32_t> orderOfFile(RankKey key, RecordFile<PlayerStatsRecord
 }
 
 RankResult rankStatsFile(const QString& statsPath, const QString& keyText,
-                         const RankProgressFn& progress, const IdleFn& idle) {
+                         const RankProgressFn& progress, const IdleFn& idle,
+                         const BeforeChangeFn& beforeChange, const RecordsWrittenFn& written) {
     const auto key = rankKeyFromText(keyText);
     if (!key)
         throw Error(unknownRankKeyMessage(keyText));
@@ -137,7 +135,6 @@ RankResult rankStatsFile(const QString& statsPath, const QString& keyText,
             idle();
     };
 
-    const auto lock = lockDataFolderOf(statsPath, idle);
     ensureWholeRecords(statsPath, sizeof(PlayerStatsRecord));
 
     RankResult result;
@@ -167,7 +164,8 @@ RankResult rankStatsFile(const QString& statsPath, const QString& keyText,
         std::max<std::size_t>(1, std::min(ranked, kChunkBytes / sizeof(PlayerStatsRecord)));
     LargeBuffer chunkMemory(ranked == 0 ? 0 : chunkRecords * sizeof(PlayerStatsRecord));
     auto* chunk = static_cast<PlayerStatsRecord*>(chunkMemory.data());
-    history::ChangeNote note(folderOf(statsPath));
+    if (beforeChange)
+        beforeChange();
     const QString workPath = besideFile(statsPath, kWorkFile);
     rewriteThroughWorkFile<PlayerStatsRecord>(workPath, statsPath, [&](auto& work) {
         for (std::size_t from = 0; from < ranked; from += chunkRecords) {
@@ -184,16 +182,14 @@ RankResult rankStatsFile(const QString& statsPath, const QString& keyText,
                 }
             });
             work.writeMany(chunk, n);
+            if (written)
+                written(chunk, n);
             report(result.recordCount, std::int64_t(lastOfChunk) + 1);
             letIdle();
         }
     });
     stats.close();
 
-    note.add({history::EventKind::Rank,
-              QFileInfo(statsPath).fileName() == kCoopStatsFile,
-              keyText.toUtf8(),
-              {}});
     result.written = std::int64_t(ranked);
     if (ranked > 0)
         report(result.recordCount, result.lastPosition);

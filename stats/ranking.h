@@ -17,6 +17,8 @@ namespace vantor::stats {
 // written last.
 using RankProgressFn = std::function<void(std::int64_t maximum, std::int64_t position)>;
 
+using RecordsWrittenFn = std::function<void(const PlayerStatsRecord* records, std::size_t count)>;
+
 struct RankResult {
     std::int64_t recordCount = 0;  // records in the file before ranking
     std::int64_t written = 0;      // records in the file after ranking
@@ -32,9 +34,12 @@ std::vector<std::uint32_t> rankOrder(std::span<const PlayerStatsRecord> table, R
 // Rewrites the stats file in rank order by the key named keyText, with the derived values
 // freshly stored. Refuses an unknown key text, a missing file and a file ending in a partial
 // record with vantor::Error, and then leaves the file as it was; the new content goes through
-// "work.dat" beside the stats file and a rename, under the data-folder lock. idle is called now
-// and then so that a window stays live.
+// "work.dat" beside the stats file and a rename. The caller holds the data-folder lock. idle is
+// called now and then so that a window stays live.
+// written sees the ranked records as they go to the file, in order.
 RankResult rankStatsFile(const QString& statsPath, const QString& keyText,
-                         const RankProgressFn& progress = {}, const IdleFn& idle = {});
+                         const RankProgressFn& progress = {}, const IdleFn& idle = {},
+                         const BeforeChangeFn& beforeChange = {},
+                         const RecordsWrittenFn& written = {});
 
 } // namespace vantor::stats

@@ -7,7 +7,6 @@
 #include "common/error.h"
 #include "common/integer_text.h"
 #include "common/record_file.h"
-#include "history/journal/change_note.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,10 +18,6 @@
 namespace vantor::stats {
 
 namespace {
-bool isCoopFile(const QString& statsPath) {
-    return QFileInfo(statsPath).fileName() == kCoopStatsFile;
-}
-
 // An unreadable stats file counts as not there, as a missing one does.
 bool openIfReadable(RecordFile<PlayerStatsRecord>& stats, FixedRecordFile::Mode mode) {
     try {
@@ -65,14 +60,13 @@ void blankRecord(PlayerStatsRecord& r) {
     r.skillPoints = 0;
 }
 
-std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name) {
-    if (!QFile::exists(statsPath))
-        return std::nullopt;
-    const auto lock = lockDataFolderOf(statsPath);
+std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name,
+                                const BeforeChangeFn& beforeChange) {
     RecordFile<PlayerStatsRecord> stats(statsPath);
     if (!openIfReadable(stats, FixedRecordFile::Mode::ReadWrite))
         return std::nullopt;
-    history::ChangeNote note(folderOf(statsPath));
+    if (beforeChange)
+        beforeChange();
     int blanked = 0;
     PlayerStatsRecord r;
     while (stats.read(r)) {
@@ -84,8 +78,6 @@ std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name
         ++blanked;
     }
     stats.close();
-    if (blanked > 0)
-        note.add({history::EventKind::DeletePlayer, isCoopFile(statsPath), name, {}});
     return blanked;
 }
 
@@ -108,7 +100,8 @@ std::int32_t wholeNumberFromText(const QString& text) {
 }
 
 std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString& countText,
-                                         const QString& measureText) {
+                                         const QString& measureText,
+                                         const BeforeChangeFn& beforeChange) {
     if (countText.isEmpty())
         return std::nullopt;
     if (!QFile::exists(statsPath))
@@ -119,13 +112,13 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
         throw Error(unknownMeasureMessage(measureText));
     const std::int32_t limit = wholeNumberFromText(countText);
 
-    const auto lock = lockDataFolderOf(statsPath);
     RecordFile<PlayerStatsRecord> stats(statsPath);
     if (!openIfReadable(stats, FixedRecordFile::Mode::Read))
         return std::nullopt;
     ensureWholeRecords(statsPath, sizeof(PlayerStatsRecord));
 
-    history::ChangeNote note(folderOf(statsPath));
+    if (beforeChange)
+        beforeChange();
     const QString workPath = besideFile(statsPath, kWorkFile);
     PruneResult result;
     rewriteThroughWorkFile<PlayerStatsRecord>(workPath, statsPath, [&](auto& work) {
@@ -142,8 +135,6 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
         }
         stats.close();
     });
-    note.add({history::EventKind::DeletePlayers, isCoopFile(statsPath), countText.toUtf8(),
-              measureText.toUtf8()});
     return result;
 }
 
@@ -155,20 +146,20 @@ QString statsFileDeletedMessage(const QString& gameType) {
     return QStringLiteral("Your %1 Stats file has been deleted.").arg(gameType);
 }
 
-void deleteStatsFiles(const QString& gameType, const QString& folder) {
+void deleteStatsFiles(const QString& gameType, const QString& folder,
+                      const BeforeChangeFn& beforeChange) {
     QStringList files = filesOfGameType(gameType);
     if (files.isEmpty())
         throw Error(kSelectGameTypeMessage);
     if (folder != QStringLiteral("."))
         for (QString& file : files)
             file = QDir(folder).filePath(file);
-    const auto lock = lockDataFolderOf(files.first());
-    history::ChangeNote note(folderOf(files.first()));
+    if (beforeChange)
+        beforeChange();
     for (const QString& file : files) {
         if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
             throw Error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(file), errno));
     }
-    note.add({history::EventKind::DeleteStatsFile, gameType == kCooperativeText, {}, {}});
 }
 
 } // namespace vantor::stats

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data_folder.h"
+
 #include "common/records.h"
 
 #include <QByteArray>
@@ -25,7 +27,8 @@ void blankRecord(PlayerStatsRecord& r);
 // Delete Player: blanks, in place, every record whose name is exactly these bytes (case
 // counts). Gives the number of records blanked, or nullopt when the file cannot be opened, in
 // which case nothing changed.
-std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name);
+std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name,
+                                const BeforeChangeFn& beforeChange = {});
 
 // The measures "Delete Players" compares against.
 enum class DeleteMeasure { GamesPlayed, SkillPoints };
@@ -46,13 +49,15 @@ struct PruneResult {
 // opened. A count that is not a whole number and an unknown measure are refused before
 // anything is touched. The file is rebuilt through "work.dat" and a rename.
 std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString& countText,
-                                         const QString& measureText);
+                                         const QString& measureText,
+                                         const BeforeChangeFn& beforeChange = {});
 
 // Delete Player Stats File, once confirmed: the confirmation, the message after it, and the
 // deletion of the game type's files (a missing one is no error).
 QString deleteStatsFileQuestion(const QString& gameType);
 QString statsFileDeletedMessage(const QString& gameType);
 // The files are those of folder (the data folder by default).
-void deleteStatsFiles(const QString& gameType, const QString& folder = QStringLiteral("."));
+void deleteStatsFiles(const QString& gameType, const QString& folder = QStringLiteral("."),
+                      const BeforeChangeFn& beforeChange = {});
 
 } // namespace vantor::stats

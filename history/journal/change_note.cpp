@@ -13,15 +13,9 @@
 namespace vantor::history {
 
 namespace {
-bool enabled = false;
-int replaying = 0;
-WarnFn sink;
-
 void say(const WarnFn& warn, const QString& text) {
     if (warn)
         warn(text);
-    else if (sink)
-        sink(text);
     else
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
@@ -39,26 +33,6 @@ const QString kLeftOut = QStringLiteral(
     " The stats files are updated all the same; the game history leaves this change out and "
     "waits for \"VantorUtilities rebuild --from-files\".");
 } // namespace
-
-void setJournalEnabled(bool on) {
-    enabled = on;
-}
-
-bool journalEnabled() {
-    return enabled && replaying == 0;
-}
-
-ReplayScope::ReplayScope() {
-    ++replaying;
-}
-
-ReplayScope::~ReplayScope() {
-    --replaying;
-}
-
-void setWarningSink(WarnFn s) {
-    sink = std::move(s);
-}
 
 QString outOfStepMessage(const QString& reason) {
     return QStringLiteral("The game history \"%1\" no longer agrees with the stats files: %2. The "
@@ -84,8 +58,6 @@ QByteArray claimKeyIn(const QString& dataFolder) {
 
 ChangeNote::ChangeNote(const QString& dataFolder, WarnFn warn)
     : folder_(dataFolder), warn_(std::move(warn)) {
-    if (!journalEnabled())
-        return;
     try {
         journal_ = Journal::openOrCreate(dataFolder);
         journal_->settlePending(claimKeyIn(dataFolder));
@@ -129,11 +101,11 @@ std::int64_t ChangeNote::addGame(const GameRecord& game, const QByteArray& claim
     }
 }
 
-void ChangeNote::add(const ChangeEvent& event) {
+void ChangeNote::add(const ChangeEvent& event, const std::map<QString, FileState>& hints) {
     if (!journal_)
         return;
     try {
-        journal_->addChange(event);
+        journal_->addChange(event, hints);
     } catch (const Error& e) {
         failed(e.message());
     }

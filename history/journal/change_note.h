@@ -10,22 +10,8 @@
 
 namespace vantor::history {
 
-// The programs switch the history on; library code and its tests leave it off unless asked.
-void setJournalEnabled(bool on);
-bool journalEnabled();
-
-// While one lives, changes are not journaled: a replay runs the same code on scratch files.
-class ReplayScope {
-public:
-    ReplayScope();
-    ~ReplayScope();
-    ReplayScope(const ReplayScope&) = delete;
-    ReplayScope& operator=(const ReplayScope&) = delete;
-};
-
-// Where the history's warnings go when the caller names no place (standard error by default).
+// Where the history's warnings go; standard error when the caller names no place.
 using WarnFn = std::function<void(const QString&)>;
-void setWarningSink(WarnFn sink);
 
 // Identifies the game claimed into the data folder (its bytes and inode); empty when none.
 QByteArray claimKeyIn(const QString& dataFolder);
@@ -44,7 +30,8 @@ public:
     // tracker: what the game changed, so a large file need not be hashed whole.
     std::int64_t addGame(const GameRecord& game, const QByteArray& claimKey,
                          const ChangeTracker* tracker = nullptr);
-    void add(const ChangeEvent& event);
+    // hints: states of files whose digest the change folded as it wrote them.
+    void add(const ChangeEvent& event, const std::map<QString, FileState>& hints = {});
     // The game's change was undone after all.
     void takeBack(std::int64_t id);
 

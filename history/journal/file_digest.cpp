@@ -3,6 +3,7 @@
 #include "common/data_files.h"
 #include "common/error.h"
 #include "common/file_writer.h"
+#include "common/records.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +34,7 @@ const QStringList& journaledFiles() {
 }
 
 std::size_t recordSizeOf(const QString& fileName) {
-    return fileName == kTeamFile ? 12 : 96;
+    return fileName == kTeamFile ? sizeof(TeamWinsRecord) : sizeof(PlayerStatsRecord);
 }
 
 std::uint64_t recordHash(std::int64_t index, const char* record, std::size_t size) {
@@ -63,6 +64,20 @@ std::uint64_t digestOf(const QByteArray& bytes, std::size_t recordSize) {
     if (at < size) // a partial record at the end counts by its own bytes
         sum += recordHash(index, bytes.constData() + at, size - at);
     return sum;
+}
+
+void DigestFold::add(const void* records, std::size_t count) {
+    const char* at = static_cast<const char*>(records);
+    for (std::size_t i = 0; i < count; ++i, at += recordSize_)
+        sum_ += recordHash(records_++, at, recordSize_);
+}
+
+FileState DigestFold::stateOf(const QString& path) const {
+    FileState s = statFile(path);
+    if (!s.present || s.digest != 0 || s.size != records_ * std::int64_t(recordSize_))
+        return FileState{.present = true, .size = -1};
+    s.digest = sum_;
+    return s;
 }
 
 FileState statFile(const QString& path) {

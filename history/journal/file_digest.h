@@ -37,6 +37,22 @@ struct FileState {
 std::uint64_t digestOf(const QByteArray& bytes, std::size_t recordSize);
 std::uint64_t recordHash(std::int64_t index, const char* record, std::size_t size);
 
+// The digest of a file folded as its records are written in order from its first, so the file
+// need not be read again for it.
+class DigestFold {
+public:
+    explicit DigestFold(std::size_t recordSize) : recordSize_(recordSize) {}
+    void add(const void* records, std::size_t count);
+    // The state of the file at path as written: its identity now, the folded digest. One that
+    // is not what was folded (another size) gets a state that never matches.
+    FileState stateOf(const QString& path) const;
+
+private:
+    std::size_t recordSize_;
+    std::int64_t records_ = 0;
+    std::uint64_t sum_ = 0;
+};
+
 // The identity only (digest 0). Links are not followed: a link counts as present with its own
 // identity, and its digest never matches.
 FileState statFile(const QString& path);

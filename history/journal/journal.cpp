@@ -4,8 +4,8 @@
 #include "common/error.h"
 #include "common/skill.h"
 #include "common/timing.h"
+#include "platform/date_time_text.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <limits>
@@ -43,7 +43,7 @@ QString damaged(const QString& path, const QString& what) {
 }
 
 QByteArray nowText() {
-    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+    return stampText().toLatin1();
 }
 
 template <class T> void put(QByteArray& out, T v) {
@@ -377,8 +377,9 @@ std::int64_t Journal::addGame(const GameRecord& game, const QByteArray& claimKey
     return id;
 }
 
-std::int64_t Journal::addChange(const ChangeEvent& event) {
-    const auto states = currentStates(storedStates(), nullptr);
+std::int64_t Journal::addChange(const ChangeEvent& event,
+                                const std::map<QString, FileState>& hints) {
+    const auto states = currentStates(storedStates(), nullptr, hints);
     Transaction t(db_);
     const std::int64_t id = insertEvent(event.kind, event.coop, orEmpty(event.arg1),
                                         orEmpty(event.arg2), {}, combinedDigest(states));

@@ -115,7 +115,9 @@ public:
                          const std::map<QString, FileState>& hints = {});
     // What the journal last saw of the files.
     std::map<QString, FileState> knownStates() { return storedStates(); }
-    std::int64_t addChange(const ChangeEvent& event);
+    // hints: states of files whose digest the caller folded as it wrote them.
+    std::int64_t addChange(const ChangeEvent& event,
+                           const std::map<QString, FileState>& hints = {});
     // Takes back an event whose change was undone.
     void removeEvent(std::int64_t id);
     // Marks a game undone or not, with an undo/redo event carrying the files' new digest.

@@ -7,8 +7,8 @@
 #include "common/file_writer.h"
 #include "common/timing.h"
 #include "common/undo_journal.h"
+#include "platform/date_time_text.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <cerrno>
@@ -101,8 +101,7 @@ QString rebuildFromFiles(const QString& dataFolder) {
     } catch (const Error&) {
         // Unreadable (or another version's): kept for whoever wants to look, out of the way.
     }
-    const QString aside = kHistoryFile + QStringLiteral(".unreadable-") +
-                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString aside = kHistoryFile + QStringLiteral(".unreadable-") + fileStampText();
     const QString from = Journal::pathIn(dataFolder);
     const QString to = QDir(dataFolder).filePath(aside);
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)

@@ -1,6 +1,5 @@
 #include "replay.h"
 
-#include "history/journal/change_note.h"
 #include "history/journal/file_digest.h"
 
 #include "common/data_files.h"
@@ -80,33 +79,15 @@ QString kindName(EventKind kind) {
 }
 
 // A stats file held in memory while games are replayed into it, so that a player is found by
-// his name at once instead of by reading the file from its start: the same first record of
-// that name saveplayer finds, merged by the same rule, the bytes written where saveplayer
-// writes them. Upkeep works on the file, so the image goes back to it first.
+// his name at once instead of by reading the file from its start; merged by the same rule as a
+// recorded game. Upkeep works on the file, so the image goes back to it first.
 class StatsImage {
 public:
     explicit StatsImage(QString path) : path_(std::move(path)) {}
 
-    void merge(PlayerStatsRecord n) {
+    void merge(const PlayerStatsRecord& n) {
         load();
-        constexpr qsizetype size = sizeof(PlayerStatsRecord);
-        const auto it = first_.constFind(n.name.text());
-        if (it != first_.cend()) {
-            PlayerStatsRecord s;
-            std::memcpy(&s, bytes_->constData() + *it * size, size);
-            stats::mergeTotals(n, s);
-            std::memcpy(bytes_->data() + *it * size, &n, size);
-        } else {
-            calcskill(n);
-            // As a file read to its last whole record: the new one goes right after it.
-            const qsizetype at = bytes_ ? bytes_->size() / size : 0;
-            if (!bytes_)
-                bytes_ = QByteArray();
-            if (bytes_->size() < (at + 1) * size)
-                bytes_->resize((at + 1) * size);
-            std::memcpy(bytes_->data() + at * size, &n, size);
-            first_.insert(n.name.text(), at);
-        }
+        stats::mergeByName(*this, n);
         dirty_ = true;
     }
 
@@ -119,19 +100,39 @@ public:
         first_.clear();
     }
 
+    // The table the merge works on.
+    qsizetype find(QByteArrayView name) const { return first_.value(name.toByteArray(), -1); }
+    PlayerStatsRecord read(qsizetype at) const {
+        PlayerStatsRecord r;
+        std::memcpy(&r, bytes_->constData() + at * kSize, kSize);
+        return r;
+    }
+    void write(qsizetype at, const PlayerStatsRecord& r) {
+        std::memcpy(bytes_->data() + at * kSize, &r, kSize);
+    }
+    void append(const PlayerStatsRecord& r) {
+        // As a file read to its last whole record: the new one goes right after it.
+        const qsizetype at = bytes_ ? bytes_->size() / kSize : 0;
+        if (!bytes_)
+            bytes_ = QByteArray();
+        if (bytes_->size() < (at + 1) * kSize)
+            bytes_->resize((at + 1) * kSize);
+        write(at, r);
+        first_.insert(r.name.text(), at);
+    }
+
 private:
+    static constexpr qsizetype kSize = sizeof(PlayerStatsRecord);
+
     void load() {
         if (loaded_)
             return;
         const QByteArray now = readFileBytes(path_);
         if (!now.isNull())
             bytes_ = now;
-        constexpr qsizetype size = sizeof(PlayerStatsRecord);
-        const qsizetype whole = bytes_ ? bytes_->size() / size : 0;
+        const qsizetype whole = bytes_ ? bytes_->size() / kSize : 0;
         for (qsizetype i = 0; i < whole; ++i) {
-            PlayerStatsRecord r;
-            std::memcpy(&r, bytes_->constData() + i * size, size);
-            const QByteArray name = r.name.text();
+            const QByteArray name = read(i).name.text();
             if (!first_.contains(name))
                 first_.insert(name, i);
         }
@@ -224,7 +225,6 @@ QByteArray digestOfFiles(const FileSet& files) {
 
 FileSet replayJournal(Journal& journal, const QString& scratchFolder,
                       const std::map<std::int64_t, bool>& undone) {
-    const ReplayScope quiet;
     makeEmptyFolder(scratchFolder);
     for (const auto& [name, bytes] : journal.baseline())
         if (!bytes.isNull())

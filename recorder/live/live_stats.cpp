@@ -9,7 +9,7 @@
 #include "live_page.h"
 #include "stats/live_rankings.h"
 
-#include "history/journal/change_note.h"
+#include "history/journaled/journaled_changes.h"
 #include "platform/data_folder_lock.h"
 #include "platform/date_time_text.h"
 #include "platform/live_stats_settings.h"
@@ -95,9 +95,7 @@ bool LiveStats::CreateLiveStats(const stats::GameInfo& game, const QByteArray& p
         const QString statsName = statsFileName(game.gameType);
         std::vector<PlayerStatsRecord> rankings;
         if (!statsName.isEmpty()) {
-            history::ChangeNote note(dataFolder_);
-            rankings = stats::rankStatsFileBySkill(dataFile(statsName), dataFile(kWorkFile));
-            note.add({history::EventKind::LiveRank, game.gameType == kCooperative, {}, {}});
+            rankings = journaled::rankForLivePage(dataFolder_, statsName, warn);
         }
         const std::vector<LastGameRecord> lastGame =
             stats::rankLastGameFileBySkill(dataFile(kLastGameFile), dataFile(kWorkFile));

@@ -4,6 +4,7 @@
 #include "stats/result_log.h"
 
 #include "common/timing.h"
+#include "history/journal/change_note.h"
 #include "platform/settings_store.h"
 
 #include <QByteArray>
@@ -20,6 +21,8 @@ public:
 
     // The upload of the page just written; runs after the data folder has been released.
     std::function<void()> sendlivestats;
+    // Where the game history's warnings go (standard error when empty).
+    history::WarnFn warn;
     // Runs while the step waits for the other program to release the data folder.
     std::function<void()> idle;
     int lockTimeoutMs = kLiveStatsLockWaitMs;

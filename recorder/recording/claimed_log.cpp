@@ -7,7 +7,6 @@
 #include "common/file_writer.h"
 #include "common/undo_journal.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -121,11 +120,8 @@ QString setClaimedLogAside(const QString& dataFolder, const QString& gameFolder)
     } catch (const Error& e) {
         why = e.message();
     }
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString target = QDir(dataFolder).filePath(QStringLiteral("RSResults0.bad-%1.log").arg(stamp));
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target =
-            QDir(dataFolder).filePath(QStringLiteral("RSResults0.bad-%1-%2.log").arg(stamp).arg(n));
+    const QString target =
+        setAsidePathIn([&](const QString& name) { return QDir(dataFolder).filePath(name); });
     faultPoint();
     if (::rename(native(claimed).constData(), native(target).constData()) != 0)
         throw Error(why);

@@ -1,15 +1,13 @@
 #include "recording_cycle.h"
 
 #include "history/journal/journal.h"
-
-#include <QDateTime>
+#include "platform/date_time_text.h"
 
 namespace vantor::recorder {
 
 history::GameRecord journalGame(const stats::ResultLog& log, const QByteArray& logBytes) {
     history::GameRecord g;
-    g.playedAt =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+    g.playedAt = stampText().toLatin1();
     g.gameType = log.info.gameType;
     g.map = log.info.map;
     g.rules = log.info.rules;

@@ -6,6 +6,7 @@
 #include "common/cp1252.h"
 #include "common/error.h"
 #include "common/fault_point.h"
+#include "common/file_writer.h"
 #include "common/undo_journal.h"
 #include "history/journal/change_note.h"
 #include "platform/data_folder_lock.h"
@@ -31,11 +32,6 @@ std::tuple<quint64, quint64, qint64, qint64> identify(const QString& path) {
             qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-bool exists(const QString& path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
-}
-
 const QString kNotRecorded =
     QStringLiteral("\n\nThe game was not recorded; the data files are as they were.");
 } // namespace
@@ -54,7 +50,8 @@ RecordingCycle::Outcome RecordingCycle::Readlogs(bool liveStatsEnabled) {
     const QString claimed = claimedLogPath(dataFolder_);
     // A game claimed by a recorder that was killed is recorded before any new one; a journal
     // left behind is finished (undone or deleted) by taking the data folder.
-    const bool leftOver = exists(claimed) || exists(QDir(dataFolder_).filePath(kUndoJournalFile));
+    const bool leftOver =
+        entryExists(claimed) || entryExists(QDir(dataFolder_).filePath(kUndoJournalFile));
     if (leftOver && stuck_.count(identify(claimed)))
         return Outcome::NoLog;
     const QString log = resultLogPath(gameFolder_, 0);
@@ -84,7 +81,7 @@ RecordingCycle::Outcome RecordingCycle::Readlogs(bool liveStatsEnabled) {
         return Outcome::Failed;
     }
     // The lock has put back a game cut off mid-way; its claimed log is recorded now.
-    if (!exists(claimed)) {
+    if (!entryExists(claimed)) {
         if (!id)
             return Outcome::NoLog;
         try {
@@ -132,17 +129,16 @@ RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
     stats::TeamTotals teams = teams_;
     try {
         journal.emplace(dataFolder_);
-        note.emplace(dataFolder_, [this](const QString& text) { dialogs_.error(text); });
+        if (journaled_)
+            note.emplace(dataFolder_, [this](const QString& text) { dialogs_.error(text); });
         history::ChangeTracker tracker(*journal);
-        {
-            ChangeGuardScope guard(tracker);
-            teams = merge(parsed, liveStatsEnabled);
-        }
+        teams = merge(parsed, liveStatsEnabled, tracker);
         journal->syncChanges();
         // Keyed by the claimed log: a crash before the commit below leaves the log, and whoever
         // finds it again drops the event with the game's undone changes.
-        eventId = note->addGame(journalGame(parsed, logBytes), history::claimKeyIn(dataFolder_),
-                                &tracker);
+        if (note)
+            eventId = note->addGame(journalGame(parsed, logBytes), history::claimKeyIn(dataFolder_),
+                                    &tracker);
         // The commit: once the claimed log is gone, the game is wholly in the files.
         faultPoint();
         const QString claimed = claimedLogPath(dataFolder_);
@@ -186,18 +182,19 @@ RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
     return Outcome::Recorded;
 }
 
-stats::TeamTotals RecordingCycle::merge(const stats::ResultLog& log, bool liveStatsEnabled) {
+stats::TeamTotals RecordingCycle::merge(const stats::ResultLog& log, bool liveStatsEnabled,
+                                        ChangeGuard& guard) {
     std::vector<PlayerStatsRecord> players;
     players.reserve(log.players.size());
     for (const stats::PlayerResult& p : log.players) {
         if (liveStatsEnabled)
-            stats::savelastgame(dataFolder_, p.lastGame);
+            stats::savelastgame(dataFolder_, p.lastGame, &guard);
         players.push_back(p.stats);
     }
     // One pass over the stats file for the whole game, however large the file.
-    stats::saveplayers(dataFolder_, players, log.info.gameType);
+    stats::saveplayers(dataFolder_, players, log.info.gameType, &guard);
     if (log.info.gameType == kAdversarial)
-        return stats::saveteam(dataFolder_, log.teams, log.info.gameType);
+        return stats::saveteam(dataFolder_, log.teams, log.info.gameType, &guard);
     return teams_;
 }
 

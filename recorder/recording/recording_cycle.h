@@ -47,6 +47,9 @@ public:
     // The date stamped on the records (default: today, short date format, 10 characters).
     void setToday(std::function<QByteArray()> today) { today_ = std::move(today); }
     void setLockTimeout(int ms) { lockTimeoutMs_ = ms; }
+    // Whether recorded games go into the game history: always in the programs; a benchmark
+    // measures the recording without it.
+    void setJournaled(bool on) { journaled_ = on; }
 
     Outcome Readlogs(bool liveStatsEnabled);
 
@@ -62,7 +65,8 @@ private:
     // Records the log claimed into the data folder, all or nothing. The data-folder lock is held.
     Outcome recordClaimed(bool liveStatsEnabled);
     // Merges every player, then the team result, each change kept in the undo journal first.
-    stats::TeamTotals merge(const stats::ResultLog& log, bool liveStatsEnabled);
+    // Every change goes past guard first (the undo journal and the history's tracker).
+    stats::TeamTotals merge(const stats::ResultLog& log, bool liveStatsEnabled, ChangeGuard& guard);
     void setAside(const QString& log, const FileId& id, const QString& why);
     void setClaimedAside(const QString& why);
 
@@ -73,6 +77,7 @@ private:
     std::function<QByteArray()> today_;
     int lockTimeoutMs_ = kRecordLockWaitMs;
     bool running_ = false;
+    bool journaled_ = true;
     stats::GameInfo gameInfo_;
     stats::TeamTotals teams_;
     WriteCompletionCheck writeCheck_;

@@ -1,9 +1,9 @@
 #include "result_log_files.h"
 
 #include "common/record_file.h"
+#include "platform/date_time_text.h"
 #include "platform/game_paths.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 
 namespace vantor::recorder {
@@ -17,13 +17,16 @@ void deleteResultLogs(const QString& gameFolder, int first, int last) {
         removeQuietly(resultLogPath(gameFolder, i));
 }
 
-QString setAsidePath(const QString& gameFolder) {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString path = joinGamePath(gameFolder, QStringLiteral("RSResults0.bad-%1.log").arg(stamp));
+QString setAsidePathIn(const std::function<QString(const QString& name)>& pathOf) {
+    const QString stamp = fileStampText();
+    QString path = pathOf(QStringLiteral("RSResults0.bad-%1.log").arg(stamp));
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path =
-            joinGamePath(gameFolder, QStringLiteral("RSResults0.bad-%1-%2.log").arg(stamp).arg(n));
+        path = pathOf(QStringLiteral("RSResults0.bad-%1-%2.log").arg(stamp).arg(n));
     return path;
+}
+
+QString setAsidePath(const QString& gameFolder) {
+    return setAsidePathIn([&](const QString& name) { return joinGamePath(gameFolder, name); });
 }
 
 } // namespace vantor::recorder

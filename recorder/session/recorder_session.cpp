@@ -1,7 +1,5 @@
 #include "recorder_session.h"
 
-#include "history/journal/change_note.h"
-
 #include "recorder/live/live_upload.h"
 #include "recorder/recording/result_log_files.h"
 
@@ -35,11 +33,10 @@ RecorderSession::RecorderSession(Dialogs& dialogs, SettingsStore store,
     cycle_.setLiveStatsHook([this] { CreateLiveStats(); });
     live_.sendlivestats = [this] { sendlivestats(); };
     // The history's warnings of the live page step go where the session's messages go.
-    history::setWarningSink([this](const QString& text) { dialogs_.error(text); });
+    live_.warn = [this](const QString& text) { dialogs_.error(text); };
 }
 
 RecorderSession::~RecorderSession() {
-    history::setWarningSink({});
     tick_->stop();
 }
 

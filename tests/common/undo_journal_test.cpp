@@ -18,8 +18,9 @@ using vantor::test::writeFile;
 namespace {
 
 // Writes records at a record position through the record file layer, as the merge does.
-void writeAt(const QString& path, std::int64_t record, const QByteArray& bytes) {
-    FixedRecordFile f(path, 4);
+void writeAt(UndoJournal& journal, const QString& path, std::int64_t record,
+             const QByteArray& bytes) {
+    FixedRecordFile f(path, 4, &journal);
     if (!f.tryOpen(FixedRecordFile::Mode::ReadWrite))
         f.open(FixedRecordFile::Mode::Create);
     f.seek(record);
@@ -30,11 +31,10 @@ void writeAt(const QString& path, std::int64_t record, const QByteArray& bytes) 
 
 // Changes three files under a journal: one in place and grown, one made, one emptied.
 void changeFiles(UndoJournal& journal) {
-    ChangeGuardScope guard(journal);
-    writeAt("a.log", 1, "XXXXYYYYZZZZ");
-    writeAt("a.log", 1, "WWWW"); // the same place twice: the oldest bytes must come back
-    writeAt("new.log", 0, "NNNN");
-    FixedRecordFile c("c.log", 4);
+    writeAt(journal, "a.log", 1, "XXXXYYYYZZZZ");
+    writeAt(journal, "a.log", 1, "WWWW"); // the same place twice: the oldest bytes must come back
+    writeAt(journal, "new.log", 0, "NNNN");
+    FixedRecordFile c("c.log", 4, &journal);
     c.open(FixedRecordFile::Mode::Create);
     c.write("CCCC");
     c.close();
@@ -96,8 +96,7 @@ TEST(UndoJournal, ATornOrDamagedTailIsAChangeThatNeverHappened) {
     writeFile(kClaimedLogFile, "the game");
     {
         UndoJournal journal(".");
-        ChangeGuardScope guard(journal);
-        writeAt("a.log", 0, "1111");
+        writeAt(journal, "a.log", 0, "1111");
     }
     const QByteArray whole = readFile(kUndoJournalFile);
     // The second change's entry torn off at every length, then damaged in its last byte: only
@@ -149,8 +148,7 @@ TEST(UndoJournal, APlantedJournalReachesNothingOutsideTheDataFolder) {
     {
         // A game never changes a file outside its folder.
         UndoJournal journal("data");
-        ChangeGuardScope guard(journal);
-        EXPECT_THROW(writeAt("outside.txt", 0, "XXXX"), Error);
+        EXPECT_THROW(writeAt(journal, "outside.txt", 0, "XXXX"), Error);
         journal.remove();
     }
     EXPECT_EQ(readFile("outside.txt"), "precious");

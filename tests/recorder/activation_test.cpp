@@ -84,8 +84,7 @@ TEST_F(ActivationSteps, AGameLeftHalfRecordedIsPutBackAtActivation) {
     writeFile(".vantor.game", "the game");
     {
         UndoJournal journal(".");
-        ChangeGuardScope guard(journal);
-        FixedRecordFile f("stats.log", 2);
+        FixedRecordFile f("stats.log", 2, &journal);
         f.open(FixedRecordFile::Mode::ReadWrite);
         f.write("XX");
         f.write("XX");

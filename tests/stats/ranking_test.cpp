@@ -6,9 +6,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -214,23 +212,6 @@ TEST(Ranking, ProgressEndsAtTheTablePositionOfTheLastRecordRanked) {
     EXPECT_EQ(r.written, 40000);
     EXPECT_GT(reports, 2);
     EXPECT_GT(idles, 1);
-}
-
-TEST(Ranking, WaitsForTheOtherProgramsLockOnTheDataFolder) {
-    TempFolder dir;
-    writeStats(kStats, {statsRecord("a", {.kills = 1}), statsRecord("b", {.kills = 2})});
-    QProcess holder;
-    holder.start(QStringLiteral(PLATFORM_HELPER),
-                 {QStringLiteral("hold"), dir.path(), QStringLiteral("400")});
-    ASSERT_TRUE(holder.waitForReadyRead(10000));
-    QElapsedTimer timer;
-    timer.start();
-    int idles = 0;
-    rankStatsFile(kStats, QStringLiteral("Kills"), {}, [&] { ++idles; });
-    EXPECT_GE(timer.elapsed(), 200);
-    EXPECT_GT(idles, 0);
-    EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"b", "a"}));
-    holder.waitForFinished();
 }
 
 // A file larger than the chunk the ranked file is gathered in: the chunks' records meet end to

@@ -10,6 +10,7 @@
 #include "common/file_writer.h"
 #include "common/page_names.h"
 #include "common/record_file.h"
+#include "common/records.h"
 #include "platform/settings_store.h"
 
 #include <optional>
@@ -36,12 +37,13 @@ std::int64_t positiveNumber(const QString& text, const QString& what) {
     return n;
 }
 
-// Names are typed as text and kept as the stats files keep them: code page bytes, 50 at most.
+// Names are typed as text and kept as the stats files keep them: code page bytes, cut to a
+// record's name length.
 QByteArray playerName(const Invocation& call, qsizetype at) {
     const QString name = call.positional.at(at);
     if (name.isEmpty())
         throw UsageError{QStringLiteral("The player's name must not be empty.")};
-    return toCp1252(name).left(50);
+    return toCp1252(name).left(qsizetype(kPlayerNameLength));
 }
 
 int games(const Invocation& call) {

@@ -1,6 +1,7 @@
 #include "command.h"
 #include "options.h"
 
+#include "history/journaled/journaled_changes.h"
 #include "stats/rank_keys.h"
 #include "stats/ranking.h"
 #include "utilities/core/page_commands.h"
@@ -32,7 +33,7 @@ int page(const Invocation& call, bool rankings) {
     c.quiet = call.isSet(kQuiet);
     const SettingsStore store(SettingsStore::defaultPath());
     const auto ranker = [](const QString& statsFile, const QString& key) {
-        stats::rankStatsFile(statsFile, key);
+        journaled::rankStatsFile(statsFile, key);
     };
     return runPageCommand(c, store, ranker, call.out, call.err);
 }

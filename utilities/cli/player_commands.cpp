@@ -1,6 +1,7 @@
 #include "command.h"
 #include "options.h"
 
+#include "history/journaled/journaled_changes.h"
 #include "stats/game_type.h"
 #include "stats/rank_keys.h"
 #include "stats/ranking.h"
@@ -39,7 +40,7 @@ int list(const Invocation& call) {
 int rank(const Invocation& call) {
     const QString key = rankKeyOption(call);
     const QString statsPath = statsFileName(call.gameType());
-    const stats::RankResult r = stats::rankStatsFile(statsPath, key);
+    const stats::RankResult r = journaled::rankStatsFile(statsPath, key);
     call.out << "Ranked " << quoted(statsPath) << " by " << key << ": " << r.written << " of "
              << r.recordCount << " records kept.\n";
     return 0;
@@ -50,7 +51,7 @@ int deleteOnePlayer(const Invocation& call) {
     if (name.isEmpty())
         throw UsageError{QStringLiteral("delete-player needs a name that is not empty.")};
     const QString statsPath = statsFileName(call.gameType());
-    const auto blanked = stats::deletePlayer(statsPath, toCp1252(name));
+    const auto blanked = journaled::deletePlayer(statsPath, toCp1252(name));
     if (!blanked) {
         call.err << quoted(statsPath) << " cannot be opened; nothing was changed.\n";
         return 1;
@@ -71,7 +72,7 @@ int prune(const Invocation& call) {
     if (count.isEmpty())
         throw UsageError{QStringLiteral("prune needs a count.")};
     const QString statsPath = statsFileName(call.gameType());
-    const auto r = stats::deletePlayers(statsPath, count, measure);
+    const auto r = journaled::deletePlayers(statsPath, count, measure);
     if (!r) {
         call.err << quoted(statsPath) << " cannot be opened; nothing was changed.\n";
         return 1;
@@ -86,7 +87,7 @@ int deleteStatsFile(const Invocation& call) {
     if (!call.isSet(kYes))
         throw UsageError{QStringLiteral("%1 Add --yes to delete it.")
                              .arg(stats::deleteStatsFileQuestion(gameType))};
-    stats::deleteStatsFiles(gameType);
+    journaled::deleteStatsFiles(gameType);
     call.out << stats::statsFileDeletedMessage(gameType) << '\n';
     return 0;
 }

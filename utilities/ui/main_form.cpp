@@ -233,13 +233,17 @@ stats::RankResult TForm1::rankStatsFile() {
     statsFile_ = statsFileName(gameType_);
     if (statsFile_.isEmpty())
         throw Error(stats::kSelectGameTypeMessage);
-    return stats::rankStatsFile(
+    return journaled::rankStatsFile(
         statsFile_, RankKeyBox->currentText(),
         [this](std::int64_t maximum, std::int64_t position) {
             ProgressBar1->setMaximum(clampToInt(maximum));
             ProgressBar1->setValue(clampToInt(position));
         },
-        [] { QCoreApplication::processEvents(); });
+        [] { QCoreApplication::processEvents(); }, historyWarning());
+}
+
+history::WarnFn TForm1::historyWarning() {
+    return [this](const QString& text) { dialogs_.error(text); };
 }
 
 } // namespace vantor::utilities

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ftp/ftp_settings.h"
+#include "history/journaled/journaled_changes.h"
 #include "stats/ranking.h"
 #include "utilities/core/page_creation.h"
 
@@ -76,6 +77,8 @@ public:
     // progress bar, which is visible meanwhile. The game type switch and "Delete Players" are
     // held off; the caller disables its own controls. Throws vantor::Error.
     stats::RankResult rankStatsFile();
+    // The game history's warnings, said as the window's errors.
+    history::WarnFn historyWarning();
     bool rankingInProgress() const { return ranking_; }
 
     const QString& gameType() const { return gameType_; }

@@ -2,6 +2,7 @@
 // stats file.
 #include "main_form.h"
 
+#include "history/journaled/journaled_changes.h"
 #include "stats/game_type.h"
 #include "stats/upkeep.h"
 
@@ -65,7 +66,7 @@ void TForm1::Button6Click() {
         if (!selected.isEmpty())
             name = selected.first()->data(kNameBytesRole).toByteArray();
         // With nothing selected the file is still opened, so the list is only reloaded.
-        if (!stats::deletePlayer(statsFile_, name))
+        if (!journaled::deletePlayer(statsFile_, name, historyWarning()))
             return;
         ListBox1->clear();
         statsFile_ = statsFileName(gameType_);
@@ -96,7 +97,8 @@ void TForm1::Button8Click() {
         statsFile_ = statsFileName(gameType_);
         if (statsFile_.isEmpty())
             return;
-        if (!stats::deletePlayers(statsFile_, CountEdit->text(), MeasureBox->currentText()))
+        if (!journaled::deletePlayers(statsFile_, CountEdit->text(), MeasureBox->currentText(),
+                                      historyWarning()))
             return;
         CountEdit->clear();
     });
@@ -113,7 +115,7 @@ void TForm1::Button3Click() {
         if (!dialogs_.askYesNo(stats::deleteStatsFileQuestion(gameType_)))
             return;
         // Deleted before the message, so that a failure is reported rather than a success.
-        stats::deleteStatsFiles(gameType_);
+        journaled::deleteStatsFiles(gameType_, QStringLiteral("."), historyWarning());
         dialogs_.information(stats::statsFileDeletedMessage(gameType_));
     });
 }

@@ -26,11 +26,9 @@ inline QString memoryTemplate(const char* name) {
 class HistoryFolder : public testing::Test {
 protected:
     HistoryFolder() {
-        history::setJournalEnabled(true);
         QDir().mkpath(game);
         QDir().mkpath(data);
     }
-    ~HistoryFolder() override { history::setJournalEnabled(false); }
 
     QString file(const QString& name) const { return QDir(data).filePath(name); }
 

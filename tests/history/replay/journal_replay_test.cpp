@@ -4,9 +4,8 @@
 #include "history_fixture.h"
 
 #include "history/journal/journal.h"
+#include "history/journaled/journaled_changes.h"
 #include "history/replay/history_commands.h"
-#include "stats/ranking.h"
-#include "stats/upkeep.h"
 
 #include <QFile>
 #include <random>
@@ -99,12 +98,12 @@ protected:
                 ASSERT_EQ(record(g->log, folder), Outcome::Recorded) << "step " << i;
             } else if (const auto* r = std::get_if<RankStep>(&steps[i])) {
                 if (QFile::exists(r->coop ? coop : stats))
-                    stats::rankStatsFile(r->coop ? coop : stats, r->key);
+                    journaled::rankStatsFile(r->coop ? coop : stats, r->key);
             } else if (const auto* d = std::get_if<DeleteStep>(&steps[i])) {
-                stats::deletePlayer(d->coop ? coop : stats, d->name);
+                journaled::deletePlayer(d->coop ? coop : stats, d->name);
             } else if (const auto* p = std::get_if<PruneStep>(&steps[i])) {
-                stats::deletePlayers(p->coop ? coop : stats, QString::number(p->games),
-                                     QStringLiteral("Games Played"));
+                journaled::deletePlayers(p->coop ? coop : stats, QString::number(p->games),
+                                         QStringLiteral("Games Played"));
             }
         }
     }
@@ -256,9 +255,9 @@ TEST_F(Replay, OddFilesReplayAsTheMergeLeftThem) {
     GameLogWriter writer(3);
     GameTally t;
     ASSERT_EQ(record(writer.next(t, false, 6)), Outcome::Recorded);
-    stats::deleteStatsFiles(kCooperativeText, data);
+    journaled::deleteStatsFiles(kCooperativeText, data);
     ASSERT_EQ(record(writer.next(t, false, 3)), Outcome::Recorded);
-    stats::rankStatsFile(file(kStatsFile), QStringLiteral("Kills/Game"));
+    journaled::rankStatsFile(file(kStatsFile), QStringLiteral("Kills/Game"));
     ASSERT_EQ(record(logOf({"B", "C", ""})), Outcome::Recorded);
     ASSERT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join('\n').toStdString();
 
