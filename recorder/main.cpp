@@ -24,6 +24,7 @@ int runWindow(int& argc, char** argv) {
     vantor::recorder::RecorderEnvironment env;
     env.dialogs = &dialogs;
     env.shell = &shell;
+    env.journaled = true;
     vantor::recorder::TForm1 form(std::move(env));
     form.show();
     form.activateWindow();

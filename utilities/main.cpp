@@ -15,7 +15,8 @@ namespace {
 int runCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
-    const int status = vantor::utilities::cli::runCommandLine(app.arguments().mid(1), out, err);
+    const int status =
+        vantor::utilities::cli::runCommandLine(app.arguments().mid(1), out, err, true);
     out.flush();
     err.flush();
     return status;
@@ -32,6 +33,7 @@ int runWindow(int& argc, char** argv) {
     vantor::DesktopShell shell;
     const vantor::SettingsStore settings(vantor::SettingsStore::defaultPath());
     vantor::utilities::TForm1 form(dialogs, shell, settings);
+    form.setJournaled(true);
     form.show();
     return app.exec();
 }

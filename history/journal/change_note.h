@@ -13,6 +13,14 @@ namespace vantor::history {
 // Where the history's warnings go; standard error when the caller names no place.
 using WarnFn = std::function<void(const QString&)>;
 
+// Whether a front end's changes of the data files go into the game history, and where the
+// history's warnings go. The programs journal; a window or session made without saying so (a
+// test's) does not.
+struct Journaling {
+    bool on = false;
+    WarnFn warn;
+};
+
 // Identifies the game claimed into the data folder (its bytes and inode); empty when none.
 QByteArray claimKeyIn(const QString& dataFolder);
 

@@ -95,7 +95,7 @@ bool LiveStats::CreateLiveStats(const stats::GameInfo& game, const QByteArray& p
         const QString statsName = statsFileName(game.gameType);
         std::vector<PlayerStatsRecord> rankings;
         if (!statsName.isEmpty()) {
-            rankings = journaled::rankForLivePage(dataFolder_, statsName, warn);
+            rankings = journaled::rankForLivePage(journaling, dataFolder_, statsName);
         }
         const std::vector<LastGameRecord> lastGame =
             stats::rankLastGameFileBySkill(dataFile(kLastGameFile), dataFile(kWorkFile));

@@ -21,8 +21,8 @@ public:
 
     // The upload of the page just written; runs after the data folder has been released.
     std::function<void()> sendlivestats;
-    // Where the game history's warnings go (standard error when empty).
-    history::WarnFn warn;
+    // Whether the page's ranking goes into the game history, and where its warnings go.
+    history::Journaling journaling;
     // Runs while the step waits for the other program to release the data folder.
     std::function<void()> idle;
     int lockTimeoutMs = kLiveStatsLockWaitMs;

@@ -47,8 +47,7 @@ public:
     // The date stamped on the records (default: today, short date format, 10 characters).
     void setToday(std::function<QByteArray()> today) { today_ = std::move(today); }
     void setLockTimeout(int ms) { lockTimeoutMs_ = ms; }
-    // Whether recorded games go into the game history: always in the programs; a benchmark
-    // measures the recording without it.
+    // Whether recorded games go into the game history (the program's recorder does).
     void setJournaled(bool on) { journaled_ = on; }
 
     Outcome Readlogs(bool liveStatsEnabled);
@@ -77,7 +76,7 @@ private:
     std::function<QByteArray()> today_;
     int lockTimeoutMs_ = kRecordLockWaitMs;
     bool running_ = false;
-    bool journaled_ = true;
+    bool journaled_ = false;
     stats::GameInfo gameInfo_;
     stats::TeamTotals teams_;
     WriteCompletionCheck writeCheck_;

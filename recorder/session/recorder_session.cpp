@@ -33,11 +33,16 @@ RecorderSession::RecorderSession(Dialogs& dialogs, SettingsStore store,
     cycle_.setLiveStatsHook([this] { CreateLiveStats(); });
     live_.sendlivestats = [this] { sendlivestats(); };
     // The history's warnings of the live page step go where the session's messages go.
-    live_.warn = [this](const QString& text) { dialogs_.error(text); };
+    live_.journaling.warn = [this](const QString& text) { dialogs_.error(text); };
 }
 
 RecorderSession::~RecorderSession() {
     tick_->stop();
+}
+
+void RecorderSession::setJournaled(bool on) {
+    cycle_.setJournaled(on);
+    live_.journaling.on = on;
 }
 
 void RecorderSession::activate() {

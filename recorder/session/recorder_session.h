@@ -66,6 +66,8 @@ public:
     void setSoundPlayer(SoundPlayer& sound) { sound_ = &sound; }
     Activation& activation() { return activation_; }
     const Activation& activation() const { return activation_; }
+    // Games and live rankings go into the game history (the program's recorder).
+    void setJournaled(bool on);
     RecordingCycle& cycle() { return cycle_; }
     // The page step after every game recorded with live stats on; its sendlivestats uploads.
     LiveStats& liveStatsStep() { return live_; }

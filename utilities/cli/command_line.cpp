@@ -126,7 +126,7 @@ QStringList optionsFirst(const QStringList& arguments, const Command& command) {
 }
 
 int runCommand(const Command& command, const QStringList& arguments, QTextStream& out,
-               QTextStream& err) {
+               QTextStream& err, const history::Journaling& journaling) {
     QCommandLineParser parser;
     for (const QString& name : command.options)
         parser.addOption(*optionNamed(name));
@@ -135,7 +135,7 @@ int runCommand(const Command& command, const QStringList& arguments, QTextStream
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != command.positionalCount)
         throw UsageError{QStringLiteral("%1 takes %2.").arg(command.name, command.positionalText)};
-    return command.run(Invocation{parser, positional, out, err});
+    return command.run(Invocation{parser, positional, out, err, journaling});
 }
 
 } // namespace
@@ -157,7 +157,8 @@ bool isCommandLine(const QStringList& arguments) {
     return kHelp.contains(first) || findCommand(first) || !first.startsWith(u'-');
 }
 
-int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                   bool journaled) {
     if (arguments.isEmpty() || kHelp.contains(arguments.first())) {
         out << usage();
         return 0;
@@ -166,7 +167,7 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
     try {
         if (!command)
             throw UsageError{QStringLiteral("Unknown command \"%1\".").arg(arguments.first())};
-        return runCommand(*command, arguments.mid(1), out, err);
+        return runCommand(*command, arguments.mid(1), out, err, history::Journaling{journaled, {}});
     } catch (const UsageError& e) {
         err << e.text << '\n';
         if (command)

@@ -32,8 +32,8 @@ int page(const Invocation& call, bool rankings) {
     c.gameType = call.gameType();
     c.quiet = call.isSet(kQuiet);
     const SettingsStore store(SettingsStore::defaultPath());
-    const auto ranker = [](const QString& statsFile, const QString& key) {
-        journaled::rankStatsFile(statsFile, key);
+    const auto ranker = [&call](const QString& statsFile, const QString& key) {
+        journaled::rankStatsFile(call.journaling, statsFile, key);
     };
     return runPageCommand(c, store, ranker, call.out, call.err);
 }

@@ -40,7 +40,7 @@ int list(const Invocation& call) {
 int rank(const Invocation& call) {
     const QString key = rankKeyOption(call);
     const QString statsPath = statsFileName(call.gameType());
-    const stats::RankResult r = journaled::rankStatsFile(statsPath, key);
+    const stats::RankResult r = journaled::rankStatsFile(call.journaling, statsPath, key);
     call.out << "Ranked " << quoted(statsPath) << " by " << key << ": " << r.written << " of "
              << r.recordCount << " records kept.\n";
     return 0;
@@ -51,7 +51,7 @@ int deleteOnePlayer(const Invocation& call) {
     if (name.isEmpty())
         throw UsageError{QStringLiteral("delete-player needs a name that is not empty.")};
     const QString statsPath = statsFileName(call.gameType());
-    const auto blanked = journaled::deletePlayer(statsPath, toCp1252(name));
+    const auto blanked = journaled::deletePlayer(call.journaling, statsPath, toCp1252(name));
     if (!blanked) {
         call.err << quoted(statsPath) << " cannot be opened; nothing was changed.\n";
         return 1;
@@ -72,7 +72,7 @@ int prune(const Invocation& call) {
     if (count.isEmpty())
         throw UsageError{QStringLiteral("prune needs a count.")};
     const QString statsPath = statsFileName(call.gameType());
-    const auto r = journaled::deletePlayers(statsPath, count, measure);
+    const auto r = journaled::deletePlayers(call.journaling, statsPath, count, measure);
     if (!r) {
         call.err << quoted(statsPath) << " cannot be opened; nothing was changed.\n";
         return 1;
@@ -87,7 +87,7 @@ int deleteStatsFile(const Invocation& call) {
     if (!call.isSet(kYes))
         throw UsageError{QStringLiteral("%1 Add --yes to delete it.")
                              .arg(stats::deleteStatsFileQuestion(gameType))};
-    journaled::deleteStatsFiles(gameType);
+    journaled::deleteStatsFiles(call.journaling, gameType);
     call.out << stats::statsFileDeletedMessage(gameType) << '\n';
     return 0;
 }

@@ -234,16 +234,16 @@ stats::RankResult TForm1::rankStatsFile() {
     if (statsFile_.isEmpty())
         throw Error(stats::kSelectGameTypeMessage);
     return journaled::rankStatsFile(
-        statsFile_, RankKeyBox->currentText(),
+        journaling(), statsFile_, RankKeyBox->currentText(),
         [this](std::int64_t maximum, std::int64_t position) {
             ProgressBar1->setMaximum(clampToInt(maximum));
             ProgressBar1->setValue(clampToInt(position));
         },
-        [] { QCoreApplication::processEvents(); }, historyWarning());
+        [] { QCoreApplication::processEvents(); });
 }
 
-history::WarnFn TForm1::historyWarning() {
-    return [this](const QString& text) { dialogs_.error(text); };
+history::Journaling TForm1::journaling() {
+    return {journaled_, [this](const QString& text) { dialogs_.error(text); }};
 }
 
 } // namespace vantor::utilities

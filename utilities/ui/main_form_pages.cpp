@@ -48,12 +48,12 @@ void TForm1::releaseAfterPage(const std::vector<std::pair<QWidget*, bool>>& held
 PageCreation TForm1::pageMaker() {
     PageCreation maker(settings_, dialogs_, [this](const QString& file, const QString& key) {
         journaled::rankStatsFile(
-            file, key,
+            journaling(), file, key,
             [this](std::int64_t maximum, std::int64_t position) {
                 ProgressBar1->setMaximum(clampToInt(maximum));
                 ProgressBar1->setValue(clampToInt(position));
             },
-            [] { QCoreApplication::processEvents(); }, historyWarning());
+            [] { QCoreApplication::processEvents(); });
     });
     maker.progress.show = [this] { ProgressBar1->show(); };
     maker.progress.hide = [this] {

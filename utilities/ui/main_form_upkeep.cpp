@@ -66,7 +66,7 @@ void TForm1::Button6Click() {
         if (!selected.isEmpty())
             name = selected.first()->data(kNameBytesRole).toByteArray();
         // With nothing selected the file is still opened, so the list is only reloaded.
-        if (!journaled::deletePlayer(statsFile_, name, historyWarning()))
+        if (!journaled::deletePlayer(journaling(), statsFile_, name))
             return;
         ListBox1->clear();
         statsFile_ = statsFileName(gameType_);
@@ -97,8 +97,8 @@ void TForm1::Button8Click() {
         statsFile_ = statsFileName(gameType_);
         if (statsFile_.isEmpty())
             return;
-        if (!journaled::deletePlayers(statsFile_, CountEdit->text(), MeasureBox->currentText(),
-                                      historyWarning()))
+        if (!journaled::deletePlayers(journaling(), statsFile_, CountEdit->text(),
+                                      MeasureBox->currentText()))
             return;
         CountEdit->clear();
     });
@@ -115,7 +115,7 @@ void TForm1::Button3Click() {
         if (!dialogs_.askYesNo(stats::deleteStatsFileQuestion(gameType_)))
             return;
         // Deleted before the message, so that a failure is reported rather than a success.
-        journaled::deleteStatsFiles(gameType_, QStringLiteral("."), historyWarning());
+        journaled::deleteStatsFiles(journaling(), gameType_);
         dialogs_.information(stats::statsFileDeletedMessage(gameType_));
     });
 }

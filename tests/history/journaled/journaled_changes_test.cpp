@@ -19,6 +19,7 @@ using namespace vantor::test;
 namespace {
 
 const QString kStats = QStringLiteral("stats.log");
+const history::Journaling kOn{true, {}};
 
 std::vector<history::EventKind> eventsIn(const QString& folder) {
     std::vector<history::EventKind> kinds;
@@ -41,24 +42,31 @@ TEST(JournaledChanges, AnOperationAddsItsEventOnlyWhenItChangesTheFiles) {
     using history::EventKind;
     const std::vector<Change> changes = {
         {"rank",
-         [] { journaled::rankStatsFile(kStats, QStringLiteral("Kills")); },
+         [] { journaled::rankStatsFile(kOn, kStats, QStringLiteral("Kills")); },
          {EventKind::Rank}},
-        {"delete player", [] { journaled::deletePlayer(kStats, "a"); }, {EventKind::DeletePlayer}},
-        {"delete nobody", [] { journaled::deletePlayer(kStats, "nobody"); }, {}},
+        {"delete player",
+         [] { journaled::deletePlayer(kOn, kStats, "a"); },
+         {EventKind::DeletePlayer}},
+        {"delete nobody", [] { journaled::deletePlayer(kOn, kStats, "nobody"); }, {}},
         {"delete players",
-         [] { journaled::deletePlayers(kStats, "1", QStringLiteral("Games Played")); },
+         [] { journaled::deletePlayers(kOn, kStats, "1", QStringLiteral("Games Played")); },
          {EventKind::DeletePlayers}},
         {"delete stats file",
-         [] { journaled::deleteStatsFiles(kAdversarialText); },
+         [] { journaled::deleteStatsFiles(kOn, kAdversarialText); },
          {EventKind::DeleteStatsFile}},
-        {"live ranking", [] { journaled::rankForLivePage(".", kStats); }, {EventKind::LiveRank}},
+        {"live ranking",
+         [] { journaled::rankForLivePage(kOn, ".", kStats); },
+         {EventKind::LiveRank}},
         {"unknown key",
-         [] { EXPECT_THROW(journaled::rankStatsFile(kStats, QStringLiteral("Height")), Error); },
+         [] {
+             EXPECT_THROW(journaled::rankStatsFile(kOn, kStats, QStringLiteral("Height")), Error);
+         },
          {},
          true},
         {"unknown measure",
          [] {
-             EXPECT_THROW(journaled::deletePlayers(kStats, "1", QStringLiteral("Height")), Error);
+             EXPECT_THROW(journaled::deletePlayers(kOn, kStats, "1", QStringLiteral("Height")),
+                          Error);
          },
          {},
          true},
@@ -83,7 +91,7 @@ TEST(JournaledChanges, TheRankedFilesDigestIsTheDigestOfItsBytes) {
             records.push_back(statsRecord("p" + QByteArray::number(i), {.kills = i % 7}));
         records.push_back(blankStatsRecord("gone")); // left out of the ranked file
         writeStats(kStats, records);
-        journaled::rankStatsFile(kStats, QStringLiteral("Kills"));
+        journaled::rankStatsFile(kOn, kStats, QStringLiteral("Kills"));
         const auto journal = history::Journal::openExisting(".");
         ASSERT_TRUE(journal) << players;
         EXPECT_EQ(journal->knownStates().at(kStats).digest, history::digestFile(kStats).digest)
@@ -102,7 +110,7 @@ TEST(JournaledChanges, WaitForTheOtherProgramsLockOnTheDataFolder) {
     QElapsedTimer timer;
     timer.start();
     int idles = 0;
-    journaled::rankStatsFile(kStats, QStringLiteral("Kills"), {}, [&] { ++idles; });
+    journaled::rankStatsFile(kOn, kStats, QStringLiteral("Kills"), {}, [&] { ++idles; });
     EXPECT_GE(timer.elapsed(), 200);
     EXPECT_GT(idles, 0);
     EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"b", "a"}));

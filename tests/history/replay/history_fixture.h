@@ -30,11 +30,15 @@ protected:
         QDir().mkpath(data);
     }
 
+    // The changes a program makes, journaled.
+    const history::Journaling journaling{true, {}};
+
     QString file(const QString& name) const { return QDir(data).filePath(name); }
 
     recorder::RecordingCycle::Outcome record(const QByteArray& log, const QString& into = {}) {
         writeFile(recorder::resultLogPath(game, 0), log);
         recorder::RecordingCycle cycle(dialogs, into.isEmpty() ? data : into);
+        cycle.setJournaled(true);
         cycle.setGameFolder(game);
         cycle.setToday([] { return QByteArray("12/9/26"); });
         auto o = cycle.Readlogs(false);

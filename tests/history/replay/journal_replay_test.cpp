@@ -98,12 +98,12 @@ protected:
                 ASSERT_EQ(record(g->log, folder), Outcome::Recorded) << "step " << i;
             } else if (const auto* r = std::get_if<RankStep>(&steps[i])) {
                 if (QFile::exists(r->coop ? coop : stats))
-                    journaled::rankStatsFile(r->coop ? coop : stats, r->key);
+                    journaled::rankStatsFile(journaling, r->coop ? coop : stats, r->key);
             } else if (const auto* d = std::get_if<DeleteStep>(&steps[i])) {
-                journaled::deletePlayer(d->coop ? coop : stats, d->name);
+                journaled::deletePlayer(journaling, d->coop ? coop : stats, d->name);
             } else if (const auto* p = std::get_if<PruneStep>(&steps[i])) {
-                journaled::deletePlayers(p->coop ? coop : stats, QString::number(p->games),
-                                         QStringLiteral("Games Played"));
+                journaled::deletePlayers(journaling, p->coop ? coop : stats,
+                                         QString::number(p->games), QStringLiteral("Games Played"));
             }
         }
     }
@@ -255,9 +255,9 @@ TEST_F(Replay, OddFilesReplayAsTheMergeLeftThem) {
     GameLogWriter writer(3);
     GameTally t;
     ASSERT_EQ(record(writer.next(t, false, 6)), Outcome::Recorded);
-    journaled::deleteStatsFiles(kCooperativeText, data);
+    journaled::deleteStatsFiles(journaling, kCooperativeText, data);
     ASSERT_EQ(record(writer.next(t, false, 3)), Outcome::Recorded);
-    journaled::rankStatsFile(file(kStatsFile), QStringLiteral("Kills/Game"));
+    journaled::rankStatsFile(journaling, file(kStatsFile), QStringLiteral("Kills/Game"));
     ASSERT_EQ(record(logOf({"B", "C", ""})), Outcome::Recorded);
     ASSERT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join('\n').toStdString();
 
