@@ -1,7 +1,7 @@
 #include "common/error.h"
 #include "common/skill.h"
 #include "stats/live_rankings.h"
-#include "tests/recorder/live_fixtures.h"
+#include "tests/recorder/live/live_fixtures.h"
 #include "tests/support/temp_folder.h"
 
 #include <QFile>

@@ -3,7 +3,7 @@
 
 #include "common/record_file.h"
 #include "recorder/recording/result_log_files.h"
-#include "recorder_test_data.h"
+#include "tests/recorder/recorder_test_data.h"
 #include "tests/support/fakes.h"
 
 #include <QDir>
