@@ -2,6 +2,7 @@
 
 #include "command.h"
 #include "options.h"
+#include "window_options.h"
 
 #include "utilities/core/game_type.h"
 #include "utilities/core/rank_keys.h"
@@ -21,7 +22,8 @@ constexpr int kWidth = 79;
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> c;
-        for (auto list : {playerCommands, pageCommands, uploadCommands, historyCommands})
+        for (auto list : {playerCommands, pageCommands, uploadCommands, historyCommands,
+                          leagueCommands, mapCommands, ratingCommands, seasonCommands})
             for (Command& command : list())
                 c.push_back(std::move(command));
         return c;
@@ -117,8 +119,13 @@ QStringList optionsFirst(const QStringList& arguments, const Command& command) {
             continue;
         }
         options << a;
-        if (takesValue(a, command) && i + 1 < arguments.size())
+        if (hasOptionalValue(a)) {
+            options << (i + 1 < arguments.size() && isOptionalValue(a, arguments[i + 1])
+                            ? arguments[++i]
+                            : QString());
+        } else if (takesValue(a, command) && i + 1 < arguments.size()) {
             options << arguments[++i];
+        }
     }
     if (!values.isEmpty())
         options << QStringLiteral("--") << values;
@@ -133,7 +140,8 @@ int runCommand(const Command& command, const QStringList& arguments, QTextStream
     if (!parser.parse(QStringList{kProgram} + optionsFirst(arguments, command)))
         throw UsageError{parser.errorText()};
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != command.positionalCount)
+    const int most = std::max(command.positionalCount, command.positionalMax);
+    if (positional.size() < command.positionalCount || positional.size() > most)
         throw UsageError{QStringLiteral("%1 takes %2.").arg(command.name, command.positionalText)};
     return command.run(Invocation{parser, positional, out, err});
 }
