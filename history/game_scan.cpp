@@ -14,6 +14,15 @@ namespace {
 class TextPool {
 public:
     QByteArray get(QByteArrayView bytes) {
+        // Teams and maps often repeat from one row to the next.
+        if (QByteArrayView(last_) == bytes && !last_.isNull())
+            return last_;
+        last_ = find(bytes);
+        return last_;
+    }
+
+private:
+    QByteArray find(QByteArrayView bytes) {
         const QByteArray probe = QByteArray::fromRawData(bytes.data(), bytes.size());
         const auto it = pool_.constFind(probe);
         if (it != pool_.cend())
@@ -23,8 +32,8 @@ public:
         return copy;
     }
 
-private:
     QHash<QByteArray, QByteArray> pool_;
+    QByteArray last_;
 };
 
 std::int32_t figure(const Statement& s, int column, const QString& path) {
@@ -86,12 +95,12 @@ void scanGames(Database& db, const GameScan& scan,
                                    "ORDER BY event, seq");
     players.bind(1, first).bind(2, last);
 
-    TextPool pool;
+    TextPool pool, teams;
     GameRow row;
     bool playerRow = players.step();
     while (games.step()) {
         row.id = games.integer(0);
-        row.playedAt = pool.get(games.view(1));
+        row.playedAt = games.view(1).toByteArray();
         row.coop = scan.coop;
         row.undone = games.integer(2) != 0;
         row.gameType = pool.get(games.view(3));
@@ -110,7 +119,7 @@ void scanGames(Database& db, const GameScan& scan,
         while (playerRow && players.integer(0) == row.id) {
             PlayerGameRow p;
             p.name = pool.get(players.view(1));
-            p.team = pool.get(players.view(2));
+            p.team = teams.get(players.view(2));
             p.kills = figure(players, 3, db.path());
             p.deaths = figure(players, 4, db.path());
             p.hitPercent = figure(players, 5, db.path());

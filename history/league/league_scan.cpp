@@ -3,15 +3,27 @@
 #include "history/checkpoint_store.h"
 #include "history/game_scan.h"
 
+#include "common/error.h"
+
 namespace vantor::history {
 
 namespace {
 const QByteArray kRatingsCheckpoint = "ratings";
+
+// The index and the checkpoints only make questions faster: a history that cannot be written
+// (a read-only folder, a full disk) is answered all the same, only slower.
+template <class Write> void ifWritable(Write write) {
+    try {
+        write();
+    } catch (const Error&) {
+    }
+}
+
 } // namespace
 
 void scanWindow(Database& db, bool coop, const TimeWindow& window, RatingBook* ratings,
-                const WindowVisit& visit) {
-    addTimeIndex(db);
+                const WindowVisit& visit, std::int64_t checkpointGames) {
+    ifWritable([&] { addTimeIndex(db); });
     GameScan scan;
     scan.coop = coop;
     scan.from = window.from;
@@ -28,21 +40,24 @@ void scanWindow(Database& db, bool coop, const TimeWindow& window, RatingBook* r
     GameScan all;
     all.coop = coop;
     all.throughId = ids->last;
-    if (const auto saved = latestCheckpoint(db, kRatingsCheckpoint, coop, ids->first);
-        saved && ratings->restore(saved->state))
+    std::optional<Checkpoint> saved;
+    ifWritable([&] { saved = latestCheckpoint(db, kRatingsCheckpoint, coop, ids->first); });
+    if (saved && ratings->restore(saved->state))
         all.afterId = saved->throughId;
     std::vector<Checkpoint> toSave;
     std::int64_t sinceSaved = 0;
     scanGames(db, all, [&](const GameRow& g) {
         const std::vector<RatingChange> changes = ratings->add(g);
         visit(g, window.contains(g.playedAt), changes);
-        if (++sinceSaved >= kCheckpointGames) {
+        if (++sinceSaved >= checkpointGames) {
             toSave.push_back({g.id, ratings->state()});
             sinceSaved = 0;
         }
     });
-    for (const Checkpoint& c : toSave)
-        saveCheckpoint(db, kRatingsCheckpoint, coop, c);
+    ifWritable([&] {
+        for (const Checkpoint& c : toSave)
+            saveCheckpoint(db, kRatingsCheckpoint, coop, c);
+    });
 }
 
 } // namespace vantor::history

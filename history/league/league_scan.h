@@ -19,9 +19,8 @@ using WindowVisit = std::function<void(const GameRow& game, bool inWindow,
 // game up to the window's end is rated first, starting from the latest saved ratings before the
 // window (and saving new ones on the way, every kCheckpointGames games), so only the games
 // since are read again; games before the window come with inWindow false.
-void scanWindow(Database& db, bool coop, const TimeWindow& window, RatingBook* ratings,
-                const WindowVisit& visit);
-
 inline constexpr std::int64_t kCheckpointGames = 20000;
+void scanWindow(Database& db, bool coop, const TimeWindow& window, RatingBook* ratings,
+                const WindowVisit& visit, std::int64_t checkpointGames = kCheckpointGames);
 
 } // namespace vantor::history

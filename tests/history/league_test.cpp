@@ -1,5 +1,7 @@
 // The league's parts on their own: windows, seasons, the published rating example, award ties.
+#include "history/journal.h"
 #include "history/league/awards.h"
+#include "history/league/league_scan.h"
 #include "history/league/map_stats.h"
 #include "history/league/rating.h"
 #include "history/league/seasons.h"
@@ -207,6 +209,56 @@ TEST(LeagueAwards, TiesMinimumsAndTeams) {
     EXPECT_EQ(teams.winner->value, 4);
     EXPECT_EQ(teams.runnerUp->value, 1);
     EXPECT_TRUE(find("Biggest rating gain").winner.has_value());
+}
+
+// Ratings resumed from a saved state equal ratings computed from the first game, and a state
+// saved before an undo is not used after it.
+TEST(LeagueRating, CheckpointsResumeExactlyAndGoStaleOnUndo) {
+    QTemporaryDir dir;
+    auto journal = Journal::openOrCreate(dir.path());
+    const char* names[] = {"Ann", "Bo", "Cy", "Di", "Ed", "Flo"};
+    for (int i = 0; i < 60; ++i) {
+        GameRecord g;
+        g.playedAt = "2026-12-" + QByteArray::number(1 + i / 3).rightJustified(2, '0') + " 1" +
+                     QByteArray::number(i % 3) + ":00:00";
+        g.gameType = "Adversarial";
+        g.outcome = i % 4 ? TeamOutcome::BlueWon : TeamOutcome::RedWon;
+        for (int p = 0; p < 4; ++p)
+            g.players.push_back({names[(i + p * (1 + i % 2)) % 6],
+                                 p % 2 ? "gold" : "blue",
+                                 {},
+                                 {},
+                                 p,
+                                 1,
+                                 50,
+                                 10,
+                                 1});
+        journal->addGame(g, {});
+    }
+    const TimeWindow late = dayWindow(day("2026-12-18"), day("2026-12-20"), WindowZone::Local);
+    const auto ratingsOf = [&](std::int64_t every) {
+        RatingBook book;
+        scanWindow(
+            journal->database(), false, late, &book, [](auto&&...) {}, every);
+        return book;
+    };
+    const auto same = [&](const RatingBook& a, const RatingBook& b) {
+        for (const char* n : names)
+            if (std::memcmp(&a.find(n)->mu, &b.find(n)->mu, sizeof(double)) != 0 ||
+                a.find(n)->games != b.find(n)->games)
+                return false;
+        return true;
+    };
+    const RatingBook whole = ratingsOf(1000000); // no checkpoint reached
+    ratingsOf(7);                                // lays checkpoints every 7 games
+    EXPECT_TRUE(same(ratingsOf(7), whole)) << "resumed from a checkpoint";
+
+    journal->markGame(3, true);
+    const RatingBook afterUndo = ratingsOf(7);
+    Statement drop(journal->database().handle(), "DELETE FROM checkpoint");
+    drop.run();
+    EXPECT_TRUE(same(afterUndo, ratingsOf(1000000))) << "the stale checkpoints were not used";
+    EXPECT_FALSE(same(afterUndo, whole));
 }
 
 TEST(LeagueMaps, ElapsedTimes) {

@@ -6,6 +6,7 @@
 #include "history/history_commands.h"
 #include "history/json_out.h"
 #include "history/league/awards.h"
+#include "history/league/day_totals.h"
 #include "history/league/standings.h"
 #include "history/view_text.h"
 #include "utilities/core/rank_keys.h"
@@ -88,18 +89,24 @@ int standings(const Invocation& call) {
 
     PlayerTally tally;
     RatingBook ratings;
-    forEachGame(access.journal(), call, window, order.key ? nullptr : &ratings,
-                [&](const GameRow& g, bool inWindow, const std::vector<RatingChange>&) {
-                    if (inWindow)
-                        tally.add(g);
-                });
+    std::optional<std::vector<PlayerTotals>> totals;
+    if (order.key)
+        totals = dayTotals(access.journal().database(), call.isSet(kCoop), window);
+    if (!totals) {
+        forEachGame(access.journal(), call, window, order.key ? nullptr : &ratings,
+                    [&](const GameRow& g, bool inWindow, const std::vector<RatingChange>&) {
+                        if (inWindow)
+                            tally.add(g);
+                    });
+        totals = tally.players();
+    }
     const QDate day = ratingDay(window, windowZone(call));
     const auto ratingOf = [&](const PlayerTotals& p) {
         const Rating* r = ratings.find(p.name);
         return r ? *r : unratedPlayer();
     };
     const std::vector<Standing> ranked =
-        rankPlayers(tally.players(), minGames, [&](const PlayerTotals& p) -> std::int64_t {
+        rankPlayers(*totals, minGames, [&](const PlayerTotals& p) -> std::int64_t {
             if (!order.key)
                 return tenths(ratingOf(p).rating());
             return rankKeyValue(*order.key, p.record());
