@@ -139,7 +139,7 @@ std::optional<std::vector<PlayerTotals>> dayTotals(Database& db, bool coop,
     Statement s(db.handle(), "SELECT name, first, last_played, kills, deaths, games, hit_sum, "
                              "fired, taken FROM day_total WHERE coop=?1 AND day>=?2 AND day<?3");
     s.bind(1, std::int64_t(coop))
-        .bind(2, window.from.left(10))
+        .bind(2, window.from.isEmpty() ? QByteArray("") : window.from.left(10))
         .bind(3, window.until.isEmpty() ? QByteArray("\xff") : window.until.left(10));
     QHash<QByteArray, std::size_t> index;
     std::vector<PlayerTotals> players;

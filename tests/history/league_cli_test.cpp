@@ -210,6 +210,61 @@ TEST_F(LeagueCommands, WindowsAddUpAsTheirGames) {
     }
 }
 
+// Each finished week, month and season names its best player by kills, recounted here.
+TEST_F(LeagueCommands, HallOfFameOfFinishedPeriods) {
+    const std::vector<GameRecord> games = makeGames(150);
+    journal(games, data);
+    ASSERT_EQ(run({"season", "add", "Autumn", "2026-11-01"}).status, 0);
+    ASSERT_EQ(run({"season", "add", "Winter", "2026-12-01"}).status, 0);
+    const QDate today = QDate::currentDate();
+    struct Period {
+        QDate end;                                            // the day after
+        std::map<QString, std::pair<qint64, qint64>> players; // kills, games
+    };
+    std::map<QString, Period> periods; // "week 2026-W48", ...
+    for (const GameRecord& g : games) {
+        const QDate day = QDate::fromString(QString::fromLatin1(g.playedAt.left(10)), Qt::ISODate);
+        int year = 0;
+        const int week = day.weekNumber(&year);
+        const QDate monday = day.addDays(1 - day.dayOfWeek());
+        const QDate first(day.year(), day.month(), 1);
+        std::vector<std::pair<QString, QDate>> in = {
+            {QStringLiteral("week %1-W%2").arg(year).arg(week, 2, 10, QLatin1Char('0')),
+             monday.addDays(7)},
+            {QStringLiteral("month ") + first.toString(QStringLiteral("yyyy-MM")),
+             first.addMonths(1)}};
+        if (day >= QDate(2026, 11, 1) && day < QDate(2026, 12, 1))
+            in.push_back({QStringLiteral("season Autumn"), QDate(2026, 12, 1)});
+        for (const auto& [name, end] : in) {
+            if (end > today)
+                continue;
+            Period& p = periods[name];
+            p.end = end;
+            for (const history::GamePlayer& pl : g.players) {
+                auto& t = p.players[QString::fromLatin1(pl.name)];
+                t.first += pl.kills;
+                t.second += 1;
+            }
+        }
+    }
+    std::map<QString, QString> expected;
+    for (const auto& [name, p] : periods) {
+        std::pair<qint64, qint64> best{-1, 0};
+        for (const auto& [player, t] : p.players)
+            if (t > best) { // kills, then games; equal: the name first in order stays
+                best = t;
+                expected[name] = player;
+            }
+    }
+    std::map<QString, QString> shown;
+    for (const QJsonValue& v : json({"hall-of-fame", "--by", "Kills"})) {
+        const QJsonObject o = v.toObject();
+        shown[o["period"].toString() + u' ' + o["window"].toString()] = o["name"].toString();
+    }
+    EXPECT_EQ(shown, expected);
+    EXPECT_FALSE(expected.empty());
+}
+
 TEST_F(LeagueCommands, AnUndoneGameCountsAsNeverPlayed) {
     const std::vector<GameRecord> games = makeGames(60);
     std::vector<GameRecord> without = games;

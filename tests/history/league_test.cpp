@@ -9,6 +9,8 @@
 
 #include "common/error.h"
 
+#include <QTemporaryDir>
+
 #include <cstring>
 #include <ctime>
 #include <gtest/gtest.h>

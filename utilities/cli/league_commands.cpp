@@ -355,7 +355,7 @@ std::vector<Command> leagueCommands() {
          QStringLiteral("a window's awards"), kGroup, windowed, 0, none, awards},
         {QStringLiteral("hall-of-fame"),
          QStringLiteral("[--by KEY] [--min-games N] [--utc] [--coop] [--json]"),
-         QStringLiteral("winners of every finished week, month and season"),
+         QStringLiteral("winners of every finished period"),
          kGroup,
          {kBy, kMinGames, kUtc, kCoop, kJson},
          0,

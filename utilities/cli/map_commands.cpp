@@ -154,7 +154,7 @@ std::vector<Command> mapCommands() {
     windowed << kCoop << kJson;
     return {
         {QStringLiteral("maps"), windowUsage() + QStringLiteral(" [--coop] [--json]"),
-         QStringLiteral("per map: games, results, time, best player"), kGroup, windowed, 0,
+         QStringLiteral("games, results and best player per map"), kGroup, windowed, 0,
          QStringLiteral("no names"), maps},
         {QStringLiteral("map"),
          QStringLiteral("NAME ") + windowUsage() + QStringLiteral(" [--coop] [--json]"),

@@ -102,8 +102,7 @@ QStringList windowOptionNames() {
 }
 
 QString windowUsage() {
-    return QStringLiteral("[--since DATE] [--until DATE] [--week [YYYY-Www]] "
-                          "[--month [YYYY-MM]] [--season NAME] [--utc]");
+    return QStringLiteral("[WINDOW]");
 }
 
 bool hasOptionalValue(const QString& option) {

@@ -23,7 +23,8 @@ void storeSeasons(const history::SeasonList& seasons);
 // --until is a wrong command line (UsageError); an unknown season fails (vantor::Error).
 history::TimeWindow windowOption(const Invocation& call);
 
-// The options every window takes, for a command's option list and usage line.
+// The options every window takes, for a command's option list and usage line; the help text
+// explains WINDOW once.
 QStringList windowOptionNames();
 QString windowUsage();
 
