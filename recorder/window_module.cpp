@@ -7,7 +7,7 @@
 #include "platform/guarded_application.h"
 #include "platform/message_box_dialogs.h"
 #include "platform/shell.h"
-#include "ui/main_form.h"
+#include "ui/recorder_window.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ int runWindow(int& argc, char** argv) {
     vantor::recorder::RecorderEnvironment env;
     env.dialogs = &dialogs;
     env.shell = &shell;
-    vantor::recorder::TForm1 form(std::move(env));
+    vantor::recorder::RecorderWindow form(std::move(env));
     form.show();
     form.activateWindow();
     return app.exec();

@@ -6,7 +6,7 @@
 #include "platform/message_box_dialogs.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
-#include "ui/main_form.h"
+#include "ui/utilities_window.h"
 
 extern "C" __attribute__((visibility("default"))) int vantorUtilitiesWindow(int* argc,
                                                                             char** argv) {
@@ -22,7 +22,7 @@ extern "C" __attribute__((visibility("default"))) int vantorUtilitiesWindow(int*
     vantor::history::setWarningSink([&dialogs](const QString& text) { dialogs.error(text); });
     vantor::DesktopShell shell;
     const vantor::SettingsStore settings(vantor::SettingsStore::defaultPath());
-    vantor::utilities::TForm1 form(dialogs, shell, settings);
+    vantor::utilities::UtilitiesWindow form(dialogs, shell, settings);
     form.show();
     return app.exec();
 }
