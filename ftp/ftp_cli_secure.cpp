@@ -71,6 +71,12 @@ void TCustomFtpCli::onControlEncrypted(int error) {
         return;
     if (error == 0) {
         serverCertificate_ = control_.sslConfiguration().peerCertificate();
+        if (refuseUnpinned(serverCertificate_)) {
+            control_.abort();
+            connected_ = false;
+            stepError(tlsRefusal_);
+            return;
+        }
         stepDone(0);
         return;
     }
@@ -90,6 +96,15 @@ QSslConfiguration TCustomFtpCli::tlsConfiguration() const {
     // both come from the same client.
     c.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
     return c;
+}
+
+bool TCustomFtpCli::refuseUnpinned(const QSslCertificate& certificate) {
+    if (!pinned() || fingerprintMatches(CertSha256, certificate))
+        return false;
+    tlsRefusal_ = "The server's certificate was refused (it is not the pinned one); its SHA-256 "
+                  "fingerprint is " +
+                  certificateFingerprint(certificate);
+    return true;
 }
 
 bool TCustomFtpCli::acceptCertificate(const QSslCertificate& certificate,
@@ -115,7 +130,9 @@ void TCustomFtpCli::startDataTls() {
 
 void TCustomFtpCli::onDataEncrypted(int error) {
     if (step_ != Step::Store || !transfer_.active)
-        return; // a passive connection still waiting for STOR: startStore looks at it
+        return;
+    if (error == 0 && refuseUnpinned(data_.sslConfiguration().peerCertificate()))
+        error = WSAECONNABORTED;
     if (error == 0) {
         transfer_.accepted = true;
         maybeStartSending();
@@ -127,10 +144,6 @@ void TCustomFtpCli::onDataEncrypted(int error) {
             : "TLS handshake on the data connection failed: " + data_.errorText().toUtf8();
     stopTransfer();
     stepError(text);
-}
-
-bool TCustomFtpCli::dataReady() const {
-    return data_.isConnected() && (!secure() || data_.isEncrypted());
 }
 
 void TCustomFtpCli::startPassive() {
@@ -178,8 +191,7 @@ void TCustomFtpCli::onDataConnected(int error) {
         stepError("Data connection: " + WSocketErrorText(error));
         return;
     }
-    if (secure())
-        startDataTls();
+    // Under TLS the handshake waits for the server's go-ahead to STOR (see storeReply).
     stepDone(0);
 }
 

@@ -143,6 +143,9 @@ private:
     Journal(const QString& dataFolder, bool create);
     void createSchema();
     void writeBaseline();
+    // Refuses a database holding anything we did not make (a view in place of a table, a
+    // trigger, a changed table): its queries could run forever or read what it chooses.
+    void checkSchemaIsOurs();
     void checkVersion();
     std::map<QString, FileState> storedStates();
     // Reads the files' identities, hashing only those that changed since the last event.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/timing.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -19,10 +21,12 @@ struct FinalizeStatement {
 using DbHandle = std::unique_ptr<sqlite3, CloseDb>;
 using StatementHandle = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
+class Database;
+
 // One prepared statement; every failure throws vantor::Error naming the database.
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql);
+    Statement(const Database& db, const char* sql);
 
     Statement& bind(int index, std::int64_t value);
     Statement& bind(int index, const QByteArray& bytes); // NULL for a null QByteArray
@@ -38,23 +42,29 @@ public:
 
 private:
     sqlite3* db_;
+    int queryLimitMs_;
     StatementHandle stmt_;
+    bool running_ = false;
 };
 
 // A connection to one database file, opened without following a link.
 class Database {
 public:
-    // create false: a missing file throws instead of being made.
-    Database(const QString& path, bool create, int busyTimeoutMs);
+    // create false: a missing file throws instead of being made. A query, with the queries
+    // run while it is under way, that takes longer than queryLimitMs is stopped and throws.
+    Database(const QString& path, bool create, int busyTimeoutMs,
+             int queryLimitMs = kHistoryQueryLimitMs);
 
     void exec(const char* sql);
     std::int64_t lastInsertId() const;
     sqlite3* handle() const { return db_.get(); }
     const QString& path() const { return path_; }
+    int queryLimitMs() const { return queryLimitMs_; }
     [[noreturn]] void fail(const QString& what) const;
 
 private:
     QString path_;
+    int queryLimitMs_;
     DbHandle db_;
 };
 

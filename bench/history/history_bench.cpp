@@ -4,6 +4,7 @@
 //  2. `rebuild` of 10,000 games into 20,000 players (target: at most 10 s);
 //  3. `games --last 20` with 100,000 games in the history (target: under 50 ms).
 //   history_bench [--dir FOLDER] [--runs N]
+#include "common/scratch_folder.h"
 #include "bench/generated_stats.h"
 #include "common/record_file.h"
 #include "common/records.h"
@@ -161,7 +162,8 @@ void rebuildCost(const QString& parent, int games, int players) {
     }
     const double made = t.nsecsElapsed() / 1e6;
     t.restart();
-    const history::FileSet files = history::replayJournal(*journal, dir.filePath("replay"));
+    const history::FileSet files = history::replayJournal(
+        *journal, vantor::ScratchFolder(dir.path(), QStringLiteral("replay-")).path());
     const double ms = t.nsecsElapsed() / 1e6;
     std::printf("rebuild of %d games into %lld players (history made in %.0f ms):\n", games,
                 static_cast<long long>(files.at("stats.log").size() / 96), made);

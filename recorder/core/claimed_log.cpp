@@ -5,6 +5,7 @@
 #include "common/error.h"
 #include "common/fault_point.h"
 #include "common/file_writer.h"
+#include "common/plain_file.h"
 #include "common/undo_journal.h"
 
 #include <QDateTime>
@@ -99,16 +100,7 @@ void claimLog(const QString& log, const QString& dataFolder) {
 }
 
 QByteArray readClaimedLog(const QString& dataFolder) {
-    const QString path = claimedLogPath(dataFolder);
-    const int fd = openOrThrow(path, O_RDONLY);
-    try {
-        QByteArray bytes = readAll(fd, path);
-        ::close(fd);
-        return bytes;
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
+    return readPlainFile(claimedLogPath(dataFolder), kMaxResultLogBytes);
 }
 
 QString setClaimedLogAside(const QString& dataFolder, const QString& gameFolder) {

@@ -85,7 +85,7 @@ int playerPage(const Invocation& call) {
     OutputFile page(file);
     page.write(std::string_view(html.constData(), std::size_t(html.size())));
     page.commit();
-    call.out << "Wrote \"" << file << "\": " << rows.size() << " games of \"" << fromCp1252(name)
+    call.out << "Wrote \"" << file << "\": " << rows.size() << " games of \"" << terminalText(name)
              << "\".\n";
     return 0;
 }

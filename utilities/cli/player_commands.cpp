@@ -7,6 +7,7 @@
 #include "utilities/core/upkeep.h"
 
 #include "common/cp1252.h"
+#include "common/visible_text.h"
 
 namespace vantor::utilities::cli {
 
@@ -30,7 +31,7 @@ int list(const Invocation& call) {
     auto names = listPlayers(statsFileName(call.gameType())).value_or(std::vector<QByteArray>{});
     sortForListing(names);
     for (const QByteArray& name : names)
-        call.out << fromCp1252(name) << '\n';
+        call.out << terminalText(name) << '\n';
     call.out << "Total Players: " << names.size() << '\n';
     return 0;
 }
