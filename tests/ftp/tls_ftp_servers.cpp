@@ -190,9 +190,9 @@ bool PyftpdlibTlsServer::launch(QProcess& process, quint16 port, QString* error)
         "from pyftpdlib.authorizers import DummyAuthorizer\n"
         "from pyftpdlib.handlers import TLS_FTPHandler\n"
         "from pyftpdlib.servers import FTPServer\n"
-        "port, root, cert, key = sys.argv[1:5]\n"
+        "port, root, cert, key, user, password = sys.argv[1:7]\n"
         "authorizer = DummyAuthorizer()\n"
-        "authorizer.add_user('vantor', 'rogue-spear', root, perm='elradfmwMT')\n"
+        "authorizer.add_user(user, password, root, perm='elradfmwMT')\n"
         "handler = TLS_FTPHandler\n"
         "handler.certfile = cert\n"
         "handler.keyfile = key\n"
@@ -203,7 +203,9 @@ bool PyftpdlibTlsServer::launch(QProcess& process, quint16 port, QString* error)
     if (!writeText(path("server.py"), script, error))
         return false;
     process.start("/usr/bin/python3", {path("server.py"), QString::number(port), path(""),
-                                       path("cert.pem"), path("key.pem")});
+                                       path("cert.pem"), path("key.pem"),
+                                       QString::fromLatin1(userName()),
+                                       QString::fromLatin1(password())});
     return true;
 }
 

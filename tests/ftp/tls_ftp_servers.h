@@ -23,10 +23,10 @@ public:
 
     quint16 port() const { return port_; }
     QString uploadFolder() const { return root_.path() + "/upload"; }
-    // The upload directory as the client changes to it.
-    virtual QByteArray hostDir() const = 0;
-    virtual QByteArray userName() const = 0;
-    virtual QByteArray password() const = 0;
+    // The upload directory as the client changes to it, and the one user the server knows.
+    QByteArray hostDir() const { return "upload"; }
+    virtual QByteArray userName() const { return "vantor"; }
+    virtual QByteArray password() const { return "rogue-spear"; }
     // The certificate's SHA-256 fingerprint as the client shows it.
     QByteArray fingerprint() const { return fingerprint_; }
     QString certificateFile() const { return path("cert.pem"); }
@@ -54,7 +54,6 @@ class VsftpdServer : public TlsFtpServer {
 public:
     // Empty when vsftpd is not installed.
     static QString program();
-    QByteArray hostDir() const override { return "upload"; }
     QByteArray userName() const override { return "anonymous"; }
     QByteArray password() const override { return "vantor@example.org"; }
 
@@ -68,9 +67,6 @@ public:
     // Empty when ProFTPD and its TLS module are neither unpacked by scripts/setup.sh nor
     // installed.
     static QString program();
-    QByteArray hostDir() const override { return "upload"; }
-    QByteArray userName() const override { return "vantor"; }
-    QByteArray password() const override { return "rogue-spear"; }
 
 protected:
     bool launch(QProcess& process, quint16 port, QString* error) override;
@@ -81,9 +77,6 @@ class PureFtpdServer : public TlsFtpServer {
 public:
     // Empty when Pure-FTPd is neither unpacked by scripts/setup.sh nor installed.
     static QString program();
-    QByteArray hostDir() const override { return "upload"; }
-    QByteArray userName() const override { return "vantor"; }
-    QByteArray password() const override { return "rogue-spear"; }
 
 protected:
     bool launch(QProcess& process, quint16 port, QString* error) override;
@@ -91,11 +84,6 @@ protected:
 
 // pyftpdlib's TLS handler (TLS 1.3 where the system offers it), one user.
 class PyftpdlibTlsServer : public TlsFtpServer {
-public:
-    QByteArray hostDir() const override { return "upload"; }
-    QByteArray userName() const override { return "vantor"; }
-    QByteArray password() const override { return "rogue-spear"; }
-
 protected:
     bool launch(QProcess& process, quint16 port, QString* error) override;
 };
