@@ -3,9 +3,9 @@
 // replayed into a scratch folder, so stored event texts reach the ranking and upkeep too.
 #include "common/scratch_folder.h"
 #include "common/error.h"
-#include "history/change_note.h"
-#include "history/journal.h"
-#include "history/replay.h"
+#include "history/journal/change_note.h"
+#include "history/journal/journal.h"
+#include "history/replay/replay.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "core/recorder_options.h"
 #include "platform/program_module.h"
+#include "recorder/session/recorder_options.h"
 
 #include <cstdio>
 

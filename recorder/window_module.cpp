@@ -1,13 +1,13 @@
 // The recorder's window and its headless mode, in the module the program loads for either.
-#include "core/recorder_options.h"
-#include "headless/headless_main.h"
-#include "history/change_note.h"
+#include "history/journal/change_note.h"
 #include "platform/app_icon.h"
 #include "platform/app_title.h"
 #include "platform/guarded_application.h"
 #include "platform/message_box_dialogs.h"
 #include "platform/shell.h"
-#include "ui/main_form.h"
+#include "recorder/headless/headless_main.h"
+#include "recorder/session/recorder_options.h"
+#include "recorder/ui/main_form.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "cli/command_line.h"
-#include "history/change_note.h"
+#include "history/journal/change_note.h"
 #include "platform/program_module.h"
+#include "utilities/cli/command_line.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

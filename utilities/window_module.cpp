@@ -1,12 +1,12 @@
 // The utilities' window, in the module the program loads when it is started without a command.
-#include "history/change_note.h"
+#include "history/journal/change_note.h"
 #include "platform/app_icon.h"
 #include "platform/app_title.h"
 #include "platform/guarded_application.h"
 #include "platform/message_box_dialogs.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
-#include "ui/main_form.h"
+#include "utilities/ui/main_form.h"
 
 extern "C" __attribute__((visibility("default"))) int vantorUtilitiesWindow(int* argc,
                                                                             char** argv) {

@@ -9,14 +9,14 @@
 #include "common/record_file.h"
 #include "common/records.h"
 #include "common/skill.h"
-#include "history/change_note.h"
-#include "history/game_views.h"
-#include "history/history_commands.h"
-#include "history/journal.h"
-#include "history/replay.h"
+#include "history/journal/change_note.h"
+#include "history/journal/journal.h"
+#include "history/replay/history_commands.h"
+#include "history/replay/replay.h"
+#include "history/views/game_views.h"
 #include "platform/dialogs.h"
-#include "recorder/core/recording_cycle.h"
-#include "recorder/core/result_log_files.h"
+#include "recorder/recording/recording_cycle.h"
+#include "recorder/recording/result_log_files.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/sound.h"
 #include "platform/window_placement.h"
-#include "recorder/core/utilities_launch.h"
+#include "recorder/session/utilities_launch.h"
 
 #include <QApplication>
 #include <QCheckBox>

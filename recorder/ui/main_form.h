@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/core/recorder_session.h"
+#include "recorder/session/recorder_session.h"
 #include "recorder/ui/elided_label.h"
 
 #include "platform/game_key.h"

@@ -1,5 +1,5 @@
 // The activation steps as the core runs them for the window and the headless recorder.
-#include "recorder/core/activation.h"
+#include "recorder/recording/activation.h"
 
 #include "common/record_file.h"
 #include "common/undo_journal.h"

@@ -1,6 +1,6 @@
 #include "live_fixtures.h"
 
-#include "recorder/core/live_page.h"
+#include "recorder/live/live_page.h"
 
 #include "tests/support/chromium.h"
 #include "tests/support/site_links.h"

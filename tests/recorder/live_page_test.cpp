@@ -1,7 +1,7 @@
 #include "common/skill.h"
 #include "live_fixtures.h"
-#include "recorder/core/live_page.h"
-#include "recorder/core/live_rankings.h"
+#include "recorder/live/live_page.h"
+#include "stats/live_rankings.h"
 #include "tests/support/site_links.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +43,7 @@ std::vector<PlayerStatsRecord> numberedPlayers(int count) {
         players.push_back(player("Player" + QByteArray::number(i), 1000 - i, i % 7, 1 + i % 5,
                                  (i * 13) % 100, i * 20, i % 11,
                                  "6/" + QByteArray::number(i % 30 + 1) + "/00"));
-    return rank_skill(computed(players));
+    return stats::statsBySkill(computed(players));
 }
 
 } // namespace

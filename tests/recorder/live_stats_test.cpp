@@ -1,8 +1,8 @@
 #include "common/error.h"
 #include "common/file_writer.h"
 #include "live_fixtures.h"
-#include "recorder/core/live_rankings.h"
-#include "recorder/core/live_stats.h"
+#include "recorder/live/live_stats.h"
+#include "stats/live_rankings.h"
 #include "tests/support/site_links.h"
 
 #include <QDir>
@@ -48,7 +48,7 @@ struct LiveFixture {
     }
 };
 
-GameInfo adversarial(const QByteArray& rules = "Team Survival") {
+stats::GameInfo adversarial(const QByteArray& rules = "Team Survival") {
     return {"Adversarial", "Bank", rules, "05:12"};
 }
 
@@ -259,8 +259,8 @@ TEST(CreateLiveStats, APageCutShortByAFullDiskLeavesNoPageAndKeepsTheLastGame) {
     writeRecords<PlayerStatsRecord>(f.file("stats.log"), many);
     writeRecords<LastGameRecord>(f.file("lastgame.log"), {lastGamePlayer("p1", "", 1, 0, 0)});
     // The ranking goes first, through the same writes; the page's own come after it.
-    rank_players(f.file("stats.log"), f.file("work.dat"));
-    rank_players_lastgame(f.file("lastgame.log"), f.file("work.dat"));
+    stats::rankStatsFileBySkill(f.file("stats.log"), f.file("work.dat"));
+    stats::rankLastGameFileBySkill(f.file("lastgame.log"), f.file("work.dat"));
 
     pageWrites = 0;
     const WriteCall previous = setWriteCall(&fullAfterFirstBlock);

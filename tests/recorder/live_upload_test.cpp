@@ -1,6 +1,6 @@
 // The upload of the live stats page against a real FTP server, and the game's sound after it.
 #include "ftp/control_port.h"
-#include "recorder/core/live_upload.h"
+#include "recorder/live/live_upload.h"
 
 #include "tests/ftp/fake_ftp_server.h"
 #include "tests/ftp/local_ftp_server.h"

@@ -1,8 +1,8 @@
 // The recording cycle on real folders: what a tick does with the game's result logs.
-#include "recorder/core/recording_cycle.h"
+#include "recorder/recording/recording_cycle.h"
 
 #include "common/record_file.h"
-#include "recorder/core/result_log_files.h"
+#include "recorder/recording/result_log_files.h"
 #include "recorder_test_data.h"
 #include "tests/support/fakes.h"
 

@@ -2,8 +2,8 @@
 // restored backup) tries against the real programs, and what each attempt must come to.
 #include "common/error.h"
 #include "common/scratch_folder.h"
-#include "history/sqlite_db.h"
-#include "recorder/core/claimed_log.h"
+#include "history/journal/sqlite_db.h"
+#include "recorder/recording/claimed_log.h"
 #include "tests/robustness/programs.h"
 #include "tests/support/journal_entries.h"
 #include "tests/support/temp_folder.h"

@@ -3,8 +3,8 @@
 #include "command.h"
 #include "options.h"
 
-#include "utilities/core/game_type.h"
-#include "utilities/core/rank_keys.h"
+#include "stats/game_type.h"
+#include "stats/rank_keys.h"
 
 #include "common/error.h"
 
@@ -38,7 +38,7 @@ const Command* findCommand(const QString& name) {
 
 // "KEY: "Skill Points", "Kills", ..." wrapped to the width of a terminal.
 QString keyLine() {
-    const QStringList keys = rankKeyTexts();
+    const QStringList keys = stats::rankKeyTexts();
     QString text = QStringLiteral("KEY:");
     qsizetype lineStart = 0;
     for (qsizetype i = 0; i < keys.size(); ++i) {

@@ -1,9 +1,9 @@
 #include "command.h"
 #include "options.h"
 
-#include "history/game_views.h"
-#include "history/history_commands.h"
-#include "utilities/core/data_folder.h"
+#include "history/replay/history_commands.h"
+#include "history/views/game_views.h"
+#include "stats/data_folder.h"
 
 #include "common/cp1252.h"
 #include "common/data_files.h"
@@ -65,7 +65,8 @@ int playerPage(const Invocation& call) {
         throw UsageError{QStringLiteral("the page needs a file name")};
     const QByteArray name = playerName(call, 1);
     const SettingsStore store(SettingsStore::defaultPath());
-    if (const QString reserved = fileReservedFromPages(file, folderOf(kStatsFile), store.path());
+    if (const QString reserved =
+            fileReservedFromPages(file, stats::folderOf(kStatsFile), store.path());
         !reserved.isEmpty()) {
         call.err << reservedPageNameMessage(reserved).trimmed() << " The page was not written.\n";
         return 1;

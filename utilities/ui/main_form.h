@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ftp/ftp_settings.h"
+#include "stats/ranking.h"
 #include "utilities/core/page_creation.h"
-#include "utilities/core/ranking.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -75,7 +75,7 @@ public:
     // Ranks the current game type's stats file by the "Rank Players by:" text, moving the
     // progress bar, which is visible meanwhile. The game type switch and "Delete Players" are
     // held off; the caller disables its own controls. Throws vantor::Error.
-    RankResult Rank_Players();
+    stats::RankResult rankStatsFile();
     bool rankingInProgress() const { return ranking_; }
 
     const QString& gameType() const { return gameType_; }

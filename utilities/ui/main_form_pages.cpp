@@ -46,7 +46,7 @@ void TForm1::releaseAfterPage(const std::vector<std::pair<QWidget*, bool>>& held
 
 PageCreation TForm1::pageMaker() {
     PageCreation maker(settings_, dialogs_, [this](const QString& file, const QString& key) {
-        utilities::Rank_Players(
+        stats::rankStatsFile(
             file, key,
             [this](std::int64_t maximum, std::int64_t position) {
                 ProgressBar1->setMaximum(clampToInt(maximum));
