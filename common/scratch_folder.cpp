@@ -58,8 +58,8 @@ ScratchFolder::ScratchFolder(const QString& parent, const QString& prefix) : par
     if (!::mkdtemp(pattern.data())) {
         const int err = errno;
         ::close(parentFd_);
-        throw Error(systemMessage(QStringLiteral("Cannot create a folder in \"%1\"").arg(parent),
-                                  err));
+        throw Error(
+            systemMessage(QStringLiteral("Cannot create a folder in \"%1\"").arg(parent), err));
     }
     name_ = QFile::decodeName(pattern.mid(pattern.lastIndexOf('/') + 1));
     fd_ = ::openat(parentFd_, QFile::encodeName(name_).constData(), kFolderFlags);

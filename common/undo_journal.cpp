@@ -12,10 +12,10 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <algorithm>
-#include <map>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -83,8 +83,8 @@ public:
 
 // Where the old bytes of one changed region lie in the journal.
 struct Region {
-    std::int64_t offset;  // in the file
-    std::int64_t at;      // in the journal
+    std::int64_t offset; // in the file
+    std::int64_t at;     // in the journal
     std::int64_t length;
 };
 
@@ -353,8 +353,7 @@ QString setJournalAside(const QString& folder, const QString& journal) {
     for (int n = 2; exists(QDir(folder).filePath(name)); ++n)
         name = kUndoJournalFile + QStringLiteral(".refused-%1-%2").arg(stamp).arg(n);
     faultPoint();
-    if (::rename(native(journal).constData(), native(QDir(folder).filePath(name)).constData()) !=
-        0)
+    if (::rename(native(journal).constData(), native(QDir(folder).filePath(name)).constData()) != 0)
         throw Error(systemMessage(QStringLiteral("Cannot rename \"%1\"").arg(journal), errno));
     syncFolder(folder);
     return name;

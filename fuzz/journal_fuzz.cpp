@@ -1,8 +1,8 @@
 // Any bytes as "games.db": the journal's reader either reads it or refuses it with a message;
 // it never crashes, and never leaks a connection or a statement on the way out. What it reads is
 // replayed into a scratch folder, so stored event texts reach the ranking and upkeep too.
-#include "common/scratch_folder.h"
 #include "common/error.h"
+#include "common/scratch_folder.h"
 #include "history/journal/change_note.h"
 #include "history/journal/journal.h"
 #include "history/replay/replay.h"

@@ -4,10 +4,10 @@
 //  2. `rebuild` of 10,000 games into 20,000 players (target: at most 10 s);
 //  3. `games --last 20` with 100,000 games in the history (target: under 50 ms).
 //   history_bench [--dir FOLDER] [--runs N]
-#include "common/scratch_folder.h"
 #include "bench/generated_stats.h"
 #include "common/record_file.h"
 #include "common/records.h"
+#include "common/scratch_folder.h"
 #include "common/skill.h"
 #include "history/journal/change_note.h"
 #include "history/journal/journal.h"

@@ -153,8 +153,7 @@ std::int64_t Journal::metaInteger(const char* key) {
 
 std::map<QString, FileState> Journal::storedStates() {
     std::map<QString, FileState> out;
-    Statement s(db_,
-                "SELECT name, present, size, mtime, inode, device, digest FROM file_state");
+    Statement s(db_, "SELECT name, present, size, mtime, inode, device, digest FROM file_state");
     while (s.step()) {
         const QString name = QString::fromUtf8(s.bytes(0));
         if (!journaledFiles().contains(name))
@@ -198,7 +197,7 @@ std::map<QString, FileState> Journal::currentStates(const std::map<QString, File
 
 void Journal::storeStates(const std::map<QString, FileState>& states) {
     Statement s(db_, "INSERT OR REPLACE INTO file_state(name, present, size, mtime, "
-                              "inode, device, digest) VALUES(?, ?, ?, ?, ?, ?, ?)");
+                     "inode, device, digest) VALUES(?, ?, ?, ?, ?, ?, ?)");
     for (const auto& [name, f] : states) {
         s.bindText(1, name)
             .bind(2, std::int64_t(f.present))
@@ -343,7 +342,7 @@ std::int64_t Journal::insertEvent(EventKind kind, bool coop, const QByteArray& a
                                   const QByteArray& arg2, const QByteArray& claim,
                                   const QByteArray& digest) {
     Statement s(db_, "INSERT INTO event(kind, at, coop, arg1, arg2, claim, digest) "
-                              "VALUES(?, ?, ?, ?, ?, ?, ?)");
+                     "VALUES(?, ?, ?, ?, ?, ?, ?)");
     s.bind(1, std::int64_t(kind))
         .bind(2, nowText())
         .bind(3, std::int64_t(coop))
@@ -366,7 +365,7 @@ std::int64_t Journal::addGame(const GameRecord& game, const QByteArray& claimKey
         at.bind(1, game.playedAt).bind(2, id).run();
     }
     Statement g(db_, "INSERT INTO game(event, game_type, map, rules, elapsed, outcome, "
-                              "log) VALUES(?, ?, ?, ?, ?, ?, ?)");
+                     "log) VALUES(?, ?, ?, ?, ?, ?, ?)");
     g.bind(1, id)
         .bind(2, orEmpty(game.gameType))
         .bind(3, orEmpty(game.map))
@@ -375,9 +374,8 @@ std::int64_t Journal::addGame(const GameRecord& game, const QByteArray& claimKey
         .bind(6, std::int64_t(game.outcome))
         .bind(7, orEmpty(game.log))
         .run();
-    Statement p(db_,
-                "INSERT INTO player(event, seq, name, team, killed_by, last_played, kills, "
-                "deaths, hit_sum, fired, taken) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    Statement p(db_, "INSERT INTO player(event, seq, name, team, killed_by, last_played, kills, "
+                     "deaths, hit_sum, fired, taken) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     std::int64_t seq = 0;
     for (const GamePlayer& pl : game.players) {
         p.bind(1, id)
@@ -476,7 +474,7 @@ std::vector<GameRow> Journal::rowsOf(Statement& s) {
 
 void Journal::fillPlayers(std::vector<GameRow>& rows) {
     Statement s(db_, "SELECT name, team, killed_by, kills, deaths, hit_sum, fired, "
-                              "taken FROM player WHERE event=? ORDER BY seq");
+                     "taken FROM player WHERE event=? ORDER BY seq");
     for (GameRow& row : rows) {
         s.bind(1, row.id);
         while (s.step()) {
@@ -523,8 +521,8 @@ std::vector<GameRow> Journal::gamesOf(const QByteArray& name, std::optional<bool
 
 std::optional<GameRecord> Journal::game(std::int64_t id) {
     Statement s(db_, "SELECT e.at, e.undone, g.game_type, g.map, g.rules, g.elapsed, "
-                              "g.outcome, g.log FROM event e JOIN game g ON g.event = e.id "
-                              "WHERE e.id=? AND e.kind=1");
+                     "g.outcome, g.log FROM event e JOIN game g ON g.event = e.id "
+                     "WHERE e.id=? AND e.kind=1");
     s.bind(1, id);
     if (!s.step())
         return std::nullopt;
@@ -539,7 +537,7 @@ std::optional<GameRecord> Journal::game(std::int64_t id) {
     g.outcome = outcomeAt(s, 6, db_.path());
     g.log = s.bytes(7);
     Statement p(db_, "SELECT name, team, killed_by, last_played, kills, deaths, "
-                              "hit_sum, fired, taken FROM player WHERE event=? ORDER BY seq");
+                     "hit_sum, fired, taken FROM player WHERE event=? ORDER BY seq");
     p.bind(1, id);
     while (p.step()) {
         GamePlayer pl;
@@ -577,7 +575,7 @@ std::map<QString, QByteArray> Journal::baseline() {
 
 void Journal::forEachEvent(const std::function<void(const StoredEvent&)>& visit) {
     Statement s(db_, "SELECT id, kind, coop, undone, arg1, arg2, digest FROM event "
-                              "WHERE id>? ORDER BY id");
+                     "WHERE id>? ORDER BY id");
     s.bind(1, metaInteger("baseline_after"));
     while (s.step()) {
         StoredEvent e;

@@ -123,7 +123,6 @@ TEST(UndoJournal, ATornOrDamagedTailIsAChangeThatNeverHappened) {
     EXPECT_EQ(readFile("stats.log"), "1111bbbb");
 }
 
-
 TEST(UndoJournal, APlantedJournalReachesNothingOutsideTheDataFolder) {
     TempFolder dir;
     QDir().mkdir("data");
@@ -152,8 +151,8 @@ TEST(UndoJournal, APlantedJournalReachesNothingOutsideTheDataFolder) {
 
     // A link in the data folder under a journaled name is not written through.
     ASSERT_TRUE(QFile::link(QDir::current().absoluteFilePath("outside.txt"), "data/stats.log"));
-    writeFile("data/" + kUndoJournalFile,
-              "VNTUNDO1" + journalEntry('S', "stats.log", 2, {}) + journalEntry('R', "stats.log", 0, "evil"));
+    writeFile("data/" + kUndoJournalFile, "VNTUNDO1" + journalEntry('S', "stats.log", 2, {}) +
+                                              journalEntry('R', "stats.log", 0, "evil"));
     EXPECT_THROW(recoverInterruptedGame("data"), Error);
     EXPECT_EQ(readFile("outside.txt"), "precious");
     EXPECT_EQ(QDir("data").entryList({kUndoJournalFile + ".refused-*"}).size(), 2);

@@ -3,9 +3,9 @@
 #include "ftp/certificate_pin.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSslCertificate>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -185,34 +185,34 @@ bool VsftpdServer::launch(QProcess& process, quint16 port, QString* error) {
 }
 
 bool PyftpdlibTlsServer::launch(QProcess& process, quint16 port, QString* error) {
-    const QByteArray script =
-        "import sys\n"
-        "from pyftpdlib.authorizers import DummyAuthorizer\n"
-        "from pyftpdlib.handlers import TLS_FTPHandler\n"
-        "from pyftpdlib.servers import FTPServer\n"
-        "port, root, cert, key, user, password = sys.argv[1:7]\n"
-        "authorizer = DummyAuthorizer()\n"
-        "authorizer.add_user(user, password, root, perm='elradfmwMT')\n"
-        "handler = TLS_FTPHandler\n"
-        "handler.certfile = cert\n"
-        "handler.keyfile = key\n"
-        "handler.authorizer = authorizer\n"
-        "handler.tls_control_required = handler.tls_data_required = " +
-        QByteArray(tlsRequired ? "True" : "False") + "\n"
-        "FTPServer(('127.0.0.1', int(port)), handler).serve_forever()\n";
+    const QByteArray script = "import sys\n"
+                              "from pyftpdlib.authorizers import DummyAuthorizer\n"
+                              "from pyftpdlib.handlers import TLS_FTPHandler\n"
+                              "from pyftpdlib.servers import FTPServer\n"
+                              "port, root, cert, key, user, password = sys.argv[1:7]\n"
+                              "authorizer = DummyAuthorizer()\n"
+                              "authorizer.add_user(user, password, root, perm='elradfmwMT')\n"
+                              "handler = TLS_FTPHandler\n"
+                              "handler.certfile = cert\n"
+                              "handler.keyfile = key\n"
+                              "handler.authorizer = authorizer\n"
+                              "handler.tls_control_required = handler.tls_data_required = " +
+                              QByteArray(tlsRequired ? "True" : "False") +
+                              "\n"
+                              "FTPServer(('127.0.0.1', int(port)), handler).serve_forever()\n";
     if (!writeText(path("server.py"), script, error))
         return false;
-    process.start("/usr/bin/python3", {path("server.py"), QString::number(port), path(""),
-                                       path("cert.pem"), path("key.pem"),
-                                       QString::fromLatin1(userName()),
-                                       QString::fromLatin1(password())});
+    process.start("/usr/bin/python3",
+                  {path("server.py"), QString::number(port), path(""), path("cert.pem"),
+                   path("key.pem"), QString::fromLatin1(userName()),
+                   QString::fromLatin1(password())});
     return true;
 }
 
 QString ProftpdServer::program() {
     const QString proftpd = serverFile(QStringLiteral("/usr/sbin/proftpd"));
     return serverFile(QStringLiteral("/usr/lib/proftpd/mod_tls.so")).isEmpty() ? QString()
-                                                                              : proftpd;
+                                                                               : proftpd;
 }
 
 bool ProftpdServer::launch(QProcess& process, quint16 port, QString* error) {
@@ -220,28 +220,26 @@ bool ProftpdServer::launch(QProcess& process, quint16 port, QString* error) {
     if (hash.isEmpty())
         return false;
     const QByteArray root = QFile::encodeName(path(""));
-    if (!writeText(path("passwd"),
-                   userName() + ":" + hash + ":65534:65534::" + root +
-                       ":/bin/sh\n",
+    if (!writeText(path("passwd"), userName() + ":" + hash + ":65534:65534::" + root + ":/bin/sh\n",
                    error) ||
         !writeText(path("group"), "nogroup:x:65534:\n", error))
         return false;
     QFile::setPermissions(path("passwd"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray modules =
-        QFile::encodeName(QFileInfo(serverFile(QStringLiteral("/usr/lib/proftpd/mod_tls.so")))
-                              .absolutePath());
+    const QByteArray modules = QFile::encodeName(
+        QFileInfo(serverFile(QStringLiteral("/usr/lib/proftpd/mod_tls.so"))).absolutePath());
     const QByteArray conf =
         "ServerType standalone\nDefaultServer on\nPort " + QByteArray::number(port) +
         "\nDefaultAddress 127.0.0.1\nSocketBindTight on\nUseIPv6 off\nUser nobody\n"
-        "Group nogroup\nPidFile " + root + "/proftpd.pid\nScoreboardFile " + root +
+        "Group nogroup\nPidFile " +
+        root + "/proftpd.pid\nScoreboardFile " + root +
         "/scoreboard\nDelayTable none\nWtmpLog off\nTransferLog none\nUseReverseDNS off\n"
         "RequireValidShell off\nAuthPAM off\nDelayEngine off\nAuthOrder mod_auth_file.c\n"
         "AuthUserFile " +
         root + "/passwd\nAuthGroupFile " + root +
         "/group\nDefaultRoot ~\nAllowOverwrite on\nUmask 022\nModulePath " + modules +
-        "\nLoadModule mod_tls.c\nTLSEngine on\nTLSRequired " +
-        (tlsRequired ? "on" : "off") + "\nTLSECCertificateFile " + root +
-        "/cert.pem\nTLSECCertificateKeyFile " + root + "/key.pem\n";
+        "\nLoadModule mod_tls.c\nTLSEngine on\nTLSRequired " + (tlsRequired ? "on" : "off") +
+        "\nTLSECCertificateFile " + root + "/cert.pem\nTLSECCertificateKeyFile " + root +
+        "/key.pem\n";
     if (!writeText(path("proftpd.conf"), conf, error))
         return false;
     process.start(program(), {"-n", "-q", "-c", path("proftpd.conf")});
@@ -264,10 +262,10 @@ bool PureFtpdServer::launch(QProcess& process, quint16 port, QString* error) {
         !run(pw, {"mkdb", path("users.pdb"), "-f", path("users.passwd")}, error))
         return false;
     // -Y 3: the login and every data connection under TLS; 1: TLS offered.
-    process.start(program(), {"-S", "127.0.0.1," + QString::number(port), "-l",
-                              "puredb:" + path("users.pdb"), "-E", "-A", "-H", "-4", "-u", "1",
-                              "-Y", tlsRequired ? "3" : "1", "-2",
-                              path("cert.pem") + "," + path("key.pem")});
+    process.start(program(),
+                  {"-S", "127.0.0.1," + QString::number(port), "-l", "puredb:" + path("users.pdb"),
+                   "-E", "-A", "-H", "-4", "-u", "1", "-Y", tlsRequired ? "3" : "1", "-2",
+                   path("cert.pem") + "," + path("key.pem")});
     return true;
 }
 

@@ -85,8 +85,9 @@ void hugeFileAt(const QString& path) {
 // Refused once: set aside under a new name with nothing changed, and the next command runs.
 void journalSetAside(const Folders& f, const ProgramRun&) {
     EXPECT_FALSE(QFileInfo::exists(f.in(QStringLiteral(".vantor.journal"))));
-    EXPECT_EQ(QDir(f.data).entryList({QStringLiteral(".vantor.journal.refused-*")},
-                                     QDir::AllEntries | QDir::System | QDir::Hidden)
+    EXPECT_EQ(QDir(f.data)
+                  .entryList({QStringLiteral(".vantor.journal.refused-*")},
+                             QDir::AllEntries | QDir::System | QDir::Hidden)
                   .size(),
               1);
     EXPECT_EQ(namesIn(readStats(f.in(QStringLiteral("stats.log")))),
@@ -138,7 +139,11 @@ const HostileFolderCase kCases[] = {
      1,
      "\"rebuild --from-files\" sets it aside",
      nullptr},
-    {"the same: history", endlessHistory, {"history", "Kim"}, 1, "was not made by this program",
+    {"the same: history",
+     endlessHistory,
+     {"history", "Kim"},
+     1,
+     "was not made by this program",
      nullptr},
     {"the same: export", endlessHistory, {"export", "--json"}, 1, "the view \"game\"", nullptr},
     {"the same: rebuild --yes", endlessHistory, {"rebuild", "--yes"}, 1, "not made", nullptr},

@@ -18,7 +18,8 @@ using namespace vantor::utilities;
 namespace {
 
 const QByteArray kPin = QByteArray(64, 'a');
-const QByteArray kTitleAndLink = "\x1b]0;owned\x07\x1b]8;;http://evil.example/\x1b\\here\x1b]8;;\x1b\\";
+const QByteArray kTitleAndLink =
+    "\x1b]0;owned\x07\x1b]8;;http://evil.example/\x1b\\here\x1b]8;;\x1b\\";
 
 struct HostileServerCase {
     const char* attempt;
@@ -42,9 +43,7 @@ const HostileServerCase kCases[] = {
      [](FakeFtpServer&, FtpSettings&, UploadOverrides& o) { o.fingerprint = kPin; }, false,
      nothingInClear},
     {"another host connects to the PORT address first",
-     [](FakeFtpServer& server, FtpSettings&, UploadOverrides&) {
-         server.intruderAfterPort = true;
-     },
+     [](FakeFtpServer& server, FtpSettings&, UploadOverrides&) { server.intruderAfterPort = true; },
      true,
      [](const FakeFtpServer& server, const QString&, const QString&) {
          EXPECT_TRUE(server.intruderConnected);
@@ -56,14 +55,17 @@ const HostileServerCase kCases[] = {
      [](FakeFtpServer& server, FtpSettings&, UploadOverrides&) {
          server.greeting = {"220 " + kTitleAndLink};
          server.replies["TYPE"] = {"200 " + kTitleAndLink};
-         server.storFinal = "226 \xc2\x9b" "2J done"; // a C1 CSI in UTF-8
+         server.storFinal = "226 \xc2\x9b"
+                            "2J done"; // a C1 CSI in UTF-8
      },
      true,
      [](const FakeFtpServer&, const QString& out, const QString&) {
          for (const QChar c : out)
              EXPECT_TRUE(c == u'\n' || !(c < u' ' || (c >= u'\x7f' && c < u'\xa0')))
-                 << "control character " << int(c.unicode()) << " in\n" << out.toStdString();
-         EXPECT_TRUE(out.contains("< 220 ?]0;owned??]8;;http://evil.example/?\\here")) << out.toStdString();
+                 << "control character " << int(c.unicode()) << " in\n"
+                 << out.toStdString();
+         EXPECT_TRUE(out.contains("< 220 ?]0;owned??]8;;http://evil.example/?\\here"))
+             << out.toStdString();
      }},
 };
 
