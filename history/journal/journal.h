@@ -143,8 +143,8 @@ private:
     Journal(const QString& dataFolder, bool create);
     void createSchema();
     void writeBaseline();
-    // Refuses a database holding anything we did not make (a view in place of a table, a
-    // trigger, a changed table): its queries could run forever or read what it chooses.
+    // Refuses a database holding a view, a virtual table or a trigger, none of which we make:
+    // in place of one of our tables, its queries could run forever or read what it chooses.
     void checkSchemaIsOurs();
     void checkVersion();
     std::map<QString, FileState> storedStates();

@@ -51,15 +51,16 @@ void FinalizeStatement::operator()(sqlite3_stmt* s) const {
     sqlite3_finalize(s);
 }
 
-Statement::Statement(const Database& db, const char* sql)
-    : db_(db.handle()), queryLimitMs_(db.queryLimitMs()) {
+Statement::Statement(sqlite3* db, const char* sql, int queryLimitMs)
+    : db_(db), queryLimitMs_(queryLimitMs) {
     sqlite3_stmt* raw = nullptr;
     // Preparing reads the schema: it is bounded as a query.
     startQueryClock(db_, nullptr, queryLimitMs_);
     const int rc = sqlite3_prepare_v2(db_, sql, -1, &raw, nullptr);
     stmt_.reset(raw);
     if (rc != SQLITE_OK)
-        throw Error(messageOf(db_, db.path(), QStringLiteral("cannot be read")));
+        throw Error(messageOf(db_, QString::fromUtf8(sqlite3_db_filename(db_, "main")),
+                              QStringLiteral("cannot be read")));
 }
 
 Statement& Statement::bind(int index, std::int64_t value) {
@@ -148,7 +149,7 @@ Database::Database(const QString& path, bool create, int busyTimeoutMs, int quer
 }
 
 void Database::exec(const char* sql) {
-    Statement s(*this, sql);
+    Statement s(db_.get(), sql, queryLimitMs_);
     s.run();
 }
 

@@ -21,12 +21,11 @@ struct FinalizeStatement {
 using DbHandle = std::unique_ptr<sqlite3, CloseDb>;
 using StatementHandle = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
-class Database;
-
-// One prepared statement; every failure throws vantor::Error naming the database.
+// One prepared statement; every failure throws vantor::Error naming the database. Run, with
+// the statements run while it is under way, it is stopped after queryLimitMs and throws.
 class Statement {
 public:
-    Statement(const Database& db, const char* sql);
+    Statement(sqlite3* db, const char* sql, int queryLimitMs = kHistoryQueryLimitMs);
 
     Statement& bind(int index, std::int64_t value);
     Statement& bind(int index, const QByteArray& bytes); // NULL for a null QByteArray
@@ -50,8 +49,8 @@ private:
 // A connection to one database file, opened without following a link.
 class Database {
 public:
-    // create false: a missing file throws instead of being made. A query, with the queries
-    // run while it is under way, that takes longer than queryLimitMs is stopped and throws.
+    // create false: a missing file throws instead of being made. exec's statements are
+    // stopped after queryLimitMs.
     Database(const QString& path, bool create, int busyTimeoutMs,
              int queryLimitMs = kHistoryQueryLimitMs);
 
@@ -59,7 +58,6 @@ public:
     std::int64_t lastInsertId() const;
     sqlite3* handle() const { return db_.get(); }
     const QString& path() const { return path_; }
-    int queryLimitMs() const { return queryLimitMs_; }
     [[noreturn]] void fail(const QString& what) const;
 
 private:

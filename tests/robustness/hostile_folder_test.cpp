@@ -139,14 +139,7 @@ const HostileFolderCase kCases[] = {
      1,
      "\"rebuild --from-files\" sets it aside",
      nullptr},
-    {"the same: history",
-     endlessHistory,
-     {"history", "Kim"},
-     1,
-     "was not made by this program",
-     nullptr},
     {"the same: export", endlessHistory, {"export", "--json"}, 1, "the view \"game\"", nullptr},
-    {"the same: rebuild --yes", endlessHistory, {"rebuild", "--yes"}, 1, "not made", nullptr},
     {"the same, set aside by rebuild --from-files",
      endlessHistory,
      {"rebuild", "--from-files"},
@@ -240,6 +233,21 @@ const HostileFolderCase kInsideCases[] = {
          EXPECT_EQ(QDir(f.outside).entryList(QDir::Files), QStringList({"victim"}));
          outsideUntouched(f, {});
          EXPECT_TRUE(QDir(renamed).isEmpty());
+     }},
+    {"a query of the history without end",
+     [](const Folders&) {},
+     {},
+     0,
+     "",
+     [](const Folders& f, const ProgramRun&) {
+         history::Database db(f.in(QStringLiteral("games.db")), true, 1000, 300);
+         try {
+             db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+                     "SELECT count(*) FROM n");
+             ADD_FAILURE() << "it ended";
+         } catch (const Error& e) {
+             EXPECT_TRUE(e.message().contains("ran too long")) << e.message().toStdString();
+         }
      }},
     {"a FIFO as the claimed log",
      [](const Folders& f) { fifoAt(f.in(QStringLiteral(".vantor.game"))); },
