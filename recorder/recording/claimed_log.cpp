@@ -23,16 +23,12 @@ QByteArray native(const QString& path) {
     return QFile::encodeName(path);
 }
 
-int openOrThrow(const QString& path, int flags) {
-    const int fd = ::open(native(path).constData(), flags | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
-        throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(path), errno));
-    return fd;
-}
-
 // Copies from into a new file to, forced to the disk: for a move across file systems.
 void copyDurably(const QString& from, const QString& to) {
-    const int in = openOrThrow(from, O_RDONLY);
+    // A FIFO in the game folder must not hang the recorder.
+    const int in = openPlainFile(from, O_RDONLY | O_NOFOLLOW);
+    if (in < 0)
+        throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(from), errno));
     QByteArray bytes;
     try {
         bytes = readAll(in, from);
