@@ -120,11 +120,13 @@ public:
 
     std::uint64_t checksumOf(std::int64_t at, std::int64_t length) const {
         std::uint64_t h = kChecksumStart;
-        std::vector<char> block(std::size_t(std::min<std::int64_t>(length, kCopyBlock)));
         while (length > 0) {
-            const auto n = std::size_t(std::min<std::int64_t>(length, kCopyBlock));
-            read(at, block.data(), n);
-            h = checksum(block.data(), n, h);
+            if (at < windowAt_ || at >= windowAt_ + windowUsed_)
+                fill(at);
+            const auto from = std::size_t(at - windowAt_);
+            const auto n =
+                std::size_t(std::min<std::int64_t>(length, windowUsed_ - std::int64_t(from)));
+            h = checksum(window_.data() + from, n, h);
             at += std::int64_t(n);
             length -= std::int64_t(n);
         }
