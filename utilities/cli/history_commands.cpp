@@ -9,6 +9,7 @@
 #include "common/data_files.h"
 #include "common/file_writer.h"
 #include "common/page_names.h"
+#include "common/visible_text.h"
 #include "common/record_file.h"
 #include "platform/settings_store.h"
 
