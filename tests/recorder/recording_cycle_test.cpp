@@ -53,7 +53,7 @@ protected:
     RecordingCycle cycle{dialogs};
 };
 
-std::vector<PlayerStatsRecord> stats(const QString& file = QStringLiteral("stats.log")) {
+std::vector<PlayerStatsRecord> storedStats(const QString& file = QStringLiteral("stats.log")) {
     return readAllRecords<PlayerStatsRecord>(file);
 }
 
@@ -66,7 +66,7 @@ TEST_F(Cycle, RecordsAFinishedGameAndDeletesItsLog) {
     EXPECT_EQ(tick(), Outcome::Recorded);
 
     EXPECT_TRUE(gameFiles().isEmpty());
-    const auto players = stats();
+    const auto players = storedStats();
     ASSERT_EQ(players.size(), 4u);
     EXPECT_EQ(players[0].name.text(), "Marrow");
     EXPECT_EQ(players[0].skillPoints, 540);
@@ -82,7 +82,7 @@ TEST_F(Cycle, RecordsAFinishedGameAndDeletesItsLog) {
     // The same game again is a second game for everyone.
     dropLog("demo_adversarial.log");
     EXPECT_EQ(tick(), Outcome::Recorded);
-    EXPECT_EQ(stats()[0].games, 2);
+    EXPECT_EQ(storedStats()[0].games, 2);
     EXPECT_EQ(readAllRecords<TeamWinsRecord>(QStringLiteral("team.log"))[0].wins, 2);
 }
 
@@ -110,8 +110,8 @@ TEST_F(Cycle, LiveStatsAddTheLastGameAndCallThePageStepAfterTheLogIsGone) {
     const auto last = readAllRecords<LastGameRecord>(QStringLiteral("lastgame.log"));
     EXPECT_EQ(last[0].games, 2); // the two "Marrow" blocks joined
     EXPECT_EQ(last[0].killedBy.text(), "Gunner");
-    EXPECT_EQ(stats()[0].games, 2);
-    EXPECT_EQ(stats()[1].name.text(), "marrow");
+    EXPECT_EQ(storedStats()[0].games, 2);
+    EXPECT_EQ(storedStats()[1].name.text(), "marrow");
 
     // Live stats off: no last game, no page step.
     EXPECT_EQ(tick(false), Outcome::Recorded);
@@ -138,7 +138,7 @@ TEST_F(Cycle, ABadLogMergesNothingIsMovedAsideAndToldOnce) {
     dropLog("cooperative.log");
     EXPECT_EQ(tick(), Outcome::Recorded);
     EXPECT_EQ(gameFiles(), left);
-    EXPECT_EQ(stats("coop_stats.log").size(), 2u);
+    EXPECT_EQ(storedStats("coop_stats.log").size(), 2u);
 }
 
 TEST_F(Cycle, AGameTypeWithoutStatsFileIsDeletedAndToldOnce) {
@@ -162,7 +162,7 @@ TEST_F(Cycle, AnAdversarialGameWithoutBluePlayerAddsNoWin) {
     dropLog("no_blue.log");
     EXPECT_EQ(tick(), Outcome::Recorded);
     EXPECT_EQ(readFile("team.log"), teams);
-    EXPECT_EQ(stats().size(), 6u);
+    EXPECT_EQ(storedStats().size(), 6u);
 
     dropLog("cooperative.log");
     EXPECT_EQ(tick(), Outcome::Recorded);
@@ -185,7 +185,7 @@ TEST_F(Cycle, ALogStillBeingWrittenIsLeftForALaterTick) {
     ASSERT_EQ(::write(writer, rest.constData(), std::size_t(rest.size())), rest.size());
     ::close(writer);
     EXPECT_EQ(cycle.Readlogs(false), Outcome::Recorded);
-    EXPECT_EQ(stats().size(), 4u);
+    EXPECT_EQ(storedStats().size(), 4u);
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
@@ -214,7 +214,7 @@ TEST_F(Cycle, WaitsWhileTheOtherProgramHoldsTheDataFolder) {
     EXPECT_FALSE(QFile::exists("stats.log"));
     ASSERT_TRUE(holder.waitForFinished(10000));
     EXPECT_EQ(tick(), Outcome::Recorded);
-    EXPECT_EQ(stats().size(), 4u);
+    EXPECT_EQ(storedStats().size(), 4u);
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
@@ -236,9 +236,9 @@ TEST_F(Cycle, AGameLeftClaimedIsRecordedFirstAndALogOfTooManyPlayersIsSetAside) 
     EXPECT_EQ(tick(), Outcome::Recorded);
     EXPECT_FALSE(QFile::exists(".vantor.game"));
     EXPECT_TRUE(QFile::exists(log0())); // the next game waits for the next tick
-    EXPECT_EQ(stats()[0].games, 1);
+    EXPECT_EQ(storedStats()[0].games, 1);
     EXPECT_EQ(tick(), Outcome::Recorded);
-    EXPECT_EQ(stats()[0].games, 2);
+    EXPECT_EQ(storedStats()[0].games, 2);
 
     QByteArray huge = "Type  : Adversarial \r\nMap Name   : Oil Refinery \r\nServer \r\n"
                       "Rules  : Team Survival \r\nElapsed Time  : 5:00 \r\n\r\n";
@@ -251,7 +251,7 @@ TEST_F(Cycle, AGameLeftClaimedIsRecordedFirstAndALogOfTooManyPlayersIsSetAside) 
     EXPECT_EQ(tick(), Outcome::Failed);
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_TRUE(dialogs.shown[0].contains("more than 64 player blocks"));
-    EXPECT_EQ(stats()[0].games, 2);
+    EXPECT_EQ(storedStats()[0].games, 2);
     ASSERT_EQ(gameFiles().size(), 1);
     EXPECT_TRUE(gameFiles()[0].startsWith("RSResults0.bad-"));
     EXPECT_FALSE(QFile::exists(".vantor.game"));
