@@ -155,7 +155,10 @@ TEST(UndoJournal, APlantedJournalReachesNothingOutsideTheDataFolder) {
                                               journalEntry('R', "stats.log", 0, "evil"));
     EXPECT_THROW(recoverInterruptedGame("data"), Error);
     EXPECT_EQ(readFile("outside.txt"), "precious");
-    EXPECT_EQ(QDir("data").entryList({kUndoJournalFile + ".refused-*"}).size(), 2);
+    EXPECT_EQ(QDir("data")
+                  .entryList({kUndoJournalFile + ".refused-*"}, QDir::Files | QDir::Hidden)
+                  .size(),
+              2);
     QFile::remove("data/stats.log");
 
     // A link in the journal's place is not followed, and goes.
