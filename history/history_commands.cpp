@@ -64,9 +64,10 @@ FileSet replayChecked(Journal& journal, const QString& dataFolder,
 } // namespace
 
 QString disagreementMessage(const QString& reason) {
-    return QStringLiteral("The game history \"%1\" no longer agrees with the stats files: %2. "
-                          "\"rebuild --from-files\" starts it afresh from the files as they are; "
-                          "\"rebuild --yes\" puts the files back as the history has them.")
+    return QStringLiteral(
+               "The game history \"%1\" no longer agrees with the stats files: %2. "
+               "\"rebuild --from-files --yes\" starts it afresh from the files as they are; "
+               "\"rebuild --yes\" puts the files back as the history has them.")
         .arg(kHistoryFile, reason);
 }
 
@@ -118,22 +119,23 @@ QString rebuildFromFiles(const QString& dataFolder) {
     return aside;
 }
 
-void setGameUndone(const QString& dataFolder, std::int64_t id, bool undone) {
+void setGameUndone(const QString& dataFolder, std::int64_t number, bool undone) {
     HistoryAccess access(dataFolder);
     Journal& journal = access.journal();
-    const auto game = journal.game(id);
+    const auto event = journal.gameEvent(number);
+    const auto game = event ? journal.game(*event) : std::nullopt;
     if (!game)
-        throw Error(QStringLiteral("There is no game %1 in the game history.").arg(id));
-    if (!journal.replayable(id))
+        throw Error(QStringLiteral("There is no game %1 in the game history.").arg(number));
+    if (!journal.replayable(*event))
         throw Error(QStringLiteral("Game %1 was recorded before the history last started afresh "
                                    "from the files; it can no longer be taken out or put back.")
-                        .arg(id));
+                        .arg(number));
     if (game->undone == undone)
-        throw Error(undone ? QStringLiteral("Game %1 is undone already.").arg(id)
-                           : QStringLiteral("Game %1 is not undone.").arg(id));
-    const FileSet files = replayChecked(journal, dataFolder, {{id, undone}});
+        throw Error(undone ? QStringLiteral("Game %1 is undone already.").arg(number)
+                           : QStringLiteral("Game %1 is not undone.").arg(number));
+    const FileSet files = replayChecked(journal, dataFolder, {{*event, undone}});
     writeFiles(dataFolder, files);
-    journal.markGame(id, undone);
+    journal.markGame(*event, undone);
 }
 
 } // namespace vantor::history

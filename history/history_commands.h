@@ -34,8 +34,8 @@ int rebuildFiles(const QString& dataFolder);
 QString rebuildFromFiles(const QString& dataFolder);
 
 // `undo-game` / `redo-game`: the files become what they would be with the game taken out (put
-// back), by replaying the history; the game stays, marked.
-void setGameUndone(const QString& dataFolder, std::int64_t id, bool undone);
+// back), by replaying the history; the game stays, marked. number: as `games` shows it.
+void setGameUndone(const QString& dataFolder, std::int64_t number, bool undone);
 
 // The refusal of a command while the history disagrees with the files.
 QString disagreementMessage(const QString& reason);

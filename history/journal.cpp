@@ -29,7 +29,7 @@ const char* const kSchema[] = {
     "CREATE INDEX IF NOT EXISTS event_by_claim ON event(claim) WHERE claim IS NOT NULL",
     "CREATE TABLE IF NOT EXISTS game(event INTEGER PRIMARY KEY REFERENCES event(id) ON DELETE "
     "CASCADE, game_type BLOB NOT NULL, map BLOB NOT NULL, rules BLOB NOT NULL, "
-    "elapsed BLOB NOT NULL, outcome INTEGER NOT NULL, log BLOB NOT NULL)",
+    "elapsed BLOB NOT NULL, outcome INTEGER NOT NULL, log BLOB NOT NULL, number INTEGER)",
     "CREATE TABLE IF NOT EXISTS player(event INTEGER NOT NULL REFERENCES event(id) ON DELETE "
     "CASCADE, seq INTEGER NOT NULL, name BLOB NOT NULL, team BLOB NOT NULL, "
     "killed_by BLOB NOT NULL, last_played BLOB NOT NULL, kills INTEGER NOT NULL, "
@@ -37,6 +37,34 @@ const char* const kSchema[] = {
     "taken INTEGER NOT NULL, PRIMARY KEY(event, seq)) WITHOUT ROWID",
     "CREATE INDEX IF NOT EXISTS player_by_name ON player(name, event)",
 };
+
+// Games are numbered 1, 2, 3 ... in the order they were recorded, apart from the events
+// between them. A history made before the numbers, or written by an older program, gets them
+// here.
+void numberGames(Database& db) {
+    bool hasColumn = false;
+    {
+        Statement columns(db.handle(), "SELECT count(*) FROM pragma_table_info('game') "
+                                       "WHERE name='number'");
+        hasColumn = columns.step() && columns.integer(0) > 0;
+    }
+    Statement missing(db.handle(),
+                      hasColumn ? "SELECT 1 FROM game WHERE number IS NULL LIMIT 1" : "SELECT 1");
+    if (hasColumn && !missing.step())
+        return;
+    Transaction t(db);
+    if (!hasColumn)
+        db.exec("ALTER TABLE game ADD COLUMN number INTEGER");
+    db.exec("CREATE UNIQUE INDEX IF NOT EXISTS game_by_number ON game(number)");
+    Statement top(db.handle(), "SELECT coalesce(max(number), 0) FROM game");
+    top.step();
+    Statement fill(db.handle(),
+                   "WITH todo AS (SELECT event, row_number() OVER (ORDER BY event) AS n FROM game "
+                   "WHERE number IS NULL) UPDATE game SET number = ?1 + (SELECT n FROM todo "
+                   "WHERE todo.event = game.event) WHERE number IS NULL");
+    fill.bind(1, top.integer(0)).run();
+    t.commit();
+}
 
 QString damaged(const QString& path, const QString& what) {
     return QStringLiteral("The game history \"%1\" is damaged: %2.").arg(path, what);
@@ -82,6 +110,7 @@ std::unique_ptr<Journal> Journal::openOrCreate(const QString& dataFolder) {
     std::unique_ptr<Journal> j(new Journal(dataFolder, true));
     j->createSchema();
     j->checkVersion();
+    numberGames(j->db_);
     return j;
 }
 
@@ -91,6 +120,7 @@ std::unique_ptr<Journal> Journal::openExisting(const QString& dataFolder) {
         return nullptr;
     std::unique_ptr<Journal> j(new Journal(dataFolder, false));
     j->checkVersion();
+    numberGames(j->db_);
     return j;
 }
 
@@ -344,8 +374,9 @@ std::int64_t Journal::addGame(const GameRecord& game, const QByteArray& claimKey
         Statement at(db_.handle(), "UPDATE event SET at=? WHERE id=?");
         at.bind(1, game.playedAt).bind(2, id).run();
     }
-    Statement g(db_.handle(), "INSERT INTO game(event, game_type, map, rules, elapsed, outcome, "
-                              "log) VALUES(?, ?, ?, ?, ?, ?, ?)");
+    Statement g(db_.handle(),
+                "INSERT INTO game(event, game_type, map, rules, elapsed, outcome, log, number) "
+                "VALUES(?, ?, ?, ?, ?, ?, ?, (SELECT coalesce(max(number), 0) + 1 FROM game))");
     g.bind(1, id)
         .bind(2, orEmpty(game.gameType))
         .bind(3, orEmpty(game.map))
@@ -431,8 +462,8 @@ TeamOutcome outcomeAt(const Statement& s, int column, const QString& path) {
 }
 
 const char* const kGameColumns =
-    "SELECT e.id, e.at, e.coop, e.undone, g.game_type, g.map, g.rules, g.elapsed, g.outcome "
-    "FROM event e JOIN game g ON g.event = e.id ";
+    "SELECT g.number, e.at, e.coop, e.undone, g.game_type, g.map, g.rules, g.elapsed, "
+    "g.outcome, e.id FROM event e JOIN game g ON g.event = e.id ";
 } // namespace
 
 std::vector<GameRow> Journal::rowsOf(Statement& s) {
@@ -448,6 +479,7 @@ std::vector<GameRow> Journal::rowsOf(Statement& s) {
         r.rules = s.bytes(6);
         r.elapsedTime = s.bytes(7);
         r.outcome = outcomeAt(s, 8, db_.path());
+        r.event = s.integer(9);
         rows.push_back(std::move(r));
     }
     return rows;
@@ -457,7 +489,7 @@ void Journal::fillPlayers(std::vector<GameRow>& rows) {
     Statement s(db_.handle(), "SELECT name, team, killed_by, kills, deaths, hit_sum, fired, "
                               "taken FROM player WHERE event=? ORDER BY seq");
     for (GameRow& row : rows) {
-        s.bind(1, row.id);
+        s.bind(1, row.event);
         while (s.step()) {
             PlayerGameRow p;
             p.name = s.bytes(0);
@@ -534,6 +566,14 @@ std::optional<GameRecord> Journal::game(std::int64_t id) {
         g.players.push_back(std::move(pl));
     }
     return g;
+}
+
+std::optional<std::int64_t> Journal::gameEvent(std::int64_t number) {
+    Statement s(db_.handle(), "SELECT event FROM game WHERE number=?");
+    s.bind(1, number);
+    if (!s.step())
+        return std::nullopt;
+    return s.integer(0);
 }
 
 bool Journal::replayable(std::int64_t id) {

@@ -127,7 +127,10 @@ public:
     // Reading.
     std::vector<GameRow> games(std::optional<bool> coop, std::int64_t last);
     std::vector<GameRow> gamesOf(const QByteArray& name, std::optional<bool> coop);
+    // id: the game's event.
     std::optional<GameRecord> game(std::int64_t id);
+    // The event of the game numbered so (GameRow::id); nullopt when there is none.
+    std::optional<std::int64_t> gameEvent(std::int64_t number);
     // Whether the game can still be replayed (recorded since the current baseline).
     bool replayable(std::int64_t id);
     // The baseline's files: name -> bytes (a null QByteArray for a file that did not exist).

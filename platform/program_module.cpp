@@ -1,6 +1,8 @@
 #include "program_module.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 #include <limits.h>
 #include <string>
@@ -20,7 +22,21 @@ std::string programFolder() {
     return slash == std::string::npos ? "." : exe.substr(0, slash);
 }
 
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
 } // namespace
+
+bool windowPlatformAvailable(int argc, char** argv) {
+    if (isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM"))
+        return true;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return true;
+    return false;
+}
 
 int runProgramModule(const char* fileName, const char* symbol, int* argc, char** argv) {
     const std::string folder = programFolder();

@@ -12,4 +12,8 @@ using ProgramModuleEntry = int (*)(int* argc, char** argv);
 // standard error, naming the reason, and gives exit code 1.
 int runProgramModule(const char* fileName, const char* symbol, int* argc, char** argv);
 
+// Whether a window can be shown: a display named by DISPLAY or WAYLAND_DISPLAY, or a platform
+// chosen by QT_QPA_PLATFORM or "-platform". Without one the toolkit would abort the program.
+bool windowPlatformAvailable(int argc, char** argv);
+
 } // namespace vantor

@@ -18,8 +18,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "VantorRecorder: %s\nTry \"VantorRecorder --help\".\n",
                      options.problem.toLocal8Bit().constData());
         return 2;
-    case RecorderOptions::Mode::Headless:
     case RecorderOptions::Mode::Window:
+        if (!vantor::windowPlatformAvailable(argc, argv)) {
+            std::fputs("No display: run VantorRecorder --headless, or set DISPLAY\n", stderr);
+            return 1;
+        }
+        break;
+    case RecorderOptions::Mode::Headless:
         break;
     }
     return vantor::runProgramModule("libVantorRecorderModule.so", "vantorRecorderModule", &argc,

@@ -25,6 +25,11 @@ int main(int argc, char** argv) {
     vantor::history::setJournalEnabled(true);
     if (vantor::utilities::cli::isCommandLine(arguments))
         return runCommand(argc, argv);
+    if (!vantor::windowPlatformAvailable(argc, argv)) {
+        QTextStream err(stderr);
+        err << vantor::utilities::cli::noDisplayMessage();
+        return 1;
+    }
     return vantor::runProgramModule("libVantorUtilitiesWindow.so", "vantorUtilitiesWindow", &argc,
                                     argv);
 }

@@ -94,8 +94,8 @@ TEST_F(HistoryCommands, AWrongCommandLineIsRefusedWithStatus2AndChangesNothing) 
     for (const QStringList& args :
          {QStringList{"undo-game", "5"}, QStringList{"undo-game", "five", "--yes"},
           QStringList{"undo-game", "0", "--yes"}, QStringList{"games", "--last", "0"},
-          QStringList{"rebuild"}, QStringList{"rebuild", "--yes", "--from-files"},
-          QStringList{"export"}, QStringList{"history"}}) {
+          QStringList{"rebuild"}, QStringList{"rebuild", "--from-files"}, QStringList{"export"},
+          QStringList{"history"}}) {
         const vantor::test::Outcome r = utilities(args);
         EXPECT_EQ(r.status, 2) << args.join(' ').toStdString() << ": " << r.err.toStdString();
     }
@@ -111,9 +111,66 @@ TEST_F(HistoryCommands, RefuseWhileOutOfStepUntilANewBaseline) {
     vantor::test::Outcome r = utilities({QStringLiteral("games")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("rebuild --from-files"))) << r.err.toStdString();
-    r = utilities({QStringLiteral("rebuild"), QStringLiteral("--from-files")});
+    r = utilities(
+        {QStringLiteral("rebuild"), QStringLiteral("--from-files"), QStringLiteral("--yes")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(utilities({QStringLiteral("games")}).status, 0);
+}
+
+// Rankings between the games are events of their own; the games are still 1, 2, 3 ...
+TEST_F(HistoryCommands, GamesAreNumberedWithoutGaps) {
+    ASSERT_EQ(
+        utilities({QStringLiteral("rank"), QStringLiteral("--by"), QStringLiteral("Kills")}).status,
+        0);
+    ASSERT_EQ(record(marrowGame()), Recorded::Recorded);
+    const vantor::test::Outcome newest =
+        utilities({QStringLiteral("games"), QStringLiteral("--last=1")});
+    EXPECT_TRUE(newest.out.split(u'\n').value(1).trimmed().startsWith(QStringLiteral("6  ")))
+        << newest.out.toStdString();
+    const vantor::test::Outcome r =
+        utilities({QStringLiteral("undo-game"), QStringLiteral("6"), QStringLiteral("--yes")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Undid game 6.\n"));
+
+    // A history from before the numbers gets them when it is next opened.
+    {
+        auto journal = history::Journal::openExisting(data);
+        journal->database().exec("DROP INDEX game_by_number");
+        journal->database().exec("ALTER TABLE game DROP COLUMN number");
+    }
+    const auto rows = history::Journal::openExisting(data)->games(std::nullopt, -1);
+    ASSERT_EQ(rows.size(), 6u);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i].id, std::int64_t(6 - i));
+}
+
+// A name the log holds twice is merged twice; the history keeps both blocks and shows both.
+TEST_F(HistoryCommands, ANameTwiceInOneGameShowsAsBothItsBlocks) {
+    ASSERT_EQ(record(readFile(QStringLiteral(VANTOR_TEST_DATA "/logs/same_name_twice.log"))),
+              Recorded::Recorded);
+    const vantor::test::Outcome h =
+        utilities({QStringLiteral("history"), QStringLiteral("Marrow")});
+    ASSERT_EQ(h.status, 0) << h.err.toStdString();
+    int games = 0, kills = 0;
+    for (const QString& line : h.out.split(u'\n').mid(1, lines(h.out) - 1)) {
+        const QStringList cells = line.split(u' ', Qt::SkipEmptyParts);
+        ++games;
+        kills += cells.value(cells.size() - 4).toInt();
+    }
+    std::int32_t totalKills = 0, totalGames = 0;
+    for (const PlayerStatsRecord& r :
+         readAllRecords<PlayerStatsRecord>(file(QStringLiteral("stats.log"))))
+        if (r.name.text() == "Marrow") {
+            totalKills = r.kills;
+            totalGames = r.games;
+        }
+    EXPECT_EQ(games, totalGames) << h.out.toStdString();
+    EXPECT_EQ(kills, totalKills) << h.out.toStdString();
+
+    const vantor::test::Outcome nobody = utilities(
+        {QStringLiteral("player-page"), QStringLiteral("a.html"), QStringLiteral("Nobody")});
+    EXPECT_EQ(nobody.status, 1);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("a.html")));
 }
 
 TEST(HistoryHelp, ListsTheHistoryCommandsWithinATerminalsWidth) {
@@ -121,7 +178,7 @@ TEST(HistoryHelp, ListsTheHistoryCommandsWithinATerminalsWidth) {
     ASSERT_EQ(r.status, 0);
     for (const char* usage :
          {"games [--coop] [--last N]", "history NAME [--coop]", "player-page FILE NAME [--coop]",
-          "export --json [--coop]", "rebuild --yes | --from-files", "undo-game ID --yes",
+          "export --json [--coop]", "rebuild [--from-files] --yes", "undo-game ID --yes",
           "redo-game ID --yes"})
         EXPECT_TRUE(r.out.contains(QLatin1String(usage))) << usage;
     for (const QString& line : r.out.split(u'\n'))

@@ -3,6 +3,7 @@
 #include "utilities/ui/status_window.h"
 
 #include "ftp/ftp_client.h"
+#include "ftp/ftp_settings.h"
 #include "platform/settings_store.h"
 #include "tests/ftp/fake_ftp_server.h"
 #include "tests/ftp/local_ftp_server.h"
@@ -330,13 +331,16 @@ TEST(FtpPage, AnUnreachableServerIsShownInTheStatusWindowOnly) {
     FakeServerPage p;
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
-    ScopedEnv port("VANTOR_FTP_PORT", QByteArray::number(probe.serverPort()));
+    const quint16 refused = probe.serverPort();
+    ScopedEnv port("VANTOR_FTP_PORT", QByteArray::number(refused));
     probe.close();
     QTest::mouseClick(p.form->Button12, Qt::LeftButton);
     EXPECT_TRUE(p.dialogs.shown.isEmpty());
     EXPECT_TRUE(p.form->Form2->isVisible());
     EXPECT_EQ(p.statusLines(),
-              QStringList({"", "! 500 Connection refused (Winsock error #10061)"}));
+              QStringList({"", QStringLiteral("! Could not connect to 127.0.0.1 port %1: "
+                                              "connection refused")
+                                   .arg(refused)}));
 }
 
 TEST(FtpPage, LineBreaksOrNulInTheFieldsAreNeitherSavedNorSent) {
@@ -365,9 +369,21 @@ TEST(FtpPage, LineBreaksOrNulInTheFieldsAreNeitherSavedNorSent) {
 
         // "Transmit" sends nothing either: the status window says why.
         QTest::mouseClick(p.form->Button12, Qt::LeftButton);
-        EXPECT_EQ(p.statusLines().last(), "! " + c.message);
+        EXPECT_TRUE(p.statusLines().contains("! " + c.message))
+            << p.statusLines().join('\n').toStdString();
         c.field->setText(good);
     }
+
+    // A port that is no number and no service the system knows would fail every upload.
+    const QString port = p.form->HostPort->text();
+    p.form->HostPort->setText(QStringLiteral("nosuchservice"));
+    p.dialogs.shown.clear();
+    QTest::mouseClick(p.form->Button11, Qt::LeftButton);
+    EXPECT_EQ(p.dialogs.shown, QStringList({"beep", "info: " + portProblem("nosuchservice")}));
+    EXPECT_TRUE(
+        p.dialogs.shown.value(1).contains(QStringLiteral("\"nosuchservice\" is not a port")));
+    EXPECT_EQ(readFile(p.settings.path()), before);
+    p.form->HostPort->setText(port);
 
     // The server met only the clean upload that follows.
     QTest::mouseClick(p.form->Button12, Qt::LeftButton);

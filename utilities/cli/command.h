@@ -16,6 +16,7 @@ struct UsageError {
 
 // One command as it was given.
 struct Invocation {
+    QString command; // its name, for the refusals
     const QCommandLineParser& options;
     QStringList positional;
     QTextStream& out;
@@ -28,6 +29,8 @@ struct Invocation {
     QString gameType() const;
     // A value option the command cannot do without.
     QString required(const QString& option) const;
+    // A positional argument that must not be empty; `what` names it ("a file name").
+    QString nonEmpty(qsizetype at, const QString& what) const;
 };
 
 // One entry of the command table: its usage line, its options and what it runs. Gives the

@@ -14,4 +14,8 @@ bool isCommandLine(const QStringList& arguments);
 // Gives the exit status: 0 done, 1 the operation failed, 2 the command line was wrong.
 int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
+// What the program says, instead of opening its window, where there is no display: the
+// commands that need none, wrapped for a terminal.
+QString noDisplayMessage();
+
 } // namespace vantor::utilities::cli

@@ -5,6 +5,8 @@
 #include "history/history_commands.h"
 #include "utilities/core/data_folder.h"
 
+#include "common/error.h"
+
 #include "common/cp1252.h"
 #include "common/data_files.h"
 #include "common/file_writer.h"
@@ -23,6 +25,26 @@ using namespace vantor::history;
 const QString kGroup = QStringLiteral("history");
 const QString kHere = QStringLiteral(".");
 
+// Nothing may be created in a folder without stats files or history: not "games.db", not the
+// lock file.
+void requireDataFolder() {
+    if (!holdsStatsOrHistory(kHere))
+        throw Error(notADataFolderMessage(kHere));
+}
+
+// The player's record in the stats file, if he has one.
+std::optional<PlayerStatsRecord> totalsOf(const QByteArray& name, const QString& statsFile) {
+    for (const PlayerStatsRecord& r : readAllRecords<PlayerStatsRecord>(statsFile))
+        if (!r.isBlank() && r.name.sameText(name))
+            return r;
+    return std::nullopt;
+}
+
+QString unknownPlayerMessage(const QByteArray& name, const QString& statsFile) {
+    return QStringLiteral("No player named \"%1\" in \"%2\" or in the game history.")
+        .arg(fromCp1252(name), statsFile);
+}
+
 void print(const Invocation& call, const QByteArray& utf8) {
     call.out << QString::fromUtf8(utf8);
 }
@@ -38,15 +60,14 @@ std::int64_t positiveNumber(const QString& text, const QString& what) {
 
 // Names are typed as text and kept as the stats files keep them: code page bytes, 50 at most.
 QByteArray playerName(const Invocation& call, qsizetype at) {
-    const QString name = call.positional.at(at);
-    if (name.isEmpty())
-        throw UsageError{QStringLiteral("The player's name must not be empty.")};
+    const QString name = call.nonEmpty(at, QStringLiteral("a player name"));
     return toCp1252(name).left(50);
 }
 
 int games(const Invocation& call) {
     const std::int64_t last =
         call.isSet(kLast) ? positiveNumber(call.value(kLast), QStringLiteral("--last")) : -1;
+    requireDataFolder();
     HistoryAccess access(kHere);
     print(call, gamesListText(access.journal().games(call.isSet(kCoop), last)));
     return 0;
@@ -54,15 +75,18 @@ int games(const Invocation& call) {
 
 int history(const Invocation& call) {
     const QByteArray name = playerName(call, 0);
+    requireDataFolder();
     HistoryAccess access(kHere);
-    print(call, playerHistoryText(name, access.journal().gamesOf(name, call.isSet(kCoop))));
+    const auto rows = access.journal().gamesOf(name, call.isSet(kCoop));
+    const QString statsFile = statsFileName(call.gameType());
+    if (rows.empty() && !totalsOf(name, statsFile))
+        throw Error(unknownPlayerMessage(name, statsFile));
+    print(call, playerHistoryText(name, rows));
     return 0;
 }
 
 int playerPage(const Invocation& call) {
-    const QString file = call.positional.at(0);
-    if (file.isEmpty())
-        throw UsageError{QStringLiteral("the page needs a file name")};
+    const QString file = call.nonEmpty(0, QStringLiteral("a file name"));
     const QByteArray name = playerName(call, 1);
     const SettingsStore store(SettingsStore::defaultPath());
     if (const QString reserved = fileReservedFromPages(file, folderOf(kStatsFile), store.path());
@@ -70,15 +94,14 @@ int playerPage(const Invocation& call) {
         call.err << reservedPageNameMessage(reserved).trimmed() << " The page was not written.\n";
         return 1;
     }
+    requireDataFolder();
     HistoryAccess access(kHere);
     const auto rows = access.journal().gamesOf(name, call.isSet(kCoop));
-    std::optional<PlayerStatsRecord> totals;
-    for (const PlayerStatsRecord& r :
-         readAllRecords<PlayerStatsRecord>(statsFileName(call.gameType()))) {
-        if (!r.isBlank() && r.name.sameText(name)) {
-            totals = r;
-            break;
-        }
+    const QString statsFile = statsFileName(call.gameType());
+    const std::optional<PlayerStatsRecord> totals = totalsOf(name, statsFile);
+    if (rows.empty() && !totals) {
+        call.err << unknownPlayerMessage(name, statsFile) << " The page was not written.\n";
+        return 1;
     }
     const QByteArray html =
         playerPageHtml(name, totals ? &*totals : nullptr, rows, PageLinks::fromBuild());
@@ -92,7 +115,8 @@ int playerPage(const Invocation& call) {
 
 int exportJsonCommand(const Invocation& call) {
     if (!call.isSet(kJson))
-        throw UsageError{QStringLiteral("export writes JSON only: add --json.")};
+        throw UsageError{QStringLiteral("export needs --json (it writes JSON only).")};
+    requireDataFolder();
     HistoryAccess access(kHere);
     auto rows = access.journal().games(call.isSet(kCoop), -1);
     std::reverse(rows.begin(), rows.end()); // oldest first, as they were played
@@ -103,9 +127,13 @@ int exportJsonCommand(const Invocation& call) {
 
 int rebuild(const Invocation& call) {
     const bool fromFiles = call.isSet(kFromFiles);
-    if (fromFiles == call.isSet(kYes))
-        throw UsageError{QStringLiteral("rebuild needs either --yes (the files from the history) "
-                                        "or --from-files (the history from the files).")};
+    if (!call.isSet(kYes))
+        throw UsageError{
+            fromFiles ? QStringLiteral("This starts the game history afresh: the games recorded "
+                                       "so far can no longer be undone. Add --yes to do it.")
+                      : QStringLiteral("rebuild needs --yes (the files from the history) or "
+                                       "--from-files --yes (the history from the files).")};
+    requireDataFolder();
     if (fromFiles) {
         const QString aside = rebuildFromFiles(kHere);
         if (!aside.isEmpty())
@@ -128,6 +156,7 @@ int markGame(const Invocation& call, bool undone) {
         throw UsageError{QStringLiteral("This rewrites the stats files. Add --yes to %1 game %2.")
                              .arg(undone ? QStringLiteral("undo") : QStringLiteral("redo"))
                              .arg(id)};
+    requireDataFolder();
     setGameUndone(kHere, id, undone);
     call.out << (undone ? "Undid" : "Redid") << " game " << id << ".\n";
     return 0;
@@ -171,7 +200,7 @@ std::vector<Command> historyCommands() {
          none,
          exportJsonCommand},
         {QStringLiteral("rebuild"),
-         QStringLiteral("--yes | --from-files"),
+         QStringLiteral("[--from-files] --yes"),
          QStringLiteral("files from history, or the reverse"),
          kGroup,
          {kYes, kFromFiles},

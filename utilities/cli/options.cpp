@@ -1,4 +1,9 @@
 #include "options.h"
+#include "command.h"
+
+#include "utilities/core/rank_keys.h"
+#include "utilities/core/stats_page.h"
+#include "utilities/core/upkeep.h"
 
 namespace vantor::utilities::cli {
 
@@ -31,6 +36,21 @@ std::optional<QCommandLineOption> optionNamed(const QString& name) {
         return QCommandLineOption(kFromFiles,
                                   QStringLiteral("start the history afresh from the files"));
     return std::nullopt;
+}
+
+QString rankKeyNamed(const QString& typed) {
+    for (const QString& key : rankKeyTexts())
+        if (typed.compare(key, Qt::CaseInsensitive) == 0 ||
+            typed.compare(keyColumnHeading(key), Qt::CaseInsensitive) == 0)
+            return key;
+    throw UsageError{unknownRankKeyMessage(typed)};
+}
+
+QString measureNamed(const QString& typed) {
+    for (const QString& measure : deleteMeasureTexts())
+        if (typed.compare(measure, Qt::CaseInsensitive) == 0)
+            return measure;
+    throw UsageError{unknownMeasureMessage(typed)};
 }
 
 } // namespace vantor::utilities::cli

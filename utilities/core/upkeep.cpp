@@ -89,12 +89,27 @@ std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name
     return blanked;
 }
 
+std::optional<int> countPlayerRecords(const QString& statsPath, const QByteArray& name) {
+    RecordFile<PlayerStatsRecord> stats(statsPath);
+    if (!QFile::exists(statsPath) || !openIfReadable(stats, FixedRecordFile::Mode::Read))
+        return std::nullopt;
+    int count = 0;
+    for (PlayerStatsRecord r; stats.read(r);)
+        count += !r.isBlank() && r.name.sameText(name);
+    return count;
+}
+
+const QStringList& deleteMeasureTexts() {
+    static const QStringList texts = {QStringLiteral("Games Played"),
+                                      QStringLiteral("Skill Points")};
+    return texts;
+}
+
 std::optional<DeleteMeasure> deleteMeasureFromText(const QString& text) {
-    if (text == QStringLiteral("Games Played"))
-        return DeleteMeasure::GamesPlayed;
-    if (text == QStringLiteral("Skill Points"))
-        return DeleteMeasure::SkillPoints;
-    return std::nullopt;
+    const qsizetype i = deleteMeasureTexts().indexOf(text);
+    if (i < 0)
+        return std::nullopt;
+    return DeleteMeasure(i);
 }
 
 QString unknownMeasureMessage(const QString& text) {
@@ -107,17 +122,49 @@ std::int32_t wholeNumberFromText(const QString& text) {
     return toIntegerFromText(text);
 }
 
+namespace {
+// The measure and the count, checked before anything is written, so a bad one leaves no
+// "work.dat". Kept when the record's value is above the count.
+struct PruneRule {
+    DeleteMeasure measure;
+    std::int32_t limit;
+    bool keeps(const PlayerStatsRecord& r) const {
+        // The stored skill points count, as they stand in the file.
+        return limit < (measure == DeleteMeasure::SkillPoints ? r.skillPoints : r.games);
+    }
+};
+
+PruneRule pruneRule(const QString& countText, const QString& measureText) {
+    const auto measure = deleteMeasureFromText(measureText);
+    if (!measure)
+        throw Error(unknownMeasureMessage(measureText));
+    return {*measure, wholeNumberFromText(countText)};
+}
+} // namespace
+
+std::optional<std::vector<PlayerStatsRecord>>
+recordsToPrune(const QString& statsPath, const QString& countText, const QString& measureText) {
+    if (countText.isEmpty() || !QFile::exists(statsPath))
+        return std::nullopt;
+    const PruneRule rule = pruneRule(countText, measureText);
+    RecordFile<PlayerStatsRecord> stats(statsPath);
+    if (!openIfReadable(stats, FixedRecordFile::Mode::Read))
+        return std::nullopt;
+    ensureWholeRecords(statsPath, sizeof(PlayerStatsRecord));
+    std::vector<PlayerStatsRecord> gone;
+    for (PlayerStatsRecord r; stats.read(r);)
+        if (!rule.keeps(r))
+            gone.push_back(r);
+    return gone;
+}
+
 std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString& countText,
                                          const QString& measureText) {
     if (countText.isEmpty())
         return std::nullopt;
     if (!QFile::exists(statsPath))
         return std::nullopt;
-    // Both are checked before anything is written, so a bad one leaves no "work.dat".
-    const auto measure = deleteMeasureFromText(measureText);
-    if (!measure)
-        throw Error(unknownMeasureMessage(measureText));
-    const std::int32_t limit = wholeNumberFromText(countText);
+    const PruneRule rule = pruneRule(countText, measureText);
 
     const auto lock = lockDataFolderOf(statsPath);
     RecordFile<PlayerStatsRecord> stats(statsPath);
@@ -132,10 +179,7 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
         PlayerStatsRecord r;
         while (stats.read(r)) {
             ++result.examined;
-            // The stored skill points count, as they stand in the file.
-            const std::int32_t value =
-                *measure == DeleteMeasure::SkillPoints ? r.skillPoints : r.games;
-            if (limit < value) {
+            if (rule.keeps(r)) {
                 work.write(r);
                 ++result.kept;
             }
@@ -155,7 +199,7 @@ QString statsFileDeletedMessage(const QString& gameType) {
     return QStringLiteral("Your %1 Stats file has been deleted.").arg(gameType);
 }
 
-void deleteStatsFiles(const QString& gameType, const QString& folder) {
+int deleteStatsFiles(const QString& gameType, const QString& folder) {
     QStringList files = filesOfGameType(gameType);
     if (files.isEmpty())
         throw Error(kSelectGameTypeMessage);
@@ -164,11 +208,16 @@ void deleteStatsFiles(const QString& gameType, const QString& folder) {
             file = QDir(folder).filePath(file);
     const auto lock = lockDataFolderOf(files.first());
     history::ChangeNote note(folderOf(files.first()));
+    int deleted = 0;
     for (const QString& file : files) {
-        if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
+        if (::unlink(QFile::encodeName(file).constData()) == 0)
+            ++deleted;
+        else if (errno != ENOENT)
             throw Error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(file), errno));
     }
-    note.add({history::EventKind::DeleteStatsFile, gameType == kCooperativeText, {}, {}});
+    if (deleted > 0)
+        note.add({history::EventKind::DeleteStatsFile, gameType == kCooperativeText, {}, {}});
+    return deleted;
 }
 
 } // namespace vantor::utilities

@@ -22,17 +22,14 @@ int runUpload(const QString& file, const SettingsStore& store, QTextStream& out,
     TFtpClient client;
     client.MaskPassword = true; // the output goes to terminals and logs
     applyFtpSettings(client, settings);
-    const bool ok = uploadPage(client, file, QFileInfo(file).fileName(),
-                               [&out](QObject*, const QByteArray& line) {
-                                   out << displayLineText(line) << '\n';
-                                   out.flush();
-                               });
-    if (!ok) {
-        const QByteArray reason = client.ErrorMessage();
-        err << "The upload failed"
-            << (reason.isEmpty() ? QString() : ": " + displayLineText(reason)) << ".\n";
-    }
-    return ok ? 0 : 1;
+    const QString failure = uploadPage(client, file, QFileInfo(file).fileName(),
+                                       [&out](QObject*, const QByteArray& line) {
+                                           out << displayLineText(line) << '\n';
+                                           out.flush();
+                                       });
+    if (!failure.isEmpty())
+        err << failure << '\n';
+    return failure.isEmpty() ? 0 : 1;
 }
 
 } // namespace vantor::utilities

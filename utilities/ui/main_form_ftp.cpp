@@ -87,9 +87,11 @@ void TForm1::Button12Click() {
         });
         // Stored under the same name, in the server's directory of the settings.
         TForm2* status = Form2;
-        uploadPage(
+        const QString failure = uploadPage(
             *FtpClient1, pageFile, pageFile,
             [status](QObject* sender, const QByteArray& line) { status->Display(sender, line); });
+        if (!failure.isEmpty())
+            status->Display(FtpClient1, "! " + failure.toUtf8());
     });
 }
 
@@ -97,6 +99,8 @@ void TForm1::Button11Click() {
     guarded([&] {
         const FtpSettings fields = ftpFields();
         QString problem = unsafeFtpField(fields);
+        if (problem.isEmpty())
+            problem = portProblem(fields.port);
         if (problem.isEmpty())
             problem = fingerprintProblem(fields.certSha256);
         if (!problem.isEmpty()) {
