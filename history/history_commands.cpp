@@ -119,6 +119,15 @@ QString rebuildFromFiles(const QString& dataFolder) {
     return aside;
 }
 
+namespace {
+// Takes the event out of the files, or puts it back, by replay; the event stays, marked.
+void setEventUndone(Journal& journal, const QString& dataFolder, std::int64_t event, bool undone) {
+    const FileSet files = replayChecked(journal, dataFolder, {{event, undone}});
+    writeFiles(dataFolder, files);
+    journal.markEvent(event, undone);
+}
+} // namespace
+
 void setGameUndone(const QString& dataFolder, std::int64_t number, bool undone) {
     HistoryAccess access(dataFolder);
     Journal& journal = access.journal();
@@ -133,9 +142,25 @@ void setGameUndone(const QString& dataFolder, std::int64_t number, bool undone) 
     if (game->undone == undone)
         throw Error(undone ? QStringLiteral("Game %1 is undone already.").arg(number)
                            : QStringLiteral("Game %1 is not undone.").arg(number));
-    const FileSet files = replayChecked(journal, dataFolder, {{*event, undone}});
-    writeFiles(dataFolder, files);
-    journal.markGame(*event, undone);
+    setEventUndone(journal, dataFolder, *event, undone);
+}
+
+void setChangeUndone(const QString& dataFolder, std::int64_t id, bool undone) {
+    HistoryAccess access(dataFolder);
+    Journal& journal = access.journal();
+    const auto change = journal.upkeepChange(id);
+    if (!change)
+        throw Error(QStringLiteral("There is no change %1 in the game history (\"changes\" "
+                                   "lists them).")
+                        .arg(id));
+    if (!journal.replayable(id))
+        throw Error(QStringLiteral("Change %1 was made before the history last started afresh "
+                                   "from the files; it can no longer be taken back.")
+                        .arg(id));
+    if (change->undone == undone)
+        throw Error(undone ? QStringLiteral("Change %1 is undone already.").arg(id)
+                           : QStringLiteral("Change %1 is not undone.").arg(id));
+    setEventUndone(journal, dataFolder, id, undone);
 }
 
 } // namespace vantor::history

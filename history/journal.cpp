@@ -87,6 +87,10 @@ bool changesFiles(EventKind kind) {
     return kind != EventKind::UndoGame && kind != EventKind::RedoGame;
 }
 
+bool isUpkeep(EventKind kind) {
+    return kind != EventKind::Game && changesFiles(kind);
+}
+
 QByteArray combinedDigest(const std::map<QString, FileState>& files) {
     QByteArray out;
     for (const QString& name : journaledFiles()) {
@@ -434,10 +438,10 @@ void Journal::removeEvent(std::int64_t id) {
     t.commit();
 }
 
-void Journal::markGame(std::int64_t id, bool undone) {
+void Journal::markEvent(std::int64_t id, bool undone) {
     const auto states = currentStates(storedStates(), nullptr);
     Transaction t(db_);
-    Statement mark(db_.handle(), "UPDATE event SET undone=? WHERE id=? AND kind=1");
+    Statement mark(db_.handle(), "UPDATE event SET undone=? WHERE id=? AND kind NOT IN (7, 8)");
     mark.bind(1, std::int64_t(undone)).bind(2, id).run();
     insertEvent(undone ? EventKind::UndoGame : EventKind::RedoGame, false, QByteArray::number(id),
                 {}, {}, combinedDigest(states));
@@ -459,6 +463,25 @@ TeamOutcome outcomeAt(const Statement& s, int column, const QString& path) {
     if (v < 0 || v > 2)
         throw Error(damaged(path, QStringLiteral("a game's result is unknown")));
     return TeamOutcome(v);
+}
+
+const char* const kEventColumns =
+    "SELECT id, kind, coop, undone, arg1, arg2, digest, at FROM event ";
+
+StoredEvent eventAt(const Statement& s, const QString& path) {
+    StoredEvent e;
+    e.id = s.integer(0);
+    const std::int64_t kind = s.integer(1);
+    if (kind < 1 || kind > 8)
+        throw Error(damaged(path, QStringLiteral("event %1 is of no known kind").arg(e.id)));
+    e.kind = EventKind(kind);
+    e.coop = s.integer(2) != 0;
+    e.undone = s.integer(3) != 0;
+    e.arg1 = s.bytes(4);
+    e.arg2 = s.bytes(5);
+    e.digest = s.bytes(6);
+    e.at = s.bytes(7);
+    return e;
 }
 
 const char* const kGameColumns =
@@ -595,24 +618,32 @@ std::map<QString, QByteArray> Journal::baseline() {
 }
 
 void Journal::forEachEvent(const std::function<void(const StoredEvent&)>& visit) {
-    Statement s(db_.handle(), "SELECT id, kind, coop, undone, arg1, arg2, digest FROM event "
-                              "WHERE id>? ORDER BY id");
+    const QByteArray sql = QByteArray(kEventColumns) + "WHERE id>? ORDER BY id";
+    Statement s(db_.handle(), sql.constData());
     s.bind(1, metaInteger("baseline_after"));
-    while (s.step()) {
-        StoredEvent e;
-        e.id = s.integer(0);
-        const std::int64_t kind = s.integer(1);
-        if (kind < 1 || kind > 8)
-            throw Error(
-                damaged(db_.path(), QStringLiteral("event %1 is of no known kind").arg(e.id)));
-        e.kind = EventKind(kind);
-        e.coop = s.integer(2) != 0;
-        e.undone = s.integer(3) != 0;
-        e.arg1 = s.bytes(4);
-        e.arg2 = s.bytes(5);
-        e.digest = s.bytes(6);
-        visit(e);
-    }
+    while (s.step())
+        visit(eventAt(s, db_.path()));
+}
+
+std::vector<StoredEvent> Journal::upkeepChanges(std::optional<bool> coop) {
+    const QByteArray sql = QByteArray(kEventColumns) + "WHERE kind BETWEEN 2 AND 6" +
+                           (coop ? " AND coop=?" : "") + " ORDER BY id";
+    Statement s(db_.handle(), sql.constData());
+    if (coop)
+        s.bind(1, std::int64_t(*coop));
+    std::vector<StoredEvent> events;
+    while (s.step())
+        events.push_back(eventAt(s, db_.path()));
+    return events;
+}
+
+std::optional<StoredEvent> Journal::upkeepChange(std::int64_t id) {
+    const QByteArray sql = QByteArray(kEventColumns) + "WHERE id=? AND kind BETWEEN 2 AND 6";
+    Statement s(db_.handle(), sql.constData());
+    s.bind(1, id);
+    if (!s.step())
+        return std::nullopt;
+    return eventAt(s, db_.path());
 }
 
 } // namespace vantor::history

@@ -84,8 +84,8 @@ QString recorderHelpText() {
         "Settings are kept in $VANTOR_REGISTRY, else $XDG_CONFIG_HOME/vantor/\n"
         "registry.reg, else ~/.config/vantor/registry.reg. The game's folder and player\n"
         "name come from the game's key in that file, else from the Wine prefix\n"
-        "($WINEPREFIX, else ~/.wine). The live stats page goes to port 21 unless\n"
-        "$VANTOR_FTP_PORT names another.\n"
+        "($WINEPREFIX, else ~/.wine). The live stats page goes to the stored port (21\n"
+        "when none) unless $VANTOR_FTP_PORT names another.\n"
         "\n"
         "Exit codes: 0 done, 1 the recorder could not start, 2 a wrong command line.\n");
 }

@@ -173,13 +173,63 @@ TEST_F(HistoryCommands, ANameTwiceInOneGameShowsAsBothItsBlocks) {
     EXPECT_FALSE(QFile::exists(QStringLiteral("a.html")));
 }
 
+// Upkeep is journaled like the games: listed with an id, taken back and put back by replay.
+TEST_F(HistoryCommands, ChangesBesidesGamesCanBeUndone) {
+    using vantor::test::Outcome;
+    EXPECT_EQ(utilities({QStringLiteral("changes")}).out,
+              QStringLiteral("No changes recorded besides the games.\n"));
+    const QByteArray before = readFile(QStringLiteral("stats.log"));
+    ASSERT_EQ(utilities({"rank", "--by", "Kills"}).status, 0);
+    const QByteArray ranked = readFile(QStringLiteral("stats.log"));
+    ASSERT_EQ(utilities({"delete-player", "Marrow", "--yes"}).status, 0);
+
+    const Outcome list = utilities({QStringLiteral("changes")});
+    ASSERT_EQ(list.status, 0) << list.err.toStdString();
+    const QStringList lines = list.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << list.out.toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("stats.log  ranking by Kills")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("Delete Player \"Marrow\"")))
+        << lines[2].toStdString();
+    const QString deletion = lines[2].section(u' ', 0, 0, QString::SectionSkipEmpty);
+    const QString ranking = lines[1].section(u' ', 0, 0, QString::SectionSkipEmpty);
+
+    const struct {
+        QStringList args;
+        QByteArray stats;
+    } steps[] = {
+        {{"undo-change", deletion, "--yes"}, ranked},
+        {{"undo-change", ranking, "--yes"}, before},
+        {{"redo-change", deletion, "--yes"}, {}}, // Marrow deleted from the unranked file
+        {{"redo-change", ranking, "--yes"}, {}},
+    };
+    for (const auto& step : steps) {
+        const Outcome r = utilities(step.args);
+        EXPECT_EQ(r.status, 0) << step.args.join(' ').toStdString() << ": " << r.err.toStdString();
+        if (!step.stats.isNull())
+            EXPECT_EQ(readFile(QStringLiteral("stats.log")), step.stats)
+                << step.args.join(' ').toStdString();
+    }
+    EXPECT_FALSE(readFile(QStringLiteral("stats.log")).contains("Marrow"));
+    EXPECT_EQ(utilities({"rebuild", "--yes"}).status, 0);
+
+    // A game's id is no change's id, and taking back twice is refused.
+    EXPECT_EQ(utilities({"undo-change", "1", "--yes"}).status, 1);
+    EXPECT_EQ(utilities({"undo-change", deletion}).status, 2);
+    ASSERT_EQ(utilities({"undo-change", deletion, "--yes"}).status, 0);
+    const Outcome again = utilities({"undo-change", deletion, "--yes"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(again.err.contains(QStringLiteral("undone already"))) << again.err.toStdString();
+    EXPECT_TRUE(utilities({QStringLiteral("changes")}).out.contains(QStringLiteral("(undone)")));
+}
+
 TEST(HistoryHelp, ListsTheHistoryCommandsWithinATerminalsWidth) {
     const vantor::test::Outcome r = utilities({QStringLiteral("--help")});
     ASSERT_EQ(r.status, 0);
     for (const char* usage :
          {"games [--coop] [--last N]", "history NAME [--coop]", "player-page FILE NAME [--coop]",
           "export --json [--coop]", "rebuild [--from-files] --yes", "undo-game ID --yes",
-          "redo-game ID --yes"})
+          "redo-game ID --yes", "changes [--coop]", "undo-change ID --yes"})
         EXPECT_TRUE(r.out.contains(QLatin1String(usage))) << usage;
     for (const QString& line : r.out.split(u'\n'))
         EXPECT_LE(line.size(), 79) << line.toStdString();

@@ -48,6 +48,10 @@ struct Command {
     QString usageLine() const { return name + (arguments.isEmpty() ? "" : " " + arguments); }
 };
 
+// Refuses (vantor::Error) a current folder without stats files or history, the wrong folder:
+// nothing may be created there, not the history and not the lock file.
+void requireDataFolder();
+
 // The commands of each area; command_line.cpp lists them in one table.
 std::vector<Command> playerCommands();
 std::vector<Command> pageCommands();

@@ -3,6 +3,7 @@
 #include "command.h"
 #include "options.h"
 
+#include "utilities/core/data_folder.h"
 #include "utilities/core/game_type.h"
 #include "utilities/core/rank_keys.h"
 
@@ -173,6 +174,11 @@ QString noDisplayMessage() {
                                   "DISPLAY. The commands:"),
                    names, QString()) +
            QStringLiteral("\n\"VantorUtilities --help\" says more.\n");
+}
+
+void requireDataFolder() {
+    if (!holdsStatsOrHistory(QStringLiteral(".")))
+        throw Error(notADataFolderMessage(QStringLiteral(".")));
 }
 
 bool isCommandLine(const QStringList& arguments) {

@@ -3,6 +3,7 @@
 
 #include "history/game_views.h"
 #include "history/history_commands.h"
+#include "history/view_text.h"
 #include "utilities/core/data_folder.h"
 
 #include "common/error.h"
@@ -24,13 +25,8 @@ using namespace vantor::history;
 
 const QString kGroup = QStringLiteral("history");
 const QString kHere = QStringLiteral(".");
-
-// Nothing may be created in a folder without stats files or history: not "games.db", not the
-// lock file.
-void requireDataFolder() {
-    if (!holdsStatsOrHistory(kHere))
-        throw Error(notADataFolderMessage(kHere));
-}
+const QString kGame = QStringLiteral("game");
+const QString kChange = QStringLiteral("change");
 
 // The player's record in the stats file, if he has one.
 std::optional<PlayerStatsRecord> totalsOf(const QByteArray& name, const QString& statsFile) {
@@ -113,6 +109,46 @@ int playerPage(const Invocation& call) {
     return 0;
 }
 
+// What an upkeep change did, in the words of the window that does it.
+QString changeText(const StoredEvent& e) {
+    switch (e.kind) {
+    case EventKind::Rank:
+        return QStringLiteral("ranking by ") + terminalText(e.arg1);
+    case EventKind::LiveRank:
+        return QStringLiteral("ranking for the live page");
+    case EventKind::DeletePlayer:
+        return QStringLiteral("Delete Player \"%1\"").arg(terminalText(e.arg1));
+    case EventKind::DeletePlayers:
+        return QStringLiteral("Delete Players with %1 %2 or less")
+            .arg(terminalText(e.arg1), terminalText(e.arg2));
+    case EventKind::DeleteStatsFile:
+        return QStringLiteral("Delete Stats File");
+    default:
+        return {};
+    }
+}
+
+int changes(const Invocation& call) {
+    requireDataFolder();
+    HistoryAccess access(kHere);
+    const auto events =
+        access.journal().upkeepChanges(call.isSet(kCoop) ? std::optional(true) : std::nullopt);
+    if (events.empty()) {
+        call.out << "No changes recorded besides the games.\n";
+        return 0;
+    }
+    using Align = TextColumns::Align;
+    TextColumns columns({Align::Right, Align::Left, Align::Left, Align::Left, Align::Left});
+    columns.addRow({QStringLiteral("ID"), QStringLiteral("Made"), QStringLiteral("File"),
+                    QStringLiteral("Change")});
+    for (const StoredEvent& e : events)
+        columns.addRow({QString::number(e.id), terminalText(e.at),
+                        e.coop ? kCoopStatsFile : kStatsFile, changeText(e),
+                        e.undone ? QStringLiteral("(undone)") : QString()});
+    print(call, columns.text());
+    return 0;
+}
+
 int exportJsonCommand(const Invocation& call) {
     if (!call.isSet(kJson))
         throw UsageError{QStringLiteral("export needs --json (it writes JSON only).")};
@@ -150,15 +186,18 @@ int rebuild(const Invocation& call) {
     return 0;
 }
 
-int markGame(const Invocation& call, bool undone) {
-    const std::int64_t id = positiveNumber(call.positional.first(), QStringLiteral("The game id"));
+// undo-game, redo-game (what: "game") and undo-change, redo-change ("change").
+int mark(const Invocation& call, const QString& what, bool undone) {
+    const std::int64_t id =
+        positiveNumber(call.positional.first(), QStringLiteral("The %1 id").arg(what));
     if (!call.isSet(kYes))
-        throw UsageError{QStringLiteral("This rewrites the stats files. Add --yes to %1 game %2.")
-                             .arg(undone ? QStringLiteral("undo") : QStringLiteral("redo"))
+        throw UsageError{QStringLiteral("This rewrites the stats files. Add --yes to %1 %2 %3.")
+                             .arg(undone ? QStringLiteral("undo") : QStringLiteral("redo"), what)
                              .arg(id)};
     requireDataFolder();
-    setGameUndone(kHere, id, undone);
-    call.out << (undone ? "Undid" : "Redid") << " game " << id << ".\n";
+    const auto setUndone = what == kGame ? setGameUndone : setChangeUndone;
+    setUndone(kHere, id, undone);
+    call.out << (undone ? "Undid " : "Redid ") << what << ' ' << id << ".\n";
     return 0;
 }
 
@@ -214,7 +253,7 @@ std::vector<Command> historyCommands() {
          {kYes},
          1,
          QStringLiteral("one game id"),
-         [](const Invocation& call) { return markGame(call, true); }},
+         [](const Invocation& call) { return mark(call, kGame, true); }},
         {QStringLiteral("redo-game"),
          QStringLiteral("ID --yes"),
          QStringLiteral("put game ID back"),
@@ -222,7 +261,31 @@ std::vector<Command> historyCommands() {
          {kYes},
          1,
          QStringLiteral("one game id"),
-         [](const Invocation& call) { return markGame(call, false); }},
+         [](const Invocation& call) { return mark(call, kGame, false); }},
+        {QStringLiteral("changes"),
+         QStringLiteral("[--coop]"),
+         QStringLiteral("rankings and deletions, with their ID"),
+         kGroup,
+         {kCoop},
+         0,
+         none,
+         changes},
+        {QStringLiteral("undo-change"),
+         QStringLiteral("ID --yes"),
+         QStringLiteral("take change ID out of the stats files"),
+         kGroup,
+         {kYes},
+         1,
+         QStringLiteral("one change id"),
+         [](const Invocation& call) { return mark(call, kChange, true); }},
+        {QStringLiteral("redo-change"),
+         QStringLiteral("ID --yes"),
+         QStringLiteral("put change ID back"),
+         kGroup,
+         {kYes},
+         1,
+         QStringLiteral("one change id"),
+         [](const Invocation& call) { return mark(call, kChange, false); }},
     };
 }
 

@@ -1,14 +1,12 @@
 #include "command.h"
 #include "options.h"
 
-#include "utilities/core/data_folder.h"
 #include "utilities/core/game_type.h"
 #include "utilities/core/rank_keys.h"
 #include "utilities/core/ranking.h"
 #include "utilities/core/upkeep.h"
 
 #include "common/cp1252.h"
-#include "common/error.h"
 
 namespace vantor::utilities::cli {
 
@@ -20,7 +18,7 @@ QString quoted(const QString& s) {
     return QStringLiteral("\"") + s + QStringLiteral("\"");
 }
 
-// Every name once, in the player list's order.
+// The names in the player list's order, one a line.
 void printNames(const Invocation& call, std::vector<QByteArray> names) {
     sortForListing(names);
     for (const QByteArray& name : names)
@@ -33,8 +31,7 @@ QString records(qint64 n) {
 
 // The stats file of the command, refused in a folder that is no data folder at all.
 QString statsFileOf(const Invocation& call) {
-    if (!holdsStatsOrHistory(QStringLiteral(".")))
-        throw Error(notADataFolderMessage(QStringLiteral(".")));
+    requireDataFolder();
     return statsFileName(call.gameType());
 }
 
