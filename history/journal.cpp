@@ -36,6 +36,7 @@ const char* const kSchema[] = {
     "deaths INTEGER NOT NULL, hit_sum INTEGER NOT NULL, fired INTEGER NOT NULL, "
     "taken INTEGER NOT NULL, PRIMARY KEY(event, seq)) WITHOUT ROWID",
     "CREATE INDEX IF NOT EXISTS player_by_name ON player(name, event)",
+    "CREATE UNIQUE INDEX IF NOT EXISTS game_by_number ON game(number)",
 };
 
 // Games are numbered 1, 2, 3 ... in the order they were recorded, apart from the events
@@ -59,9 +60,9 @@ void numberGames(Database& db) {
     Statement top(db.handle(), "SELECT coalesce(max(number), 0) FROM game");
     top.step();
     Statement fill(db.handle(),
-                   "WITH todo AS (SELECT event, row_number() OVER (ORDER BY event) AS n FROM game "
-                   "WHERE number IS NULL) UPDATE game SET number = ?1 + (SELECT n FROM todo "
-                   "WHERE todo.event = game.event) WHERE number IS NULL");
+                   "UPDATE game SET number = ?1 + todo.n FROM (SELECT event, row_number() "
+                   "OVER (ORDER BY event) AS n FROM game WHERE number IS NULL) AS todo "
+                   "WHERE game.event = todo.event");
     fill.bind(1, top.integer(0)).run();
     t.commit();
 }
