@@ -37,6 +37,7 @@ const char* const kSchema[] = {
     "taken INTEGER NOT NULL, PRIMARY KEY(event, seq)) WITHOUT ROWID",
     "CREATE INDEX IF NOT EXISTS player_by_name ON player(name, event)",
     "CREATE UNIQUE INDEX IF NOT EXISTS game_by_number ON game(number)",
+    "CREATE INDEX IF NOT EXISTS event_by_time ON event(kind, coop, at)",
 };
 
 // Games are numbered 1, 2, 3 ... in the order they were recorded, apart from the events

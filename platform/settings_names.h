@@ -30,6 +30,10 @@ inline const QString kCustomImagePathSetting = QStringLiteral("customimagepath")
 inline const QString kAutoRecordSetting = QStringLiteral("AutoRecord");
 inline const QString kRecorderPathSetting = QStringLiteral("RecorderPath");
 
+// The seasons of the standings: "YYYY-MM-DD NAME" entries in order, joined by '|'. Written only
+// once a season is added.
+inline const QString kSeasonsSetting = QStringLiteral("Seasons");
+
 inline const QString kTrueText = QStringLiteral("true");
 inline const QString kFalseText = QStringLiteral("false");
 
