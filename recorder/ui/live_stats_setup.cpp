@@ -30,19 +30,29 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     setWindowTitle(QStringLiteral("Live Stats Setup"));
 
     HostName = new QLineEdit(this);
+    HostPort = new QLineEdit(this);
     UserName = new QLineEdit(this);
     Password = new QLineEdit(this);
+    Password->setEchoMode(QLineEdit::Password);
+    ShowPassword = new QCheckBox(QStringLiteral("Show"), this);
     HostDir = new QLineEdit(this);
     HostFileName = new QLineEdit(this);
     Label1 = new QLabel(QStringLiteral("* Example:  livestats.html *"), this);
     ReloadTime = new QLineEdit(this);
     ReloadTime->setFixedWidth(ReloadTime->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 6);
     Label2 = new QLabel(QStringLiteral("*Seconds*"), this);
-    CheckBox1 = new QCheckBox(QStringLiteral("   Include Custom Image on Page"), this);
+    // Without the three leading blanks that once spaced the text from the box: the box spaces
+    // it itself, as for the other check boxes.
+    CheckBox1 = new QCheckBox(QStringLiteral("Include Custom Image on Page"), this);
     ImagePath = new QLineEdit(this);
+    // As the box: clear, so the field waits until it is checked.
+    ImagePath->setEnabled(false);
     PassiveMode = new QCheckBox(QStringLiteral("Passive mode"), this);
     SecureConnection = new QCheckBox(QStringLiteral("Secure connection (TLS)"), this);
     CertFingerprint = new QLineEdit(this);
+    // Room for a whole fingerprint, 32 bytes written "AB:CD:...".
+    CertFingerprint->setMinimumWidth(
+        CertFingerprint->fontMetrics().horizontalAdvance(QStringLiteral("DD:").repeated(32)) + 12);
     Button2 = new QPushButton(QStringLiteral("Save Settings"), this);
     Button1 = new QPushButton(QStringLiteral("Close"), this);
     // Return presses the button that has the focus, as Space does.
@@ -50,9 +60,14 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     Button1->setAutoDefault(true);
 
     auto* fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     fields->addRow(QStringLiteral("Host Address:"), HostName);
+    fields->addRow(QStringLiteral("Port:"), HostPort);
     fields->addRow(QStringLiteral("Login:"), UserName);
-    fields->addRow(QStringLiteral("Password:"), Password);
+    auto* password = new QHBoxLayout;
+    password->addWidget(Password);
+    password->addWidget(ShowPassword);
+    fields->addRow(QStringLiteral("Password:"), password);
     fields->addRow(QStringLiteral("Initial Path:"), HostDir);
     fields->addRow(QStringLiteral("File Name:"), HostFileName);
     fields->addRow(QString(), Label1);
@@ -61,22 +76,21 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     reload->addWidget(Label2);
     reload->addStretch();
     fields->addRow(QStringLiteral("Page Reload Time:"), reload);
-    auto* image = new QFormLayout;
-    image->addRow(QStringLiteral("URL:"), ImagePath);
+    fields->addRow(QString(), CheckBox1);
+    fields->addRow(QStringLiteral("URL:"), ImagePath);
+    fields->addRow(QString(), PassiveMode);
+    fields->addRow(QString(), SecureConnection);
+    fields->addRow(QStringLiteral("Certificate fingerprint:"), CertFingerprint);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Button2);
     buttons->addWidget(Button1);
     auto* top = new QVBoxLayout(this);
     top->addLayout(fields);
-    top->addWidget(CheckBox1);
-    top->addLayout(image);
-    top->addWidget(PassiveMode);
-    top->addWidget(SecureConnection);
-    auto* pin = new QFormLayout;
-    pin->addRow(QStringLiteral("Certificate fingerprint"), CertFingerprint);
-    top->addLayout(pin);
     top->addLayout(buttons);
 
+    connect(ShowPassword, &QCheckBox::toggled, this, [this](bool shown) {
+        Password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     connect(CheckBox1, &QCheckBox::toggled, this, &TForm2::CheckBox1Click);
@@ -90,6 +104,7 @@ void TForm2::fillFromSettings() {
     const FtpSettings ftp = key ? readFtpSettings(*key) : FtpSettings{};
     const LiveStatsSettings page = key ? readLiveStatsSettings(*key) : LiveStatsSettings{};
     HostName->setText(ftp.hostName);
+    HostPort->setText(ftp.port);
     UserName->setText(ftp.userName);
     Password->setText(ftp.password);
     HostDir->setText(ftp.hostDirName);
@@ -162,6 +177,11 @@ void TForm2::Button2Click() {
         dialogs_.information(kReloadTimeMessage);
         return;
     }
+    if (const QString problem = portProblem(HostPort->text()); !problem.isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(problem);
+        return;
+    }
     if (const QString problem = fingerprintProblem(CertFingerprint->text()); !problem.isEmpty()) {
         dialogs_.beep();
         dialogs_.information(problem);
@@ -177,7 +197,8 @@ void TForm2::Button2Click() {
 void TForm2::saveSettings() {
     FtpSettings ftp;
     ftp.hostName = HostName->text();
-    ftp.port = QStringLiteral("ftp");
+    // The port is shared with the utilities: kept as stored, "ftp" where there is none.
+    ftp.port = HostPort->text().trimmed().isEmpty() ? QStringLiteral("ftp") : HostPort->text();
     ftp.userName = UserName->text();
     ftp.password = Password->text();
     ftp.hostDirName = HostDir->text();

@@ -34,8 +34,10 @@ public:
     void CheckBox1Click();
 
     QLineEdit* HostName;
+    QLineEdit* HostPort; // shared with the utilities' FTP tab
     QLineEdit* UserName;
-    QLineEdit* Password; // shown unmasked
+    QLineEdit* Password; // masked unless "Show" is checked
+    QCheckBox* ShowPassword;
     QLineEdit* HostDir;
     QLineEdit* HostFileName;
     QLineEdit* ReloadTime;

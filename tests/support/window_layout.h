@@ -4,6 +4,7 @@
 // overlap, or a widget that reaches outside its container (and so outside the window).
 #include <QFrame>
 #include <QGroupBox>
+#include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -55,6 +56,14 @@ inline void collect(const QWidget& container, QStringList& problems) {
 }
 
 } // namespace detail
+
+// With VANTOR_SCREENSHOT_DIR set, the window as shown is saved there as NAME.png, for the
+// documentation.
+inline void saveScreenshot(QWidget& window, const QString& name) {
+    const QString folder = qEnvironmentVariable("VANTOR_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        window.grab().save(folder + u'/' + name + QStringLiteral(".png"));
+}
 
 // Empty when every visible control of the window is whole and on its own; else one line per
 // problem. Lay the window out (show it, or call adjustSize) first.

@@ -9,6 +9,7 @@
 #include "ftp/ftp_client.h"
 #include "platform/dialogs.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -42,7 +43,12 @@ private:
 
 void TForm1::connectFtpPage() {
     FtpClient1 = new TFtpClient(this);
+    // The status window is seen by whoever stands behind the user.
+    FtpClient1->MaskPassword = true;
     Form2 = new TForm2(this);
+    connect(ShowPassword, &QCheckBox::toggled, this, [this](bool shown) {
+        Password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
     connect(Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
     connect(Button11, &QPushButton::clicked, this, &TForm1::Button11Click);
     connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);

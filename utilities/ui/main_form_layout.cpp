@@ -29,6 +29,12 @@ namespace {
 
 // The pages, the tab bar above them and the footer below share the window's inner width.
 constexpr int kPageWidth = 346;
+// Every page as tall as the FTP page needs, with the buttons and the footer below them.
+constexpr int kPageTop = 148;
+constexpr int kPageHeight = 246;
+constexpr int kButtonsTop = kPageTop + kPageHeight + 4;
+constexpr int kFooterTop = kButtonsTop + 28;
+constexpr int kWindowHeight = kFooterTop + 49;
 // The FTP settings' text fields.
 constexpr int kFieldWidth = 120;
 // The heights of a label and a push button unless one asks for another.
@@ -46,7 +52,8 @@ QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h =
     return l;
 }
 
-QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w, int h = kButtonHeight) {
+QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w,
+                    int h = kButtonHeight) {
     auto* b = new QPushButton(text, parent);
     b->setGeometry(x, y, w, h);
     return b;
@@ -54,7 +61,7 @@ QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w, i
 
 QGroupBox* page(QWidget* parent, const QString& title) {
     auto* g = new QGroupBox(title, parent);
-    g->setGeometry(8, 148, kPageWidth, 192);
+    g->setGeometry(8, kPageTop, kPageWidth, kPageHeight);
     QFont bold = g->font();
     bold.setBold(true);
     g->setFont(bold);
@@ -89,7 +96,7 @@ void TForm1::buildWindow() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(362, 421);
+    setFixedSize(362, kWindowHeight);
     QFont verdana(QStringLiteral("Verdana"), 8);
     setFont(verdana);
     QPalette silver = palette();
@@ -134,10 +141,13 @@ void TForm1::buildWindow() {
     GroupBox2->hide();
     GroupBox3->hide();
 
-    Button4 =
-        named(button(this, QStringLiteral("View Player Rankings"), 8, 344, 170, 24), "Button4");
-    Button2 = named(button(this, QStringLiteral("Exit"), 272, 344, 82, 24), "Button2");
+    Button4 = named(button(this, QStringLiteral("View Player Rankings"), 8, kButtonsTop, 170, 24),
+                    "Button4");
+    Button2 = named(button(this, QStringLiteral("Exit"), 272, kButtonsTop, 82, 24), "Button2");
     buildFooter();
+    // Return presses the button that has the focus, as Space does.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(true);
 }
 
 void TForm1::buildPlayerPage() {
@@ -195,6 +205,9 @@ void TForm1::buildFtpPage() {
         label(g, captions[i], 8, 22 + 24 * i, 78, 18);
         *fields[i] = named(field(g, 88, 20 + 24 * i), names[i]);
     }
+    Password->setEchoMode(QLineEdit::Password);
+    ShowPassword = named(new QCheckBox(QStringLiteral("Show"), g), "ShowPassword");
+    ShowPassword->setGeometry(8, 146, 76, 20);
     Button11 = named(button(g, QStringLiteral("Save Settings"), 88, 146, 120), "Button11");
     label(g, QStringLiteral("Select .html file Below"), 216, 20, 124);
     FileListBox1 = named(new QListWidget(g), "FileListBox1");
@@ -202,23 +215,22 @@ void TForm1::buildFtpPage() {
     FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     Button12 = named(button(g, QStringLiteral("Transmit"), 216, 146, 60), "Button12");
     Button7 = named(button(g, QStringLiteral("Delete"), 280, 146, 58), "Button7");
-    // The connection choices, below the rest: this page is taller than the others.
-    g->resize(g->width(), 222);
+    // The connection choices, below the rest.
     PassiveMode = named(new QCheckBox(QStringLiteral("Passive mode"), g), "PassiveMode");
     PassiveMode->setGeometry(8, 172, 100, 20);
     SecureConnection =
         named(new QCheckBox(QStringLiteral("Secure connection (TLS)"), g), "SecureConnection");
     SecureConnection->setGeometry(112, 172, 226, 20);
-    label(g, QStringLiteral("Certificate fingerprint"), 8, 197, 120, 18);
-    CertFingerprint = named(field(g, 130, 195), "CertFingerprint");
-    CertFingerprint->resize(208, 21);
+    label(g, QStringLiteral("Certificate fingerprint:"), 8, 196, 330, 18);
+    CertFingerprint = named(field(g, 8, 216), "CertFingerprint");
+    CertFingerprint->resize(330, 21);
 }
 
 void TForm1::buildFooter() {
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Sunken);
-    frame->setGeometry(8, 372, kPageWidth, 44);
+    frame->setGeometry(8, kFooterTop, kPageWidth, 44);
     CreditLabel = named(label(frame, creditLine(), 6, 4, 334), "CreditLabel");
     CreditLabel->setAlignment(Qt::AlignHCenter);
     ForumLink = named(new LinkLabel(frame), "ForumLink");

@@ -31,6 +31,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool) {
     Button1 = new QPushButton(QStringLiteral("Close"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(108, 248, 75, 25);
+    Button1->setAutoDefault(true);
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
 
     centreOnScreen(*this);
@@ -54,6 +55,12 @@ void TForm2::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    activateWindow();
+    Button1->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TForm2::Button1Click() {
