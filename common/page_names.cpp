@@ -29,8 +29,17 @@ QString matchingName(const QString& fileName, const QStringList& reserved) {
 QString fileReservedFromPages(const QString& pageName, const QString& dataFolder,
                               const QString& storePath) {
     const QString storeName = QFileInfo(storePath).fileName();
-    QStringList reserved{kStatsFile, kCoopStatsFile,    kTeamFile,       kLastGameFile,   kWorkFile,
-                         kLockFile,  kRecorderLockFile, kClaimedLogFile, kUndoJournalFile};
+    QStringList reserved{kStatsFile,
+                         kCoopStatsFile,
+                         kTeamFile,
+                         kLastGameFile,
+                         kWorkFile,
+                         kLockFile,
+                         kRecorderLockFile,
+                         kClaimedLogFile,
+                         kUndoJournalFile,
+                         kRecorderStatusFile,
+                         kRecorderStatusWorkFile};
     // The game history, the two files SQLite keeps beside it while it is open, and the folder
     // its replay builds in.
     reserved << kHistoryFile << kHistoryFile + QStringLiteral("-wal")

@@ -18,4 +18,12 @@ inline constexpr int kUtilitiesLockWaitMs = 30000;
 // How long a writer of the game history waits for another one; a reader never waits.
 inline constexpr int kHistoryBusyWaitMs = 3000;
 
+// A webhook's POST: one attempt ends after this, answered or not.
+inline constexpr int kWebhookTimeoutMs = 10000;
+// Attempts of one message; between them the wait doubles from kWebhookBackoffMs.
+inline constexpr int kWebhookAttempts = 3;
+inline constexpr int kWebhookBackoffMs = 2000;
+// A "Retry-After" longer than this gives the message up instead of holding its queue.
+inline constexpr int kWebhookLongestRetryAfterMs = 60000;
+
 } // namespace vantor

@@ -9,7 +9,7 @@ packages=(cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-pyftpdlib curl chromium desktop-file-utils
-    vsftpd openssl python3-openssl)
+    vsftpd openssl python3-openssl libsystemd-dev)
 packages+=(${VANTOR_EXTRA_PACKAGES:-})
 
 missing=()

@@ -1,6 +1,10 @@
 #include "recorder_session.h"
 
 #include "history/change_note.h"
+#include "history/game_views.h"
+#include "history/journal.h"
+
+#include "game_notice.h"
 
 #include "live_upload.h"
 #include "result_log_files.h"
@@ -12,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "platform/report_failures.h"
 #include "platform/settings_names.h"
+#include "platform/webhook_settings.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -23,7 +28,8 @@ RecorderSession::RecorderSession(Dialogs& dialogs, SettingsStore store,
                                  std::unique_ptr<RecordingTick> tick, QString dataFolder)
     : dialogs_(dialogs), store_(store), dataFolder_(dataFolder), cycle_(dialogs, dataFolder),
       activation_(dialogs, store, std::move(gameKey), dataFolder), live_(dataFolder, store),
-      recorderLock_(dataFolder), tick_(tick ? std::move(tick) : std::make_unique<TimerTick>()),
+      recorderLock_(dataFolder), watch_(std::make_unique<watch::RecorderWatch>(dataFolder, store)),
+      tick_(tick ? std::move(tick) : std::make_unique<TimerTick>()),
       FtpClient1(new TFtpClient(this)), sound_(&sound) {
     tick_->setHandler([this] { Timer1Timer(); });
     setupLiveStatsClient(*FtpClient1);
@@ -104,21 +110,28 @@ bool RecorderSession::setRecording(bool on, bool refusalOnce) {
     emit recordingChanged(on);
     if (!on) {
         tick_->stop();
+        watch_->recordingStopped();
         recorderLock_.unlock();
         return true;
     }
+    watch_->recordingStarted();
     tick_->start();
     Timer1Timer();
     return true;
 }
 
 void RecorderSession::Timer1Timer() {
-    if (stopping_ || inTick_)
+    if (stopping_)
+        return;
+    emit ticked();
+    if (inTick_)
         return;
     {
         inTick_ = true;
         const auto done = qScopeGuard([this] { inTick_ = false; });
-        reportFailures(dialogs_, [this] { cycle_.Readlogs(liveStats_); });
+        auto outcome = RecordingCycle::Outcome::NoLog;
+        reportFailures(dialogs_, [&] { outcome = cycle_.Readlogs(liveStats_); });
+        tellWatch(outcome);
         QCoreApplication::processEvents();
     }
     // A stop asked for during the cycle (the live stats step lets events run) takes effect now.
@@ -126,10 +139,43 @@ void RecorderSession::Timer1Timer() {
         finishIfIdle();
 }
 
+void RecorderSession::tellWatch(RecordingCycle::Outcome outcome) {
+    if (outcome == RecordingCycle::Outcome::Failed && !cycle_.setAsideName().isEmpty())
+        watch_->logSetAside(cycle_.setAsideName());
+    if (outcome != RecordingCycle::Outcome::Recorded) {
+        watch_->tick();
+        return;
+    }
+    // The game is committed: what follows only tells others of it, and never fails it.
+    try {
+        const std::unique_ptr<history::Journal> journal =
+            history::Journal::openExisting(dataFolder_);
+        if (!journal)
+            return;
+        watch_->historyChecked(journal->outOfStepReason());
+        const std::vector<history::GameRow> last = journal->games(std::nullopt, 1);
+        if (last.empty())
+            return;
+        QString link;
+        if (const auto key = store_.openKey(kVantorKey, false))
+            link = readWebhookSettings(*key).link;
+        watch_->gameRecorded(gameNotice(last.front(), link), history::gameJson(last.front()));
+    } catch (const Error& e) {
+        emit watch_->said(e.message());
+    }
+    emit gameRecorded();
+}
+
 void RecorderSession::CreateLiveStats() {
     // The game itself is recorded when this fails; the next game writes a page again.
     reportFailures(dialogs_, [this] {
-        live_.CreateLiveStats(cycle_.gameInfo(), toCp1252(activation_.playerName()));
+        try {
+            live_.CreateLiveStats(cycle_.gameInfo(), toCp1252(activation_.playerName()));
+        } catch (const Error& e) {
+            watch_->livePageWritten(false, e.message());
+            throw;
+        }
+        watch_->livePageWritten(true, QString());
     });
 }
 
@@ -138,8 +184,11 @@ void RecorderSession::sendlivestats() {
     exchange_.clear();
     const auto afterUpload = [this](bool uploaded) {
         if (uploaded)
+            watch_->liveUploaded(true, QString::fromUtf8(FtpClient1->HostName), QString());
+        if (uploaded)
             return;
         const QString why = QString::fromUtf8(FtpClient1->ErrorMessage()).trimmed();
+        watch_->liveUploaded(false, QString::fromUtf8(FtpClient1->HostName), why);
         const QByteArray said = "! " + FtpClient1->ErrorMessage();
         QList<QByteArray> exchange;
         for (const QByteArray& line : std::as_const(exchange_))
@@ -156,6 +205,8 @@ void RecorderSession::sendlivestats() {
 
 void RecorderSession::stop() {
     stopping_ = true;
+    if (recording_)
+        watch_->recordingStopped();
     recording_ = false;
     tick_->stop();
     finishIfIdle();

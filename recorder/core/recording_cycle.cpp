@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <cerrno>
 #include <optional>
@@ -48,6 +49,7 @@ RecordingCycle::Outcome RecordingCycle::Readlogs(bool liveStatsEnabled) {
     if (running_)
         return Outcome::AlreadyRunning;
     running_ = true;
+    setAsideName_.clear();
     const auto done = qScopeGuard([this] { running_ = false; });
 
     deleteResultLogs(gameFolder_, 1, 9);
@@ -205,6 +207,7 @@ void RecordingCycle::setAside(const QString& log, const FileId& id, const QStrin
     for (int attempt = 0; attempt < 3; ++attempt) {
         const QString target = setAsidePath(gameFolder_);
         if (QFile::rename(log, target)) {
+            setAsideName_ = QFileInfo(target).fileName();
             dialogs_.error(why + QStringLiteral(" The result log was kept as \"%1\"; it will not "
                                                 "be read again.")
                                      .arg(target));
@@ -225,6 +228,7 @@ void RecordingCycle::setClaimedAside(const QString& why) {
     const QString claimed = claimedLogPath(dataFolder_);
     try {
         const QString target = setClaimedLogAside(dataFolder_, gameFolder_);
+        setAsideName_ = QFileInfo(target).fileName();
         dialogs_.error(why + QStringLiteral(" The result log was kept as \"%1\"; it will not be "
                                             "read again.")
                                  .arg(target));

@@ -30,6 +30,8 @@ struct Invocation {
     QString required(const QString& option) const;
 };
 
+inline constexpr int kAnyPositionalCount = -1;
+
 // One entry of the command table: its usage line, its options and what it runs. Gives the
 // exit status: 0 done, 1 the operation failed; throws UsageError for a wrong command line.
 struct Command {
@@ -38,8 +40,8 @@ struct Command {
     QString summary;
     QString group; // commands of one group show their usage lines together
     QStringList options;
-    int positionalCount = 0;
-    QString positionalText; // "one player name", for the refusal of a wrong count
+    int positionalCount = 0; // kAnyPositionalCount: the command checks them itself
+    QString positionalText;  // "one player name", for the refusal of a wrong count
     std::function<int(const Invocation&)> run;
 
     QString usageLine() const { return name + (arguments.isEmpty() ? "" : " " + arguments); }
@@ -50,5 +52,6 @@ std::vector<Command> playerCommands();
 std::vector<Command> pageCommands();
 std::vector<Command> uploadCommands();
 std::vector<Command> historyCommands();
+std::vector<Command> watchCommands();
 
 } // namespace vantor::utilities::cli

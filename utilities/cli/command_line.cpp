@@ -21,7 +21,8 @@ constexpr int kWidth = 79;
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> c;
-        for (auto list : {playerCommands, pageCommands, uploadCommands, historyCommands})
+        for (auto list :
+             {playerCommands, pageCommands, uploadCommands, historyCommands, watchCommands})
             for (Command& command : list())
                 c.push_back(std::move(command));
         return c;
@@ -133,7 +134,8 @@ int runCommand(const Command& command, const QStringList& arguments, QTextStream
     if (!parser.parse(QStringList{kProgram} + optionsFirst(arguments, command)))
         throw UsageError{parser.errorText()};
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != command.positionalCount)
+    if (command.positionalCount != kAnyPositionalCount &&
+        positional.size() != command.positionalCount)
         throw UsageError{QStringLiteral("%1 takes %2.").arg(command.name, command.positionalText)};
     return command.run(Invocation{parser, positional, out, err});
 }
