@@ -34,6 +34,9 @@ inline const QString kReplayFolder = QStringLiteral(".vantor.replay");
 // through its own scratch file, so it never waits for the data-folder lock.
 inline const QString kRecorderStatusFile = QStringLiteral(".vantor.status");
 inline const QString kRecorderStatusWorkFile = QStringLiteral(".vantor.status.new");
+// The utilities' last uploads of pages, for `status`, written the same way.
+inline const QString kUploadStatusFile = QStringLiteral(".vantor.uploads");
+inline const QString kUploadStatusWorkFile = QStringLiteral(".vantor.uploads.new");
 
 // The game types, compared exactly and with case: as bytes where they come from a result log,
 // as text where the utilities pass them around.

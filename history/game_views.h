@@ -6,6 +6,7 @@
 #include "common/records.h"
 
 #include <QByteArray>
+#include <QString>
 #include <vector>
 
 namespace vantor::history {

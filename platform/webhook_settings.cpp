@@ -1,5 +1,6 @@
 #include "webhook_settings.h"
 
+#include "reg_file.h"
 #include "settings_store.h"
 
 namespace vantor {
@@ -33,11 +34,10 @@ WebhookSettings readWebhookSettings(const SettingsKey& key) {
     return s;
 }
 
-void saveWebhookSettings(SettingsKey& key, const QString& urls, const QString& format) {
-    if (key.readString(kWebhookUrlSetting) != urls)
-        key.writeString(kWebhookUrlSetting, urls);
-    if (key.readString(kWebhookFormatSetting) != format)
-        key.writeString(kWebhookFormatSetting, format);
+void putWebhookSettings(RegFile& file, const QString& urls, const QString& format) {
+    for (const auto& [name, value] : {std::pair{kWebhookUrlSetting, urls}, {kWebhookFormatSetting, format}})
+        if (file.value(kVantorKey, name).value_or(QString()) != value)
+            file.setValue(kVantorKey, name, value);
 }
 
 } // namespace vantor

@@ -7,6 +7,7 @@
 
 namespace vantor {
 
+class RegFile;
 class SettingsKey;
 
 // The webhook values of the settings key, as stored (texts unchecked).
@@ -23,8 +24,8 @@ struct WebhookSettings {
 
 WebhookSettings readWebhookSettings(const SettingsKey& key);
 
-// Stores urls and format; a value is written only when it differs from the stored one, so a
-// store that never chose them stays byte for byte. Throws vantor::Error when it cannot.
-void saveWebhookSettings(SettingsKey& key, const QString& urls, const QString& format);
+// Puts urls and format into the file; each only when it is chosen (not empty) or the store
+// holds it already, so a store that never used them stays byte for byte.
+void putWebhookSettings(RegFile& file, const QString& urls, const QString& format);
 
 } // namespace vantor

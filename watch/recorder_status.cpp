@@ -45,6 +45,42 @@ QStringList stringsFrom(const QJsonValue& value) {
 
 } // namespace
 
+std::map<QString, Outcome> readUploads(const QString& dataFolder) {
+    const QString path = QDir(dataFolder).filePath(kUploadStatusFile);
+    const std::optional<QByteArray> bytes = readSmallFile(path, kStatusFileLimit);
+    std::map<QString, Outcome> uploads;
+    if (!bytes)
+        return uploads;
+    const QJsonDocument doc = QJsonDocument::fromJson(*bytes);
+    if (!doc.isObject())
+        throw Error(QStringLiteral("The status file \"%1\" is damaged.").arg(kUploadStatusFile));
+    const QJsonObject o = doc.object();
+    for (auto it = o.begin(); it != o.end(); ++it)
+        uploads[it.key()] = outcomeFrom(it.value());
+    return uploads;
+}
+
+void recordUpload(const QString& dataFolder, const QString& kind, const Outcome& outcome) {
+    try {
+        std::map<QString, Outcome> uploads;
+        try {
+            uploads = readUploads(dataFolder);
+        } catch (const Error&) {
+            // A damaged record is replaced by this one.
+        }
+        uploads[kind] = outcome;
+        QJsonObject o;
+        for (const auto& [name, upload] : uploads)
+            o.insert(name, outcomeJson(upload));
+        const QByteArray bytes = QJsonDocument(o).toJson(QJsonDocument::Indented);
+        const QDir folder(dataFolder);
+        replaceFileWith(folder.filePath(kUploadStatusFile), std::string_view(bytes.data(), bytes.size()),
+                        folder.filePath(kUploadStatusWorkFile), 0644);
+    } catch (const Error&) {
+        // `status` then shows the upload before; the upload itself has said how it went.
+    }
+}
+
 QString timeText(const QDateTime& when) {
     return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }

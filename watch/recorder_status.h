@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <optional>
 
 namespace vantor::watch {
@@ -46,6 +47,12 @@ RecorderStatus statusFromJson(const QByteArray& json);
 std::optional<RecorderStatus> readRecorderStatus(const QString& dataFolder);
 // Replaces the status file whole; throws vantor::Error when it cannot.
 void writeRecorderStatus(const QString& dataFolder, const RecorderStatus& status);
+
+// The utilities' last upload of a page ("page") or of the site ("site"), kept for `status`
+// beside the recorder's file. Never throws: an upload's outcome must not turn on its record.
+void recordUpload(const QString& dataFolder, const QString& kind, const Outcome& outcome);
+// The uploads kept, by kind; none when there is no file. Throws vantor::Error as the above.
+std::map<QString, Outcome> readUploads(const QString& dataFolder);
 
 // The local time as the status file and the history write it.
 QString timeText(const QDateTime& when);

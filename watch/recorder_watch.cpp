@@ -92,6 +92,11 @@ void RecorderWatch::liveUploaded(bool ok, const QString& server, const QString& 
 }
 
 void RecorderWatch::tick() {
+    // Days are counted: once a minute is often enough to read the settings for the limit.
+    const QDateTime now = clock_();
+    if (lastTick_.isValid() && lastTick_.secsTo(now) < 60 && lastTick_ <= now)
+        return;
+    lastTick_ = now;
     const QStringList before = status_.alerts;
     raiseAndClear();
     if (status_.alerts != before)

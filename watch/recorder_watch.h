@@ -36,6 +36,9 @@ public:
     // Every tick: the days without a game are counted here.
     void tick();
 
+    // A message about the watch's work from its caller, given out as the watch's own.
+    void say(const QString& text) { emit said(text); }
+
     const RecorderStatus& status() const { return status_; }
     webhook::Poster& poster() { return poster_; }
 
@@ -55,6 +58,7 @@ private:
     std::function<QDateTime()> clock_;
     RecorderStatus status_;
     QString lastWriteFailure_;
+    QDateTime lastTick_;
 };
 
 } // namespace vantor::watch

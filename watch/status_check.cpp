@@ -136,6 +136,20 @@ StatusCheck checkStatus(const QString& dataFolder, const WebhookSettings& settin
                           .arg(status.liveUpload.time)
                           .arg(status.uploadFailuresInARow)
                           .arg(status.liveUpload.detail);
+    std::map<QString, Outcome> uploads;
+    try {
+        uploads = readUploads(dataFolder);
+    } catch (const Error& e) {
+        c.problems << e.message();
+    }
+    for (const auto& [kind, upload] : uploads) {
+        const QString what = kind == QLatin1String("site") ? QStringLiteral("Site upload")
+                                                           : QStringLiteral("Page upload");
+        c.lines << outcomeLine(what, upload, QStringLiteral("uploaded"));
+        if (upload.known() && !upload.ok)
+            c.problems << QStringLiteral("The %1 failed at %2 (%3): %4")
+                              .arg(what.toLower(), upload.time, upload.server, upload.detail);
+    }
     c.lines << outcomeLine(QStringLiteral("Webhook"), status.webhook, QStringLiteral("delivered"));
     if (status.webhook.known() && !status.webhook.ok)
         c.problems << QStringLiteral("The last webhook message failed at %1: %2")
@@ -200,6 +214,8 @@ StatusCheck checkStatus(const QString& dataFolder, const WebhookSettings& settin
     o.insert(QStringLiteral("liveUpload"), outcomeObject(status.liveUpload));
     o.insert(QStringLiteral("uploadFailuresInARow"), status.uploadFailuresInARow);
     o.insert(QStringLiteral("webhook"), outcomeObject(status.webhook));
+    for (const auto& [kind, upload] : uploads)
+        o.insert(kind + QStringLiteral("Upload"), outcomeObject(upload));
     o.insert(QStringLiteral("history"),
              QJsonObject{{QStringLiteral("exists"), history.exists},
                          {QStringLiteral("inStep"), history.exists && history.problem.isEmpty() &&

@@ -161,7 +161,7 @@ void RecorderSession::tellWatch(RecordingCycle::Outcome outcome) {
             link = readWebhookSettings(*key).link;
         watch_->gameRecorded(gameNotice(last.front(), link), history::gameJson(last.front()));
     } catch (const Error& e) {
-        emit watch_->said(e.message());
+        watch_->say(e.message());
     }
     emit gameRecorded();
 }
@@ -183,12 +183,11 @@ void RecorderSession::sendlivestats() {
     // A missing sound never hides a failed upload: that is said first.
     exchange_.clear();
     const auto afterUpload = [this](bool uploaded) {
-        if (uploaded)
-            watch_->liveUploaded(true, QString::fromUtf8(FtpClient1->HostName), QString());
+        const QString why =
+            uploaded ? QString() : QString::fromUtf8(FtpClient1->ErrorMessage()).trimmed();
+        watch_->liveUploaded(uploaded, QString::fromUtf8(FtpClient1->HostName), why);
         if (uploaded)
             return;
-        const QString why = QString::fromUtf8(FtpClient1->ErrorMessage()).trimmed();
-        watch_->liveUploaded(false, QString::fromUtf8(FtpClient1->HostName), why);
         const QByteArray said = "! " + FtpClient1->ErrorMessage();
         QList<QByteArray> exchange;
         for (const QByteArray& line : std::as_const(exchange_))

@@ -2,15 +2,11 @@
 
 #include "common/data_files.h"
 #include "common/error.h"
-#include "platform/service_manager.h"
 #include "watch/alerts.h"
 #include "watch/recorder_status.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace vantor::watch {
 namespace {
@@ -140,30 +136,6 @@ TEST(RecorderStatusFile, KeptWholeAndRefusedWhenNotOurs) {
     EXPECT_EQ(odd.lastGameId, 0);
     EXPECT_EQ(odd.uploadFailuresInARow, 0);
     EXPECT_EQ(odd.alerts, QStringList{"uploads"});
-}
-
-// A datagram socket stands in for systemd's NOTIFY_SOCKET.
-TEST(ServiceManager, ToldThroughNotifySocket) {
-    test::TempFolder folder;
-    const QByteArray path = QFile::encodeName(folder.file("notify"));
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    qputenv("NOTIFY_SOCKET", path);
-    qputenv("WATCHDOG_USEC", "30000000");
-    EXPECT_TRUE(service_manager::watchdogExpected());
-    service_manager::notify("READY=1\nSTATUS=Recording");
-    char buffer[256] = {};
-    const ssize_t n = ::recv(fd, buffer, sizeof buffer - 1, MSG_DONTWAIT);
-    EXPECT_EQ(QByteArray(buffer, std::max<ssize_t>(n, 0)), "READY=1\nSTATUS=Recording");
-    qunsetenv("NOTIFY_SOCKET");
-    qunsetenv("WATCHDOG_USEC");
-    EXPECT_FALSE(service_manager::watchdogExpected());
-    service_manager::notify("READY=1"); // nobody to tell: nothing happens
-    ::close(fd);
 }
 
 } // namespace

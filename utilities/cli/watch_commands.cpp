@@ -2,6 +2,7 @@
 #include "options.h"
 
 #include "common/error.h"
+#include "platform/reg_file.h"
 #include "platform/settings_names.h"
 #include "platform/settings_store.h"
 #include "platform/webhook_settings.h"
@@ -53,18 +54,21 @@ int setWebhook(const Invocation& call) {
         throw UsageError{
             QStringLiteral("--format takes \"discord\" or \"json\", not \"%1\".").arg(format)};
     const SettingsStore store(SettingsStore::defaultPath());
-    std::optional<SettingsKey> key = store.openKey(kVantorKey, true);
-    if (!key)
+    QString stored;
+    try {
+        store.update([&](RegFile& file) {
+            stored = file.value(kVantorKey, kWebhookFormatSetting).value_or(QString());
+            putWebhookSettings(file, value, call.isSet(kFormat) ? format : stored);
+        });
+    } catch (const Error&) {
         throw Error(QStringLiteral("Failed to set data for '%1'").arg(kWebhookUrlSetting));
-    saveWebhookSettings(*key, value,
-                        call.isSet(kFormat) ? format : key->readString(kWebhookFormatSetting));
+    }
+    const auto chosen = webhook::formatNamed(call.isSet(kFormat) ? format : stored);
     if (value.isEmpty())
         call.out << "No webhook is set now.\n";
     else
         call.out << "Webhook set: " << webhook::maskedUrls(webhook::splitUrls(value)) << " ("
-                 << webhook::formatName(*webhook::formatNamed(
-                        format.isEmpty() ? key->readString(kWebhookFormatSetting) : format))
-                 << ")\n";
+                 << (chosen ? webhook::formatName(*chosen) : stored) << ")\n";
     return 0;
 }
 
