@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QtGlobal>
 
 namespace vantor {
 
@@ -10,8 +11,9 @@ namespace service_manager {
 
 // "READY=1", "STATUS=...", "STOPPING=1", ...: one or more lines of state.
 void notify(const QByteArray& state);
-// Whether the manager expects "WATCHDOG=1" from this process.
-bool watchdogExpected();
+// How often the manager expects "WATCHDOG=1" from this process at the latest, in
+// milliseconds; 0 when it expects none.
+qint64 watchdogIntervalMs();
 
 } // namespace service_manager
 

@@ -35,7 +35,8 @@ WebhookSettings readWebhookSettings(const SettingsKey& key) {
 }
 
 void putWebhookSettings(RegFile& file, const QString& urls, const QString& format) {
-    for (const auto& [name, value] : {std::pair{kWebhookUrlSetting, urls}, {kWebhookFormatSetting, format}})
+    for (const auto& [name, value] :
+         {std::pair{kWebhookUrlSetting, urls}, {kWebhookFormatSetting, format}})
         if (file.value(kVantorKey, name).value_or(QString()) != value)
             file.setValue(kVantorKey, name, value);
 }

@@ -74,7 +74,8 @@ void recordUpload(const QString& dataFolder, const QString& kind, const Outcome&
             o.insert(name, outcomeJson(upload));
         const QByteArray bytes = QJsonDocument(o).toJson(QJsonDocument::Indented);
         const QDir folder(dataFolder);
-        replaceFileWith(folder.filePath(kUploadStatusFile), std::string_view(bytes.data(), bytes.size()),
+        replaceFileWith(folder.filePath(kUploadStatusFile),
+                        std::string_view(bytes.data(), bytes.size()),
                         folder.filePath(kUploadStatusWorkFile), 0644);
     } catch (const Error&) {
         // `status` then shows the upload before; the upload itself has said how it went.

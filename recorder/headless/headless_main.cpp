@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <csignal>
 #include <memory>
@@ -79,10 +80,15 @@ int runHeadless(int& argc, char** argv, const RecorderOptions& options) {
     });
     QObject::connect(&recorder.session(), &RecorderSession::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    const bool watchdog = service_manager::watchdogExpected();
-    QObject::connect(&recorder.session(), &RecorderSession::ticked, &recorder, [watchdog] {
-        if (watchdog)
-            service_manager::notify("WATCHDOG=1");
+    // Twice in the manager's interval is enough; a tick comes every 3 s.
+    const qint64 watchdogMs = service_manager::watchdogIntervalMs();
+    QElapsedTimer sinceWatchdog;
+    QObject::connect(&recorder.session(), &RecorderSession::ticked, &recorder, [&, watchdogMs] {
+        if (watchdogMs <= 0 ||
+            (sinceWatchdog.isValid() && sinceWatchdog.elapsed() < watchdogMs / 2))
+            return;
+        sinceWatchdog.start();
+        service_manager::notify("WATCHDOG=1");
     });
     QObject::connect(&recorder.session(), &RecorderSession::gameRecorded, &recorder,
                      [&] { service_manager::notify(serviceStatus(recorder.session())); });

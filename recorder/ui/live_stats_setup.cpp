@@ -118,7 +118,8 @@ void TForm2::fillFromSettings() {
     const WebhookSettings hooks = key ? readWebhookSettings(*key) : WebhookSettings{};
     WebhookUrls->setText(hooks.urls);
     WebhookFormat->setCurrentIndex(
-        webhook::formatNamed(hooks.format).value_or(webhook::Format::Discord) == webhook::Format::Json);
+        webhook::formatNamed(hooks.format).value_or(webhook::Format::Discord) ==
+        webhook::Format::Json);
     // Shown only: the setting is written when the user saves.
     if (ReloadTime->text().isEmpty())
         ReloadTime->setText(QStringLiteral("30"));
@@ -217,7 +218,7 @@ void TForm2::saveSettings() {
             const bool formatStored = file.value(kVantorKey, kWebhookFormatSetting).has_value();
             putWebhookSettings(file, WebhookUrls->text().trimmed(),
                                formatStored || WebhookFormat->currentIndex() > 0 ? format
-                                                                                : QString());
+                                                                                 : QString());
         });
     } catch (const Error&) {
         // Nothing was stored, so the first value is the one that failed.

@@ -45,12 +45,12 @@ public:
     QCheckBox* PassiveMode;
     QCheckBox* SecureConnection;
     QLineEdit* CertFingerprint;
-    QLineEdit* WebhookUrls;     // "webhookurl": one or more, blank between
-    QComboBox* WebhookFormat;   // "discord" or "json"
-    QPushButton* Button1; // "Close"
-    QPushButton* Button2; // "Save Settings"
-    QLabel* Label1;       // the file name example
-    QLabel* Label2;       // "*Seconds*"
+    QLineEdit* WebhookUrls;   // "webhookurl": one or more, blank between
+    QComboBox* WebhookFormat; // "discord" or "json"
+    QPushButton* Button1;     // "Close"
+    QPushButton* Button2;     // "Save Settings"
+    QLabel* Label1;           // the file name example
+    QLabel* Label2;           // "*Seconds*"
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -69,10 +69,15 @@ TEST(StatusCommand, ExitStatusSaysWhetherAnythingIsWrong) {
          true,
          1,
          "set aside as malformed"},
-        {"page upload failed", [&](const test::TempFolder& f, RecorderStatus& s) {
+        {"page upload failed",
+         [&](const test::TempFolder& f, RecorderStatus& s) {
              healthy(f, s);
              recordUpload(f.path(), "page", {hoursAgo(1), false, "ftp.example.org", "530"});
-         }, {}, true, 1, "page upload failed at"},
+         },
+         {},
+         true,
+         1,
+         "page upload failed at"},
         {"recorder gone without a stop", healthy, {}, false, 1, "stopped without being asked"},
         {"eight quiet days",
          [&](const test::TempFolder& f, RecorderStatus& s) {
