@@ -5,6 +5,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
