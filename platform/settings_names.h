@@ -42,6 +42,9 @@ inline const QString kAlertUploadFailuresSetting = QStringLiteral("alertuploadfa
 inline const QString kAlertDaysSetting = QStringLiteral("alertdays");
 inline constexpr int kDefaultAlertUploadFailures = 3;
 inline constexpr int kDefaultAlertDays = 7;
+// The seasons of the standings: "YYYY-MM-DD NAME" entries in order, joined by '|'. Written only
+// once a season is added.
+inline const QString kSeasonsSetting = QStringLiteral("Seasons");
 
 inline const QString kTrueText = QStringLiteral("true");
 inline const QString kFalseText = QStringLiteral("false");

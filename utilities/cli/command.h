@@ -30,8 +30,6 @@ struct Invocation {
     QString required(const QString& option) const;
 };
 
-inline constexpr int kAnyPositionalCount = -1;
-
 // One entry of the command table: its usage line, its options and what it runs. Gives the
 // exit status: 0 done, 1 the operation failed; throws UsageError for a wrong command line.
 struct Command {
@@ -40,9 +38,10 @@ struct Command {
     QString summary;
     QString group; // commands of one group show their usage lines together
     QStringList options;
-    int positionalCount = 0; // kAnyPositionalCount: the command checks them itself
-    QString positionalText;  // "one player name", for the refusal of a wrong count
+    int positionalCount = 0;
+    QString positionalText; // "one player name", for the refusal of a wrong count
     std::function<int(const Invocation&)> run;
+    int positionalMax = -1; // more than positionalCount: the rest are optional
 
     QString usageLine() const { return name + (arguments.isEmpty() ? "" : " " + arguments); }
 };
@@ -53,5 +52,9 @@ std::vector<Command> pageCommands();
 std::vector<Command> uploadCommands();
 std::vector<Command> historyCommands();
 std::vector<Command> watchCommands();
+std::vector<Command> leagueCommands();
+std::vector<Command> seasonCommands();
+std::vector<Command> mapCommands();
+std::vector<Command> ratingCommands();
 
 } // namespace vantor::utilities::cli

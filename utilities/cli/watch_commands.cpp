@@ -18,6 +18,7 @@ namespace vantor::utilities::cli {
 namespace {
 
 const QString kHere = QStringLiteral(".");
+constexpr int kMostWebhookUrls = 20;
 
 WebhookSettings storedSettings() {
     const SettingsStore store(SettingsStore::defaultPath());
@@ -127,9 +128,10 @@ std::vector<Command> watchCommands() {
          QStringLiteral("store the web hooks told of every game and alert; send a test"),
          group,
          {kFormat},
-         kAnyPositionalCount,
-         QString(),
-         webhookCommand},
+         1,
+         QStringLiteral("\"set URL...\" or \"test\""),
+         webhookCommand,
+         kMostWebhookUrls + 1},
     };
 }
 
