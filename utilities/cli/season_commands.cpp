@@ -43,7 +43,7 @@ int list(const Invocation& call, const SeasonList& seasons) {
     for (const Season& s : seasons.seasons()) {
         const auto end = seasons.end(s);
         call.out << s.start.toString(kDayFormat) << " to "
-                 << (end ? end->addDays(-1).toString(kDayFormat) : QStringLiteral("today")) << "  "
+                 << (end ? end->addDays(-1).toString(kDayFormat) : QStringLiteral("the next season")) << "  "
                  << s.name << '\n';
     }
     return 0;
