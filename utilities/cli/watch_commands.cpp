@@ -117,7 +117,7 @@ std::vector<Command> watchCommands() {
     return {
         {QStringLiteral("status"),
          QStringLiteral("[--json] [--quiet]"),
-         QStringLiteral("is the recorder recording, and what went wrong (exit status 1)"),
+         QStringLiteral("what the recorder did; exit 1 on trouble"),
          group,
          {kJson, kQuiet},
          0,
@@ -125,7 +125,7 @@ std::vector<Command> watchCommands() {
          status},
         {QStringLiteral("webhook"),
          QStringLiteral("set URL... [--format discord|json] | test"),
-         QStringLiteral("store the web hooks told of every game and alert; send a test"),
+         QStringLiteral("set the web hooks; send a test"),
          group,
          {kFormat},
          1,
