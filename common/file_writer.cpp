@@ -103,13 +103,15 @@ int createFresh(const QString& path, int accessFlags, mode_t mode) {
     return fd;
 }
 
-void replaceFile(const QString& workPath, const QString& target) {
+void replaceFile(const QString& workPath, const QString& target, Durability durability) {
     faultPoint();
     if (::rename(native(workPath).constData(), native(target).constData()) != 0) {
         const int err = errno;
         ::unlink(native(workPath).constData());
         throw Error(fileFailureMessage(QStringLiteral("Cannot replace"), target, err));
     }
+    if (durability == Durability::Deferred)
+        return;
     // The new content is in place already; a folder that cannot be synced (some file systems
     // refuse it) only loses the guarantee across a power loss, so it is not reported.
     const int dir = ::open(native(QFileInfo(target).absolutePath()).constData(),
@@ -121,12 +123,12 @@ void replaceFile(const QString& workPath, const QString& target) {
 }
 
 void replaceFileWith(const QString& target, std::string_view bytes, const QString& tempPath,
-                     mode_t mode) {
+                     mode_t mode, Durability durability) {
     int fd = createFresh(tempPath, O_WRONLY, mode);
     try {
         writeAll(fd, bytes, tempPath);
         faultPoint();
-        if (::fsync(fd) != 0)
+        if (durability == Durability::Forced && ::fsync(fd) != 0)
             throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), tempPath, errno));
         const int rc = ::close(fd);
         fd = -1; // gone even when close failed
@@ -138,7 +140,18 @@ void replaceFileWith(const QString& target, std::string_view bytes, const QStrin
         ::unlink(native(tempPath).constData());
         throw;
     }
-    replaceFile(tempPath, target);
+    replaceFile(tempPath, target, durability);
+}
+
+void syncFolderTree(const QString& folder) {
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throw Error(fileFailureMessage(QStringLiteral("Cannot open"), folder, errno));
+    const int rc = ::syncfs(fd);
+    const int err = errno;
+    ::close(fd);
+    if (rc != 0)
+        throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), folder, err));
 }
 
 OutputFile::OutputFile(QString path, mode_t mode)

@@ -34,14 +34,22 @@ QString fileFailureMessage(const QString& what, const QString& path, int err);
 // is replaced, never written through. Throws vantor::Error ("Cannot create ...").
 int createFresh(const QString& path, int accessFlags, mode_t mode = 0666);
 
+// Whether a replacement is forced to the disk at once, or left to one syncFolderTree() after
+// many files (a site of thousands of pages cannot afford two syncs per page).
+enum class Durability { Forced, Deferred };
+
 // Renames workPath over target, then forces target's folder to the disk so that the rename
 // survives a power loss. A failed rename removes workPath and throws; target is as it was.
-void replaceFile(const QString& workPath, const QString& target);
+void replaceFile(const QString& workPath, const QString& target,
+                 Durability durability = Durability::Forced);
 
 // Puts bytes in place of target, whole or not at all: written to tempPath (created fresh),
 // forced to the disk and renamed over target. On failure target is as it was and tempPath gone.
 void replaceFileWith(const QString& target, std::string_view bytes, const QString& tempPath,
-                     mode_t mode = 0666);
+                     mode_t mode = 0666, Durability durability = Durability::Forced);
+
+// Forces everything written under folder (its whole file system) to the disk; throws on failure.
+void syncFolderTree(const QString& folder);
 
 // A file written from new (created fresh, as createFresh). Unless commit() succeeds it is
 // removed again, so a failure never leaves a partial file behind.

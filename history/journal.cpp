@@ -430,6 +430,21 @@ TeamOutcome outcomeAt(const Statement& s, int column, const QString& path) {
     return TeamOutcome(v);
 }
 
+// name, team, killed_by, kills, deaths, hit_sum, fired, taken from column `at` on.
+PlayerGameRow playerRowAt(const Statement& s, int at, const QString& path) {
+    PlayerGameRow p;
+    p.name = s.bytes(at);
+    p.team = s.bytes(at + 1);
+    p.killedBy = s.bytes(at + 2);
+    p.kills = int32At(s, at + 3, path);
+    p.deaths = int32At(s, at + 4, path);
+    p.hitPercent = int32At(s, at + 5, path);
+    p.roundsFired = int32At(s, at + 6, path);
+    p.roundsTaken = int32At(s, at + 7, path);
+    p.skillPoints = skillPointsOf(p.kills, p.deaths, p.hitPercent);
+    return p;
+}
+
 const char* const kGameColumns =
     "SELECT e.id, e.at, e.coop, e.undone, g.game_type, g.map, g.rules, g.elapsed, g.outcome "
     "FROM event e JOIN game g ON g.event = e.id ";
@@ -458,19 +473,8 @@ void Journal::fillPlayers(std::vector<GameRow>& rows) {
                               "taken FROM player WHERE event=? ORDER BY seq");
     for (GameRow& row : rows) {
         s.bind(1, row.id);
-        while (s.step()) {
-            PlayerGameRow p;
-            p.name = s.bytes(0);
-            p.team = s.bytes(1);
-            p.killedBy = s.bytes(2);
-            p.kills = int32At(s, 3, db_.path());
-            p.deaths = int32At(s, 4, db_.path());
-            p.hitPercent = int32At(s, 5, db_.path());
-            p.roundsFired = int32At(s, 6, db_.path());
-            p.roundsTaken = int32At(s, 7, db_.path());
-            p.skillPoints = skillPointsOf(p.kills, p.deaths, p.hitPercent);
-            row.players.push_back(std::move(p));
-        }
+        while (s.step())
+            row.players.push_back(playerRowAt(s, 0, db_.path()));
         s.reset();
     }
 }
@@ -572,6 +576,58 @@ void Journal::forEachEvent(const std::function<void(const StoredEvent&)>& visit)
         e.arg2 = s.bytes(5);
         e.digest = s.bytes(6);
         visit(e);
+    }
+}
+
+void Journal::forEachGame(std::optional<bool> coop,
+                          const std::function<void(const GameRow&)>& visit) {
+    // Two cursors walked side by side, both in event order: the games and their players.
+    const QByteArray filter = coop ? " AND e.coop=?1" : "";
+    const QByteArray gameSql = "SELECT e.id, e.at, e.coop, e.undone, g.game_type, g.map, g.rules, "
+                               "g.elapsed, g.outcome FROM event e JOIN game g ON g.event = e.id "
+                               "WHERE e.kind=1" +
+                               filter + " ORDER BY e.id";
+    const QByteArray playerSql = "SELECT p.event, p.name, p.team, p.killed_by, p.kills, p.deaths, "
+                                 "p.hit_sum, p.fired, p.taken FROM player p JOIN event e ON "
+                                 "e.id = p.event WHERE e.kind=1" +
+                                 filter + " ORDER BY p.event, p.seq";
+    // One read transaction, so both cursors see the same games while a recorder adds more.
+    db_.exec("SAVEPOINT game_stream");
+    struct Release {
+        Database& db;
+        ~Release() {
+            try {
+                db.exec("RELEASE game_stream");
+            } catch (...) {
+            }
+        }
+    } release{db_};
+    Statement games(db_.handle(), gameSql.constData());
+    Statement players(db_.handle(), playerSql.constData());
+    if (coop) {
+        games.bind(1, std::int64_t(*coop));
+        players.bind(1, std::int64_t(*coop));
+    }
+    bool playerRow = players.step();
+    GameRow row;
+    while (games.step()) {
+        row.id = games.integer(0);
+        row.playedAt = games.bytes(1);
+        row.coop = games.integer(2) != 0;
+        row.undone = games.integer(3) != 0;
+        row.gameType = games.bytes(4);
+        row.map = games.bytes(5);
+        row.rules = games.bytes(6);
+        row.elapsedTime = games.bytes(7);
+        row.outcome = outcomeAt(games, 8, db_.path());
+        row.players.clear();
+        while (playerRow && players.integer(0) < row.id)
+            playerRow = players.step();
+        while (playerRow && players.integer(0) == row.id) {
+            row.players.push_back(playerRowAt(players, 1, db_.path()));
+            playerRow = players.step();
+        }
+        visit(row);
     }
 }
 

@@ -128,6 +128,9 @@ public:
     std::vector<GameRow> games(std::optional<bool> coop, std::int64_t last);
     std::vector<GameRow> gamesOf(const QByteArray& name, std::optional<bool> coop);
     std::optional<GameRecord> game(std::int64_t id);
+    // Every game in id order, players filled in, one at a time: memory stays bounded however
+    // long the history. coop: only games of that type (all when unset).
+    void forEachGame(std::optional<bool> coop, const std::function<void(const GameRow&)>& visit);
     // Whether the game can still be replayed (recorded since the current baseline).
     bool replayable(std::int64_t id);
     // The baseline's files: name -> bytes (a null QByteArray for a file that did not exist).

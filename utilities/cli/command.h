@@ -50,5 +50,6 @@ std::vector<Command> playerCommands();
 std::vector<Command> pageCommands();
 std::vector<Command> uploadCommands();
 std::vector<Command> historyCommands();
+std::vector<Command> siteCommands();
 
 } // namespace vantor::utilities::cli

@@ -21,7 +21,8 @@ constexpr int kWidth = 79;
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> c;
-        for (auto list : {playerCommands, pageCommands, uploadCommands, historyCommands})
+        for (auto list :
+             {playerCommands, pageCommands, uploadCommands, historyCommands, siteCommands})
             for (Command& command : list())
                 c.push_back(std::move(command));
         return c;
