@@ -11,6 +11,8 @@ TFtpClient::TFtpClient(QObject* parent) : TCustomFtpCli(parent) {
     clock_.start();
     connect(this, &TCustomFtpCli::aboutToSendBlock, this,
             [this] { deadline_ = clock_.elapsed() + qint64(Timeout) * 1000; });
+    connect(this, &TCustomFtpCli::batchStepDone, this,
+            [this] { deadline_ = clock_.elapsed() + qint64(Timeout) * 1000; });
 }
 
 bool TFtpClient::Transmit() {

@@ -30,6 +30,11 @@ inline const QString kCustomImagePathSetting = QStringLiteral("customimagepath")
 inline const QString kAutoRecordSetting = QStringLiteral("AutoRecord");
 inline const QString kRecorderPathSetting = QStringLiteral("RecorderPath");
 
+// The community site the recorder refreshes after each game: its folder (empty or missing: no
+// site) and whether it is uploaded too, "true" or "false".
+inline const QString kSiteFolderSetting = QStringLiteral("sitefolder");
+inline const QString kSiteUploadSetting = QStringLiteral("siteupload");
+
 inline const QString kTrueText = QStringLiteral("true");
 inline const QString kFalseText = QStringLiteral("false");
 

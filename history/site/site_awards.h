@@ -12,7 +12,7 @@ namespace vantor::history::site {
 // player with more games in the window, then to the name that sorts first by its bytes.
 struct Award {
     QString title;
-    QString winner;   // escaped: a player's name, or a team
+    QString winner; // escaped: a player's name, or a team
     std::optional<std::uint32_t> winnerPlayer;
     QString value;
     QString runnerUp; // escaped; empty when nobody else qualified

@@ -17,12 +17,14 @@ struct SiteOptions {
     QDateTime now;            // the build's time
     SitePeople people;
     std::vector<SiteSeason> seasons;
+    std::size_t gamePages = 1000; // the newest games with a page of their own
 };
 
 struct SiteBuildResult {
     int pages = 0;
     int written = 0;
     int removed = 0;
+    bool whole = true; // every page was made, not only those new games touched
 };
 
 // Builds or refreshes the site in folder from the journal's games: every page is made, only

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@ namespace {
 
 const QByteArray kManifestHeading = "vantor-site 1";
 const QString kScratchFile = QStringLiteral(".vantor-site.tmp");
+const QString kLockName = QStringLiteral(".vantor-site.lock");
 // A manifest is a line per file; a site of a million games has a few hundred thousand.
 constexpr qint64 kManifestLimit = 256ll * 1024 * 1024;
 
@@ -43,6 +45,26 @@ QString refusal(const QString& folder, const QString& why) {
 
 } // namespace
 
+SiteLock::SiteLock(const QString& folder) {
+    const QString path = QDir(folder).filePath(kLockName);
+    fd_ = ::open(native(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd_ < 0)
+        throw Error(fileFailureMessage(QStringLiteral("Cannot open"), path, errno));
+    int rc;
+    do
+        rc = ::flock(fd_, LOCK_EX);
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        const int err = errno;
+        ::close(fd_);
+        throw Error(fileFailureMessage(QStringLiteral("Cannot lock"), path, err));
+    }
+}
+
+SiteLock::~SiteLock() {
+    ::close(fd_);
+}
+
 QByteArray contentDigest(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).left(16).toHex();
 }
@@ -53,9 +75,10 @@ bool isSitePath(const QString& sitePath) {
     return pattern.match(sitePath).hasMatch();
 }
 
-std::map<QString, SiteFile> readManifest(const QString& folder) {
+SiteManifest readManifest(const QString& folder) {
     const QString path = QDir(folder).filePath(kManifestFile);
-    std::map<QString, SiteFile> files;
+    SiteManifest manifest;
+    std::map<QString, SiteFile>& files = manifest.files;
     const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         throw Error(fileFailureMessage(QStringLiteral("Cannot open"), path, errno));
@@ -81,9 +104,18 @@ std::map<QString, SiteFile> readManifest(const QString& folder) {
                          .arg(path)
                          .arg(line + 1));
     };
-    if (lines.isEmpty() || lines[0] != kManifestHeading)
+    if (lines.size() < 2 || lines[0] != kManifestHeading)
         throw damaged(0);
-    for (qsizetype i = 1; i < lines.size(); ++i) {
+    const QList<QByteArray> mark = lines[1].split(' ');
+    bool idOk = false, countOk = false;
+    if (mark.size() != 4 || mark[0] != "built")
+        throw damaged(1);
+    manifest.mark.lastGameId = mark[1].toLongLong(&idOk);
+    manifest.mark.gameCount = mark[2].toLongLong(&countOk);
+    manifest.mark.signature = mark[3] == "-" ? QByteArray() : mark[3];
+    if (!idOk || !countOk)
+        throw damaged(1);
+    for (qsizetype i = 2; i < lines.size(); ++i) {
         if (lines[i].isEmpty() && i == lines.size() - 1)
             break;
         const QList<QByteArray> f = lines[i].split('\t');
@@ -100,12 +132,15 @@ std::map<QString, SiteFile> readManifest(const QString& folder) {
             throw damaged(i);
         files[name] = file;
     }
-    return files;
+    return manifest;
 }
 
-void writeManifest(const QString& folder, const std::map<QString, SiteFile>& files) {
-    QByteArray out = kManifestHeading + '\n';
-    for (const auto& [name, f] : files) {
+void writeManifest(const QString& folder, const SiteManifest& manifest) {
+    const BuildMark& m = manifest.mark;
+    QByteArray out = kManifestHeading + "\nbuilt " + QByteArray::number(m.lastGameId) + ' ' +
+                     QByteArray::number(m.gameCount) + ' ' +
+                     (m.signature.isEmpty() ? QByteArray("-") : m.signature) + '\n';
+    for (const auto& [name, f] : manifest.files) {
         if (f.digest.isEmpty() && f.uploaded.isEmpty())
             continue;
         out += name.toLatin1() + '\t' + (f.digest.isEmpty() ? "-" : f.digest) + '\t' +
@@ -123,6 +158,7 @@ SiteFolder::SiteFolder(const QString& folder, const QString& dataFolder) : folde
     if (!exists) {
         if (!QDir().mkpath(folder))
             throw Error(refusal(folder, QStringLiteral("cannot be made")));
+        adopt();
         return;
     }
     if (S_ISLNK(st.st_mode))
@@ -130,10 +166,10 @@ SiteFolder::SiteFolder(const QString& folder, const QString& dataFolder) : folde
     if (!S_ISDIR(st.st_mode))
         throw Error(refusal(folder, QStringLiteral("is a file, not a folder")));
     const QDir dir(folder);
-    QStringList dataNames = {kStatsFile, kCoopStatsFile, kTeamFile, kLastGameFile, kHistoryFile,
-                             kLockFile,  kWorkFile};
-    bool dataFile = QFileInfo(folder).canonicalFilePath() ==
-                    QFileInfo(dataFolder).canonicalFilePath();
+    QStringList dataNames = {kStatsFile,   kCoopStatsFile, kTeamFile, kLastGameFile,
+                             kHistoryFile, kLockFile,      kWorkFile};
+    bool dataFile =
+        QFileInfo(folder).canonicalFilePath() == QFileInfo(dataFolder).canonicalFilePath();
     for (const QString& name : dataNames)
         dataFile = dataFile || QFileInfo::exists(dir.filePath(name));
     if (dataFile)
@@ -144,9 +180,19 @@ SiteFolder::SiteFolder(const QString& folder, const QString& dataFolder) : folde
         if (!dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
                  .isEmpty())
             throw Error(refusal(folder, QStringLiteral("holds files that are not the site's")));
+        adopt();
         return;
     }
-    files_ = readManifest(folder);
+    readManifest(folder); // a damaged one is refused before the lock file is made
+    lock_ = std::make_unique<SiteLock>(folder);
+    manifest_ = readManifest(folder);
+}
+
+void SiteFolder::adopt() {
+    // An empty manifest first: from now on the folder is known for the site's, even when this
+    // build is cut off before its end.
+    lock_ = std::make_unique<SiteLock>(folder_);
+    writeManifest(folder_, manifest_);
 }
 
 void SiteFolder::makeFolders(const QString& sitePath) {
@@ -169,13 +215,14 @@ void SiteFolder::makeFolders(const QString& sitePath) {
 
 bool SiteFolder::put(const QString& sitePath, const QByteArray& bytes) {
     put_.insert(sitePath);
-    SiteFile& file = files_[sitePath];
+    SiteFile& file = manifest_.files[sitePath];
     const QByteArray digest = contentDigest(bytes);
     const QString path = QDir(folder_).filePath(sitePath);
     if (file.digest == digest) {
         bool exists = false;
         const struct ::stat st = lstatOf(path, &exists);
-        if (exists && S_ISREG(st.st_mode) && st.st_size == file.size && mtimeOf(st) == file.mtimeNs) {
+        if (exists && S_ISREG(st.st_mode) && st.st_size == file.size &&
+            mtimeOf(st) == file.mtimeNs) {
             ++unchanged_;
             return false;
         }
@@ -193,10 +240,20 @@ bool SiteFolder::put(const QString& sitePath, const QByteArray& bytes) {
 }
 
 int SiteFolder::removeUnput() {
+    std::vector<QString> unput;
+    for (const auto& [name, file] : manifest_.files)
+        if (!file.digest.isEmpty() && !put_.count(name))
+            unput.push_back(name);
+    return remove(unput);
+}
+
+int SiteFolder::remove(const std::vector<QString>& sitePaths) {
     int removed = 0;
-    for (auto& [name, file] : files_) {
-        if (file.digest.isEmpty() || put_.count(name))
+    for (const QString& name : sitePaths) {
+        const auto it = manifest_.files.find(name);
+        if (it == manifest_.files.end() || it->second.digest.isEmpty())
             continue;
+        SiteFile& file = it->second;
         const QString path = QDir(folder_).filePath(name);
         bool exists = false;
         const struct ::stat st = lstatOf(path, &exists);
@@ -209,7 +266,7 @@ int SiteFolder::removeUnput() {
 }
 
 void SiteFolder::saveManifest() {
-    writeManifest(folder_, files_);
+    writeManifest(folder_, manifest_);
 }
 
 void SiteFolder::commit() {

@@ -6,9 +6,9 @@ namespace {
 
 // The menu: every page reaches the main lists in one step.
 const std::pair<const char*, const char*> kMenu[] = {
-    {"index.html", "Home"},         {"players.html", "Players"}, {"maps.html", "Maps"},
-    {"periods.html", "Weeks, months and seasons"}, {"archive.html", "Games"},
-    {"hall-of-fame.html", "Hall of Fame"},
+    {"index.html", "Home"},    {"players.html", "Players"},
+    {"maps.html", "Maps"},     {"periods.html", "Weeks, months and seasons"},
+    {"archive.html", "Games"}, {"hall-of-fame.html", "Hall of Fame"},
 };
 
 } // namespace
@@ -48,11 +48,12 @@ QString PageBuilder::link(const QString& sitePath, const QString& text) const {
 }
 
 QByteArray PageBuilder::finish(const QString& lastUpdated, const QString& script) const {
-    QString page = QStringLiteral(
-        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
-    page += QStringLiteral("<title>") + title_ + QStringLiteral("</title><link rel=\"stylesheet\" "
-                                                                "href=\"") +
+    QString page =
+        QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
+    page += QStringLiteral("<title>") + title_ +
+            QStringLiteral("</title><link rel=\"stylesheet\" "
+                           "href=\"") +
             linkTo(depth_, QStringLiteral("style.css")) + QStringLiteral("\"></head>\n<body><nav>");
     for (const auto& [path, text] : kMenu)
         page += link(QLatin1String(path), QLatin1String(text));

@@ -3,9 +3,9 @@
 #include "common/skill.h"
 
 #include <algorithm>
-#include <limits>
 #include <ext/pb_ds/assoc_container.hpp>
 #include <ext/pb_ds/tree_policy.hpp>
+#include <limits>
 
 namespace vantor::history::site {
 

@@ -3,8 +3,8 @@
 #include "history/game_rows.h"
 
 #include <QByteArray>
-#include <QHash> // std::hash of QByteArray
 #include <QDate>
+#include <QHash> // std::hash of QByteArray
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -92,9 +92,9 @@ struct SiteGame {
 struct SitePlayer {
     QByteArray name;
     Totals total;
-    std::uint32_t rank = 0;       // by skill points, right after his last game
+    std::uint32_t rank = 0;        // by skill points, right after his last game
     std::uint32_t rankedCount = 0; // players ranked then
-    std::uint32_t firstGame = 0;  // index into games
+    std::uint32_t firstGame = 0;   // index into games
     std::uint32_t lastGame = 0;
 };
 
@@ -128,7 +128,8 @@ public:
     int seasonOf(const QDate& date) const;
 
     // Totals per player over some games.
-    std::unordered_map<std::uint32_t, Totals> totalsOver(const std::vector<std::uint32_t>& games) const;
+    std::unordered_map<std::uint32_t, Totals>
+    totalsOver(const std::vector<std::uint32_t>& games) const;
 
 private:
     std::uint32_t intern(std::vector<QByteArray>& list,

@@ -53,6 +53,7 @@ StemTable::StemTable(const std::vector<QByteArray>& names) {
     stems_.reserve(names.size());
     for (auto& [stem, group] : byStem) {
         std::sort(group.begin(), group.end());
+        collisions_ += group.size() - 1;
         for (std::size_t i = 0; i < group.size(); ++i)
             stems_[group[i]] = i == 0 ? stem : stem + QLatin1Char('-') + QString::number(i + 1);
     }

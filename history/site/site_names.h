@@ -21,9 +21,12 @@ public:
     // names: every name once.
     explicit StemTable(const std::vector<QByteArray>& names);
     const QString& stemOf(const QByteArray& name) const;
+    // How many names had to be told apart by a counter.
+    std::size_t collisions() const { return collisions_; }
 
 private:
     std::unordered_map<QByteArray, QString> stems_;
+    std::size_t collisions_ = 0;
 };
 
 } // namespace vantor::history::site

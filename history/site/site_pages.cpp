@@ -24,9 +24,13 @@ namespace {
 QString periodLabel(const SiteModel& model, const PeriodKey& k) {
     switch (k.kind) {
     case PeriodKind::Week:
-        return QStringLiteral("%1-W%2").arg(k.value / 100).arg(k.value % 100, 2, 10, QLatin1Char('0'));
+        return QStringLiteral("%1-W%2")
+            .arg(k.value / 100)
+            .arg(k.value % 100, 2, 10, QLatin1Char('0'));
     case PeriodKind::Month:
-        return QStringLiteral("%1-%2").arg(k.value / 100).arg(k.value % 100, 2, 10, QLatin1Char('0'));
+        return QStringLiteral("%1-%2")
+            .arg(k.value / 100)
+            .arg(k.value % 100, 2, 10, QLatin1Char('0'));
     case PeriodKind::Season:
         return htmlEscaped(model.seasons()[std::size_t(k.value)].name);
     }
@@ -62,19 +66,37 @@ std::int64_t elapsedSeconds(const QByteArray& text) {
     return total;
 }
 
+std::map<PeriodKind, PeriodKey> currentPeriods(const SiteModel& model, const QDateTime& now) {
+    const QDate today = now.date();
+    int weekYear = 0;
+    const int week = today.weekNumber(&weekYear);
+    return {{PeriodKind::Week, {PeriodKind::Week, weekYear * 100 + week}},
+            {PeriodKind::Month, {PeriodKind::Month, today.year() * 100 + today.month()}},
+            {PeriodKind::Season, {PeriodKind::Season, model.seasonOf(today)}}};
+}
+
+// What new games touch, for a refresh.
+struct Touched {
+    std::set<std::uint32_t> players;
+    std::set<std::uint32_t> maps;
+    std::set<PeriodKey> periods;
+    std::set<int> months;
+    std::vector<std::uint32_t> newGames;
+    std::vector<std::uint32_t> droppedGames; // no longer among the newest with a page
+    bool playersIndex = false;
+    bool mapsIndex = false;
+    bool periodsIndex = false;
+    bool archiveIndex = false;
+};
+
 class Pages {
 public:
-    Pages(const SiteModel& model, const QDateTime& now, const PageSink& sink)
-        : m_(model), now_(now), sink_(sink), playerStems_(namesOf(model)),
-          mapStems_(model.maps()) {
+    Pages(const SiteModel& model, const QDateTime& now, const PageSink& sink, std::size_t gamePages)
+        : m_(model), now_(now), sink_(sink), playerStems_(namesOf(model)), mapStems_(model.maps()),
+          gamePages_(gamePages) {
         const auto& games = m_.games();
-        firstWithPage_ = games.size() > kGamePages ? games.size() - kGamePages : 0;
-        const QDate today = now.date();
-        int weekYear = 0;
-        const int week = today.weekNumber(&weekYear);
-        current_[PeriodKind::Week] = {PeriodKind::Week, weekYear * 100 + week};
-        current_[PeriodKind::Month] = {PeriodKind::Month, today.year() * 100 + today.month()};
-        current_[PeriodKind::Season] = {PeriodKind::Season, m_.seasonOf(today)};
+        firstWithPage_ = games.size() > gamePages ? games.size() - gamePages : 0;
+        current_ = currentPeriods(model, now);
     }
 
     void run() {
@@ -84,7 +106,7 @@ public:
             playerPage(p);
         for (std::size_t g = firstWithPage_; g < m_.games().size(); ++g)
             gamePage(std::uint32_t(g));
-        archivePages();
+        archivePages(nullptr);
         for (std::uint32_t map = 0; map < m_.maps().size(); ++map)
             if (!m_.gamesOfMap(map).empty())
                 mapPage(map);
@@ -95,6 +117,36 @@ public:
         hallOfFame();
         playersIndex();
         frontPage();
+    }
+
+    // The pages the new games touch, and the pages of games that lost theirs; nullopt when
+    // the refresh must make the whole site.
+    std::optional<std::vector<QString>> runRefresh(const SiteRefresh& refresh) {
+        const auto touched = touchedBy(refresh);
+        if (!touched)
+            return std::nullopt;
+        collectAwards();
+        for (std::uint32_t p : touched->players)
+            playerPage(p);
+        for (std::uint32_t g : touched->newGames)
+            if (g >= firstWithPage_)
+                gamePage(g);
+        archivePages(&*touched);
+        for (std::uint32_t map : touched->maps)
+            mapPage(map);
+        if (touched->mapsIndex)
+            mapsIndex();
+        for (const PeriodKey& key : touched->periods)
+            periodPage(key, m_.periods().at(key));
+        if (touched->periodsIndex)
+            periodsIndex();
+        if (touched->playersIndex)
+            playersIndex();
+        frontPage();
+        std::vector<QString> gone;
+        for (std::uint32_t g : touched->droppedGames)
+            gone.push_back(QStringLiteral("games/%1.html").arg(m_.games()[g].id));
+        return gone;
     }
 
 private:
@@ -151,7 +203,7 @@ private:
     QString playedAt(std::uint32_t g) const { return htmlText(m_.games()[g].playedAt); }
 
     void put(const QString& path, const PageBuilder& page, const QString& lastUpdated,
-              const QString& script = {}) {
+             const QString& script = {}) {
         sink_(path, page.finish(lastUpdated, script));
     }
 
@@ -209,10 +261,10 @@ private:
             const QString id = QString::number(game.id);
             t += anchors ? QStringLiteral("<tr id=\"g") + id + QStringLiteral("\">")
                          : QStringLiteral("<tr>");
-            t += numberCell(g >= firstWithPage_ ? page.link(QStringLiteral("games/") + id +
-                                                                QStringLiteral(".html"),
-                                                            id)
-                                                : (anchors ? id : archiveLink(page, g))) +
+            t += numberCell(
+                     g >= firstWithPage_
+                         ? page.link(QStringLiteral("games/") + id + QStringLiteral(".html"), id)
+                         : (anchors ? id : archiveLink(page, g))) +
                  cell(playedAt(g)) + cell(mapLink(page, game.map)) +
                  cell(htmlText(m_.text(game.rules))) + numberCell(game.rowCount) +
                  cell(outcomeCell(game.outcome)) + QStringLiteral("</tr>\n");
@@ -242,7 +294,8 @@ private:
              tableEnd();
 
         const std::vector<std::uint32_t> rows = m_.rowsOf(p);
-        const std::size_t chartFrom = rows.size() > kPlayerChartGames ? rows.size() - kPlayerChartGames : 0;
+        const std::size_t chartFrom =
+            rows.size() > kPlayerChartGames ? rows.size() - kPlayerChartGames : 0;
         std::vector<ChartGame> chart;
         for (std::size_t i = chartFrom; i < rows.size(); ++i) {
             const SiteRow& r = m_.rows()[rows[i]];
@@ -292,8 +345,8 @@ private:
             b += QStringLiteral("<p class=\"dim\">The last %1 of %2 games.</p>")
                      .arg(rows.size() - listFrom)
                      .arg(rows.size());
-        b += tableStart(QStringLiteral("games"), {"Game", "Played", "Map", "Team", "Kills", "Deaths",
-                                                  "Hit %", "Skill Points", "Result"});
+        b += tableStart(QStringLiteral("games"), {"Game", "Played", "Map", "Team", "Kills",
+                                                  "Deaths", "Hit %", "Skill Points", "Result"});
         for (std::size_t i = rows.size(); i-- > listFrom;) {
             const SiteRow& r = m_.rows()[rows[i]];
             const SiteGame& g = m_.games()[r.game];
@@ -312,8 +365,8 @@ private:
         const SiteGame& g = m_.games()[gi];
         PageBuilder page(Depth::Folder, QStringLiteral("Game %1").arg(g.id));
         QString& b = page.body();
-        b += tableStart(QStringLiteral("game"), {"Played", "Type", "Map", "Rules", "Elapsed Time",
-                                                 "Result"});
+        b += tableStart(QStringLiteral("game"),
+                        {"Played", "Type", "Map", "Rules", "Elapsed Time", "Result"});
         b += QStringLiteral("<tr>") + cell(playedAt(gi)) +
              cell(g.coop ? QStringLiteral("Cooperative") : QStringLiteral("Adversarial")) +
              cell(mapLink(page, g.map)) + cell(htmlText(m_.text(g.rules))) +
@@ -340,25 +393,32 @@ private:
         put(QStringLiteral("games/%1.html").arg(g.id), page, playedAt(gi));
     }
 
-    void archivePages() {
+    // touched: only the months it names, and the list of months when it asks for it.
+    void archivePages(const Touched* touched) {
         std::map<int, std::vector<std::uint32_t>> byMonth;
         for (std::uint32_t g = 0; g < m_.games().size(); ++g)
-            byMonth[m_.games()[g].month].push_back(g);
+            if (!touched || touched->archiveIndex || touched->months.count(m_.games()[g].month))
+                byMonth[m_.games()[g].month].push_back(g);
         PageBuilder index(Depth::Top, QStringLiteral("Games by month"));
         index.body() += QStringLiteral("<ul>\n");
         for (auto it = byMonth.rbegin(); it != byMonth.rend(); ++it) {
             std::vector<std::uint32_t> newestFirst(it->second.rbegin(), it->second.rend());
-            const QString title = it->first == 0 ? QStringLiteral("Games without a date")
-                                                 : QStringLiteral("Games of ") + monthText(it->first);
-            PageBuilder page(Depth::Folder, title);
-            page.body() += gamesTable(page, newestFirst, true);
-            put(archivePath(it->first), page, playedAt(newestFirst.front()));
+            const QString title = it->first == 0
+                                      ? QStringLiteral("Games without a date")
+                                      : QStringLiteral("Games of ") + monthText(it->first);
+            if (!touched || touched->months.count(it->first)) {
+                PageBuilder page(Depth::Folder, title);
+                page.body() += gamesTable(page, newestFirst, true);
+                put(archivePath(it->first), page, playedAt(newestFirst.front()));
+            }
             index.body() += QStringLiteral("<li>") + index.link(archivePath(it->first), title) +
                             QStringLiteral("</li>\n");
         }
         index.body() += QStringLiteral("</ul>\n");
+        if (touched && !touched->archiveIndex)
+            return;
         put(QStringLiteral("archive.html"), index,
-             byMonth.empty() ? QString() : playedAt(byMonth.rbegin()->second.front()));
+            byMonth.empty() ? QString() : playedAt(byMonth.rbegin()->second.front()));
     }
 
     void mapPage(std::uint32_t map) {
@@ -381,8 +441,9 @@ private:
         b += QStringLiteral("<tr>") + numberCell(qint64(games.size())) + numberCell(blue) +
              numberCell(gold) + numberCell(qint64(games.size()) - blue - gold) +
              numberCell(average < 0 ? QStringLiteral("-")
-                                    : QStringLiteral("%1:%2").arg(average / 60).arg(
-                                          average % 60, 2, 10, QLatin1Char('0'))) +
+                                    : QStringLiteral("%1:%2")
+                                          .arg(average / 60)
+                                          .arg(average % 60, 2, 10, QLatin1Char('0'))) +
              QStringLiteral("</tr>\n") + tableEnd();
         const auto totals = m_.totalsOver(games);
         std::vector<std::pair<std::uint32_t, Totals>> byKills(totals.begin(), totals.end());
@@ -401,7 +462,8 @@ private:
                  numberCell(byKills[i].second.games) + QStringLiteral("</tr>\n");
         b += tableEnd();
         std::vector<std::uint32_t> recent;
-        for (auto it = games.rbegin(); it != games.rend() && recent.size() < kFrontRecentGames; ++it)
+        for (auto it = games.rbegin(); it != games.rend() && recent.size() < kFrontRecentGames;
+             ++it)
             recent.push_back(*it);
         b += QStringLiteral("<h2>The last games on this map</h2>\n") + gamesTable(page, recent);
         put(mapPath(map), page, playedAt(games.back()));
@@ -427,12 +489,12 @@ private:
     void periodPage(const PeriodKey& key, const std::vector<std::uint32_t>& games) {
         PageBuilder page(Depth::Folder, periodTitle(m_, key));
         const auto ranked = rankedStandings(m_, m_.totalsOver(games));
-        page.body() += QStringLiteral("<p>%1 games, %2 players.</p>\n")
-                           .arg(games.size())
-                           .arg(ranked.size());
-        page.body() += QStringLiteral("<h2>Standings</h2>\n") +
-                       standingsTable(page, ranked, kPeriodStandings);
-        page.body() += QStringLiteral("<h2>Awards</h2>\n") + awardsTable(page, awardsOver(m_, games));
+        page.body() +=
+            QStringLiteral("<p>%1 games, %2 players.</p>\n").arg(games.size()).arg(ranked.size());
+        page.body() +=
+            QStringLiteral("<h2>Standings</h2>\n") + standingsTable(page, ranked, kPeriodStandings);
+        page.body() +=
+            QStringLiteral("<h2>Awards</h2>\n") + awardsTable(page, awardsOver(m_, games));
         put(periodPath(key), page, playedAt(games.back()));
     }
 
@@ -454,7 +516,7 @@ private:
             page.body() += QStringLiteral("</ul>\n");
         }
         put(QStringLiteral("periods.html"), page,
-             m_.periods().empty() ? QString() : playedAt(newest));
+            m_.periods().empty() ? QString() : playedAt(newest));
     }
 
     void hallOfFame() {
@@ -509,14 +571,14 @@ private:
         for (std::uint32_t p : order)
             b += QStringLiteral("<li>") + playerLink(page, p) + QStringLiteral("</li>\n");
         b += QStringLiteral("</ul>\n");
-        const QString script = QStringLiteral(
-            "<script>(function(){var f=document.getElementById('find'),"
-            "li=document.querySelectorAll('#names li');f.hidden=false;"
-            "f.addEventListener('input',function(){var q=f.value.toLowerCase();"
-            "for(var i=0;i<li.length;++i)li[i].hidden=q!==''&&"
-            "li[i].textContent.toLowerCase().indexOf(q)<0;});})();</script>\n");
+        const QString script =
+            QStringLiteral("<script>(function(){var f=document.getElementById('find'),"
+                           "li=document.querySelectorAll('#names li');f.hidden=false;"
+                           "f.addEventListener('input',function(){var q=f.value.toLowerCase();"
+                           "for(var i=0;i<li.length;++i)li[i].hidden=q!==''&&"
+                           "li[i].textContent.toLowerCase().indexOf(q)<0;});})();</script>\n");
         put(QStringLiteral("players.html"), page, order.empty() ? QString() : playedAt(newest),
-             script);
+            script);
     }
 
     void frontSection(PageBuilder& page, const QString& heading, const PeriodKey& key) {
@@ -559,8 +621,8 @@ private:
             all[p] = m_.players()[p].total;
         b += QStringLiteral("<h2>All-time standings</h2>\n") +
              standingsTable(page, rankedStandings(m_, all), kFrontStandings) +
-             QStringLiteral("<p>") + page.link(QStringLiteral("players.html"),
-                                               QStringLiteral("Every player")) +
+             QStringLiteral("<p>") +
+             page.link(QStringLiteral("players.html"), QStringLiteral("Every player")) +
              QStringLiteral("</p>\n");
         frontSection(page, QStringLiteral("This week"), current_.at(PeriodKind::Week));
         frontSection(page, QStringLiteral("This month"), current_.at(PeriodKind::Month));
@@ -571,8 +633,9 @@ private:
             const auto key = lastFinished(kind);
             if (!key)
                 continue;
-            b += QStringLiteral("<h2>Awards of ") + page.link(periodPath(*key), periodTitle(m_, *key)) +
-                 QStringLiteral("</h2>\n") + awardsTable(page, awardsOver(m_, m_.periods().at(*key)));
+            b += QStringLiteral("<h2>Awards of ") +
+                 page.link(periodPath(*key), periodTitle(m_, *key)) + QStringLiteral("</h2>\n") +
+                 awardsTable(page, awardsOver(m_, m_.periods().at(*key)));
         }
         std::vector<std::uint32_t> recent;
         for (std::size_t i = games.size(); i-- > 0 && recent.size() < kFrontRecentGames;)
@@ -581,7 +644,58 @@ private:
         b += QStringLiteral("<p class=\"dim\">Built %1.</p>\n")
                  .arg(now_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
         put(QStringLiteral("index.html"), page,
-             games.empty() ? QString() : playedAt(std::uint32_t(games.size() - 1)));
+            games.empty() ? QString() : playedAt(std::uint32_t(games.size() - 1)));
+    }
+
+    std::optional<Touched> touchedBy(const SiteRefresh& refresh) const {
+        const auto& games = m_.games();
+        // The games before the refresh must be the ones the last build counted.
+        std::size_t first = games.size();
+        while (first > 0 && games[first - 1].id > refresh.lastGameId)
+            --first;
+        if (first != refresh.previousCount || first == 0)
+            return std::nullopt;
+        Touched t;
+        const std::size_t oldFirstWithPage = first > gamePages_ ? first - gamePages_ : 0;
+        for (std::size_t g = oldFirstWithPage; g < firstWithPage_; ++g) {
+            t.droppedGames.push_back(std::uint32_t(g));
+            t.months.insert(games[g].month);
+            t.maps.insert(games[g].map);
+        }
+        // A new name that met an old one's file name may have moved it: make everything.
+        if (playerStems_.collisions() > 0 || mapStems_.collisions() > 0)
+            return std::nullopt;
+        std::set<int> oldMonths;
+        for (std::size_t g = 0; g < first; ++g)
+            oldMonths.insert(games[g].month);
+        for (std::size_t g = first; g < games.size(); ++g) {
+            const SiteGame& game = games[g];
+            t.newGames.push_back(std::uint32_t(g));
+            t.maps.insert(game.map);
+            t.months.insert(game.month);
+            t.archiveIndex = t.archiveIndex || !oldMonths.count(game.month);
+            if (game.week != 0) {
+                for (const PeriodKey key : {PeriodKey{PeriodKind::Week, game.week},
+                                            PeriodKey{PeriodKind::Month, game.month}}) {
+                    t.periods.insert(key);
+                }
+            }
+            if (game.season >= 0)
+                t.periods.insert({PeriodKind::Season, game.season});
+            t.mapsIndex = t.mapsIndex || m_.gamesOfMap(game.map).front() >= first;
+            for (std::uint32_t i = game.firstRow; i < game.firstRow + game.rowCount; ++i) {
+                const std::uint32_t p = m_.rows()[i].player;
+                t.players.insert(p);
+                t.playersIndex = t.playersIndex || m_.players()[p].firstGame == g;
+            }
+        }
+        for (const PeriodKey& key : t.periods) {
+            // A game dated into a finished period changes the Hall of Fame and awards won.
+            if (finished(key))
+                return std::nullopt;
+            t.periodsIndex = t.periodsIndex || m_.periods().at(key).front() >= first;
+        }
+        return t;
     }
 
     struct WonAward {
@@ -595,6 +709,7 @@ private:
     const PageSink& sink_;
     StemTable playerStems_;
     StemTable mapStems_;
+    std::size_t gamePages_ = 0;
     std::size_t firstWithPage_ = 0;
     std::map<PeriodKind, PeriodKey> current_;
     std::unordered_map<std::uint32_t, std::vector<WonAward>> awardsWon_;
@@ -602,8 +717,26 @@ private:
 
 } // namespace
 
-void buildPages(const SiteModel& model, const QDateTime& now, const PageSink& sink) {
-    Pages(model, now, sink).run();
+PagesOutcome buildPages(const SiteModel& model, const QDateTime& now, const PageSink& sink,
+                        const SiteRefresh* refresh, std::size_t gamePages) {
+    Pages pages(model, now, sink, gamePages);
+    PagesOutcome outcome;
+    if (refresh) {
+        if (auto gone = pages.runRefresh(*refresh)) {
+            outcome.whole = false;
+            outcome.gone = std::move(*gone);
+            return outcome;
+        }
+    }
+    pages.run();
+    return outcome;
+}
+
+QByteArray currentPeriodsText(const SiteModel& model, const QDateTime& now) {
+    QByteArray text;
+    for (const auto& [kind, key] : currentPeriods(model, now))
+        text += QByteArray::number(int(kind)) + ':' + QByteArray::number(key.value) + ' ';
+    return text;
 }
 
 } // namespace vantor::history::site

@@ -4,6 +4,7 @@
 
 #include "live_upload.h"
 #include "result_log_files.h"
+#include "site_refresh.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"
@@ -118,12 +119,26 @@ void RecorderSession::Timer1Timer() {
     {
         inTick_ = true;
         const auto done = qScopeGuard([this] { inTick_ = false; });
-        reportFailures(dialogs_, [this] { cycle_.Readlogs(liveStats_); });
+        reportFailures(dialogs_, [this] {
+            if (cycle_.Readlogs(liveStats_) == RecordingCycle::Outcome::Recorded)
+                refreshSite();
+        });
         QCoreApplication::processEvents();
     }
     // A stop asked for during the cycle (the live stats step lets events run) takes effect now.
     if (stopping_)
         finishIfIdle();
+}
+
+void RecorderSession::refreshSite() {
+    SiteRefreshSettings settings = readSiteRefreshSettings(store_);
+    if (siteFolder_)
+        settings.folder = *siteFolder_;
+    const QString problem =
+        startSiteRefresh(QCoreApplication::applicationDirPath(),
+                         QString::fromLocal8Bit(qgetenv("PATH")), dataFolder_, settings);
+    if (!problem.isEmpty())
+        activation_.reportOnce(problem);
 }
 
 void RecorderSession::CreateLiveStats() {

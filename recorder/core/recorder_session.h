@@ -11,6 +11,7 @@
 #include <QList>
 #include <QObject>
 #include <memory>
+#include <optional>
 
 namespace vantor {
 class Dialogs;
@@ -56,6 +57,9 @@ public:
     bool isRecording() const { return recording_; }
     void setLiveStats(bool on) { liveStats_ = on; }
     bool liveStats() const { return liveStats_; }
+    // The community site's folder for this run instead of the setting's ("" for none); unset:
+    // the setting decides.
+    void setSiteFolder(std::optional<QString> folder) { siteFolder_ = std::move(folder); }
     // The tick: one recording cycle, unless one is under way or the session is stopping.
     void Timer1Timer();
 
@@ -86,6 +90,7 @@ private:
     void CreateLiveStats();
     void sendlivestats();
     void finishIfIdle();
+    void refreshSite();
 
     Dialogs& dialogs_;
     SettingsStore store_;
@@ -100,6 +105,7 @@ private:
     SoundPlayer* sound_;
     bool recording_ = false;
     bool liveStats_ = false;
+    std::optional<QString> siteFolder_;
     bool inTick_ = false;
     bool stopping_ = false;
     bool finished_ = false;

@@ -11,6 +11,7 @@
 #include "platform/settings_names.h"
 #include "platform/window_placement.h"
 #include "recorder/core/live_page.h"
+#include "recorder/core/site_refresh.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -43,6 +44,9 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     PassiveMode = new QCheckBox(QStringLiteral("Passive mode"), this);
     SecureConnection = new QCheckBox(QStringLiteral("Secure connection (TLS)"), this);
     CertFingerprint = new QLineEdit(this);
+    SiteRefresh = new QCheckBox(QStringLiteral("Refresh the community site after each game"), this);
+    SiteFolder = new QLineEdit(this);
+    SiteUpload = new QCheckBox(QStringLiteral("Upload the site too"), this);
     Button2 = new QPushButton(QStringLiteral("Save Settings"), this);
     Button1 = new QPushButton(QStringLiteral("Close"), this);
     // Return presses the button that has the focus, as Space does.
@@ -75,11 +79,22 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     auto* pin = new QFormLayout;
     pin->addRow(QStringLiteral("Certificate fingerprint"), CertFingerprint);
     top->addLayout(pin);
+    top->addWidget(SiteRefresh);
+    auto* site = new QFormLayout;
+    site->addRow(QStringLiteral("Site folder:"), SiteFolder);
+    site->addRow(QString(), SiteUpload);
+    top->addLayout(site);
     top->addLayout(buttons);
 
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     connect(CheckBox1, &QCheckBox::toggled, this, &TForm2::CheckBox1Click);
+    connect(SiteRefresh, &QCheckBox::toggled, this, [this](bool on) {
+        SiteFolder->setEnabled(on);
+        SiteUpload->setEnabled(on);
+    });
+    SiteFolder->setEnabled(false);
+    SiteUpload->setEnabled(false);
 
     setFixedSize(qMax(sizeHint().width(), 320), sizeHint().height());
     centreOnScreen(*this);
@@ -104,6 +119,11 @@ void TForm2::fillFromSettings() {
         ImagePath->setEnabled(*page.useCustomImage);
     }
     ImagePath->setText(page.customImagePath);
+    const SiteRefreshSettings site = readSiteRefreshSettings(store_);
+    siteStored_ = !site.folder.isEmpty();
+    SiteRefresh->setChecked(siteStored_);
+    SiteFolder->setText(site.folder);
+    SiteUpload->setChecked(site.upload);
     // Shown only: the setting is written when the user saves.
     if (ReloadTime->text().isEmpty())
         ReloadTime->setText(QStringLiteral("30"));
@@ -162,6 +182,11 @@ void TForm2::Button2Click() {
         dialogs_.information(kReloadTimeMessage);
         return;
     }
+    if (SiteRefresh->isChecked() && SiteFolder->text().trimmed().isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(QStringLiteral("Please enter the folder of the community site."));
+        return;
+    }
     if (const QString problem = fingerprintProblem(CertFingerprint->text()); !problem.isEmpty()) {
         dialogs_.beep();
         dialogs_.information(problem);
@@ -186,13 +211,21 @@ void TForm2::saveSettings() {
     ftp.certSha256 = CertFingerprint->text().trimmed();
     const LiveStatsSettings live{HostFileName->text(), ReloadTime->text(), ImagePath->text(),
                                  CheckBox1->isChecked()};
-    const QList<std::pair<QString, QString>> page = liveStatsValues(live);
+    QList<std::pair<QString, QString>> page = liveStatsValues(live);
+    // A store that never had a site keeps no site values.
+    if (SiteRefresh->isChecked()) {
+        page.append({kSiteFolderSetting, SiteFolder->text().trimmed()});
+        page.append({kSiteUploadSetting, SiteUpload->isChecked() ? kTrueText : kFalseText});
+    } else if (siteStored_) {
+        page.append({kSiteFolderSetting, QString()});
+    }
     try {
         store_.update([&](RegFile& file) { putFtpSettings(file, ftp, page); });
     } catch (const Error&) {
         // Nothing was stored, so the first value is the one that failed.
         throw Error(QStringLiteral("Failed to set data for '%1'").arg(kHostNameSetting));
     }
+    siteStored_ = SiteRefresh->isChecked();
 }
 
 } // namespace vantor::recorder

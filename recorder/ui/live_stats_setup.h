@@ -44,6 +44,9 @@ public:
     QCheckBox* PassiveMode;
     QCheckBox* SecureConnection;
     QLineEdit* CertFingerprint;
+    QCheckBox* SiteRefresh; // the community site after each game
+    QLineEdit* SiteFolder;
+    QCheckBox* SiteUpload;
     QPushButton* Button1; // "Close"
     QPushButton* Button2; // "Save Settings"
     QLabel* Label1;       // the file name example
@@ -62,6 +65,7 @@ private:
 
     SettingsStore store_;
     Dialogs& dialogs_;
+    bool siteStored_ = false; // the store holds a site folder: unchecking must clear it
 };
 
 } // namespace vantor::recorder

@@ -30,6 +30,8 @@ std::optional<QCommandLineOption> optionNamed(const QString& name) {
     if (name == kFromFiles)
         return QCommandLineOption(kFromFiles,
                                   QStringLiteral("start the history afresh from the files"));
+    if (name == kUpload)
+        return QCommandLineOption(kUpload, QStringLiteral("send the changed files by FTP"));
     return std::nullopt;
 }
 

@@ -3,6 +3,11 @@
 
 #include "history/journal.h"
 #include "history/site/site_build.h"
+#include "history/site/site_upload.h"
+#include "utilities/core/ftp_upload.h"
+
+#include "ftp/ftp_client.h"
+#include "platform/settings_store.h"
 
 #include "common/error.h"
 
@@ -13,6 +18,30 @@ namespace vantor::utilities::cli {
 namespace {
 
 const QString kHere = QStringLiteral(".");
+
+int upload(const Invocation& call, const QString& folder) {
+    const FtpSettings settings =
+        readFtpSettings(SettingsStore(SettingsStore::defaultPath()), false);
+    if (const QString missing = missingFtpField(settings); !missing.isEmpty()) {
+        call.err << missing << '\n';
+        return 1;
+    }
+    TFtpClient client;
+    client.MaskPassword = true; // the output goes to terminals and logs
+    applyFtpSettings(client, settings);
+    const auto sent = history::site::uploadSite(folder, client);
+    if (!sent.ok) {
+        for (const QString& line : sent.lastLines)
+            call.err << line << '\n';
+        call.err << "The upload of the site failed after " << sent.stored << " files"
+                 << (sent.error.isEmpty() ? QString() : ": " + displayLineText(sent.error))
+                 << ". The next upload sends what is missing.\n";
+        return 1;
+    }
+    if (!call.isSet(kQuiet))
+        call.out << "Uploaded " << sent.stored << " files, deleted " << sent.deleted << ".\n";
+    return 0;
+}
 
 int site(const Invocation& call) {
     const QString folder = call.positional.at(0);
@@ -33,7 +62,7 @@ int site(const Invocation& call) {
     if (!call.isSet(kQuiet))
         call.out << "Site \"" << folder << "\": " << result.pages << " pages, " << result.written
                  << " written, " << result.removed << " removed.\n";
-    return 0;
+    return call.isSet(kUpload) ? upload(call, folder) : 0;
 }
 
 } // namespace
@@ -41,10 +70,10 @@ int site(const Invocation& call) {
 std::vector<Command> siteCommands() {
     return {
         {QStringLiteral("site"),
-         QStringLiteral("DIR [--coop] [--quiet]"),
+         QStringLiteral("DIR [--coop] [--upload] [--quiet]"),
          QStringLiteral("build or refresh the community site in DIR"),
          QStringLiteral("site"),
-         {kCoop, kQuiet},
+         {kCoop, kUpload, kQuiet},
          1,
          QStringLiteral("one folder"),
          site},

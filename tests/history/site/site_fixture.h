@@ -65,7 +65,7 @@ public:
         while (it.hasNext()) {
             const QString path = it.next();
             const QString rel = QDir(folder).relativeFilePath(path);
-            if (rel != QStringLiteral(".vantor-site"))
+            if (!rel.startsWith(QStringLiteral(".vantor-site")))
                 files[rel] = readFile(path);
         }
         return files;

@@ -17,9 +17,9 @@ using namespace vantor::test;
 
 namespace {
 
-const QByteArray kNames[] = {"Ace", "ace", "ACE", "../etc/passwd", "a/b", "..", "",
-                             kScriptName, kQuoteName, kHighName, kControlName,
-                             QByteArray(60, 'x')};
+const QByteArray kNames[] = {"Ace",      "ace",     "ACE",        "../etc/passwd",
+                             "a/b",      "..",      "",           kScriptName,
+                             kQuoteName, kHighName, kControlName, QByteArray(60, 'x')};
 
 // A season of games: four weeks of November and December, hostile names among the players,
 // more games than get pages of their own being out of reach for a unit test.
@@ -28,10 +28,10 @@ void playSeason(SiteFixture& f, int days) {
         std::vector<SitePlayerLine> players;
         for (std::size_t i = 0; i < std::size(kNames); ++i)
             if ((day + int(i)) % 3 != 0)
-                players.push_back({kNames[i], int(i + day) % 9, int(i * day) % 4,
-                                   i % 2 ? "gold" : "blue"});
-        f.addGame(day, day % 2 ? QByteArray("Oil <Refinery>") : QByteArray("Embassy/../x"),
-                  players, day % 3 ? TeamOutcome::BlueWon : TeamOutcome::RedWon);
+                players.push_back(
+                    {kNames[i], int(i + day) % 9, int(i * day) % 4, i % 2 ? "gold" : "blue"});
+        f.addGame(day, day % 2 ? QByteArray("Oil <Refinery>") : QByteArray("Embassy/../x"), players,
+                  day % 3 ? TeamOutcome::BlueWon : TeamOutcome::RedWon);
     }
 }
 
@@ -40,7 +40,8 @@ struct StatOf {
     std::int64_t mtimeNs;
 };
 
-std::map<QString, StatOf> statsOf(const QString& folder, const std::map<QString, QByteArray>& files) {
+std::map<QString, StatOf> statsOf(const QString& folder,
+                                  const std::map<QString, QByteArray>& files) {
     std::map<QString, StatOf> out;
     for (const auto& [rel, bytes] : files) {
         struct ::stat st {};
@@ -71,7 +72,8 @@ QString pageFault(const QString& folder, const QString& rel, const QString& html
         if (m.captured(1).isEmpty()) {
             open.push_back(name);
         } else if (open.empty() || open.back() != name) {
-            return QStringLiteral("</%1> closes %2").arg(name, open.empty() ? "nothing" : open.back());
+            return QStringLiteral("</%1> closes %2")
+                .arg(name, open.empty() ? "nothing" : open.back());
         } else {
             open.pop_back();
         }
@@ -142,36 +144,77 @@ TEST_F(SiteBuild, EveryPageIsWholeAndEveryLinkResolves) {
     EXPECT_EQ(index.count(QStringLiteral("<li>")), int(std::size(kNames)) - 1); // "" plays not
 }
 
-// A refresh after one more game writes only what changed and gives the bytes a build from
-// nothing gives; the other files keep inode and time.
+// A refresh writes only what changed and gives the bytes a build from nothing gives; the other
+// files keep inode and time. New games make only the pages they touch (a game falling out of the
+// newest with a page of their own included); anything else makes the whole site again.
 TEST_F(SiteBuild, ARefreshEqualsABuildFromNothing) {
-    playSeason(*this, 30);
-    build(site);
-    const auto before = filesOf(site);
-    const auto statsBefore = statsOf(site, before);
+    const struct {
+        const char* what;
+        bool whole;
+        std::function<void(SiteFixture&, site::SiteOptions&)> change;
+    } cases[] = {
+        {"a game with a newcomer", false,
+         [](SiteFixture& f, site::SiteOptions&) {
+             f.addGame(37, "Oil <Refinery>",
+                       {{"Ace", 9, 1}, {kScriptName, 1, 2, "gold"}, {"Newcomer", 0, 0}});
+         }},
+        {"two games on a new map", false,
+         [](SiteFixture& f, site::SiteOptions&) {
+             f.addGame(37, "Garage", {{"Ace", 1, 1}});
+             f.addGame(37, "Garage", {{"ace", 2, 1}});
+         }},
+        {"nothing new", false, [](SiteFixture&, site::SiteOptions&) {}},
+        {"a game dated into a finished week", true,
+         [](SiteFixture& f, site::SiteOptions&) {
+             f.addGame(31, "Garage", {{"Ace", 1, 1}});
+         }},
+        {"a game undone", true,
+         [](SiteFixture& f, site::SiteOptions&) { f.journal->markGame(3, true); }},
+        {"a player hidden", true,
+         [](SiteFixture&, site::SiteOptions& o) { o.people.hidden = {"ACE"}; }},
+        {"a week later", true,
+         [](SiteFixture&, site::SiteOptions& o) { o.now = o.now.addDays(7); }},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        struct Fresh : SiteFixture {
+            void TestBody() override {}
+        } f;
+        playSeason(f, 30);
+        site::SiteOptions options;
+        options.now = f.kNow;
+        options.gamePages = 10;
+        const QString into = f.cwd.file(QStringLiteral("site%1").arg(n++));
+        f.build(into, options);
+        const auto before = filesOf(into);
+        const auto statsBefore = statsOf(into, before);
 
-    addGame(31, "Oil <Refinery>", {{"Ace", 9, 1}, {kScriptName, 1, 2, "gold"}, {"Newcomer", 0, 0}});
-    const auto refresh = build(site);
-    const auto after = filesOf(site);
-    const QString fresh = cwd.file(QStringLiteral("fresh"));
-    build(fresh);
-    EXPECT_EQ(after, filesOf(fresh));
+        c.change(f, options);
+        const auto refresh = f.build(into, options);
+        EXPECT_EQ(refresh.whole, c.whole);
+        const auto after = filesOf(into);
+        const QString fresh = f.cwd.file(QStringLiteral("fresh%1").arg(n));
+        f.build(fresh, options);
+        EXPECT_EQ(after, filesOf(fresh));
 
-    int changed = 0;
-    const auto statsAfter = statsOf(site, after);
-    for (const auto& [rel, bytes] : after) {
-        const auto old = before.find(rel);
-        if (old != before.end() && old->second == bytes) {
-            EXPECT_EQ(statsAfter.at(rel).inode, statsBefore.at(rel).inode) << rel.toStdString();
-            EXPECT_EQ(statsAfter.at(rel).mtimeNs, statsBefore.at(rel).mtimeNs);
-        } else {
-            ++changed;
+        int changed = 0;
+        const auto statsAfter = statsOf(into, after);
+        for (const auto& [rel, bytes] : after) {
+            const auto old = before.find(rel);
+            if (old != before.end() && old->second == bytes) {
+                EXPECT_EQ(statsAfter.at(rel).inode, statsBefore.at(rel).inode) << rel.toStdString();
+                EXPECT_EQ(statsAfter.at(rel).mtimeNs, statsBefore.at(rel).mtimeNs);
+            } else {
+                ++changed;
+            }
         }
+        EXPECT_EQ(refresh.written, changed);
+        if (!c.whole) {
+            EXPECT_LE(changed, 25);
+        }
+        EXPECT_EQ(f.build(into, options).written, 0) << "a second build writes nothing";
     }
-    EXPECT_EQ(refresh.written, changed);
-    EXPECT_LE(changed, 25);
-    // A second build with nothing new writes nothing.
-    EXPECT_EQ(build(site).written, 0);
 }
 
 // Hidden players appear nowhere; an alias is shown as its main name.
@@ -194,19 +237,32 @@ TEST_F(SiteBuild, AFolderThatIsNotOursIsRefused) {
         const char* name;
         std::function<QString(const QString&)> make; // gives the path to build into
     } cases[] = {
-        {"a file", [](const QString& p) { writeFile(p, "x"); return p; }},
+        {"a file",
+         [](const QString& p) {
+             writeFile(p, "x");
+             return p;
+         }},
         {"the data folder", [this](const QString&) { return data; }},
         {"a folder with stats.log",
-         [](const QString& p) { QDir().mkpath(p); writeFile(p + "/stats.log", ""); return p; }},
+         [](const QString& p) {
+             QDir().mkpath(p);
+             writeFile(p + "/stats.log", "");
+             return p;
+         }},
         {"a folder of other files",
-         [](const QString& p) { QDir().mkpath(p); writeFile(p + "/notes.txt", "mine"); return p; }},
+         [](const QString& p) {
+             QDir().mkpath(p);
+             writeFile(p + "/notes.txt", "mine");
+             return p;
+         }},
         {"a damaged manifest",
          [](const QString& p) {
              QDir().mkpath(p);
              writeFile(p + "/.vantor-site", "vantor-site 1\n../../etc/passwd\tab\t1\t1\t-\n");
              return p;
          }},
-        {"a link", [this](const QString& p) {
+        {"a link",
+         [this](const QString& p) {
              QFile::link(cwd.path(), p);
              return p;
          }},
