@@ -450,21 +450,27 @@ const char* const kGameColumns =
     "FROM event e JOIN game g ON g.event = e.id ";
 } // namespace
 
+namespace {
+// A game of kGameColumns, without its players.
+GameRow gameRowAt(const Statement& s, const QString& path) {
+    GameRow r;
+    r.id = s.integer(0);
+    r.playedAt = s.bytes(1);
+    r.coop = s.integer(2) != 0;
+    r.undone = s.integer(3) != 0;
+    r.gameType = s.bytes(4);
+    r.map = s.bytes(5);
+    r.rules = s.bytes(6);
+    r.elapsedTime = s.bytes(7);
+    r.outcome = outcomeAt(s, 8, path);
+    return r;
+}
+} // namespace
+
 std::vector<GameRow> Journal::rowsOf(Statement& s) {
     std::vector<GameRow> rows;
-    while (s.step()) {
-        GameRow r;
-        r.id = s.integer(0);
-        r.playedAt = s.bytes(1);
-        r.coop = s.integer(2) != 0;
-        r.undone = s.integer(3) != 0;
-        r.gameType = s.bytes(4);
-        r.map = s.bytes(5);
-        r.rules = s.bytes(6);
-        r.elapsedTime = s.bytes(7);
-        r.outcome = outcomeAt(s, 8, db_.path());
-        rows.push_back(std::move(r));
-    }
+    while (s.step())
+        rows.push_back(gameRowAt(s, db_.path()));
     return rows;
 }
 
@@ -583,10 +589,8 @@ void Journal::forEachGame(std::optional<bool> coop,
                           const std::function<void(const GameRow&)>& visit) {
     // Two cursors walked side by side, both in event order: the games and their players.
     const QByteArray filter = coop ? " AND e.coop=?1" : "";
-    const QByteArray gameSql = "SELECT e.id, e.at, e.coop, e.undone, g.game_type, g.map, g.rules, "
-                               "g.elapsed, g.outcome FROM event e JOIN game g ON g.event = e.id "
-                               "WHERE e.kind=1" +
-                               filter + " ORDER BY e.id";
+    const QByteArray gameSql =
+        QByteArray(kGameColumns) + "WHERE e.kind=1" + filter + " ORDER BY e.id";
     const QByteArray playerSql = "SELECT p.event, p.name, p.team, p.killed_by, p.kills, p.deaths, "
                                  "p.hit_sum, p.fired, p.taken FROM player p JOIN event e ON "
                                  "e.id = p.event WHERE e.kind=1" +
@@ -609,18 +613,8 @@ void Journal::forEachGame(std::optional<bool> coop,
         players.bind(1, std::int64_t(*coop));
     }
     bool playerRow = players.step();
-    GameRow row;
     while (games.step()) {
-        row.id = games.integer(0);
-        row.playedAt = games.bytes(1);
-        row.coop = games.integer(2) != 0;
-        row.undone = games.integer(3) != 0;
-        row.gameType = games.bytes(4);
-        row.map = games.bytes(5);
-        row.rules = games.bytes(6);
-        row.elapsedTime = games.bytes(7);
-        row.outcome = outcomeAt(games, 8, db_.path());
-        row.players.clear();
+        GameRow row = gameRowAt(games, db_.path());
         while (playerRow && players.integer(0) < row.id)
             playerRow = players.step();
         while (playerRow && players.integer(0) == row.id) {
