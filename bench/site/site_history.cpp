@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <cstdio>
+#include <ctime>
 #include <random>
 
 using namespace vantor;
