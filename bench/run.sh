@@ -25,6 +25,9 @@ python3 "$here/bench/whole_process.py" "$build" "$data" ${args[@]+"${args[@]}"}
 # games (under 50 ms).
 "$build/bench/history/history_bench" --dir "$data"
 
+# Standings, awards and ratings over 1,000,000 games of 16 players (written once, then kept).
+python3 "$here/bench/league/league_figures.py" "$build" "$data"
+
 $inProcess || exit 0
 echo
 # Ranking by every key in-process, each run in a child of its own for its peak memory.

@@ -36,6 +36,7 @@ const char* const kSchema[] = {
     "deaths INTEGER NOT NULL, hit_sum INTEGER NOT NULL, fired INTEGER NOT NULL, "
     "taken INTEGER NOT NULL, PRIMARY KEY(event, seq)) WITHOUT ROWID",
     "CREATE INDEX IF NOT EXISTS player_by_name ON player(name, event)",
+    "CREATE INDEX IF NOT EXISTS event_by_time ON event(kind, coop, at)",
 };
 
 QString damaged(const QString& path, const QString& what) {

@@ -74,6 +74,12 @@ void Statement::reset() {
     sqlite3_clear_bindings(stmt_.get());
 }
 
+QByteArrayView Statement::view(int column) const {
+    const void* data = sqlite3_column_blob(stmt_.get(), column);
+    return QByteArrayView(static_cast<const char*>(data),
+                          data ? sqlite3_column_bytes(stmt_.get(), column) : 0);
+}
+
 std::int64_t Statement::integer(int column) const {
     return sqlite3_column_int64(stmt_.get(), column);
 }

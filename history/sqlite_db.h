@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -34,6 +35,8 @@ public:
 
     std::int64_t integer(int column) const;
     QByteArray bytes(int column) const;
+    // The column's bytes without a copy, valid until the next step.
+    QByteArrayView view(int column) const;
     bool isNull(int column) const;
 
 private:

@@ -34,6 +34,9 @@ inline const QString kRecorderPathSetting = QStringLiteral("RecorderPath");
 // site) and whether it is uploaded too, "true" or "false".
 inline const QString kSiteFolderSetting = QStringLiteral("sitefolder");
 inline const QString kSiteUploadSetting = QStringLiteral("siteupload");
+// The seasons of the standings: "YYYY-MM-DD NAME" entries in order, joined by '|'. Written only
+// once a season is added.
+inline const QString kSeasonsSetting = QStringLiteral("Seasons");
 
 inline const QString kTrueText = QStringLiteral("true");
 inline const QString kFalseText = QStringLiteral("false");

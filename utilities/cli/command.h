@@ -41,6 +41,7 @@ struct Command {
     int positionalCount = 0;
     QString positionalText; // "one player name", for the refusal of a wrong count
     std::function<int(const Invocation&)> run;
+    int positionalMax = -1; // more than positionalCount: the rest are optional
 
     QString usageLine() const { return name + (arguments.isEmpty() ? "" : " " + arguments); }
 };
@@ -51,5 +52,9 @@ std::vector<Command> pageCommands();
 std::vector<Command> uploadCommands();
 std::vector<Command> historyCommands();
 std::vector<Command> siteCommands();
+std::vector<Command> leagueCommands();
+std::vector<Command> seasonCommands();
+std::vector<Command> mapCommands();
+std::vector<Command> ratingCommands();
 
 } // namespace vantor::utilities::cli

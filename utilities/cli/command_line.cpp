@@ -2,6 +2,7 @@
 
 #include "command.h"
 #include "options.h"
+#include "window_options.h"
 
 #include "utilities/core/game_type.h"
 #include "utilities/core/rank_keys.h"
@@ -21,8 +22,9 @@ constexpr int kWidth = 79;
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> c;
-        for (auto list :
-             {playerCommands, pageCommands, uploadCommands, historyCommands, siteCommands})
+        for (auto list : {playerCommands, pageCommands, uploadCommands, historyCommands,
+                          leagueCommands, mapCommands, ratingCommands, seasonCommands,
+                          siteCommands})
             for (Command& command : list())
                 c.push_back(std::move(command));
         return c;
@@ -78,6 +80,9 @@ QString usage() {
         "MEASURE: \"Games Played\" or \"Skill Points\"\n"
         "The game history is \"games.db\" beside the stats files; ID is a game's number as\n"
         "\"games\" shows it.\n"
+        "WINDOW: --since DATE and/or --until DATE (YYYY-MM-DD, both days counted),\n"
+        "--week [YYYY-Www], --month [YYYY-MM] (alone: this one) or --season NAME; none:\n"
+        "all time. Local days, or UTC days with --utc. KEY may also be \"Rating\".\n"
         "--quiet prints failures only.\n"
         "Settings: $VANTOR_REGISTRY, else $XDG_CONFIG_HOME/vantor/registry.reg, else\n"
         "~/.config/vantor/registry.reg. Uploads go to the stored port (21 when none)\n"
@@ -118,8 +123,13 @@ QStringList optionsFirst(const QStringList& arguments, const Command& command) {
             continue;
         }
         options << a;
-        if (takesValue(a, command) && i + 1 < arguments.size())
+        if (hasOptionalValue(a)) {
+            options << (i + 1 < arguments.size() && isOptionalValue(a, arguments[i + 1])
+                            ? arguments[++i]
+                            : QString());
+        } else if (takesValue(a, command) && i + 1 < arguments.size()) {
             options << arguments[++i];
+        }
     }
     if (!values.isEmpty())
         options << QStringLiteral("--") << values;
@@ -134,7 +144,8 @@ int runCommand(const Command& command, const QStringList& arguments, QTextStream
     if (!parser.parse(QStringList{kProgram} + optionsFirst(arguments, command)))
         throw UsageError{parser.errorText()};
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != command.positionalCount)
+    const int most = std::max(command.positionalCount, command.positionalMax);
+    if (positional.size() < command.positionalCount || positional.size() > most)
         throw UsageError{QStringLiteral("%1 takes %2.").arg(command.name, command.positionalText)};
     return command.run(Invocation{parser, positional, out, err});
 }

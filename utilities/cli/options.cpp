@@ -32,6 +32,23 @@ std::optional<QCommandLineOption> optionNamed(const QString& name) {
                                   QStringLiteral("start the history afresh from the files"));
     if (name == kUpload)
         return QCommandLineOption(kUpload, QStringLiteral("send the changed files by FTP"));
+    if (name == kSince)
+        return QCommandLineOption(kSince, QStringLiteral("from this day on"),
+                                  QStringLiteral("DATE"));
+    if (name == kUntil)
+        return QCommandLineOption(kUntil, QStringLiteral("up to this day"), QStringLiteral("DATE"));
+    // --week and --month may stand alone (this week, this month): see optionsFirst.
+    if (name == kWeek)
+        return QCommandLineOption(kWeek, QStringLiteral("an ISO week"), QStringLiteral("YYYY-Www"));
+    if (name == kMonth)
+        return QCommandLineOption(kMonth, QStringLiteral("a month"), QStringLiteral("YYYY-MM"));
+    if (name == kSeason)
+        return QCommandLineOption(kSeason, QStringLiteral("a season"), QStringLiteral("NAME"));
+    if (name == kUtc)
+        return QCommandLineOption(kUtc, QStringLiteral("dates in UTC"));
+    if (name == kMinGames)
+        return QCommandLineOption(kMinGames, QStringLiteral("players with at least N games"),
+                                  QStringLiteral("N"));
     return std::nullopt;
 }
 

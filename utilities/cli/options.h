@@ -20,6 +20,13 @@ inline const QString kLast = QStringLiteral("last");
 inline const QString kJson = QStringLiteral("json");
 inline const QString kFromFiles = QStringLiteral("from-files");
 inline const QString kUpload = QStringLiteral("upload");
+inline const QString kSince = QStringLiteral("since");
+inline const QString kUntil = QStringLiteral("until");
+inline const QString kWeek = QStringLiteral("week");
+inline const QString kMonth = QStringLiteral("month");
+inline const QString kSeason = QStringLiteral("season");
+inline const QString kUtc = QStringLiteral("utc");
+inline const QString kMinGames = QStringLiteral("min-games");
 
 std::optional<QCommandLineOption> optionNamed(const QString& name);
 
