@@ -1,5 +1,6 @@
 #include "command.h"
 #include "options.h"
+#include "window_options.h"
 
 #include "history/journal.h"
 #include "history/site/site_build.h"
@@ -58,6 +59,8 @@ int site(const Invocation& call) {
     if (call.isSet(kCoop))
         options.coop = true;
     options.now = QDateTime::currentDateTime();
+    for (const history::Season& season : storedSeasons().seasons())
+        options.seasons.push_back({season.name, season.start});
     const auto result = history::site::buildSite(*journal, folder, kHere, options);
     if (!call.isSet(kQuiet))
         call.out << "Site \"" << folder << "\": " << result.pages << " pages, " << result.written
