@@ -59,7 +59,8 @@ int site(const Invocation& call) {
     if (call.isSet(kCoop))
         options.coop = true;
     options.now = QDateTime::currentDateTime();
-    for (const history::Season& season : storedSeasons().seasons())
+    const history::SeasonList seasons = storedSeasons();
+    for (const history::Season& season : seasons.seasons())
         options.seasons.push_back({season.name, season.start});
     const auto result = history::site::buildSite(*journal, folder, kHere, options);
     if (!call.isSet(kQuiet))
