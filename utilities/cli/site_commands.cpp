@@ -75,7 +75,7 @@ std::vector<Command> siteCommands() {
     return {
         {QStringLiteral("site"),
          QStringLiteral("DIR [--coop] [--upload] [--quiet]"),
-         QStringLiteral("build or refresh the community site in DIR"),
+         QStringLiteral("build or refresh the site in DIR"),
          QStringLiteral("site"),
          {kCoop, kUpload, kQuiet},
          1,
