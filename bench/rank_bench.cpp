@@ -2,8 +2,8 @@
 // same file. Every measured run happens in a child process of its own, so that its peak memory
 // is its own.
 //   rank_bench RECORDS [--reps N] [--dir FOLDER] [--key KEY]...
-#include "utilities/core/rank_keys.h"
-#include "utilities/core/ranking.h"
+#include "stats/rank_keys.h"
+#include "stats/ranking.h"
 
 #include "common/record_file.h"
 #include "common/records.h"
@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (keys.isEmpty())
-        keys = utilities::rankKeyTexts();
+        keys = stats::rankKeyTexts();
 
     QDir().mkpath(folder.isEmpty() ? QDir::tempPath() : folder);
     QTemporaryDir dir((folder.isEmpty() ? QDir::tempPath() : folder) +
@@ -184,6 +184,6 @@ int main(int argc, char** argv) {
     row(QStringLiteral("read + rewrite + fsync"), floorSynced);
     for (const QString& key : keys)
         row(QStringLiteral("rank by ") + key,
-            median([key] { utilities::Rank_Players(kStats, key); }, reps));
+            median([key] { stats::rankStatsFile(kStats, key); }, reps));
     return 0;
 }

@@ -1,6 +1,6 @@
-# The layering rule, checked when the build is configured: a core or command-line target may not
-# reach Qt Gui, Widgets or Multimedia, directly or through another target.
-function(vantor_forbid_desktop)
+# The layering rules, checked when the build is configured. Each walks a target's links, direct
+# and through other targets, and stops at the first one matching a forbidden pattern.
+function(vantor_forbid_links pattern reason)
     foreach(target IN LISTS ARGN)
         set(seen "")
         set(queue ${target})
@@ -10,8 +10,8 @@ function(vantor_forbid_desktop)
                 continue()
             endif()
             list(APPEND seen ${current})
-            if(current MATCHES "^Qt6::(Gui|Widgets|Multimedia)$" OR current STREQUAL vantor_platform_desktop)
-                message(FATAL_ERROR "${target} reaches ${current}; core and command-line targets link no desktop library")
+            if(NOT current STREQUAL target AND current MATCHES "${pattern}")
+                message(FATAL_ERROR "${target} reaches ${current}; ${reason}")
             endif()
             get_target_property(type ${current} TYPE)
             if(type STREQUAL "INTERFACE_LIBRARY")
@@ -24,4 +24,16 @@ function(vantor_forbid_desktop)
             endif()
         endwhile()
     endforeach()
+endfunction()
+
+# A core or command-line target may not reach Qt Gui, Widgets or Multimedia.
+function(vantor_forbid_desktop)
+    vantor_forbid_links("^(Qt6::(Gui|Widgets|Multimedia)|vantor_platform_desktop)$"
+        "core and command-line targets link no desktop library" ${ARGN})
+endfunction()
+
+# The stats floor knows nothing of the history above it, and neither knows the programs.
+function(vantor_forbid_programs)
+    vantor_forbid_links("^(recorder_|utilities_|Vantor)"
+        "the stats floor and the history link nothing of the programs" ${ARGN})
 endfunction()

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vantor {
@@ -78,6 +79,11 @@ QByteArray readAll(int fd, const QString& path) {
             return bytes;
         bytes.append(buffer, n);
     }
+}
+
+bool entryExists(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
 QString fileFailureMessage(const QString& what, const QString& path, int err) {

@@ -26,6 +26,9 @@ void writeAll(int fd, std::string_view bytes, const QString& path);
 // "Cannot read from "<path>": <the system's reason>"; fd stays open either way.
 QByteArray readAll(int fd, const QString& path);
 
+// Whether anything stands at path, a link included (not followed).
+bool entryExists(const QString& path);
+
 // "<what> "<path>": <the system's reason>"; a link met where none is followed says so plainly.
 QString fileFailureMessage(const QString& what, const QString& path, int err);
 

@@ -23,8 +23,8 @@ QByteArray nativePath(const QString& path) {
 }
 } // namespace
 
-FixedRecordFile::FixedRecordFile(QString path, std::size_t recordSize)
-    : path_(std::move(path)), recordSize_(recordSize) {}
+FixedRecordFile::FixedRecordFile(QString path, std::size_t recordSize, ChangeGuard* guard)
+    : path_(std::move(path)), recordSize_(recordSize), guard_(guard) {}
 
 FixedRecordFile::~FixedRecordFile() {
     if (fd_ >= 0) {
@@ -48,8 +48,8 @@ bool FixedRecordFile::tryOpen(Mode mode) {
     // would make a merge or rewrite write wherever it points.
     int fd = -1;
     if (mode == Mode::Create) {
-        if (ChangeGuard* guard = changeGuard())
-            guard->beforeCreate(path_);
+        if (guard_)
+            guard_->beforeCreate(path_);
         fd = createFresh(path_, O_RDWR);
     } else {
         const int flags = O_CLOEXEC | (mode == Mode::Read ? O_RDONLY : O_RDWR | O_NOFOLLOW);
@@ -210,8 +210,8 @@ void FixedRecordFile::writeAt(const char* data, std::size_t size, std::int64_t f
     const off_t offset = off_t(firstRecord) * off_t(recordSize_);
     struct stat before {};
     const bool sizeKnown = ::fstat(fd_, &before) == 0;
-    if (ChangeGuard* guard = changeGuard())
-        guard->beforeWrite(path_, fd_, offset, std::int64_t(size));
+    if (guard_)
+        guard_->beforeWrite(path_, fd_, offset, std::int64_t(size));
     int err = 0;
     const std::size_t done = writeFully(fd_, data, size, offset, &err);
     if (done < size) {
@@ -227,13 +227,13 @@ void FixedRecordFile::writeAt(const char* data, std::size_t size, std::int64_t f
 void FixedRecordFile::truncate() {
     flushWrites();
     dropReadBuffer();
-    if (ChangeGuard* guard = changeGuard()) {
+    if (guard_) {
         struct stat st {};
         if (::fstat(fd_, &st) != 0)
             fail(QStringLiteral("Cannot read the size of"), errno);
         const std::int64_t cut = std::int64_t(pos_) * std::int64_t(recordSize_);
         if (st.st_size > cut)
-            guard->beforeWrite(path_, fd_, cut, st.st_size - cut);
+            guard_->beforeWrite(path_, fd_, cut, st.st_size - cut);
     }
     faultPoint();
     if (::ftruncate(fd_, off_t(pos_) * off_t(recordSize_)) != 0)

@@ -9,6 +9,8 @@
 
 namespace vantor {
 
+class ChangeGuard;
+
 // A file of fixed-size records without header, read and written through one buffer so that
 // sequential access costs a system call per block, not per record. Every failure throws
 // vantor::Error with the system's message.
@@ -16,7 +18,8 @@ class FixedRecordFile {
 public:
     enum class Mode { Read, ReadWrite, Create };
 
-    FixedRecordFile(QString path, std::size_t recordSize);
+    // guard, when given, is told before each change of the file (a game's undo journal).
+    FixedRecordFile(QString path, std::size_t recordSize, ChangeGuard* guard = nullptr);
     ~FixedRecordFile();
     FixedRecordFile(const FixedRecordFile&) = delete;
     FixedRecordFile& operator=(const FixedRecordFile&) = delete;
@@ -32,6 +35,7 @@ public:
     // Bytes of a partial record past the last whole one (0 for a sound file).
     std::int64_t partialTailBytes();
     std::int64_t position() const { return pos_; }
+    bool isOpen() const { return fd_ >= 0; }
     void seek(std::int64_t record);
 
     // Reads the record at the position; false at the end (no whole record left).
@@ -61,6 +65,7 @@ private:
 
     QString path_;
     std::size_t recordSize_;
+    ChangeGuard* guard_;
     int fd_ = -1;
     bool writable_ = false;
     std::int64_t pos_ = 0; // logical position, in records
@@ -74,7 +79,8 @@ private:
 // Typed view of a FixedRecordFile.
 template <class Record> class RecordFile : public FixedRecordFile {
 public:
-    explicit RecordFile(QString path) : FixedRecordFile(std::move(path), sizeof(Record)) {}
+    explicit RecordFile(QString path, ChangeGuard* guard = nullptr)
+        : FixedRecordFile(std::move(path), sizeof(Record), guard) {}
     bool read(Record& r) { return FixedRecordFile::read(&r); }
     void write(const Record& r) { FixedRecordFile::write(&r); }
 };

@@ -12,9 +12,12 @@ namespace vantor {
 static_assert(std::endian::native == std::endian::little,
               "records are stored as little-endian and read by copying");
 
+// The characters a player's name keeps in every record.
+inline constexpr std::size_t kPlayerNameLength = 50;
+
 // One player's running totals: the record of "stats.log" and "coop_stats.log".
 struct PlayerStatsRecord {
-    ShortText<50> name;
+    ShortText<kPlayerNameLength> name;
     ShortText<10> lastPlayed;
     char fill[2]{};
     std::int32_t kills = 0;
@@ -31,9 +34,9 @@ struct PlayerStatsRecord {
 
 // One player's figures in the last game: the record of "lastgame.log".
 struct LastGameRecord {
-    ShortText<50> name;
+    ShortText<kPlayerNameLength> name;
     ShortText<10> lastPlayed;
-    ShortText<50> killedBy;
+    ShortText<kPlayerNameLength> killedBy;
     char fill[3]{};
     std::int32_t kills = 0;
     std::int32_t deaths = 0;

@@ -19,8 +19,6 @@
 namespace vantor {
 
 namespace {
-ChangeGuard* currentGuard = nullptr;
-
 constexpr char kMagic[8] = {'V', 'N', 'T', 'U', 'N', 'D', 'O', '1'};
 constexpr char kSize = 'S';   // the file's size before the game
 constexpr char kAbsent = 'A'; // the file did not exist before the game
@@ -183,23 +181,7 @@ void removeJournal(const QString& folder, const QString& journal) {
     syncFolder(folder);
 }
 
-bool exists(const QString& path) {
-    struct stat st {};
-    return ::lstat(native(path).constData(), &st) == 0;
-}
 } // namespace
-
-ChangeGuard* changeGuard() {
-    return currentGuard;
-}
-
-ChangeGuardScope::ChangeGuardScope(ChangeGuard& guard) : previous_(currentGuard) {
-    currentGuard = &guard;
-}
-
-ChangeGuardScope::~ChangeGuardScope() {
-    currentGuard = previous_;
-}
 
 void syncFolder(const QString& folder) {
     const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -364,10 +346,10 @@ void UndoJournal::remove() {
 
 Recovery recoverInterruptedGame(const QString& dataFolder) {
     const QString journal = QDir(dataFolder).filePath(kUndoJournalFile);
-    if (!exists(journal))
+    if (!entryExists(journal))
         return Recovery::Nothing;
     // The claimed log is deleted at the commit: without it the game is wholly in the files.
-    if (!exists(QDir(dataFolder).filePath(kClaimedLogFile))) {
+    if (!entryExists(QDir(dataFolder).filePath(kClaimedLogFile))) {
         removeJournal(dataFolder, journal);
         return Recovery::Committed;
     }

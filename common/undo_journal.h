@@ -20,21 +20,6 @@ public:
     virtual void beforeCreate(const QString& path) = 0;
 };
 
-// The guard the record file layer reports to (none by default).
-ChangeGuard* changeGuard();
-
-// Installs a guard for its lifetime.
-class ChangeGuardScope {
-public:
-    explicit ChangeGuardScope(ChangeGuard& guard);
-    ~ChangeGuardScope();
-    ChangeGuardScope(const ChangeGuardScope&) = delete;
-    ChangeGuardScope& operator=(const ChangeGuardScope&) = delete;
-
-private:
-    ChangeGuard* previous_;
-};
-
 // A write-ahead undo journal for the files of one data folder. Before each change the old
 // bytes (and, at a file's first change, its size or its absence) are appended and forced to the
 // disk, so whatever reached a file can be undone after a kill or a power loss. Entries carry a

@@ -2,9 +2,9 @@
 // it never crashes, and never leaks a connection or a statement on the way out. What it reads is
 // replayed into a scratch folder, so stored event texts reach the ranking and upkeep too.
 #include "common/error.h"
-#include "history/change_note.h"
-#include "history/journal.h"
-#include "history/replay.h"
+#include "history/journal/change_note.h"
+#include "history/journal/journal.h"
+#include "history/replay/replay.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,8 +8,8 @@
 #include "common/error.h"
 #include "common/record_file.h"
 #include "common/records.h"
-#include "utilities/core/rank_keys.h"
-#include "utilities/core/ranking.h"
+#include "stats/rank_keys.h"
+#include "stats/ranking.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +42,7 @@ QString scratchParent() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vantor;
-    using namespace vantor::utilities;
+    using namespace vantor::stats;
     if (size == 0)
         return 0;
     static QTemporaryDir dir(scratchParent() + QStringLiteral("/vantor-fuzz-XXXXXX"));
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool refusable = choice == 8 || input.size() % qsizetype(sizeof(PlayerStatsRecord)) != 0;
     RankResult result;
     try {
-        result = Rank_Players(path, keyText);
+        result = rankStatsFile(path, keyText);
     } catch (const Error&) {
         if (!refusable || readAll(path) != input)
             std::abort();

@@ -1,14 +1,14 @@
 // Any bytes as a game's result log: the reader either gives a whole game or throws
 // vantor::Error; it never crashes, and every text it gives fits its record field.
 #include "common/error.h"
-#include "recorder/core/result_log.h"
+#include "stats/result_log.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
-        const auto log = vantor::recorder::parseResultLog(
+        const auto log = vantor::stats::parseResultLog(
             QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)), "12/8/2026");
         if (log.info.gameType.size() > 20)
             std::abort();

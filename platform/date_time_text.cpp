@@ -15,4 +15,12 @@ QString longTimeText(const QTime& time) {
     return QLocale::system().toString(time, format.trimmed());
 }
 
+QString stampText(const QDateTime& when) {
+    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString fileStampText(const QDateTime& when) {
+    return when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
 } // namespace vantor

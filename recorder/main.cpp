@@ -1,7 +1,37 @@
-#include "core/recorder_options.h"
-#include "platform/program_module.h"
+#include "platform/app_icon.h"
+#include "platform/app_title.h"
+#include "platform/guarded_application.h"
+#include "platform/message_box_dialogs.h"
+#include "platform/shell.h"
+#include "recorder/headless/headless_main.h"
+#include "recorder/session/recorder_options.h"
+#include "recorder/ui/main_form.h"
 
 #include <cstdio>
+
+namespace {
+
+int runWindow(int& argc, char** argv) {
+    vantor::GuardedApplication app(argc, argv);
+    vantor::setApplicationTitle(vantor::recorderTitle());
+    // Every window and box of the program, and the launcher a Wayland taskbar matches it to.
+    app.setWindowIcon(vantor::applicationIcon());
+    app.setDesktopFileName(QStringLiteral("VantorRecorder"));
+    vantor::MessageBoxDialogs dialogs;
+    vantor::DesktopShell shell;
+    app.setDialogs(&dialogs);
+
+    vantor::recorder::RecorderEnvironment env;
+    env.dialogs = &dialogs;
+    env.shell = &shell;
+    env.journaled = true;
+    vantor::recorder::TForm1 form(std::move(env));
+    form.show();
+    form.activateWindow();
+    return app.exec();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     using vantor::recorder::RecorderOptions;
@@ -19,9 +49,9 @@ int main(int argc, char** argv) {
                      options.problem.toLocal8Bit().constData());
         return 2;
     case RecorderOptions::Mode::Headless:
+        return vantor::recorder::runHeadless(argc, argv, options);
     case RecorderOptions::Mode::Window:
         break;
     }
-    return vantor::runProgramModule("libVantorRecorderModule.so", "vantorRecorderModule", &argc,
-                                    argv);
+    return runWindow(argc, argv);
 }

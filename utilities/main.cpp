@@ -1,6 +1,11 @@
-#include "cli/command_line.h"
-#include "history/change_note.h"
-#include "platform/program_module.h"
+#include "platform/app_icon.h"
+#include "platform/app_title.h"
+#include "platform/guarded_application.h"
+#include "platform/message_box_dialogs.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
+#include "utilities/cli/command_line.h"
+#include "utilities/ui/main_form.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -10,10 +15,27 @@ namespace {
 int runCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
-    const int status = vantor::utilities::cli::runCommandLine(app.arguments().mid(1), out, err);
+    const int status =
+        vantor::utilities::cli::runCommandLine(app.arguments().mid(1), out, err, true);
     out.flush();
     err.flush();
     return status;
+}
+
+int runWindow(int& argc, char** argv) {
+    vantor::GuardedApplication app(argc, argv);
+    vantor::setApplicationTitle(vantor::utilitiesTitle());
+    // Every window and box of the program, and the launcher a Wayland taskbar matches it to.
+    app.setWindowIcon(vantor::applicationIcon());
+    app.setDesktopFileName(QStringLiteral("VantorUtilities"));
+    vantor::MessageBoxDialogs dialogs;
+    app.setDialogs(&dialogs);
+    vantor::DesktopShell shell;
+    const vantor::SettingsStore settings(vantor::SettingsStore::defaultPath());
+    vantor::utilities::TForm1 form(dialogs, shell, settings);
+    form.setJournaled(true);
+    form.show();
+    return app.exec();
 }
 
 } // namespace
@@ -22,9 +44,7 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    vantor::history::setJournalEnabled(true);
     if (vantor::utilities::cli::isCommandLine(arguments))
         return runCommand(argc, argv);
-    return vantor::runProgramModule("libVantorUtilitiesWindow.so", "vantorUtilitiesWindow", &argc,
-                                    argv);
+    return runWindow(argc, argv);
 }

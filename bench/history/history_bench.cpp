@@ -8,14 +8,14 @@
 #include "common/record_file.h"
 #include "common/records.h"
 #include "common/skill.h"
-#include "history/change_note.h"
-#include "history/game_views.h"
-#include "history/history_commands.h"
-#include "history/journal.h"
-#include "history/replay.h"
+#include "history/journal/change_note.h"
+#include "history/journal/journal.h"
+#include "history/replay/history_commands.h"
+#include "history/replay/replay.h"
+#include "history/views/game_views.h"
 #include "platform/dialogs.h"
-#include "recorder/core/recording_cycle.h"
-#include "recorder/core/result_log_files.h"
+#include "recorder/recording/recording_cycle.h"
+#include "recorder/recording/result_log_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -69,13 +69,14 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-double recordOne(const QString& data, const QString& game, const QByteArray& log,
-                 Dialogs& dialogs) {
+double recordOne(const QString& data, const QString& game, const QByteArray& log, Dialogs& dialogs,
+                 bool journaled) {
     QFile f(recorder::resultLogPath(game, 0));
     f.open(QIODevice::WriteOnly | QIODevice::Truncate);
     f.write(log);
     f.close();
     recorder::RecordingCycle cycle(dialogs, data);
+    cycle.setJournaled(journaled);
     cycle.setGameFolder(game);
     QElapsedTimer t;
     t.start();
@@ -98,15 +99,12 @@ void journalingCost(const QString& parent, int runs) {
     writeStatsFile(plain + "/stats.log", 100000, random);
     QFile::copy(plain + "/stats.log", journaled + "/stats.log");
     SilentDialogs dialogs;
-    history::setJournalEnabled(true);
-    recordOne(journaled, game, gameLog(random, 100000), dialogs); // makes the baseline
+    recordOne(journaled, game, gameLog(random, 100000), dialogs, true); // makes the baseline
     std::vector<double> off, on;
     for (int run = 0; run < runs; ++run) {
         const QByteArray log = gameLog(random, 100000);
-        history::setJournalEnabled(false);
-        off.push_back(recordOne(plain, game, log, dialogs));
-        history::setJournalEnabled(true);
-        on.push_back(recordOne(journaled, game, log, dialogs));
+        off.push_back(recordOne(plain, game, log, dialogs, false));
+        on.push_back(recordOne(journaled, game, log, dialogs, true));
     }
     // Where the added time goes: hashing the whole stats file, and one commit of the history.
     std::vector<double> hash, commit;
@@ -134,7 +132,6 @@ void journalingCost(const QString& parent, int runs) {
 // syncing), then replayed as `rebuild` does.
 void rebuildCost(const QString& parent, int games, int players) {
     QTemporaryDir dir(parent + "/history-bench-XXXXXX");
-    history::setJournalEnabled(true);
     auto journal = history::Journal::openOrCreate(dir.path());
     journal->database().exec("PRAGMA synchronous=OFF");
     std::mt19937 random(7);
@@ -170,7 +167,6 @@ void rebuildCost(const QString& parent, int games, int players) {
 
 void listingCost(const QString& parent, int games) {
     QTemporaryDir dir(parent + "/history-bench-XXXXXX");
-    history::setJournalEnabled(true);
     {
         auto journal = history::Journal::openOrCreate(dir.path());
         journal->database().exec("PRAGMA synchronous=OFF");

@@ -1,9 +1,9 @@
 // Writes a game history of many 16-player games straight into "games.db" (one transaction of
 // plain inserts, much faster than recording them), for timing the league commands on it.
 //   league_history FOLDER [GAMES]   (default 1,000,000 games over two years, 2,000 players)
-#include "history/game_scan.h"
-#include "history/journal.h"
-#include "history/sqlite_db.h"
+#include "history/journal/game_scan.h"
+#include "history/journal/journal.h"
+#include "history/journal/sqlite_db.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

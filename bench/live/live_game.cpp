@@ -6,9 +6,9 @@
 // DATA_FOLDER/game.
 #include "platform/dialogs.h"
 #include "platform/settings_store.h"
-#include "recorder/core/live_stats.h"
-#include "recorder/core/recording_cycle.h"
-#include "recorder/core/result_log_files.h"
+#include "recorder/live/live_stats.h"
+#include "recorder/recording/recording_cycle.h"
+#include "recorder/recording/result_log_files.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -7,8 +7,8 @@
 #include "common/records.h"
 #include "common/skill.h"
 #include "platform/settings_store.h"
-#include "recorder/core/live_stats.h"
-#include "recorder/core/merge.h"
+#include "recorder/live/live_stats.h"
+#include "stats/merge.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -50,10 +50,10 @@ void recordGame(const QString& folder, std::mt19937& random, int players) {
         l.hitPercentSum = p.hitPercentSum;
         l.roundsFired = p.roundsFired;
         l.roundsTaken = p.roundsTaken;
-        recorder::savelastgame(folder, l);
-        recorder::saveplayer(folder, p, kAdversarial);
+        stats::savelastgame(folder, l);
+        stats::saveplayer(folder, p, kAdversarial);
     }
-    recorder::saveteam(folder, {true, bool(random() % 2)}, kAdversarial);
+    stats::saveteam(folder, {true, bool(random() % 2)}, kAdversarial);
 }
 
 double ioFloorMs(const QString& statsPath, qint64 pageBytes, const QString& folder) {
@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     key->writeString("hostfilename", "live.html");
     key->writeString("LiveStatsReloadtime", "30");
     recorder::LiveStats live(folder, store);
-    const recorder::GameInfo game{"Adversarial", "Bank", "Team Survival", "05:12"};
+    const stats::GameInfo game{"Adversarial", "Bank", "Team Survival", "05:12"};
 
     std::vector<double> step, floor;
     for (int run = 0; run < runs; ++run) {

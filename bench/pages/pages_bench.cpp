@@ -2,8 +2,8 @@
 // stats file and writing a file of the page's size. Target: at most 3 times the floor.
 //   pages_bench [--dir FOLDER] [benchmark options]
 #include "common/file_writer.h"
+#include "stats/ranking.h"
 #include "utilities/core/page_creation.h"
-#include "utilities/core/ranking.h"
 
 #include "common/record_file.h"
 #include "platform/dialogs.h"
@@ -78,7 +78,7 @@ void BM_RankAndWritePage(benchmark::State& state) {
     SettingsStore store(QDir::current().filePath(QStringLiteral("registry.reg")));
     SilentDialogs dialogs;
     PageCreation maker(store, dialogs, [](const QString& file, const QString& key) {
-        utilities::Rank_Players(file, key);
+        stats::rankStatsFile(file, key);
     });
     maker.winePrefix = QDir::current().filePath(QStringLiteral("no-wine"));
     for (auto _ : state) {

@@ -1,7 +1,7 @@
 #include "day_totals.h"
 
-#include "history/game_scan.h"
-#include "history/journal.h"
+#include "history/journal/game_scan.h"
+#include "history/journal/journal.h"
 
 #include "common/error.h"
 

@@ -3,7 +3,7 @@
 #include "standings.h"
 #include "time_window.h"
 
-#include "history/sqlite_db.h"
+#include "history/journal/sqlite_db.h"
 
 #include <optional>
 #include <vector>

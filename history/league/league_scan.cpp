@@ -1,7 +1,7 @@
 #include "league_scan.h"
 
-#include "history/checkpoint_store.h"
-#include "history/game_scan.h"
+#include "history/journal/checkpoint_store.h"
+#include "history/journal/game_scan.h"
 
 #include "common/error.h"
 

@@ -2,7 +2,7 @@
 
 #include "standings.h"
 
-#include "history/game_rows.h"
+#include "history/journal/game_rows.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/game_rows.h"
+#include "history/journal/game_rows.h"
 
 #include "common/records.h"
 

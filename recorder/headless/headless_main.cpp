@@ -56,6 +56,7 @@ int runHeadless(int& argc, char** argv, const RecorderOptions& options) {
     HeadlessRecorder recorder(
         dialogs, SettingsStore(SettingsStore::defaultPath()),
         [](const SettingsStore& s) { return readGameKey(s); }, options.liveStats);
+    recorder.session().setJournaled(true);
     QObject::connect(stopSignals.get(), &StopSignals::stopRequested, &recorder, [&](int s) {
         if (recorder.session().isStopping())
             return;

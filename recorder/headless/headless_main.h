@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/core/recorder_options.h"
+#include "recorder/session/recorder_options.h"
 
 namespace vantor::recorder {
 

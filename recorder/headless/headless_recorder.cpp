@@ -1,6 +1,6 @@
 #include "headless_recorder.h"
 
-#include "recorder/core/activation.h"
+#include "recorder/recording/activation.h"
 
 #include "ftp/ftp_client.h"
 #include "platform/dialogs.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "recorder/core/recorder_options.h"
-#include "recorder/core/recorder_session.h"
+#include "recorder/session/recorder_options.h"
+#include "recorder/session/recorder_session.h"
 
 #include <QObject>
 #include <memory>

@@ -1,5 +1,7 @@
 #include "stderr_dialogs.h"
 
+#include "platform/date_time_text.h"
+
 #include <QRegularExpression>
 
 namespace vantor::recorder {
@@ -23,8 +25,8 @@ void StderrDialogs::error(const QString& text) {
 void StderrDialogs::write(const QString& text) {
     // One line a message, so a log reader sees each message whole and with its time.
     static const QRegularExpression lineBreaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
-    QString line = now_().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u' ' +
-                   text.trimmed().replace(lineBreaks, QStringLiteral(" ")) + u'\n';
+    QString line =
+        stampText(now_()) + u' ' + text.trimmed().replace(lineBreaks, QStringLiteral(" ")) + u'\n';
     const QByteArray bytes = line.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out_);
     std::fflush(out_);

@@ -10,7 +10,7 @@
 #include "platform/live_stats_settings.h"
 #include "platform/settings_names.h"
 #include "platform/window_placement.h"
-#include "recorder/core/live_page.h"
+#include "recorder/live/live_page.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

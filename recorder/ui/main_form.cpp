@@ -8,7 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/sound.h"
 #include "platform/window_placement.h"
-#include "recorder/core/utilities_launch.h"
+#include "recorder/session/utilities_launch.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,6 +38,7 @@ TForm1::TForm1(RecorderEnvironment env, QWidget* parent)
       env_(std::move(env)), ownSound_(env_.sound ? nullptr : std::make_unique<QtSoundPlayer>()),
       session_(*env_.dialogs, SettingsStore(env_.settingsPath), env_.gameKey,
                env_.sound ? *env_.sound : *ownSound_, std::move(env_.tick)) {
+    session_.setJournaled(env_.journaled);
     setWindowTitle(recorderCaption());
     setWindowIcon(applicationIcon());
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/core/recorder_session.h"
+#include "recorder/session/recorder_session.h"
 #include "recorder/ui/elided_label.h"
 
 #include "platform/game_key.h"
@@ -42,6 +42,8 @@ struct RecorderEnvironment {
     // Where the utilities are looked for first; the recorder's own folder when empty.
     QString programFolder;
     QString searchPath = qEnvironmentVariable("PATH");
+    // Games and live rankings go into the game history (the program's window).
+    bool journaled = false;
 };
 
 // The recorder's main window: the recording switch, the auto-record and live stats options,

@@ -2,7 +2,7 @@
 // demo record game after game, so its game folder holds a sound the recorder can play.
 #include "platform/game_key.h"
 #include "platform/game_paths.h"
-#include "recorder/core/live_upload.h"
+#include "recorder/live/live_upload.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDataStream>

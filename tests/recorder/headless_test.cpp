@@ -7,8 +7,8 @@
 
 #include "common/record_file.h"
 #include "manual_tick.h"
-#include "recorder/core/recorder_options.h"
-#include "recorder/core/result_log_files.h"
+#include "recorder/recording/result_log_files.h"
+#include "recorder/session/recorder_options.h"
 #include "recorder_test_data.h"
 #include "tests/support/fakes.h"
 #include "tests/support/store_text.h"

@@ -5,7 +5,7 @@
 #include "ftp/ftp_client.h"
 #include "manual_tick.h"
 #include "platform/app_title.h"
-#include "recorder/core/result_log_files.h"
+#include "recorder/recording/result_log_files.h"
 #include "recorder/ui/elided_label.h"
 #include "recorder/ui/live_stats_setup.h"
 #include "recorder_test_data.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/core/recording_tick.h"
+#include "recorder/recording/recording_tick.h"
 
 namespace vantor::test {
 

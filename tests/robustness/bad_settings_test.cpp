@@ -3,7 +3,7 @@
 #include "programs.h"
 
 #include "common/record_file.h"
-#include "recorder/core/result_log_files.h"
+#include "recorder/recording/result_log_files.h"
 #include "recorder/ui/main_form.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"

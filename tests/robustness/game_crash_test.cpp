@@ -8,17 +8,16 @@
 #include "common/record_file.h"
 #include "common/records.h"
 #include "common/undo_journal.h"
-#include "history/change_note.h"
-#include "history/history_commands.h"
-#include "history/journal.h"
-#include "recorder/core/recording_cycle.h"
-#include "recorder/core/result_log_files.h"
+#include "history/journal/change_note.h"
+#include "history/journal/journal.h"
+#include "history/replay/history_commands.h"
+#include "recorder/recording/recording_cycle.h"
+#include "recorder/recording/result_log_files.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -54,9 +53,10 @@ template <class Record> Totals totalsOf(const QString& file) {
 
 // One tick of a recorder started afresh on the data folder; where leases are not to be had a
 // finished log is seen at the second look.
-Outcome recordOnce(const QString& data, const QString& game) {
+Outcome recordOnce(const QString& data, const QString& game, bool journaled = false) {
     RecordingDialogs dialogs;
     recorder::RecordingCycle cycle(dialogs, data);
+    cycle.setJournaled(journaled);
     cycle.setGameFolder(game);
     cycle.setToday([] { return QByteArray("6/10/00"); });
     Outcome o = cycle.Readlogs(true);
@@ -67,11 +67,11 @@ Outcome recordOnce(const QString& data, const QString& game) {
 
 // Runs one tick in a child that ends at its k-th file operation (0: never). True when the
 // child was cut off.
-bool recordInChild(const QString& data, const QString& game, int k) {
+bool recordInChild(const QString& data, const QString& game, int k, bool journaled = false) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         armFaultPoint(k, kKilled);
-        const Outcome o = recordOnce(data, game);
+        const Outcome o = recordOnce(data, game, journaled);
         ::_exit(o == Outcome::Recorded || o == Outcome::NoLog ? 0 : 1);
     }
     int status = 0;
@@ -200,21 +200,19 @@ TEST_F(CutOffGame, AnUndoThatIsItselfCutOffIsFinishedByTheNextStart) {
 
 TEST_F(CutOffGame, TheHistoryAgreesWithTheFilesAfterEveryCut) {
     // The same two games, journaled from the first on.
-    history::setJournalEnabled(true);
-    const auto off = qScopeGuard([] { history::setJournalEnabled(false); });
     GameLogWriter journaled{20261210};
     before = {};
     QDir(base).removeRecursively();
     QDir().mkdir(base);
     writeFile(recorder::resultLogPath(game, 0), journaled.next(before, true, 16));
-    ASSERT_EQ(recordOnce(base, game), Outcome::Recorded);
+    ASSERT_EQ(recordOnce(base, game, true), Outcome::Recorded);
     after = before;
     log = journaled.next(after, true, 16);
 
     int cuts = 0, pending = 0;
     for (int k = 1;; ++k) {
         freshFolders();
-        if (!recordInChild(data, game, k))
+        if (!recordInChild(data, game, k, true))
             break;
         ++cuts;
         {
@@ -223,7 +221,7 @@ TEST_F(CutOffGame, TheHistoryAgreesWithTheFilesAfterEveryCut) {
             if (journal && journal->games(std::nullopt, -1).size() == 2)
                 ++pending;
         }
-        EXPECT_NE(recordOnce(data, game), Outcome::Failed) << "k=" << k;
+        EXPECT_NE(recordOnce(data, game, true), Outcome::Failed) << "k=" << k;
         countedOnce(QStringLiteral("cut off at operation %1").arg(k));
         auto journal = history::Journal::openExisting(data);
         ASSERT_TRUE(journal);

@@ -6,13 +6,13 @@
 #include "common/record_file.h"
 #include "platform/data_folder_lock.h"
 #include "platform/settings_store.h"
-#include "recorder/core/live_rankings.h"
-#include "recorder/core/live_stats.h"
-#include "recorder/core/merge.h"
+#include "recorder/live/live_stats.h"
+#include "stats/live_rankings.h"
+#include "stats/merge.h"
+#include "stats/ranking.h"
 #include "tests/support/record_builders.h"
 #include "tests/support/temp_folder.h"
 #include "tests/utilities/stats_files.h"
-#include "utilities/core/ranking.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,11 +62,11 @@ TEST(NoLinksFollowed, PlantedLinksInTheDataFolderNeverLeadAWriteOutside) {
     // A stale "work.dat" link: both programs' rankings rewrite through a fresh file.
     writeStats(p.in(kStatsFile), someStats());
     p.plant(kWorkFile, QStringLiteral("work-target"));
-    utilities::Rank_Players(p.in(kStatsFile), QStringLiteral("Kills"));
+    stats::rankStatsFile(p.in(kStatsFile), QStringLiteral("Kills"));
     EXPECT_EQ(namesIn(readStats(p.in(kStatsFile))), QByteArrayList({"High", "Low"}));
     p.plant(kWorkFile, QStringLiteral("work-target"));
     writeStats(p.in(kStatsFile), someStats());
-    recorder::rank_players(p.in(kStatsFile), p.in(kWorkFile));
+    stats::rankStatsFileBySkill(p.in(kStatsFile), p.in(kWorkFile));
     EXPECT_EQ(namesIn(readStats(p.in(kStatsFile))), QByteArrayList({"High", "Low"}));
     EXPECT_FALSE(QFileInfo::exists(p.in(kWorkFile)));
     p.expectOutsideUntouched();
@@ -74,7 +74,7 @@ TEST(NoLinksFollowed, PlantedLinksInTheDataFolderNeverLeadAWriteOutside) {
     // A missing stats file that is a dangling link: the merge refuses, nothing is created.
     p.plant(kCoopStatsFile, QStringLiteral("coop-target"), false);
     const auto merge = [&] {
-        recorder::saveplayer(p.data, player("Ding", 1, 0, 1, 50), kCooperative);
+        stats::saveplayer(p.data, player("Ding", 1, 0, 1, 50), kCooperative);
     };
     try {
         merge();
@@ -87,7 +87,7 @@ TEST(NoLinksFollowed, PlantedLinksInTheDataFolderNeverLeadAWriteOutside) {
 
     // "lastgame.log" linked to an existing file: no merge into it.
     p.plant(kLastGameFile, QStringLiteral("lastgame-target"));
-    EXPECT_THROW(recorder::savelastgame(p.data, lastGamePlayer("Ding", "blue", 1, 0, 50)), Error);
+    EXPECT_THROW(stats::savelastgame(p.data, lastGamePlayer("Ding", "blue", 1, 0, 50)), Error);
     p.expectOutsideUntouched();
 
     // The live page named by a link: the page replaces the link.

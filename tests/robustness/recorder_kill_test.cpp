@@ -6,8 +6,8 @@
 #include "common/record_file.h"
 #include "common/records.h"
 #include "common/undo_journal.h"
-#include "history/history_commands.h"
-#include "history/journal.h"
+#include "history/journal/journal.h"
+#include "history/replay/history_commands.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait.h"
 

@@ -5,13 +5,13 @@
 #include "common/error.h"
 #include "common/page_names.h"
 #include "platform/settings_store.h"
-#include "recorder/core/live_stats.h"
+#include "recorder/live/live_stats.h"
 #include "recorder/ui/live_stats_setup.h"
+#include "stats/ranking.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
 #include "tests/utilities/stats_files.h"
 #include "utilities/core/page_creation.h"
-#include "utilities/core/ranking.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -49,7 +49,7 @@ TEST(ReservedPageNames, NoPageOfEitherProgramReplacesADataFile) {
     int uploads = 0;
     live.sendlivestats = [&] { ++uploads; };
     utilities::PageCreation pages(store, dialogs, [](const QString& file, const QString& key) {
-        utilities::Rank_Players(file, key);
+        stats::rankStatsFile(file, key);
     });
     pages.winePrefix = dir.file(QStringLiteral("no-wine"));
 

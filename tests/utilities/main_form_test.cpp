@@ -351,7 +351,7 @@ TEST(UtilitiesWindow, RankingHoldsOffTheGameTypeSwitchAndDeletePlayers) {
         f.RadioButton2->setChecked(true); // as if it slipped through
         f.Button8Click();
     });
-    const auto result = f.Rank_Players();
+    const auto result = f.rankStatsFile();
     EXPECT_TRUE(sawHeldOff);
     EXPECT_EQ(f.gameType(), QStringLiteral("Adversarial"));
     EXPECT_EQ(readStats(QStringLiteral("stats.log")).size(), 20u); // not pruned meanwhile
@@ -364,7 +364,7 @@ TEST(UtilitiesWindow, RankingHoldsOffTheGameTypeSwitchAndDeletePlayers) {
     EXPECT_TRUE(f.ProgressBar1->isHidden());
 
     f.RankKeyBox->setEditText(QStringLiteral("Kills per game"));
-    EXPECT_THROW(f.Rank_Players(), Error);
+    EXPECT_THROW(f.rankStatsFile(), Error);
     EXPECT_EQ(readStats(QStringLiteral("stats.log")).size(), 20u);
 }
 

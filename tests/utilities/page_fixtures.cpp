@@ -1,7 +1,7 @@
 #include "page_fixtures.h"
 
-#include "utilities/core/rank_keys.h"
-#include "utilities/core/ranking.h"
+#include "stats/rank_keys.h"
+#include "stats/ranking.h"
 
 #include "common/record_file.h"
 #include "common/skill.h"
@@ -10,15 +10,15 @@
 namespace vantor::test {
 
 void rankStats(const QString& statsFile, const QString& key) {
-    utilities::Rank_Players(statsFile, key);
+    stats::rankStatsFile(statsFile, key);
 }
 
 std::vector<PlayerStatsRecord> rankedByKey(std::vector<PlayerStatsRecord> records,
                                            const QString& key) {
     for (auto& r : records)
-        utilities::computeDerivedValues(r);
+        stats::computeDerivedValues(r);
     std::vector<PlayerStatsRecord> out;
-    for (std::uint32_t i : utilities::rankOrder(records, *utilities::rankKeyFromText(key)))
+    for (std::uint32_t i : stats::rankOrder(records, *stats::rankKeyFromText(key)))
         out.push_back(records[i]);
     return out;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/journal/change_note.h"
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,8 @@ struct Invocation {
     QStringList positional;
     QTextStream& out;
     QTextStream& err;
+    // Whether the command's changes go into the game history; its warnings go to standard error.
+    const history::Journaling& journaling;
 
     // False also for an option the command does not take.
     bool isSet(const QString& option) const { return options.optionNames().contains(option); }

@@ -4,8 +4,8 @@
 #include "options.h"
 #include "window_options.h"
 
-#include "utilities/core/game_type.h"
-#include "utilities/core/rank_keys.h"
+#include "stats/game_type.h"
+#include "stats/rank_keys.h"
 
 #include "common/error.h"
 
@@ -40,7 +40,7 @@ const Command* findCommand(const QString& name) {
 
 // "KEY: "Skill Points", "Kills", ..." wrapped to the width of a terminal.
 QString keyLine() {
-    const QStringList keys = rankKeyTexts();
+    const QStringList keys = stats::rankKeyTexts();
     QString text = QStringLiteral("KEY:");
     qsizetype lineStart = 0;
     for (qsizetype i = 0; i < keys.size(); ++i) {
@@ -136,7 +136,7 @@ QStringList optionsFirst(const QStringList& arguments, const Command& command) {
 }
 
 int runCommand(const Command& command, const QStringList& arguments, QTextStream& out,
-               QTextStream& err) {
+               QTextStream& err, const history::Journaling& journaling) {
     QCommandLineParser parser;
     for (const QString& name : command.options)
         parser.addOption(*optionNamed(name));
@@ -146,7 +146,7 @@ int runCommand(const Command& command, const QStringList& arguments, QTextStream
     const int most = std::max(command.positionalCount, command.positionalMax);
     if (positional.size() < command.positionalCount || positional.size() > most)
         throw UsageError{QStringLiteral("%1 takes %2.").arg(command.name, command.positionalText)};
-    return command.run(Invocation{parser, positional, out, err});
+    return command.run(Invocation{parser, positional, out, err, journaling});
 }
 
 } // namespace
@@ -168,7 +168,8 @@ bool isCommandLine(const QStringList& arguments) {
     return kHelp.contains(first) || findCommand(first) || !first.startsWith(u'-');
 }
 
-int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                   bool journaled) {
     if (arguments.isEmpty() || kHelp.contains(arguments.first())) {
         out << usage();
         return 0;
@@ -177,7 +178,7 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
     try {
         if (!command)
             throw UsageError{QStringLiteral("Unknown command \"%1\".").arg(arguments.first())};
-        return runCommand(*command, arguments.mid(1), out, err);
+        return runCommand(*command, arguments.mid(1), out, err, history::Journaling{journaled, {}});
     } catch (const UsageError& e) {
         err << e.text << '\n';
         if (command)

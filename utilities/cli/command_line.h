@@ -12,6 +12,8 @@ bool isCommandLine(const QStringList& arguments);
 // Runs one command in the current directory (the data folder) without any window; --help
 // lists them. Results go to out, failures to err with the message the window would show.
 // Gives the exit status: 0 done, 1 the operation failed, 2 the command line was wrong.
-int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err);
+// journaled: the changes go into the game history (the program's command line).
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                   bool journaled = false);
 
 } // namespace vantor::utilities::cli

@@ -1,15 +1,16 @@
 #include "command.h"
 #include "options.h"
 
-#include "history/game_views.h"
-#include "history/history_commands.h"
-#include "utilities/core/data_folder.h"
+#include "history/replay/history_commands.h"
+#include "history/views/game_views.h"
+#include "stats/data_folder.h"
 
 #include "common/cp1252.h"
 #include "common/data_files.h"
 #include "common/file_writer.h"
 #include "common/page_names.h"
 #include "common/record_file.h"
+#include "common/records.h"
 #include "platform/settings_store.h"
 
 #include <optional>
@@ -36,12 +37,13 @@ std::int64_t positiveNumber(const QString& text, const QString& what) {
     return n;
 }
 
-// Names are typed as text and kept as the stats files keep them: code page bytes, 50 at most.
+// Names are typed as text and kept as the stats files keep them: code page bytes, cut to a
+// record's name length.
 QByteArray playerName(const Invocation& call, qsizetype at) {
     const QString name = call.positional.at(at);
     if (name.isEmpty())
         throw UsageError{QStringLiteral("The player's name must not be empty.")};
-    return toCp1252(name).left(50);
+    return toCp1252(name).left(qsizetype(kPlayerNameLength));
 }
 
 int games(const Invocation& call) {
@@ -65,7 +67,8 @@ int playerPage(const Invocation& call) {
         throw UsageError{QStringLiteral("the page needs a file name")};
     const QByteArray name = playerName(call, 1);
     const SettingsStore store(SettingsStore::defaultPath());
-    if (const QString reserved = fileReservedFromPages(file, folderOf(kStatsFile), store.path());
+    if (const QString reserved =
+            fileReservedFromPages(file, stats::folderOf(kStatsFile), store.path());
         !reserved.isEmpty()) {
         call.err << reservedPageNameMessage(reserved).trimmed() << " The page was not written.\n";
         return 1;

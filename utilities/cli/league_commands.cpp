@@ -3,13 +3,13 @@
 #include "options.h"
 #include "window_options.h"
 
-#include "history/history_commands.h"
-#include "history/json_out.h"
 #include "history/league/awards.h"
 #include "history/league/day_totals.h"
 #include "history/league/standings.h"
-#include "history/view_text.h"
-#include "utilities/core/rank_keys.h"
+#include "history/replay/history_commands.h"
+#include "history/views/json_out.h"
+#include "history/views/view_text.h"
+#include "stats/rank_keys.h"
 
 #include "common/error.h"
 
@@ -27,7 +27,7 @@ const QString kRatingKey = QStringLiteral("Rating");
 
 // A rank key, or "Rating": any other text is a wrong command line.
 struct Order {
-    std::optional<RankKey> key; // none: by rating
+    std::optional<stats::RankKey> key; // none: by rating
     QString text;
 };
 
@@ -35,9 +35,9 @@ Order orderOption(const Invocation& call, const QString& fallback = {}) {
     const QString text = call.isSet(kBy) || fallback.isEmpty() ? call.required(kBy) : fallback;
     if (text == kRatingKey)
         return Order{std::nullopt, text};
-    const auto key = rankKeyFromText(text);
+    const auto key = stats::rankKeyFromText(text);
     if (!key)
-        throw UsageError{unknownRankKeyMessage(text) + QStringLiteral(" Or \"Rating\".")};
+        throw UsageError{stats::unknownRankKeyMessage(text) + QStringLiteral(" Or \"Rating\".")};
     return Order{key, text};
 }
 
@@ -109,7 +109,7 @@ int standings(const Invocation& call) {
         rankPlayers(*totals, minGames, [&](const PlayerTotals& p) -> std::int64_t {
             if (!order.key)
                 return tenths(ratingOf(p).rating());
-            return rankKeyValue(*order.key, p.record());
+            return stats::rankKeyValue(*order.key, p.record());
         });
 
     if (call.isSet(kJson)) {
@@ -298,7 +298,7 @@ int hallOfFame(const Invocation& call) {
         const auto ranked =
             rankForAward(p.players.players(), minGames, [&](const PlayerTotals& t) -> std::int64_t {
                 if (order.key)
-                    return rankKeyValue(*order.key, t.record());
+                    return stats::rankKeyValue(*order.key, t.record());
                 const Rating* r = ratings.find(t.name);
                 return tenths((r ? *r : unratedPlayer()).rating());
             });

@@ -2,7 +2,7 @@
 
 #include "command.h"
 
-#include "history/journal.h"
+#include "history/journal/journal.h"
 #include "history/league/league_scan.h"
 #include "history/league/rating.h"
 #include "history/league/standings.h"

@@ -3,11 +3,11 @@
 #include "options.h"
 #include "window_options.h"
 
-#include "history/game_views.h"
-#include "history/history_commands.h"
-#include "history/json_out.h"
 #include "history/league/map_stats.h"
-#include "history/view_text.h"
+#include "history/replay/history_commands.h"
+#include "history/views/game_views.h"
+#include "history/views/json_out.h"
+#include "history/views/view_text.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"

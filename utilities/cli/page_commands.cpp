@@ -1,9 +1,10 @@
 #include "command.h"
 #include "options.h"
 
+#include "history/journaled/journaled_changes.h"
+#include "stats/rank_keys.h"
+#include "stats/ranking.h"
 #include "utilities/core/page_commands.h"
-#include "utilities/core/rank_keys.h"
-#include "utilities/core/ranking.h"
 
 #include "platform/settings_store.h"
 
@@ -26,13 +27,13 @@ int page(const Invocation& call, bool rankings) {
     }
     if (call.isSet(kBy))
         c.rankKey = call.value(kBy);
-    if (!rankKeyFromText(c.rankKey))
-        throw UsageError{unknownRankKeyMessage(c.rankKey)};
+    if (!stats::rankKeyFromText(c.rankKey))
+        throw UsageError{stats::unknownRankKeyMessage(c.rankKey)};
     c.gameType = call.gameType();
     c.quiet = call.isSet(kQuiet);
     const SettingsStore store(SettingsStore::defaultPath());
-    const auto ranker = [](const QString& statsFile, const QString& key) {
-        Rank_Players(statsFile, key);
+    const auto ranker = [&call](const QString& statsFile, const QString& key) {
+        journaled::rankStatsFile(call.journaling, statsFile, key);
     };
     return runPageCommand(c, store, ranker, call.out, call.err);
 }

@@ -1,10 +1,11 @@
 #include "command.h"
 #include "options.h"
 
-#include "utilities/core/game_type.h"
-#include "utilities/core/rank_keys.h"
-#include "utilities/core/ranking.h"
-#include "utilities/core/upkeep.h"
+#include "history/journaled/journaled_changes.h"
+#include "stats/game_type.h"
+#include "stats/rank_keys.h"
+#include "stats/ranking.h"
+#include "stats/upkeep.h"
 
 #include "common/cp1252.h"
 
@@ -21,14 +22,15 @@ QString quoted(const QString& s) {
 // A key that is none of the eight is a wrong command line, refused before any file is read.
 QString rankKeyOption(const Invocation& call) {
     const QString key = call.required(kBy);
-    if (!rankKeyFromText(key))
-        throw UsageError{unknownRankKeyMessage(key)};
+    if (!stats::rankKeyFromText(key))
+        throw UsageError{stats::unknownRankKeyMessage(key)};
     return key;
 }
 
 int list(const Invocation& call) {
-    auto names = listPlayers(statsFileName(call.gameType())).value_or(std::vector<QByteArray>{});
-    sortForListing(names);
+    auto names =
+        stats::listPlayers(statsFileName(call.gameType())).value_or(std::vector<QByteArray>{});
+    stats::sortForListing(names);
     for (const QByteArray& name : names)
         call.out << fromCp1252(name) << '\n';
     call.out << "Total Players: " << names.size() << '\n';
@@ -38,7 +40,7 @@ int list(const Invocation& call) {
 int rank(const Invocation& call) {
     const QString key = rankKeyOption(call);
     const QString statsPath = statsFileName(call.gameType());
-    const RankResult r = Rank_Players(statsPath, key);
+    const stats::RankResult r = journaled::rankStatsFile(call.journaling, statsPath, key);
     call.out << "Ranked " << quoted(statsPath) << " by " << key << ": " << r.written << " of "
              << r.recordCount << " records kept.\n";
     return 0;
@@ -49,7 +51,7 @@ int deleteOnePlayer(const Invocation& call) {
     if (name.isEmpty())
         throw UsageError{QStringLiteral("delete-player needs a name that is not empty.")};
     const QString statsPath = statsFileName(call.gameType());
-    const auto blanked = deletePlayer(statsPath, toCp1252(name));
+    const auto blanked = journaled::deletePlayer(call.journaling, statsPath, toCp1252(name));
     if (!blanked) {
         call.err << quoted(statsPath) << " cannot be opened; nothing was changed.\n";
         return 1;
@@ -64,13 +66,13 @@ int deleteOnePlayer(const Invocation& call) {
 
 int prune(const Invocation& call) {
     const QString measure = call.required(kBy);
-    if (!deleteMeasureFromText(measure))
-        throw UsageError{unknownMeasureMessage(measure)};
+    if (!stats::deleteMeasureFromText(measure))
+        throw UsageError{stats::unknownMeasureMessage(measure)};
     const QString count = call.positional.first();
     if (count.isEmpty())
         throw UsageError{QStringLiteral("prune needs a count.")};
     const QString statsPath = statsFileName(call.gameType());
-    const auto r = deletePlayers(statsPath, count, measure);
+    const auto r = journaled::deletePlayers(call.journaling, statsPath, count, measure);
     if (!r) {
         call.err << quoted(statsPath) << " cannot be opened; nothing was changed.\n";
         return 1;
@@ -83,10 +85,10 @@ int prune(const Invocation& call) {
 int deleteStatsFile(const Invocation& call) {
     const QString gameType = call.gameType();
     if (!call.isSet(kYes))
-        throw UsageError{
-            QStringLiteral("%1 Add --yes to delete it.").arg(deleteStatsFileQuestion(gameType))};
-    deleteStatsFiles(gameType);
-    call.out << statsFileDeletedMessage(gameType) << '\n';
+        throw UsageError{QStringLiteral("%1 Add --yes to delete it.")
+                             .arg(stats::deleteStatsFileQuestion(gameType))};
+    journaled::deleteStatsFiles(call.journaling, gameType);
+    call.out << stats::statsFileDeletedMessage(gameType) << '\n';
     return 0;
 }
 

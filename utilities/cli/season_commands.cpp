@@ -2,7 +2,7 @@
 #include "options.h"
 #include "window_options.h"
 
-#include "history/json_out.h"
+#include "history/views/json_out.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"
@@ -43,8 +43,9 @@ int list(const Invocation& call, const SeasonList& seasons) {
     for (const Season& s : seasons.seasons()) {
         const auto end = seasons.end(s);
         call.out << s.start.toString(kDayFormat) << " to "
-                 << (end ? end->addDays(-1).toString(kDayFormat) : QStringLiteral("the next season")) << "  "
-                 << s.name << '\n';
+                 << (end ? end->addDays(-1).toString(kDayFormat)
+                         : QStringLiteral("the next season"))
+                 << "  " << s.name << '\n';
     }
     return 0;
 }

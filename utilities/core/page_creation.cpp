@@ -1,7 +1,7 @@
 #include "page_creation.h"
 
-#include "data_folder.h"
-#include "game_type.h"
+#include "stats/data_folder.h"
+#include "stats/game_type.h"
 
 #include "common/cp1252.h"
 #include "common/error.h"
@@ -60,7 +60,7 @@ void PageCreation::writePage(PageHead& head, const QString& statsFile, const QSt
 
     // Created before the ranking, so a name that cannot be created leaves the stats file alone.
     OutputFile page(fileName);
-    const auto lock = lockDataFolderOf(statsFile, progress.processEvents);
+    const auto lock = stats::lockDataFolderOf(statsFile, progress.processEvents);
     ranker_(statsFile, rankKey);
 
     // The file order is now the rank order: one pass over it writes the rows.
@@ -99,7 +99,7 @@ bool PageCreation::statsPage(const PageRequest& request, PageHistories& historie
     head.playerName = getplayername(store_, winePrefix);
     const QString statsFile = statsFileName(request.gameType);
     if (statsFile.isEmpty()) {
-        dialogs_.information(kSelectGameTypeMessage);
+        dialogs_.information(stats::kSelectGameTypeMessage);
         return false;
     }
     head.gameType = request.gameType.toLatin1();
@@ -114,7 +114,7 @@ bool PageCreation::statsPage(const PageRequest& request, PageHistories& historie
         return false;
     }
     if (const QString reserved =
-            fileReservedFromPages(request.fileName, folderOf(statsFile), store_.path());
+            fileReservedFromPages(request.fileName, stats::folderOf(statsFile), store_.path());
         !reserved.isEmpty()) {
         dialogs_.information(reservedPageNameMessage(reserved) +
                              QStringLiteral("  HTML file was NOT created."));
@@ -134,7 +134,7 @@ bool PageCreation::rankingsPage(const QString& gameType, const QString& rankKey)
     head.playerName = getplayername(store_, winePrefix);
     const QString statsFile = statsFileName(gameType);
     if (statsFile.isEmpty()) {
-        dialogs_.information(kSelectGameTypeMessage);
+        dialogs_.information(stats::kSelectGameTypeMessage);
         return false;
     }
     head.gameType = gameType.toLatin1();

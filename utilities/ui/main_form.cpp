@@ -2,8 +2,8 @@
 
 #include "link_label.h"
 
+#include "stats/game_type.h"
 #include "utilities/core/author.h"
-#include "utilities/core/game_type.h"
 
 #include "common/error.h"
 #include "common/record_file.h"
@@ -144,8 +144,8 @@ void TForm1::RadioButton2Click() {
 
 void TForm1::setGameType(const QString& gameType) {
     gameType_ = gameType;
-    GameTypeLabel1->setText(gameTypeLabelText(gameType));
-    GameTypeLabel2->setText(gameTypeLabelText(gameType));
+    GameTypeLabel1->setText(stats::gameTypeLabelText(gameType));
+    GameTypeLabel2->setText(stats::gameTypeLabelText(gameType));
     Button5Click();
 }
 
@@ -208,7 +208,7 @@ void TForm1::Button2Click() {
     QCoreApplication::quit();
 }
 
-RankResult TForm1::Rank_Players() {
+stats::RankResult TForm1::rankStatsFile() {
     // The game type switch and "Delete Players" would change the file or its binding under
     // the ranking, which lets the window process events while it runs.
     std::vector<std::pair<QWidget*, bool>> heldOff;
@@ -232,14 +232,18 @@ RankResult TForm1::Rank_Players() {
 
     statsFile_ = statsFileName(gameType_);
     if (statsFile_.isEmpty())
-        throw Error(kSelectGameTypeMessage);
-    return utilities::Rank_Players(
-        statsFile_, RankKeyBox->currentText(),
+        throw Error(stats::kSelectGameTypeMessage);
+    return journaled::rankStatsFile(
+        journaling(), statsFile_, RankKeyBox->currentText(),
         [this](std::int64_t maximum, std::int64_t position) {
             ProgressBar1->setMaximum(clampToInt(maximum));
             ProgressBar1->setValue(clampToInt(position));
         },
         [] { QCoreApplication::processEvents(); });
+}
+
+history::Journaling TForm1::journaling() {
+    return {journaled_, [this](const QString& text) { dialogs_.error(text); }};
 }
 
 } // namespace vantor::utilities

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "ftp/ftp_settings.h"
+#include "history/journaled/journaled_changes.h"
+#include "stats/ranking.h"
 #include "utilities/core/page_creation.h"
-#include "utilities/core/ranking.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -44,6 +45,8 @@ class TForm1 : public QWidget {
 public:
     TForm1(Dialogs& dialogs, Shell& shell, const SettingsStore& settings,
            QWidget* parent = nullptr);
+    // Changes of the stats files go into the game history (the program's window).
+    void setJournaled(bool on) { journaled_ = on; }
 
     // Runs on the first showing and whenever the window becomes active again coming back
     // from another (non-modal) window of the program; not after a message box.
@@ -75,7 +78,10 @@ public:
     // Ranks the current game type's stats file by the "Rank Players by:" text, moving the
     // progress bar, which is visible meanwhile. The game type switch and "Delete Players" are
     // held off; the caller disables its own controls. Throws vantor::Error.
-    RankResult Rank_Players();
+    stats::RankResult rankStatsFile();
+    // Whether the window's changes go into the game history (the program's window does), its
+    // warnings said as the window's errors.
+    history::Journaling journaling();
     bool rankingInProgress() const { return ranking_; }
 
     const QString& gameType() const { return gameType_; }
@@ -168,6 +174,7 @@ private:
     void guarded(const std::function<void()>& handler);
 
     Dialogs& dialogs_;
+    bool journaled_ = false;
     Shell& shell_;
     const SettingsStore& settings_;
     QString gameType_;

@@ -7,8 +7,8 @@
 
 #include "common/data_files.h"
 #include "platform/app_title.h"
+#include "stats/rank_keys.h"
 #include "utilities/core/author.h"
-#include "utilities/core/rank_keys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,7 +46,8 @@ QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h =
     return l;
 }
 
-QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w, int h = kButtonHeight) {
+QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w,
+                    int h = kButtonHeight) {
     auto* b = new QPushButton(text, parent);
     b->setGeometry(x, y, w, h);
     return b;
@@ -168,7 +169,7 @@ void TForm1::buildHtmlPage() {
     auto* g = GroupBox2;
     label(g, QStringLiteral("Rank Players by:"), 8, 20, 100, 18);
     RankKeyBox = named(editableList(g, 110, 17, 150), "RankKeyBox");
-    RankKeyBox->addItems(rankKeyTexts());
+    RankKeyBox->addItems(stats::rankKeyTexts());
     RankKeyBox->setEditText(QStringLiteral("Skill Points"));
     GameTypeLabel2 =
         named(label(g, QStringLiteral("Adversarial Players"), 8, 44, 168), "GameTypeLabel2");

@@ -1,6 +1,7 @@
 // The "HTML File Creation" page and "View Player Rankings": ranking, then a page.
 #include "main_form.h"
 
+#include "history/journaled/journaled_changes.h"
 #include "utilities/core/page_creation.h"
 
 #include "platform/shell.h"
@@ -46,8 +47,8 @@ void TForm1::releaseAfterPage(const std::vector<std::pair<QWidget*, bool>>& held
 
 PageCreation TForm1::pageMaker() {
     PageCreation maker(settings_, dialogs_, [this](const QString& file, const QString& key) {
-        utilities::Rank_Players(
-            file, key,
+        journaled::rankStatsFile(
+            journaling(), file, key,
             [this](std::int64_t maximum, std::int64_t position) {
                 ProgressBar1->setMaximum(clampToInt(maximum));
                 ProgressBar1->setValue(clampToInt(position));

@@ -2,8 +2,9 @@
 // stats file.
 #include "main_form.h"
 
-#include "utilities/core/game_type.h"
-#include "utilities/core/upkeep.h"
+#include "history/journaled/journaled_changes.h"
+#include "stats/game_type.h"
+#include "stats/upkeep.h"
 
 #include "common/cp1252.h"
 #include "platform/dialogs.h"
@@ -28,13 +29,13 @@ void TForm1::setPlayerCount(qsizetype count) {
 }
 
 void TForm1::listPlayers(bool zeroWhenMissing) {
-    auto names = utilities::listPlayers(statsFile_);
+    auto names = stats::listPlayers(statsFile_);
     if (!names) {
         if (zeroWhenMissing)
             setPlayerCount(0);
         return;
     }
-    sortForListing(*names);
+    stats::sortForListing(*names);
     for (const QByteArray& name : *names) {
         auto* item = new QListWidgetItem(fromCp1252(name), ListBox1);
         item->setData(kNameBytesRole, name);
@@ -65,7 +66,7 @@ void TForm1::Button6Click() {
         if (!selected.isEmpty())
             name = selected.first()->data(kNameBytesRole).toByteArray();
         // With nothing selected the file is still opened, so the list is only reloaded.
-        if (!deletePlayer(statsFile_, name))
+        if (!journaled::deletePlayer(journaling(), statsFile_, name))
             return;
         ListBox1->clear();
         statsFile_ = statsFileName(gameType_);
@@ -96,7 +97,8 @@ void TForm1::Button8Click() {
         statsFile_ = statsFileName(gameType_);
         if (statsFile_.isEmpty())
             return;
-        if (!deletePlayers(statsFile_, CountEdit->text(), MeasureBox->currentText()))
+        if (!journaled::deletePlayers(journaling(), statsFile_, CountEdit->text(),
+                                      MeasureBox->currentText()))
             return;
         CountEdit->clear();
     });
@@ -107,14 +109,14 @@ void TForm1::Button3Click() {
         return;
     guarded([&] {
         if (statsFileName(gameType_).isEmpty()) {
-            dialogs_.information(kSelectGameTypeMessage);
+            dialogs_.information(stats::kSelectGameTypeMessage);
             return;
         }
-        if (!dialogs_.askYesNo(deleteStatsFileQuestion(gameType_)))
+        if (!dialogs_.askYesNo(stats::deleteStatsFileQuestion(gameType_)))
             return;
         // Deleted before the message, so that a failure is reported rather than a success.
-        deleteStatsFiles(gameType_);
-        dialogs_.information(statsFileDeletedMessage(gameType_));
+        journaled::deleteStatsFiles(journaling(), gameType_);
+        dialogs_.information(stats::statsFileDeletedMessage(gameType_));
     });
 }
 

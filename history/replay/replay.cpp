@@ -1,0 +1,254 @@
+#include "replay.h"
+
+#include "history/journal/file_digest.h"
+
+#include "common/data_files.h"
+#include "common/error.h"
+#include "common/file_writer.h"
+#include "common/record_file.h"
+#include "common/skill.h"
+#include "stats/live_rankings.h"
+#include "stats/merge.h"
+#include "stats/ranking.h"
+#include "stats/upkeep.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <cstring>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantor::history {
+
+namespace {
+
+// A scratch folder of our own: whatever stands under its name is cleared, nothing followed.
+void makeEmptyFolder(const QString& folder) {
+    const QByteArray native = QFile::encodeName(folder);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            if (!QDir(folder).removeRecursively())
+                throw Error(QStringLiteral("Cannot empty the folder \"%1\".").arg(folder));
+        } else if (::unlink(native.constData()) != 0) {
+            throw Error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(folder), errno));
+        }
+    }
+    if (::mkdir(native.constData(), 0700) != 0)
+        throw Error(systemMessage(QStringLiteral("Cannot create \"%1\"").arg(folder), errno));
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    OutputFile out(path);
+    out.write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    out.commit();
+}
+
+PlayerStatsRecord statsRecordOf(const GamePlayer& p) {
+    PlayerStatsRecord r;
+    r.name.setText(p.name);
+    r.lastPlayed.setText(p.lastPlayed);
+    r.kills = p.kills;
+    r.deaths = p.deaths;
+    r.games = 1;
+    r.hitPercentSum = p.hitPercentSum;
+    r.roundsFired = p.roundsFired;
+    r.roundsTaken = p.roundsTaken;
+    return r;
+}
+
+QString kindName(EventKind kind) {
+    switch (kind) {
+    case EventKind::Game:
+        return QStringLiteral("game");
+    case EventKind::Rank:
+        return QStringLiteral("ranking");
+    case EventKind::LiveRank:
+        return QStringLiteral("live page ranking");
+    case EventKind::DeletePlayer:
+        return QStringLiteral("Delete Player");
+    case EventKind::DeletePlayers:
+        return QStringLiteral("Delete Players");
+    case EventKind::DeleteStatsFile:
+        return QStringLiteral("Delete Stats File");
+    default:
+        return QStringLiteral("mark");
+    }
+}
+
+// A stats file held in memory while games are replayed into it, so that a player is found by
+// his name at once instead of by reading the file from its start; merged by the same rule as a
+// recorded game. Upkeep works on the file, so the image goes back to it first.
+class StatsImage {
+public:
+    explicit StatsImage(QString path) : path_(std::move(path)) {}
+
+    void merge(const PlayerStatsRecord& n) {
+        load();
+        stats::mergeByName(*this, n);
+        dirty_ = true;
+    }
+
+    // Writes what changed back to the file and forgets it.
+    void store() {
+        if (loaded_ && dirty_ && bytes_)
+            writeFile(path_, *bytes_);
+        loaded_ = dirty_ = false;
+        bytes_.reset();
+        first_.clear();
+    }
+
+    // The table the merge works on.
+    qsizetype find(QByteArrayView name) const { return first_.value(name.toByteArray(), -1); }
+    PlayerStatsRecord read(qsizetype at) const {
+        PlayerStatsRecord r;
+        std::memcpy(&r, bytes_->constData() + at * kSize, kSize);
+        return r;
+    }
+    void write(qsizetype at, const PlayerStatsRecord& r) {
+        std::memcpy(bytes_->data() + at * kSize, &r, kSize);
+    }
+    void append(const PlayerStatsRecord& r) {
+        // As a file read to its last whole record: the new one goes right after it.
+        const qsizetype at = bytes_ ? bytes_->size() / kSize : 0;
+        if (!bytes_)
+            bytes_ = QByteArray();
+        if (bytes_->size() < (at + 1) * kSize)
+            bytes_->resize((at + 1) * kSize);
+        write(at, r);
+        first_.insert(r.name.text(), at);
+    }
+
+private:
+    static constexpr qsizetype kSize = sizeof(PlayerStatsRecord);
+
+    void load() {
+        if (loaded_)
+            return;
+        const QByteArray now = readFileBytes(path_);
+        if (!now.isNull())
+            bytes_ = now;
+        const qsizetype whole = bytes_ ? bytes_->size() / kSize : 0;
+        for (qsizetype i = 0; i < whole; ++i) {
+            const QByteArray name = read(i).name.text();
+            if (!first_.contains(name))
+                first_.insert(name, i);
+        }
+        loaded_ = true;
+    }
+
+    QString path_;
+    std::optional<QByteArray> bytes_; // none: the file does not exist
+    QHash<QByteArray, qsizetype> first_;
+    bool loaded_ = false;
+    bool dirty_ = false;
+};
+
+struct Images {
+    StatsImage adversarial;
+    StatsImage cooperative;
+    void store() {
+        adversarial.store();
+        cooperative.store();
+    }
+};
+
+void applyEvent(Journal& journal, const QString& folder, const StoredEvent& e, bool undone,
+                Images& images) {
+    const QString statsPath = QDir(folder).filePath(e.coop ? kCoopStatsFile : kStatsFile);
+    if (e.kind != EventKind::Game)
+        images.store();
+    switch (e.kind) {
+    case EventKind::Game: {
+        if (undone)
+            return;
+        const auto game = journal.game(e.id);
+        if (!game)
+            throw Error(QStringLiteral("its game is missing"));
+        StatsImage* image = game->gameType == kAdversarial   ? &images.adversarial
+                            : game->gameType == kCooperative ? &images.cooperative
+                                                             : nullptr;
+        if (image)
+            for (const GamePlayer& p : game->players)
+                image->merge(statsRecordOf(p));
+        stats::TeamResult teams;
+        teams.known = game->outcome != TeamOutcome::Unknown;
+        teams.blueWon = game->outcome == TeamOutcome::BlueWon;
+        stats::saveteam(folder, teams, game->gameType);
+        return;
+    }
+    case EventKind::Rank:
+        stats::rankStatsFile(statsPath, QString::fromUtf8(e.arg1));
+        return;
+    case EventKind::LiveRank:
+        stats::rankStatsFileBySkill(statsPath, QDir(folder).filePath(kWorkFile));
+        return;
+    case EventKind::DeletePlayer:
+        stats::deletePlayer(statsPath, e.arg1);
+        return;
+    case EventKind::DeletePlayers:
+        stats::deletePlayers(statsPath, QString::fromUtf8(e.arg1), QString::fromUtf8(e.arg2));
+        return;
+    case EventKind::DeleteStatsFile:
+        stats::deleteStatsFiles(e.coop ? kCooperativeText : kAdversarialText, folder);
+        return;
+    case EventKind::UndoGame:
+    case EventKind::RedoGame:
+        return;
+    }
+}
+
+} // namespace
+
+FileSet currentFiles(const QString& folder) {
+    FileSet files;
+    for (const QString& name : journaledFiles())
+        files[name] = readFileBytes(QDir(folder).filePath(name));
+    return files;
+}
+
+QByteArray digestOfFiles(const FileSet& files) {
+    std::map<QString, FileState> states;
+    for (const auto& [name, bytes] : files) {
+        FileState s;
+        if (!bytes.isNull()) {
+            s.present = true;
+            s.size = bytes.size();
+            s.digest = digestOf(bytes, recordSizeOf(name));
+        }
+        states[name] = s;
+    }
+    return combinedDigest(states);
+}
+
+FileSet replayJournal(Journal& journal, const QString& scratchFolder,
+                      const std::map<std::int64_t, bool>& undone) {
+    makeEmptyFolder(scratchFolder);
+    for (const auto& [name, bytes] : journal.baseline())
+        if (!bytes.isNull())
+            writeFile(QDir(scratchFolder).filePath(name), bytes);
+
+    Images images{StatsImage(QDir(scratchFolder).filePath(kStatsFile)),
+                  StatsImage(QDir(scratchFolder).filePath(kCoopStatsFile))};
+    journal.forEachEvent([&](const StoredEvent& e) {
+        const auto o = undone.find(e.id);
+        const bool isUndone = o != undone.end() ? o->second : e.undone;
+        try {
+            applyEvent(journal, scratchFolder, e, isUndone, images);
+        } catch (const Error& err) {
+            if (!undone.empty() && e.kind != EventKind::Game)
+                return; // it could not have happened without the game taken out
+            throw Error(QStringLiteral("The %1 of event %2 in the game history cannot be "
+                                       "replayed: %3")
+                            .arg(kindName(e.kind))
+                            .arg(e.id)
+                            .arg(err.message()));
+        }
+    });
+    images.store();
+    return currentFiles(scratchFolder);
+}
+
+} // namespace vantor::history

@@ -1,0 +1,165 @@
+#include "upkeep.h"
+
+#include "data_folder.h"
+#include "game_type.h"
+
+#include "common/cp1252.h"
+#include "common/error.h"
+#include "common/integer_text.h"
+#include "common/record_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+
+namespace vantor::stats {
+
+namespace {
+// An unreadable stats file counts as not there, as a missing one does.
+bool openIfReadable(RecordFile<PlayerStatsRecord>& stats, FixedRecordFile::Mode mode) {
+    try {
+        return stats.tryOpen(mode);
+    } catch (const Error&) {
+        return false;
+    }
+}
+} // namespace
+
+std::optional<std::vector<QByteArray>> listPlayers(const QString& statsPath) {
+    RecordFile<PlayerStatsRecord> stats(statsPath);
+    if (!openIfReadable(stats, FixedRecordFile::Mode::Read))
+        return std::nullopt;
+    std::vector<QByteArray> names;
+    PlayerStatsRecord r;
+    while (stats.read(r)) {
+        if (!r.isBlank())
+            names.push_back(r.name.text());
+    }
+    stats.close();
+    return names;
+}
+
+void sortForListing(std::vector<QByteArray>& names) {
+    std::stable_sort(names.begin(), names.end(), [](const QByteArray& a, const QByteArray& b) {
+        const QString ta = fromCp1252(a), tb = fromCp1252(b);
+        const int folded = ta.compare(tb, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : ta < tb;
+    });
+}
+
+void blankRecord(PlayerStatsRecord& r) {
+    r.name.bytes[0] = 0;
+    r.kills = 0;
+    r.deaths = 0;
+    r.games = 1;
+    r.hitPercent = 0;
+    r.hitPercentSum = 0;
+    r.skillPoints = 0;
+}
+
+std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name,
+                                const BeforeChangeFn& beforeChange) {
+    RecordFile<PlayerStatsRecord> stats(statsPath);
+    if (!openIfReadable(stats, FixedRecordFile::Mode::ReadWrite))
+        return std::nullopt;
+    if (beforeChange)
+        beforeChange();
+    int blanked = 0;
+    PlayerStatsRecord r;
+    while (stats.read(r)) {
+        if (r.isBlank() || !r.name.sameText(name))
+            continue;
+        blankRecord(r);
+        stats.seek(stats.position() - 1);
+        stats.write(r);
+        ++blanked;
+    }
+    stats.close();
+    return blanked;
+}
+
+std::optional<DeleteMeasure> deleteMeasureFromText(const QString& text) {
+    if (text == QStringLiteral("Games Played"))
+        return DeleteMeasure::GamesPlayed;
+    if (text == QStringLiteral("Skill Points"))
+        return DeleteMeasure::SkillPoints;
+    return std::nullopt;
+}
+
+QString unknownMeasureMessage(const QString& text) {
+    return QStringLiteral("\"%1\" is not a measure players can be deleted by. Choose "
+                          "\"Games Played\" or \"Skill Points\". No player was deleted.")
+        .arg(text);
+}
+
+std::int32_t wholeNumberFromText(const QString& text) {
+    return toIntegerFromText(text);
+}
+
+std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString& countText,
+                                         const QString& measureText,
+                                         const BeforeChangeFn& beforeChange) {
+    if (countText.isEmpty())
+        return std::nullopt;
+    if (!QFile::exists(statsPath))
+        return std::nullopt;
+    // Both are checked before anything is written, so a bad one leaves no "work.dat".
+    const auto measure = deleteMeasureFromText(measureText);
+    if (!measure)
+        throw Error(unknownMeasureMessage(measureText));
+    const std::int32_t limit = wholeNumberFromText(countText);
+
+    RecordFile<PlayerStatsRecord> stats(statsPath);
+    if (!openIfReadable(stats, FixedRecordFile::Mode::Read))
+        return std::nullopt;
+    ensureWholeRecords(statsPath, sizeof(PlayerStatsRecord));
+
+    if (beforeChange)
+        beforeChange();
+    const QString workPath = besideFile(statsPath, kWorkFile);
+    PruneResult result;
+    rewriteThroughWorkFile<PlayerStatsRecord>(workPath, statsPath, [&](auto& work) {
+        PlayerStatsRecord r;
+        while (stats.read(r)) {
+            ++result.examined;
+            // The stored skill points count, as they stand in the file.
+            const std::int32_t value =
+                *measure == DeleteMeasure::SkillPoints ? r.skillPoints : r.games;
+            if (limit < value) {
+                work.write(r);
+                ++result.kept;
+            }
+        }
+        stats.close();
+    });
+    return result;
+}
+
+QString deleteStatsFileQuestion(const QString& gameType) {
+    return QStringLiteral("Are you sure you want to delete your %1 Stats file?").arg(gameType);
+}
+
+QString statsFileDeletedMessage(const QString& gameType) {
+    return QStringLiteral("Your %1 Stats file has been deleted.").arg(gameType);
+}
+
+void deleteStatsFiles(const QString& gameType, const QString& folder,
+                      const BeforeChangeFn& beforeChange) {
+    QStringList files = filesOfGameType(gameType);
+    if (files.isEmpty())
+        throw Error(kSelectGameTypeMessage);
+    if (folder != QStringLiteral("."))
+        for (QString& file : files)
+            file = QDir(folder).filePath(file);
+    if (beforeChange)
+        beforeChange();
+    for (const QString& file : files) {
+        if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
+            throw Error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(file), errno));
+    }
+}
+
+} // namespace vantor::stats
