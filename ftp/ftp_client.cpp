@@ -7,17 +7,17 @@
 
 namespace vantor {
 
-TFtpClient::TFtpClient(QObject* parent) : TCustomFtpCli(parent) {
+FtpClient::FtpClient(QObject* parent) : AsyncFtpClient(parent) {
     clock_.start();
-    connect(this, &TCustomFtpCli::aboutToSendBlock, this,
+    connect(this, &AsyncFtpClient::aboutToSendBlock, this,
             [this] { deadline_ = clock_.elapsed() + qint64(Timeout) * 1000; });
 }
 
-bool TFtpClient::Transmit() {
+bool FtpClient::Transmit() {
     if (!startUpload())
         return false;
     deadline_ = clock_.elapsed() + qint64(Timeout) * 1000;
-    QPointer<TFtpClient> self(this);
+    QPointer<FtpClient> self(this);
     for (;;) {
         if (State() == FtpState::Ready)
             return ErrorCode() == 0;
@@ -36,10 +36,10 @@ bool TFtpClient::Transmit() {
     return false;
 }
 
-bool TFtpClient::waitForProgress() {
+bool FtpClient::waitForProgress() {
     QEventLoop loop;
     bool woken = false;
-    connect(this, &TCustomFtpCli::requestDone, &loop, [&] {
+    connect(this, &AsyncFtpClient::requestDone, &loop, [&] {
         woken = true;
         loop.quit();
     });

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "ftp/ftp_cli.h"
+#include "ftp/async_ftp_client.h"
 
 namespace vantor {
 
 // The FTP client both programs use: the upload as one blocking call.
-class TFtpClient : public TCustomFtpCli {
+class FtpClient : public AsyncFtpClient {
     Q_OBJECT
 public:
-    explicit TFtpClient(QObject* parent = nullptr);
+    explicit FtpClient(QObject* parent = nullptr);
 
     // Uploads LocalFileName to HostFileName and returns true on success. Waits while the
     // application goes on processing its events (only non-input events when MultiThreaded),

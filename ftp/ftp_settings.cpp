@@ -1,8 +1,8 @@
 #include "ftp/ftp_settings.h"
 
+#include "ftp/async_ftp_client.h"
 #include "ftp/certificate_pin.h"
 #include "ftp/control_port.h"
-#include "ftp/ftp_cli.h"
 
 namespace vantor {
 
@@ -13,7 +13,7 @@ QString fingerprintProblem(const QString& text) {
                           "digits, colons allowed.");
 }
 
-void applyFtpSettings(TCustomFtpCli& client, const FtpSettings& settings) {
+void applyFtpSettings(AsyncFtpClient& client, const FtpSettings& settings) {
     // Linux servers and file systems speak UTF-8; the names go on the wire as the local
     // file system spells them.
     client.HostName = settings.hostName.toUtf8();

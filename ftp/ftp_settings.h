@@ -6,7 +6,7 @@
 
 namespace vantor {
 
-class TCustomFtpCli;
+class AsyncFtpClient;
 
 // The message for a fingerprint that is neither empty nor a SHA-256 fingerprint (64 hex
 // digits, colons and blanks allowed); empty when it is fine.
@@ -14,6 +14,6 @@ QString fingerprintProblem(const QString& text);
 
 // Host, port (overridden by $VANTOR_FTP_PORT), login, password, directory, mode, TLS and
 // fingerprint onto the client.
-void applyFtpSettings(TCustomFtpCli& client, const FtpSettings& settings);
+void applyFtpSettings(AsyncFtpClient& client, const FtpSettings& settings);
 
 } // namespace vantor

@@ -5,7 +5,7 @@
 #include "platform/shell.h"
 #include "recorder/headless/headless_main.h"
 #include "recorder/session/recorder_options.h"
-#include "recorder/ui/main_form.h"
+#include "recorder/ui/recorder_window.h"
 
 #include <cstdio>
 
@@ -25,7 +25,7 @@ int runWindow(int& argc, char** argv) {
     env.dialogs = &dialogs;
     env.shell = &shell;
     env.journaled = true;
-    vantor::recorder::TForm1 form(std::move(env));
+    vantor::recorder::RecorderWindow form(std::move(env));
     form.show();
     form.activateWindow();
     return app.exec();

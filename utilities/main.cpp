@@ -5,7 +5,7 @@
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 #include "utilities/cli/command_line.h"
-#include "utilities/ui/main_form.h"
+#include "utilities/ui/utilities_window.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -32,7 +32,7 @@ int runWindow(int& argc, char** argv) {
     app.setDialogs(&dialogs);
     vantor::DesktopShell shell;
     const vantor::SettingsStore settings(vantor::SettingsStore::defaultPath());
-    vantor::utilities::TForm1 form(dialogs, shell, settings);
+    vantor::utilities::UtilitiesWindow form(dialogs, shell, settings);
     form.setJournaled(true);
     form.show();
     return app.exec();

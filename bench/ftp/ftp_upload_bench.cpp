@@ -1,4 +1,4 @@
-// Uploads one large file to local FTP servers with TFtpClient and with curl, in the same run,
+// Uploads one large file to local FTP servers with FtpClient and with curl, in the same run,
 // and prints both times: in the clear to pyftpdlib (curl -T), and in passive mode over TLS to
 // vsftpd (curl --ssl-reqd). The client sends one 1514-byte block at a time.
 #include "ftp/ftp_client.h"
@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 
-using vantor::TFtpClient;
+using vantor::FtpClient;
 using vantor::test::LocalFtpServer;
 using vantor::test::VsftpdServer;
 
@@ -55,7 +55,7 @@ double curlSeconds(const Target& target, const QString& file, const QString& nam
 }
 
 double clientSeconds(const Target& target, const QString& file, const QString& name) {
-    TFtpClient client;
+    FtpClient client;
     client.HostName = "127.0.0.1";
     client.Port = QByteArray::number(target.port);
     client.UserName = target.user;
@@ -71,7 +71,7 @@ double clientSeconds(const Target& target, const QString& file, const QString& n
     const bool ok = client.Transmit();
     const double s = t.elapsed() / 1000.0;
     if (!ok)
-        std::fprintf(stderr, "TFtpClient failed: %s\n", client.ErrorMessage().constData());
+        std::fprintf(stderr, "FtpClient failed: %s\n", client.ErrorMessage().constData());
     return ok ? s : -1;
 }
 
@@ -92,7 +92,7 @@ bool compare(const char* title, const char* curlName, double target, const Targe
     std::printf("FTP upload of %d MB %s, best of %d:\n", megabytes, title, rounds);
     std::printf("  %-17s %7.3f s  %7.1f MB/s  %s\n", curlName, curlBest, megabytes / curlBest,
                 curlOk ? "identical" : "DIFFERS");
-    std::printf("  TFtpClient        %7.3f s  %7.1f MB/s  %s\n", clientBest, megabytes / clientBest,
+    std::printf("  FtpClient        %7.3f s  %7.1f MB/s  %s\n", clientBest, megabytes / clientBest,
                 clientOk ? "identical" : "DIFFERS");
     std::printf("  ratio client/curl %7.2f  (target at most %.2f)\n", clientBest / curlBest,
                 target);

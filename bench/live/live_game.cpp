@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     cycle.setGameFolder(game);
     cycle.setToday([] { return QByteArray("6/10/00"); });
     bool pageWritten = false;
-    cycle.setLiveStatsHook([&] { pageWritten = live.CreateLiveStats(cycle.gameInfo(), "Bench"); });
+    cycle.setLiveStatsHook([&] { pageWritten = live.writePage(cycle.gameInfo(), "Bench"); });
     auto outcome = cycle.Readlogs(true);
     // Where no lease can be had, a log counts as finished at the second look.
     if (outcome == RecordingCycle::Outcome::NoLog)

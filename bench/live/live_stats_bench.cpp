@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         recordGame(folder, random, players);
-        live.CreateLiveStats(game, "Marrow");
+        live.writePage(game, "Marrow");
         step.push_back(t.nsecsElapsed() / 1e6);
         floor.push_back(
             ioFloorMs(folder + "/stats.log", QFileInfo(folder + "/live.html").size(), folder));

@@ -101,7 +101,7 @@ QString HeadlessRecorder::gameProblem() {
 }
 
 void HeadlessRecorder::sayFailedUpload(const QString& why, const QList<QByteArray>& exchange) {
-    const TFtpClient& client = session_.ftpClient();
+    const FtpClient& client = session_.ftpClient();
     dialogs_.information(
         QStringLiteral("The live stats page \"%1\" was not uploaded to \"%2\": %3")
             .arg(QString::fromUtf8(client.HostFileName), QString::fromUtf8(client.HostName), why));

@@ -46,7 +46,7 @@ QString LiveStats::dataFile(const QString& name) const {
     return QDir(dataFolder_).filePath(name);
 }
 
-bool LiveStats::CreateLiveStats(const stats::GameInfo& game, const QByteArray& playerName) {
+bool LiveStats::writePage(const stats::GameInfo& game, const QByteArray& playerName) {
     if (running_)
         return false;
     RunningFlag running(running_);
@@ -112,8 +112,8 @@ bool LiveStats::CreateLiveStats(const stats::GameInfo& game, const QByteArray& p
         pageFile.commit();
     }
 
-    if (sendlivestats)
-        sendlivestats();
+    if (onPageWritten)
+        onPageWritten();
     return true;
 }
 

@@ -20,7 +20,7 @@ public:
     LiveStats(QString dataFolder, SettingsStore settings);
 
     // The upload of the page just written; runs after the data folder has been released.
-    std::function<void()> sendlivestats;
+    std::function<void()> onPageWritten;
     // Whether the page's ranking goes into the game history, and where its warnings go.
     history::Journaling journaling;
     // Runs while the step waits for the other program to release the data folder.
@@ -32,11 +32,11 @@ public:
     // The page's addresses and images; the build settings unless replaced.
     PageLinks links = PageLinks::fromBuild();
 
-    // True when a page was written (and handed to sendlivestats). Throws vantor::Error when a
+    // True when a page was written (and handed to onPageWritten). Throws vantor::Error when a
     // file cannot be read or written (the data files are then whole, old or new, and no partial
     // page is left), and, touching nothing, when "hostfilename" names one of the files the
     // programs keep their data in.
-    bool CreateLiveStats(const stats::GameInfo& game, const QByteArray& playerName);
+    bool writePage(const stats::GameInfo& game, const QByteArray& playerName);
 
     bool isRunning() const { return running_; }
     // Kept from page to page; "usecustomimage" neither "true" nor "false" leaves it.

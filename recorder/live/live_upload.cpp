@@ -10,17 +10,15 @@
 
 namespace vantor::recorder {
 
-void setupLiveStatsClient(TFtpClient& client) {
+void setupLiveStatsClient(FtpClient& client) {
     client.Timeout = 15;
     client.Binary = true;
     client.MultiThreaded = false;
     client.Port = "ftp";
-    client.DisplayFileFlag = false;
-    client.ShareMode = ftpShareExclusive;
     client.Options = ftpAcceptLF;
 }
 
-bool uploadLiveStats(const SettingsStore& settings, TFtpClient& client, const QString& dataFolder) {
+bool uploadLiveStats(const SettingsStore& settings, FtpClient& client, const QString& dataFolder) {
     // A key that cannot be opened reads as empty values: the upload then fails, silently.
     const std::optional<SettingsKey> key = settings.openKey(kVantorKey, true);
     FtpSettings ftp = key ? readFtpSettings(*key) : FtpSettings{};
@@ -41,9 +39,9 @@ void playUploadSound(SoundPlayer& sound, const QString& gameFolder) {
     sound.play(findGameFile(gameFolder, kUploadSound));
 }
 
-bool sendlivestats(const SettingsStore& settings, TFtpClient& client, SoundPlayer& sound,
-                   const QString& gameFolder, const QString& dataFolder,
-                   const std::function<void(bool uploaded)>& afterUpload) {
+bool uploadAndPlaySound(const SettingsStore& settings, FtpClient& client, SoundPlayer& sound,
+                        const QString& gameFolder, const QString& dataFolder,
+                        const std::function<void(bool uploaded)>& afterUpload) {
     // A failed upload is not retried: the next game brings a new page and a new attempt.
     const bool uploaded = uploadLiveStats(settings, client, dataFolder);
     if (afterUpload)

@@ -177,8 +177,8 @@ RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
     }
     teams_ = teams;
     gameInfo_ = parsed.info;
-    if (liveStatsEnabled && createLiveStats_)
-        createLiveStats_();
+    if (liveStatsEnabled && liveStatsHook_)
+        liveStatsHook_();
     return Outcome::Recorded;
 }
 

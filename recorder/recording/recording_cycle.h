@@ -42,8 +42,8 @@ public:
 
     void setGameFolder(const QString& folder) { gameFolder_ = folder; }
     const QString& gameFolder() const { return gameFolder_; }
-    // CreateLiveStats: called at the end of a cycle that recorded a game with live stats on.
-    void setLiveStatsHook(std::function<void()> hook) { createLiveStats_ = std::move(hook); }
+    // The live stats hook: called at the end of a cycle that recorded a game with live stats on.
+    void setLiveStatsHook(std::function<void()> hook) { liveStatsHook_ = std::move(hook); }
     // The date stamped on the records (default: today, short date format, 10 characters).
     void setToday(std::function<QByteArray()> today) { today_ = std::move(today); }
     void setLockTimeout(int ms) { lockTimeoutMs_ = ms; }
@@ -72,7 +72,7 @@ private:
     Dialogs& dialogs_;
     QString dataFolder_;
     QString gameFolder_;
-    std::function<void()> createLiveStats_;
+    std::function<void()> liveStatsHook_;
     std::function<QByteArray()> today_;
     int lockTimeoutMs_ = kRecordLockWaitMs;
     bool running_ = false;

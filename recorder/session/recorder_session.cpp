@@ -22,16 +22,16 @@ RecorderSession::RecorderSession(Dialogs& dialogs, SettingsStore store,
     : dialogs_(dialogs), store_(store), dataFolder_(dataFolder), cycle_(dialogs, dataFolder),
       activation_(dialogs, store, std::move(gameKey), dataFolder), live_(dataFolder, store),
       recorderLock_(dataFolder), tick_(tick ? std::move(tick) : std::make_unique<TimerTick>()),
-      FtpClient1(new TFtpClient(this)), sound_(&sound) {
-    tick_->setHandler([this] { Timer1Timer(); });
-    setupLiveStatsClient(*FtpClient1);
+      ftpClient_(new FtpClient(this)), sound_(&sound) {
+    tick_->setHandler([this] { onTick(); });
+    setupLiveStatsClient(*ftpClient_);
     // The exchange is printed when an upload fails; the password stays out of it.
-    FtpClient1->MaskPassword = true;
-    FtpClient1->OnDisplay = [this](QObject*, const QByteArray& line) { exchange_ << line; };
+    ftpClient_->MaskPassword = true;
+    ftpClient_->OnDisplay = [this](QObject*, const QByteArray& line) { exchange_ << line; };
     // The cycle calls the page step while it still counts as running, so no tick delivered
     // during the step (the upload waits with events flowing) starts another cycle.
-    cycle_.setLiveStatsHook([this] { CreateLiveStats(); });
-    live_.sendlivestats = [this] { sendlivestats(); };
+    cycle_.setLiveStatsHook([this] { afterGameRecorded(); });
+    live_.onPageWritten = [this] { uploadWrittenPage(); };
     // The history's warnings of the live page step go where the session's messages go.
     live_.journaling.warn = [this](const QString& text) { dialogs_.error(text); };
 }
@@ -110,11 +110,11 @@ bool RecorderSession::setRecording(bool on, bool refusalOnce) {
         return true;
     }
     tick_->start();
-    Timer1Timer();
+    onTick();
     return true;
 }
 
-void RecorderSession::Timer1Timer() {
+void RecorderSession::onTick() {
     if (stopping_ || inTick_)
         return;
     {
@@ -128,21 +128,21 @@ void RecorderSession::Timer1Timer() {
         finishIfIdle();
 }
 
-void RecorderSession::CreateLiveStats() {
+void RecorderSession::afterGameRecorded() {
     // The game itself is recorded when this fails; the next game writes a page again.
     reportFailures(dialogs_, [this] {
-        live_.CreateLiveStats(cycle_.gameInfo(), toCp1252(activation_.playerName()));
+        live_.writePage(cycle_.gameInfo(), toCp1252(activation_.playerName()));
     });
 }
 
-void RecorderSession::sendlivestats() {
+void RecorderSession::uploadWrittenPage() {
     // A missing sound never hides a failed upload: that is said first.
     exchange_.clear();
     const auto afterUpload = [this](bool uploaded) {
         if (uploaded)
             return;
-        const QString why = QString::fromUtf8(FtpClient1->ErrorMessage()).trimmed();
-        const QByteArray said = "! " + FtpClient1->ErrorMessage();
+        const QString why = QString::fromUtf8(ftpClient_->ErrorMessage()).trimmed();
+        const QByteArray said = "! " + ftpClient_->ErrorMessage();
         QList<QByteArray> exchange;
         for (const QByteArray& line : std::as_const(exchange_))
             if (line != said)
@@ -150,8 +150,8 @@ void RecorderSession::sendlivestats() {
         emit uploadFailed(why, exchange);
     };
     reportFailures(dialogs_, [&] {
-        recorder::sendlivestats(store_, *FtpClient1, *sound_, activation_.gameFolder(), dataFolder_,
-                                afterUpload);
+        recorder::uploadAndPlaySound(store_, *ftpClient_, *sound_, activation_.gameFolder(),
+                                     dataFolder_, afterUpload);
     });
     exchange_.clear();
 }

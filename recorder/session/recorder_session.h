@@ -15,7 +15,7 @@
 namespace vantor {
 class Dialogs;
 class SoundPlayer;
-class TFtpClient;
+class FtpClient;
 } // namespace vantor
 
 namespace vantor::recorder {
@@ -57,7 +57,7 @@ public:
     void setLiveStats(bool on) { liveStats_ = on; }
     bool liveStats() const { return liveStats_; }
     // The tick: one recording cycle, unless one is under way or the session is stopping.
-    void Timer1Timer();
+    void onTick();
 
     // Ends recording; a cycle under way finishes first. finished() follows, once.
     void stop();
@@ -69,9 +69,9 @@ public:
     // Games and live rankings go into the game history (the program's recorder).
     void setJournaled(bool on);
     RecordingCycle& cycle() { return cycle_; }
-    // The page step after every game recorded with live stats on; its sendlivestats uploads.
+    // The page step after every game recorded with live stats on; its uploadWrittenPage uploads.
     LiveStats& liveStatsStep() { return live_; }
-    TFtpClient& ftpClient() const { return *FtpClient1; }
+    FtpClient& ftpClient() const { return *ftpClient_; }
     RecordingTick& tick() const { return *tick_; }
     const SettingsStore& store() const { return store_; }
     const QString& dataFolder() const { return dataFolder_; }
@@ -85,8 +85,8 @@ signals:
     void finished();
 
 private:
-    void CreateLiveStats();
-    void sendlivestats();
+    void afterGameRecorded();
+    void uploadWrittenPage();
     void finishIfIdle();
 
     Dialogs& dialogs_;
@@ -97,7 +97,7 @@ private:
     LiveStats live_;
     RecorderLock recorderLock_;
     std::unique_ptr<RecordingTick> tick_;
-    TFtpClient* FtpClient1;
+    FtpClient* ftpClient_;
     QList<QByteArray> exchange_; // the display lines of the upload under way
     SoundPlayer* sound_;
     bool recording_ = false;

@@ -8,19 +8,20 @@ namespace {
 
 TEST_F(UploadTest, ArgumentsWithLineBreaksOrNulAreRefusedBeforeConnecting) {
     struct Case {
-        QByteArray TCustomFtpCli::*field;
+        QByteArray AsyncFtpClient::*field;
         QByteArray value;
         QByteArray message;
     };
     const Case cases[] = {
-        {&TCustomFtpCli::UserName, "bob\r\nDELE important.html",
+        {&AsyncFtpClient::UserName, "bob\r\nDELE important.html",
          "The user name contains a line break or NUL character"},
-        {&TCustomFtpCli::PassWord, "secret\nDELE important.html",
+        {&AsyncFtpClient::PassWord, "secret\nDELE important.html",
          "The password contains a line break or NUL character"},
-        {&TCustomFtpCli::HostDirName, "/\r\nDELE important.html",
+        {&AsyncFtpClient::HostDirName, "/\r\nDELE important.html",
          "The folder contains a line break or NUL character"},
-        {&TCustomFtpCli::HostDirName, "www\r", "The folder contains a line break or NUL character"},
-        {&TCustomFtpCli::HostFileName, QByteArray("page.html\0DELE important.html", 29),
+        {&AsyncFtpClient::HostDirName, "www\r",
+         "The folder contains a line break or NUL character"},
+        {&AsyncFtpClient::HostFileName, QByteArray("page.html\0DELE important.html", 29),
          "The file name contains a line break or NUL character"},
     };
     for (const Case& c : cases) {

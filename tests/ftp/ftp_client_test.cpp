@@ -237,7 +237,7 @@ TEST_F(UploadTest, UnknownServiceNameFailsToStart) {
     client.Port = "no-such-service";
     EXPECT_FALSE(transmit());
     EXPECT_EQ(client.ErrorMessage(),
-              "500 ESocketException: Can't resolve port for service 'no-such-service'");
+              "500 SocketException: Can't resolve port for service 'no-such-service'");
     EXPECT_EQ(client.StatusCode(), 500);
 }
 
@@ -251,14 +251,14 @@ TEST_F(UploadTest, OwnErrorsEndTheUploadAtOnce) {
 
     struct Case {
         const char* notice;
-        std::function<void(TFtpClient&)> setUp;
+        std::function<void(FtpClient&)> setUp;
     };
     const Case cases[] = {
-        {"! UserName emtpy", [](TFtpClient& c) { c.UserName = ""; }},
-        {"! Password emtpy", [](TFtpClient& c) { c.PassWord = ""; }},
-        {"! LocalFileName empty", [](TFtpClient& c) { c.LocalFileName = ""; }},
+        {"! UserName emtpy", [](FtpClient& c) { c.UserName = ""; }},
+        {"! Password emtpy", [](FtpClient& c) { c.PassWord = ""; }},
+        {"! LocalFileName empty", [](FtpClient& c) { c.LocalFileName = ""; }},
         {"! 426 Unable to open local file nothere.html",
-         [](TFtpClient& c) { c.LocalFileName = "nothere.html"; }},
+         [](FtpClient& c) { c.LocalFileName = "nothere.html"; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.notice);
@@ -379,20 +379,18 @@ TEST_F(UploadTest, EventsAreProcessedWhileTransmitWaits) {
 }
 
 TEST_F(UploadTest, DefaultsAreThoseBothProgramsUse) {
-    TFtpClient fresh;
+    FtpClient fresh;
     EXPECT_EQ(fresh.Port, "ftp");
     EXPECT_EQ(fresh.Timeout, 15);
     EXPECT_TRUE(fresh.Binary);
     EXPECT_FALSE(fresh.MultiThreaded);
-    EXPECT_EQ(fresh.ShareMode, ftpShareExclusive);
     EXPECT_TRUE(fresh.Options.testFlag(ftpAcceptLF));
-    EXPECT_FALSE(fresh.DisplayFileFlag);
     EXPECT_EQ(fresh.State(), FtpState::Ready);
     EXPECT_FALSE(fresh.Connected());
-    EXPECT_EQ(TWSocket::resolvePort("ftp"), 21);
-    EXPECT_EQ(TWSocket::resolvePort("2121"), 2121);
-    EXPECT_THROW(TWSocket::resolvePort("0"), ESocketException);
-    EXPECT_THROW(TWSocket::resolvePort("70000"), ESocketException);
+    EXPECT_EQ(FtpSocket::resolvePort("ftp"), 21);
+    EXPECT_EQ(FtpSocket::resolvePort("2121"), 2121);
+    EXPECT_THROW(FtpSocket::resolvePort("0"), SocketException);
+    EXPECT_THROW(FtpSocket::resolvePort("70000"), SocketException);
 }
 
 } // namespace

@@ -25,7 +25,7 @@ protected:
 
     TempFolder folder;
     LocalFtpServer server;
-    TFtpClient client;
+    FtpClient client;
     QList<QByteArray> lines;
 };
 

@@ -1,6 +1,6 @@
 // The FTP values of the settings store, read and written in one place for both programs.
+#include "ftp/async_ftp_client.h"
 #include "ftp/certificate_pin.h"
-#include "ftp/ftp_cli.h"
 #include "ftp/ftp_settings.h"
 #include "platform/ftp_settings_store.h"
 #include "platform/settings_store.h"
@@ -22,7 +22,7 @@ protected:
 
     TempFolder dir;
     SettingsStore store{dir.file("registry.reg")};
-    TCustomFtpCli client;
+    AsyncFtpClient client;
 };
 
 TEST_F(FtpStore, AbsentChoicesGiveTheActiveClearExchange) {

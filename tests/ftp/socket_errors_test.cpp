@@ -1,4 +1,4 @@
-#include "ftp/ftp_cli.h"
+#include "ftp/async_ftp_client.h"
 #include "ftp/socket_errors.h"
 
 #include <cerrno>

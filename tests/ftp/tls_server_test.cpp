@@ -53,7 +53,7 @@ protected:
     }
 
     TempFolder folder;
-    TFtpClient client;
+    FtpClient client;
     QList<QByteArray> lines;
     QByteArray data;
 };
@@ -131,7 +131,7 @@ TEST(VsftpdTest, ForcedTlsRefusesTheClearLogin) {
     QString error;
     ASSERT_TRUE(server.start(&error)) << error.toStdString();
     writeFile("page.html", "<html></html>");
-    TFtpClient client;
+    FtpClient client;
     client.HostName = "127.0.0.1";
     client.Port = QByteArray::number(server.port());
     client.UserName = server.userName();

@@ -25,7 +25,7 @@ protected:
             EXPECT_EQ(sender, &client);
             lines << line;
         };
-        QObject::connect(&client, &TCustomFtpCli::aboutToSendBlock,
+        QObject::connect(&client, &AsyncFtpClient::aboutToSendBlock,
                          [this](qint64 size) { blocks << size; });
         page = "<html><body>stats</body></html>\r\n";
         writeFile("page.html", page);
@@ -49,7 +49,7 @@ protected:
 
     TempFolder folder;
     FakeFtpServer server;
-    TFtpClient client;
+    FtpClient client;
     QList<QByteArray> lines;
     QList<qint64> blocks;
     QByteArray page;

@@ -1,10 +1,10 @@
 // Both main windows carry the icon the launchers name, the very picture that is installed.
 #include "platform/app_icon.h"
 #include "platform/settings_store.h"
-#include "recorder/ui/main_form.h"
+#include "recorder/ui/recorder_window.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
-#include "utilities/ui/main_form.h"
+#include "utilities/ui/utilities_window.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ TEST(WindowIcon, RecorderWindowShowsTheInstalledIcon) {
     env.shell = &shell;
     env.settingsPath = dir.file(QStringLiteral("registry.reg"));
     env.gameKey = [](const SettingsStore&) { return GameKeyValues{}; };
-    recorder::TForm1 form(std::move(env));
+    recorder::RecorderWindow form(std::move(env));
     expectInstalledPicture(form.windowIcon());
 }
 
@@ -45,7 +45,7 @@ TEST(WindowIcon, UtilitiesWindowShowsTheInstalledIcon) {
     RecordingDialogs dialogs;
     RecordingShell shell;
     const SettingsStore settings(dir.file(QStringLiteral("registry.reg")));
-    utilities::TForm1 form(dialogs, shell, settings);
+    utilities::UtilitiesWindow form(dialogs, shell, settings);
     expectInstalledPicture(form.windowIcon());
 }
 

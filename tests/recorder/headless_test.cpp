@@ -122,7 +122,7 @@ protected:
             std::move(own), dataFolder);
         r->session().setSoundPlayer(sound);
         if (!realUpload)
-            r->session().liveStatsStep().sendlivestats = [this] { ++uploads; };
+            r->session().liveStatsStep().onPageWritten = [this] { ++uploads; };
         return r;
     }
     // Where leases are not to be had, a finished log is seen at the second look.
@@ -197,7 +197,7 @@ TEST_F(Headless, LiveStatsFollowTheSettingsUnlessTheCommandLineSays) {
 TEST_F(Headless, AGameRecordedWithLiveStatsWritesAndUploadsThePage) {
     writeStore(QString::fromLatin1(kBothSettings));
     auto r = make();
-    r->session().liveStatsStep().sendlivestats = [this] {
+    r->session().liveStatsStep().onPageWritten = [this] {
         ++uploads;
         EXPECT_TRUE(QFile::exists("live.html"));
     };
@@ -217,7 +217,7 @@ TEST_F(Headless, AStopDuringACycleWaitsForItsEnd) {
     QSignalSpy finished(&r->session(), &RecorderSession::finished);
     bool finishedInside = true;
     // The upload lets events run: a signal can be handled in the middle of it.
-    r->session().liveStatsStep().sendlivestats = [&] {
+    r->session().liveStatsStep().onPageWritten = [&] {
         r->session().stop();
         finishedInside = finished.count() > 0;
     };
@@ -233,7 +233,7 @@ TEST_F(Headless, AStopDuringACycleWaitsForItsEnd) {
     // Stopped: a log that comes now stays for the next run.
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     ticks->tick();
-    r->session().Timer1Timer();
+    r->session().onTick();
     r->session().stop();
     EXPECT_TRUE(QFile::exists(resultLogPath(game, 0)));
     EXPECT_EQ(finished.count(), 1);

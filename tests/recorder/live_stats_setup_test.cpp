@@ -1,5 +1,5 @@
 // The live stats setup window driven headless: filling, the checks before saving, what is saved.
-#include "recorder/ui/live_stats_setup.h"
+#include "recorder/ui/live_stats_setup_window.h"
 
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
@@ -41,7 +41,7 @@ protected:
         type(form.ReloadTime, "45");
         type(form.ImagePath, "http://clan.example/logo.gif");
     }
-    void save() { QTest::mouseClick(form.Button2, Qt::LeftButton); }
+    void save() { QTest::mouseClick(form.saveButton, Qt::LeftButton); }
     // The Vantor key's value lines, in the order the store holds them.
     QStringList storedLines() const {
         QStringList lines;
@@ -60,8 +60,8 @@ protected:
     TempFolder dir;
     QString storePath = dir.file("registry.reg");
     RecordingDialogs dialogs;
-    TForm2 form{SettingsStore(storePath), dialogs};
-    QSignalSpy saved{&form, &TForm2::settingsSaved};
+    LiveStatsSetupWindow form{SettingsStore(storePath), dialogs};
+    QSignalSpy saved{&form, &LiveStatsSetupWindow::settingsSaved};
 };
 
 } // namespace
@@ -70,11 +70,11 @@ TEST_F(SetupWindow, ShowsItsCaptionsAndFields) {
     EXPECT_EQ(form.windowTitle(), "Live Stats Setup");
     EXPECT_TRUE(form.windowFlags() & Qt::Tool);
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(form.Label1->text(), "* Example:  livestats.html *");
-    EXPECT_EQ(form.Label2->text(), "*Seconds*");
-    EXPECT_EQ(form.CheckBox1->text(), "   Include Custom Image on Page");
-    EXPECT_EQ(form.Button2->text(), "Save Settings");
-    EXPECT_EQ(form.Button1->text(), "Close");
+    EXPECT_EQ(form.fileNameExample->text(), "* Example:  livestats.html *");
+    EXPECT_EQ(form.secondsLabel->text(), "*Seconds*");
+    EXPECT_EQ(form.customImageBox->text(), "   Include Custom Image on Page");
+    EXPECT_EQ(form.saveButton->text(), "Save Settings");
+    EXPECT_EQ(form.closeButton->text(), "Close");
     EXPECT_EQ(form.Password->echoMode(), QLineEdit::Normal);
     EXPECT_LT(form.ReloadTime->width(), form.HostName->width());
     QStringList labels;
@@ -84,7 +84,7 @@ TEST_F(SetupWindow, ShowsItsCaptionsAndFields) {
                                 "File Name:", "Page Reload Time:", "URL:"})
         EXPECT_TRUE(labels.contains(QString::fromLatin1(caption))) << caption;
     // Initially the box is clear and its field usable.
-    EXPECT_FALSE(form.CheckBox1->isChecked());
+    EXPECT_FALSE(form.customImageBox->isChecked());
     EXPECT_TRUE(form.ImagePath->isEnabled());
 }
 
@@ -114,7 +114,8 @@ TEST_F(SetupWindow, TheFirstEmptyRequiredFieldStopsTheSave) {
         dialogs.shown.clear();
         type(form.ReloadTime, QString::fromLatin1(bad));
         save();
-        EXPECT_EQ(dialogs.shown, (QStringList{"beep", "info: " + TForm2::kReloadTimeMessage}))
+        EXPECT_EQ(dialogs.shown,
+                  (QStringList{"beep", "info: " + LiveStatsSetupWindow::kReloadTimeMessage}))
             << bad;
     }
     EXPECT_EQ(saved.count(), 0);
@@ -157,7 +158,7 @@ TEST_F(SetupWindow, SavesEveryValueInOrderWithThePortFtp) {
     EXPECT_TRUE(form.isVisible()); // stays open after a save
 
     // A second save changes the values where they stand.
-    form.CheckBox1->click();
+    form.customImageBox->click();
     type(form.ReloadTime, "20");
     save();
     EXPECT_EQ(setting("usecustomimage"), "true");
@@ -192,13 +193,13 @@ TEST_F(SetupWindow, ReopeningFillsTheFieldsFromTheSettingsAgain) {
     EXPECT_EQ(form.HostFileName->text(), "f.html");
     EXPECT_EQ(form.ReloadTime->text(), "12"); // written as ...Reloadtime, read as ...ReloadTime
     // The URL is kept and shown with the box clear.
-    EXPECT_FALSE(form.CheckBox1->isChecked());
+    EXPECT_FALSE(form.customImageBox->isChecked());
     EXPECT_FALSE(form.ImagePath->isEnabled());
     EXPECT_EQ(form.ImagePath->text(), "http://i/x.gif");
 
     // "Close" hides without saving; the text typed lasts until the next opening.
     type(form.HostName, "typed.example");
-    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QTest::mouseClick(form.closeButton, Qt::LeftButton);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.HostName->text(), "typed.example");
     EXPECT_EQ(setting("hostname"), "ftp.shared.example");
@@ -208,23 +209,23 @@ TEST_F(SetupWindow, ReopeningFillsTheFieldsFromTheSettingsAgain) {
 }
 
 TEST_F(SetupWindow, TheImageBoxEnablesItsField) {
-    form.CheckBox1->click();
+    form.customImageBox->click();
     EXPECT_TRUE(form.ImagePath->isEnabled());
-    form.CheckBox1->click();
+    form.customImageBox->click();
     EXPECT_FALSE(form.ImagePath->isEnabled());
 
     writeFile(storePath, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
                          "\"usecustomimage\"=\"true\"\n");
     open();
-    EXPECT_TRUE(form.CheckBox1->isChecked());
+    EXPECT_TRUE(form.customImageBox->isChecked());
     EXPECT_TRUE(form.ImagePath->isEnabled());
 
     // Neither "true" nor "false": the box and the field stay as the user left them.
     writeFile(storePath, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
                          "\"usecustomimage\"=\"TRUE\"\n");
-    form.CheckBox1->click();
+    form.customImageBox->click();
     open();
-    EXPECT_FALSE(form.CheckBox1->isChecked());
+    EXPECT_FALSE(form.customImageBox->isChecked());
     EXPECT_FALSE(form.ImagePath->isEnabled());
 }
 
@@ -244,7 +245,7 @@ TEST_F(SetupWindow, AStoreThatCannotBeWrittenKeepsItsOldSettings) {
 
 TEST_F(SetupWindow, AStoreInAPlaceThatCannotBeMadeFillsDefaultsAndRefusesTheSave) {
     writeFile(dir.file("plain-file"), "");
-    TForm2 nowhere(SettingsStore(dir.file("plain-file/registry.reg")), dialogs);
+    LiveStatsSetupWindow nowhere(SettingsStore(dir.file("plain-file/registry.reg")), dialogs);
     nowhere.show();
     nowhere.fillFromSettings();
     EXPECT_EQ(nowhere.HostName->text(), "");
@@ -253,7 +254,7 @@ TEST_F(SetupWindow, AStoreInAPlaceThatCannotBeMadeFillsDefaultsAndRefusesTheSave
     nowhere.UserName->setText("u");
     nowhere.Password->setText("p");
     nowhere.HostFileName->setText("f.html");
-    nowhere.Button2Click();
+    nowhere.saveSettings();
     EXPECT_EQ(dialogs.shown, QStringList{"error: Failed to set data for 'hostname'"});
 }
 
@@ -360,8 +361,8 @@ TEST_F(SetupWindow, EscapeClosesWithoutSavingAndReturnSaves) {
     EXPECT_EQ(saved.count(), 0);
 
     form.show();
-    form.Button2->setFocus();
-    QTest::keyClick(form.Button2, Qt::Key_Return);
+    form.saveButton->setFocus();
+    QTest::keyClick(form.saveButton, Qt::Key_Return);
     EXPECT_EQ(setting("hostname"), "ftp.clan.example");
     EXPECT_EQ(saved.count(), 1);
     EXPECT_TRUE(form.isVisible());

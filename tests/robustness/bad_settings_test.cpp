@@ -4,7 +4,7 @@
 
 #include "common/record_file.h"
 #include "recorder/recording/result_log_files.h"
-#include "recorder/ui/main_form.h"
+#include "recorder/ui/recorder_window.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait.h"
@@ -89,16 +89,16 @@ protected:
         env.gameKey = [gameKey, noWine](const SettingsStore& s) {
             return gameKey ? *gameKey : readGameKey(s, noWine);
         };
-        form = std::make_unique<recorder::TForm1>(std::move(env));
+        form = std::make_unique<recorder::RecorderWindow>(std::move(env));
         form->show();
         form->activateWindow();
-        ASSERT_TRUE(waitFor([&] { return !form->Label2->text().isEmpty(); }));
+        ASSERT_TRUE(waitFor([&] { return !form->gameFolderLabel->text().isEmpty(); }));
     }
     // A game dropped while recording is recorded by the next tick.
     void recordOneGame() {
         writeFile(recorder::resultLogPath(game, 0),
                   readFile(QStringLiteral(VANTOR_TEST_DATA "/logs/demo_adversarial.log")));
-        form->Timer1Timer();
+        form->onTick();
         EXPECT_FALSE(QFile::exists(recorder::resultLogPath(game, 0)));
         const auto players = readStats(QStringLiteral("stats.log"));
         ASSERT_EQ(players.size(), 4u);
@@ -120,7 +120,7 @@ protected:
     QString storePath = dir.file(QStringLiteral("registry.reg"));
     RecordingDialogs dialogs;
     RecordingShell shell;
-    std::unique_ptr<recorder::TForm1> form;
+    std::unique_ptr<recorder::RecorderWindow> form;
 };
 
 } // namespace
@@ -135,8 +135,8 @@ TEST_F(BadSettings, AGarbledStoreIsReadWhereItCanBeAndItsOtherLinesAreKept) {
         dialogs.shown.clear();
         startRecorder();
         EXPECT_EQ(dialogs.shown, QStringList{});
-        EXPECT_EQ(form->Label2->text(), game);
-        EXPECT_TRUE(form->CheckBox1->isChecked()) << "auto-record was not read";
+        EXPECT_EQ(form->gameFolderLabel->text(), game);
+        EXPECT_TRUE(form->recordingBox->isChecked()) << "auto-record was not read";
         recordOneGame();
         form->close();
         form.reset();
@@ -166,8 +166,8 @@ TEST_F(BadSettings, AStoreOfRandomBytesIsAStoreWithoutValues) {
     writeFile(storePath, junk);
     startRecorder();
     EXPECT_EQ(dialogs.shown, QStringList{QStringLiteral("info: Rogue Spear is not installed")});
-    EXPECT_FALSE(form->CheckBox1->isChecked());
-    form->FormActivate();
+    EXPECT_FALSE(form->recordingBox->isChecked());
+    form->onActivated();
     EXPECT_EQ(dialogs.shown.size(), 1);
     auto key = SettingsStore(storePath).openKey(kVantorKey, false);
     ASSERT_TRUE(key);
@@ -183,12 +183,12 @@ TEST_F(BadSettings, AStoreThatCannotBeWrittenIsReportedOnceAndRecordingGoesOn) {
     const QStringList cannotKeep = {
         QStringLiteral("error: The settings cannot be kept in \"%1\".").arg(storePath)};
     EXPECT_EQ(dialogs.shown, cannotKeep);
-    form->FormActivate();
+    form->onActivated();
     EXPECT_EQ(dialogs.shown, cannotKeep);
 
-    form->CheckBox2->click();
+    form->autoRecordBox->click();
     EXPECT_EQ(dialogs.shown.last(), QStringLiteral("error: Failed to set data for 'AutoRecord'"));
-    form->CheckBox1->click();
+    form->recordingBox->click();
     recordOneGame();
     form->close();
     form.reset();

@@ -99,7 +99,7 @@ TEST(NoLinksFollowed, PlantedLinksInTheDataFolderNeverLeadAWriteOutside) {
     recorder::LiveStats live(p.data, store);
     live.dateText = [] { return QByteArray("6/10/00"); };
     live.timeText = [] { return QByteArray("9:41:07 PM"); };
-    EXPECT_TRUE(live.CreateLiveStats({"Adversarial", "Bank", "Team Survival", "05:12"}, "Me"));
+    EXPECT_TRUE(live.writePage({"Adversarial", "Bank", "Team Survival", "05:12"}, "Me"));
     EXPECT_FALSE(QFileInfo(p.in(QStringLiteral("live.html"))).isSymLink());
     EXPECT_TRUE(readFile(p.in(QStringLiteral("live.html"))).contains("High"));
     p.expectOutsideUntouched();

@@ -6,7 +6,7 @@
 #include "common/page_names.h"
 #include "platform/settings_store.h"
 #include "recorder/live/live_stats.h"
-#include "recorder/ui/live_stats_setup.h"
+#include "recorder/ui/live_stats_setup_window.h"
 #include "stats/ranking.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
@@ -21,7 +21,7 @@
 
 using namespace vantor;
 using namespace vantor::test;
-using vantor::utilities::PageHistories;
+using vantor::utilities::RecentPageEntries;
 
 TEST(ReservedPageNames, NoPageOfEitherProgramReplacesADataFile) {
     TempFolder dir; // the data folder
@@ -43,11 +43,11 @@ TEST(ReservedPageNames, NoPageOfEitherProgramReplacesADataFile) {
     }
 
     RecordingDialogs dialogs;
-    recorder::TForm2 setup(store, dialogs);
-    QSignalSpy saved(&setup, &recorder::TForm2::settingsSaved);
+    recorder::LiveStatsSetupWindow setup(store, dialogs);
+    QSignalSpy saved(&setup, &recorder::LiveStatsSetupWindow::settingsSaved);
     recorder::LiveStats live(QStringLiteral("."), store);
     int uploads = 0;
-    live.sendlivestats = [&] { ++uploads; };
+    live.onPageWritten = [&] { ++uploads; };
     utilities::PageCreation pages(store, dialogs, [](const QString& file, const QString& key) {
         stats::rankStatsFile(file, key);
     });
@@ -66,13 +66,13 @@ TEST(ReservedPageNames, NoPageOfEitherProgramReplacesADataFile) {
             setup.Password->setText(QStringLiteral("s3cret"));
             setup.HostFileName->setText(spelled);
             dialogs.shown.clear();
-            setup.Button2Click();
+            setup.saveSettings();
             EXPECT_EQ(dialogs.shown, (QStringList{"beep", "info: " + message}));
             EXPECT_EQ(saved.count(), 0);
 
             store.openKey(kVantorKey, true)->writeString(QStringLiteral("hostfilename"), spelled);
             try {
-                live.CreateLiveStats({"Adversarial", "Bank", "Team Survival", "05:12"}, "Me");
+                live.writePage({"Adversarial", "Bank", "Team Survival", "05:12"}, "Me");
                 ADD_FAILURE() << "the live page step wrote " << spelled.toStdString();
             } catch (const Error& e) {
                 EXPECT_TRUE(e.message().startsWith(message)) << e.message().toStdString();
@@ -80,7 +80,7 @@ TEST(ReservedPageNames, NoPageOfEitherProgramReplacesADataFile) {
             EXPECT_EQ(uploads, 0);
 
             dialogs.shown.clear();
-            PageHistories histories;
+            RecentPageEntries histories;
             EXPECT_FALSE(pages.createStatsPage(
                 {kAdversarialText, QStringLiteral("Kills"), QString(), spelled}, histories));
             ASSERT_EQ(dialogs.shown.size(), 1);
@@ -97,11 +97,11 @@ TEST(ReservedPageNames, NoPageOfEitherProgramReplacesADataFile) {
     for (const QString& scratch : {kTeamFile, kLastGameFile, kWorkFile})
         QFile::remove(scratch);
     setup.HostFileName->setText(QStringLiteral("livestats.html"));
-    setup.Button2Click();
+    setup.saveSettings();
     EXPECT_EQ(saved.count(), 1);
-    EXPECT_TRUE(live.CreateLiveStats({"Adversarial", "Bank", "Team Survival", "05:12"}, "Me"));
+    EXPECT_TRUE(live.writePage({"Adversarial", "Bank", "Team Survival", "05:12"}, "Me"));
     EXPECT_EQ(uploads, 1);
-    PageHistories histories;
+    RecentPageEntries histories;
     EXPECT_TRUE(pages.createStatsPage(
         {kAdversarialText, QStringLiteral("Kills"), QString(), QStringLiteral("page.html")},
         histories));

@@ -1,6 +1,6 @@
 // The "FTP Upload" page and its status window, driven headless.
-#include "utilities/ui/main_form.h"
-#include "utilities/ui/status_window.h"
+#include "utilities/ui/upload_status_window.h"
+#include "utilities/ui/utilities_window.h"
 
 #include "ftp/ftp_client.h"
 #include "platform/settings_store.h"
@@ -28,7 +28,7 @@
 
 using namespace vantor;
 using namespace vantor::test;
-using vantor::utilities::TForm1;
+using vantor::utilities::UtilitiesWindow;
 
 namespace {
 
@@ -47,12 +47,12 @@ struct FtpPage {
     SettingsStore settings{dir.file(QStringLiteral("registry.reg"))};
     RecordingDialogs dialogs;
     RecordingShell shell;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<UtilitiesWindow> form;
 
     void open() {
-        form = std::make_unique<TForm1>(dialogs, shell, settings);
+        form = std::make_unique<UtilitiesWindow>(dialogs, shell, settings);
         form->show();
-        form->TabControl1->setCurrentIndex(2);
+        form->pageTabs->setCurrentIndex(2);
     }
     void fill(const QString& host, const QString& port, const QString& user,
               const QString& password, const QString& dir) const {
@@ -63,40 +63,40 @@ struct FtpPage {
         form->HostDir->setText(dir);
     }
     void select(const QString& file) const {
-        const auto items = form->FileListBox1->findItems(file, Qt::MatchExactly);
+        const auto items = form->pageFileList->findItems(file, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1) << file.toStdString();
-        form->FileListBox1->setCurrentItem(items.first());
+        form->pageFileList->setCurrentItem(items.first());
     }
     QStringList listed() const {
         QStringList files;
-        for (int i = 0; i < form->FileListBox1->count(); ++i)
-            files << form->FileListBox1->item(i)->text();
+        for (int i = 0; i < form->pageFileList->count(); ++i)
+            files << form->pageFileList->item(i)->text();
         return files;
     }
-    QStringList statusLines() const { return form->Form2->lines(); }
+    QStringList statusLines() const { return form->statusWindow->lines(); }
 };
 
 } // namespace
 
 TEST(FtpPage, StatusWindowIsMadeHiddenWithOneEmptyLine) {
     FtpPage p;
-    p.form = std::make_unique<TForm1>(p.dialogs, p.shell, p.settings);
-    utilities::TForm2& s = *p.form->Form2;
+    p.form = std::make_unique<UtilitiesWindow>(p.dialogs, p.shell, p.settings);
+    utilities::UploadStatusWindow& s = *p.form->statusWindow;
     EXPECT_TRUE(s.isHidden());
     EXPECT_EQ(s.windowTitle(), QStringLiteral("FTP Upload Status..."));
-    EXPECT_TRUE(s.DisplayMemo->isReadOnly());
-    EXPECT_EQ(s.Button1->text(), QStringLiteral("Close"));
+    EXPECT_TRUE(s.textArea->isReadOnly());
+    EXPECT_EQ(s.closeButton->text(), QStringLiteral("Close"));
     EXPECT_EQ(s.lines(), QStringList({QString()}));
 
-    s.Display(nullptr, "< 220 ready");
-    s.Display(nullptr, "> USER bob");
+    s.addLine(nullptr, "< 220 ready");
+    s.addLine(nullptr, "> USER bob");
     EXPECT_EQ(s.lines(), QStringList({"", "< 220 ready", "> USER bob"}));
     s.show();
-    QTest::mouseClick(s.Button1, Qt::LeftButton);
+    QTest::mouseClick(s.closeButton, Qt::LeftButton);
     EXPECT_TRUE(s.isHidden());
-    EXPECT_EQ(s.DisplayMemo->toPlainText(), QString());
+    EXPECT_EQ(s.textArea->toPlainText(), QString());
     EXPECT_EQ(s.lines(), QStringList());
-    s.Display(nullptr, "< 220 again");
+    s.addLine(nullptr, "< 220 again");
     EXPECT_EQ(s.lines(), QStringList({"< 220 again"}));
 
     // The title bar hides it and keeps the lines.
@@ -108,12 +108,12 @@ TEST(FtpPage, StatusWindowIsMadeHiddenWithOneEmptyLine) {
 
 TEST(FtpPage, StatusWindowWrapsLongLinesAndEscapeClosesIt) {
     FtpPage p;
-    p.form = std::make_unique<TForm1>(p.dialogs, p.shell, p.settings);
-    utilities::TForm2& s = *p.form->Form2;
+    p.form = std::make_unique<UtilitiesWindow>(p.dialogs, p.shell, p.settings);
+    utilities::UploadStatusWindow& s = *p.form->statusWindow;
     const QByteArray path = "/home/marrow/" + QByteArray(200, 'x') + "/stats.html";
-    s.Display(nullptr, "< 550 " + path + ": No such file or directory");
+    s.addLine(nullptr, "< 550 " + path + ": No such file or directory");
     s.show();
-    QPlainTextEdit* memo = s.DisplayMemo;
+    QPlainTextEdit* memo = s.textArea;
     EXPECT_EQ(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     // Shown on several rows, even the part without blanks; the line itself is unchanged.
@@ -134,10 +134,10 @@ TEST(FtpPage, TransmitChecksHostLoginPasswordThenTheFile) {
     FtpPage p;
     writeFile(QStringLiteral("MyStats.html"), "page");
     p.open();
-    TForm1& f = *p.form;
+    UtilitiesWindow& f = *p.form;
     const auto transmit = [&] {
         p.dialogs.shown.clear();
-        QTest::mouseClick(f.Button12, Qt::LeftButton);
+        QTest::mouseClick(f.transmitButton, Qt::LeftButton);
         return p.dialogs.shown;
     };
     // Password and login filled but no host: the host is asked for first.
@@ -147,17 +147,17 @@ TEST(FtpPage, TransmitChecksHostLoginPasswordThenTheFile) {
     EXPECT_EQ(transmit(), QStringList({"beep", "info: Please enter Username."}));
     p.fill("127.0.0.1", "", "bob", "", "");
     EXPECT_EQ(transmit(), QStringList({"beep", "info: Please enter password."}));
-    EXPECT_TRUE(f.FtpClient1->HostName.isEmpty()); // nothing set before the three checks pass
+    EXPECT_TRUE(f.ftpClient->HostName.isEmpty()); // nothing set before the three checks pass
 
     // All filled, no file selected: the client takes the fields, the window stays shut.
     p.fill("127.0.0.1", "2121", "bob", "pw", "www");
     EXPECT_EQ(transmit(), QStringList({"beep", "info:  Please select a file to transfer."}));
-    EXPECT_TRUE(f.Form2->isHidden());
-    EXPECT_EQ(f.FtpClient1->HostName, "127.0.0.1");
-    EXPECT_EQ(f.FtpClient1->Port, "2121"); // the "Port:" field is where the server listens
-    EXPECT_EQ(f.FtpClient1->UserName, "bob");
-    EXPECT_EQ(f.FtpClient1->PassWord, "pw");
-    EXPECT_EQ(f.FtpClient1->HostDirName, "www");
+    EXPECT_TRUE(f.statusWindow->isHidden());
+    EXPECT_EQ(f.ftpClient->HostName, "127.0.0.1");
+    EXPECT_EQ(f.ftpClient->Port, "2121"); // the "Port:" field is where the server listens
+    EXPECT_EQ(f.ftpClient->UserName, "bob");
+    EXPECT_EQ(f.ftpClient->PassWord, "pw");
+    EXPECT_EQ(f.ftpClient->HostDirName, "www");
     EXPECT_EQ(p.statusLines(), QStringList({QString()}));
 }
 
@@ -165,7 +165,7 @@ TEST(FtpPage, SaveSettingsStoresTheFiveFieldsInOrder) {
     FtpPage p;
     p.open();
     p.fill("ftp.example.org", "21", "bob", "pw", "");
-    QTest::mouseClick(p.form->Button11, Qt::LeftButton);
+    QTest::mouseClick(p.form->saveSettingsButton, Qt::LeftButton);
     EXPECT_EQ(p.dialogs.shown,
               QStringList({"beep", "info: Your FTP Upload settings have been saved."}));
     EXPECT_EQ(readFile(p.settings.path()), "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vantor]\n"
@@ -176,12 +176,12 @@ TEST(FtpPage, SaveSettingsStoresTheFiveFieldsInOrder) {
     // Empty fields are saved empty, with the same message; the page shows what was stored.
     p.dialogs.shown.clear();
     p.fill("", "", "", "", "");
-    QTest::mouseClick(p.form->Button11, Qt::LeftButton);
+    QTest::mouseClick(p.form->saveSettingsButton, Qt::LeftButton);
     EXPECT_EQ(p.dialogs.shown,
               QStringList({"beep", "info: Your FTP Upload settings have been saved."}));
     p.fill("typed", "typed", "typed", "typed", "typed");
-    p.form->TabControl1->setCurrentIndex(0);
-    p.form->TabControl1->setCurrentIndex(2);
+    p.form->pageTabs->setCurrentIndex(0);
+    p.form->pageTabs->setCurrentIndex(2);
     EXPECT_EQ(p.form->HostName->text(), QString());
     EXPECT_EQ(p.form->HostDir->text(), QString());
 }
@@ -191,7 +191,7 @@ TEST(FtpPage, ASettingsStoreThatCannotBeWrittenReportsNoSuccess) {
     QDir().mkpath(p.settings.path() + QStringLiteral("/x"));
     p.open();
     p.fill("h", "", "u", "p", "");
-    QTest::mouseClick(p.form->Button11, Qt::LeftButton);
+    QTest::mouseClick(p.form->saveSettingsButton, Qt::LeftButton);
     EXPECT_EQ(p.dialogs.shown, QStringList({"error: Failed to set data for 'hostname'"}));
 }
 
@@ -201,29 +201,29 @@ TEST(FtpPage, DeleteAndBackspaceRemoveTheFileAndReReadTheList) {
         writeFile(QString::fromLatin1(name), "x");
     writeFile(QStringLiteral("notes.txt"), "x");
     p.open();
-    TForm1& f = *p.form;
+    UtilitiesWindow& f = *p.form;
     EXPECT_EQ(p.listed(), QStringList({"a.html", "b.html", "c.html"}));
 
     writeFile(QStringLiteral("new.html"), "x"); // unseen until the next re-read
     EXPECT_EQ(p.listed().size(), 3);
     p.select(QStringLiteral("a.html"));
-    QTest::mouseClick(f.Button7, Qt::LeftButton);
+    QTest::mouseClick(f.deletePageButton, Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(QStringLiteral("a.html")));
     EXPECT_EQ(p.listed(), QStringList({"b.html", "c.html", "new.html"}));
 
     p.select(QStringLiteral("b.html"));
-    QTest::keyClick(f.FileListBox1, Qt::Key_Delete); // only Backspace deletes
-    QTest::keyClick(f.FileListBox1, Qt::Key_A);
+    QTest::keyClick(f.pageFileList, Qt::Key_Delete); // only Backspace deletes
+    QTest::keyClick(f.pageFileList, Qt::Key_A);
     EXPECT_TRUE(QFile::exists(QStringLiteral("b.html")));
     p.select(QStringLiteral("b.html"));
-    QTest::keyClick(f.FileListBox1, Qt::Key_Backspace);
+    QTest::keyClick(f.pageFileList, Qt::Key_Backspace);
     EXPECT_FALSE(QFile::exists(QStringLiteral("b.html")));
     EXPECT_EQ(p.listed(), QStringList({"c.html", "new.html"}));
 
     // Nothing selected: nothing deleted, the list is still re-read; no message either way.
-    f.FileListBox1->clearSelection();
+    f.pageFileList->clearSelection();
     QFile::remove(QStringLiteral("new.html"));
-    QTest::mouseClick(f.Button7, Qt::LeftButton);
+    QTest::mouseClick(f.deletePageButton, Qt::LeftButton);
     EXPECT_TRUE(QFile::exists(QStringLiteral("c.html")));
     EXPECT_EQ(p.listed(), QStringList({"c.html"}));
     EXPECT_TRUE(p.dialogs.shown.isEmpty());
@@ -231,16 +231,16 @@ TEST(FtpPage, DeleteAndBackspaceRemoveTheFileAndReReadTheList) {
 
 TEST(FtpPage, AWrittenPageJoinsTheListWhenTheListIsUpdated) {
     FtpPage p;
-    p.form = std::make_unique<TForm1>(p.dialogs, p.shell, p.settings);
+    p.form = std::make_unique<UtilitiesWindow>(p.dialogs, p.shell, p.settings);
     p.form->show();
     writeFile(QStringLiteral("Rankings.html"), "x");
-    p.form->updatehtmlfilelist(); // before the page was ever shown: nothing to update
+    p.form->refreshPageList(); // before the page was ever shown: nothing to update
     EXPECT_EQ(p.listed(), QStringList());
-    p.form->TabControl1->setCurrentIndex(2); // the first showing drops "Rankings.html"
+    p.form->pageTabs->setCurrentIndex(2); // the first showing drops "Rankings.html"
     EXPECT_EQ(p.listed(), QStringList());
     writeFile(QStringLiteral("MyStats.html"), "x");
-    p.form->TabControl1->setCurrentIndex(1);
-    p.form->updatehtmlfilelist();
+    p.form->pageTabs->setCurrentIndex(1);
+    p.form->refreshPageList();
     EXPECT_EQ(p.listed(), QStringList({"MyStats.html"}));
 }
 
@@ -265,7 +265,7 @@ struct FakeServerPage : FtpPage {
 
 TEST(FtpPage, TheStatusWindowFillsWhileTheUploadRunsAndTransmitWaits) {
     FakeServerPage p;
-    TForm1& f = *p.form;
+    UtilitiesWindow& f = *p.form;
     struct Look {
         int lines;
         bool shown;
@@ -276,17 +276,18 @@ TEST(FtpPage, TheStatusWindowFillsWhileTheUploadRunsAndTransmitWaits) {
     QTimer timer;
     timer.setInterval(0);
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        looks << Look{int(p.statusLines().size()), f.Form2->isVisible(), f.Button12->isEnabled()};
-        f.Button12Click(); // a second press while the first runs changes nothing
+        looks << Look{int(p.statusLines().size()), f.statusWindow->isVisible(),
+                      f.transmitButton->isEnabled()};
+        f.transmit(); // a second press while the first runs changes nothing
         f.HostName->setText(QStringLiteral("elsewhere"));
     });
     timer.start();
-    QTest::mouseClick(f.Button12, Qt::LeftButton);
+    QTest::mouseClick(f.transmitButton, Qt::LeftButton);
     timer.stop();
 
     EXPECT_EQ(p.server.stored, p.page);
     EXPECT_EQ(p.server.controlConnections, 1);
-    EXPECT_EQ(f.FtpClient1->HostName, "127.0.0.1");
+    EXPECT_EQ(f.ftpClient->HostName, "127.0.0.1");
     EXPECT_TRUE(p.dialogs.shown.isEmpty()) << p.dialogs.shown.join('\n').toStdString();
     ASSERT_GE(looks.size(), 3);
     const int total = int(p.statusLines().size());
@@ -297,14 +298,14 @@ TEST(FtpPage, TheStatusWindowFillsWhileTheUploadRunsAndTransmitWaits) {
         sawPartial = sawPartial || (l.lines > 1 && l.lines < total);
     }
     EXPECT_TRUE(sawPartial) << "the lines all came at the end";
-    EXPECT_TRUE(f.Button12->isEnabled());
-    EXPECT_TRUE(f.Form2->isVisible()); // stays open after the upload
+    EXPECT_TRUE(f.transmitButton->isEnabled());
+    EXPECT_TRUE(f.statusWindow->isVisible()); // stays open after the upload
 }
 
 TEST(FtpPage, LinesPileUpOverUploadsUntilClose) {
     FakeServerPage p;
-    TForm1& f = *p.form;
-    QTest::mouseClick(f.Button12, Qt::LeftButton);
+    UtilitiesWindow& f = *p.form;
+    QTest::mouseClick(f.transmitButton, Qt::LeftButton);
     const QStringList first = p.statusLines();
     ASSERT_GE(first.size(), 2);
     EXPECT_EQ(first.first(), QString()); // the text area's own first line
@@ -313,15 +314,15 @@ TEST(FtpPage, LinesPileUpOverUploadsUntilClose) {
     EXPECT_FALSE(first.filter(QStringLiteral("> CWD")).size()); // empty "Initial Path:"
     EXPECT_TRUE(first.last().startsWith(QStringLiteral("< 221")));
 
-    QTest::mouseClick(f.Button12, Qt::LeftButton);
+    QTest::mouseClick(f.transmitButton, Qt::LeftButton);
     const QStringList both = p.statusLines();
     EXPECT_EQ(both.mid(0, first.size()), first);
     EXPECT_EQ(both.count(QStringLiteral("> STOR MyStats.html")), 2);
 
-    QTest::mouseClick(f.Form2->Button1, Qt::LeftButton);
-    EXPECT_TRUE(f.Form2->isHidden());
-    QTest::mouseClick(f.Button12, Qt::LeftButton);
-    EXPECT_TRUE(f.Form2->isVisible());
+    QTest::mouseClick(f.statusWindow->closeButton, Qt::LeftButton);
+    EXPECT_TRUE(f.statusWindow->isHidden());
+    QTest::mouseClick(f.transmitButton, Qt::LeftButton);
+    EXPECT_TRUE(f.statusWindow->isVisible());
     EXPECT_TRUE(p.statusLines().first().startsWith(QStringLiteral("< 220")));
     EXPECT_EQ(p.statusLines().count(QStringLiteral("> STOR MyStats.html")), 1);
 }
@@ -332,9 +333,9 @@ TEST(FtpPage, AnUnreachableServerIsShownInTheStatusWindowOnly) {
     probe.listen(QHostAddress::LocalHost, 0);
     ScopedEnv port("VANTOR_FTP_PORT", QByteArray::number(probe.serverPort()));
     probe.close();
-    QTest::mouseClick(p.form->Button12, Qt::LeftButton);
+    QTest::mouseClick(p.form->transmitButton, Qt::LeftButton);
     EXPECT_TRUE(p.dialogs.shown.isEmpty());
-    EXPECT_TRUE(p.form->Form2->isVisible());
+    EXPECT_TRUE(p.form->statusWindow->isVisible());
     EXPECT_EQ(p.statusLines(),
               QStringList({"", "! 500 Connection refused (Winsock error #10061)"}));
 }
@@ -359,18 +360,18 @@ TEST(FtpPage, LineBreaksOrNulInTheFieldsAreNeitherSavedNorSent) {
         const QString good = c.field->text();
         c.field->setText(c.value);
         p.dialogs.shown.clear();
-        QTest::mouseClick(p.form->Button11, Qt::LeftButton);
+        QTest::mouseClick(p.form->saveSettingsButton, Qt::LeftButton);
         EXPECT_EQ(p.dialogs.shown, QStringList({"beep", "info: " + c.message}));
         EXPECT_EQ(readFile(p.settings.path()), before);
 
         // "Transmit" sends nothing either: the status window says why.
-        QTest::mouseClick(p.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(p.form->transmitButton, Qt::LeftButton);
         EXPECT_EQ(p.statusLines().last(), "! " + c.message);
         c.field->setText(good);
     }
 
     // The server met only the clean upload that follows.
-    QTest::mouseClick(p.form->Button12, Qt::LeftButton);
+    QTest::mouseClick(p.form->transmitButton, Qt::LeftButton);
     EXPECT_EQ(p.server.stored, p.page) << p.statusLines().join('\n').toStdString();
     EXPECT_EQ(p.server.controlConnections, 1);
     EXPECT_EQ(p.server.commands.first(), "USER bob");
@@ -391,7 +392,7 @@ TEST(FtpPage, TransmitLandsTheChosenPageOnARealServer) {
            QString::fromLatin1(server.userName()), QString::fromLatin1(server.password()),
            QStringLiteral("stats"));
     p.select(QStringLiteral("MyStats.html"));
-    QTest::mouseClick(p.form->Button12, Qt::LeftButton);
+    QTest::mouseClick(p.form->transmitButton, Qt::LeftButton);
     EXPECT_EQ(readFile(server.root() + QStringLiteral("/stats/MyStats.html")), "<html>mine</html>")
         << p.statusLines().join('\n').toStdString();
     EXPECT_FALSE(QFile::exists(server.root() + QStringLiteral("/stats/Other.html")));
@@ -406,22 +407,22 @@ TEST(FtpPage, ConnectionChoicesAreSavedShownAndUsed) {
     FtpPage p;
     writeFile(QStringLiteral("MyStats.html"), "page");
     p.open();
-    TForm1& f = *p.form;
+    UtilitiesWindow& f = *p.form;
     EXPECT_EQ(f.PassiveMode->text(), "Passive mode");
     EXPECT_EQ(f.SecureConnection->text(), "Secure connection (TLS)");
     EXPECT_FALSE(f.PassiveMode->isChecked());
     EXPECT_FALSE(f.SecureConnection->isChecked());
     // Below the other controls, inside the page.
-    EXPECT_GT(f.PassiveMode->y(), f.Button11->y());
+    EXPECT_GT(f.PassiveMode->y(), f.saveSettingsButton->y());
     EXPECT_GT(f.CertFingerprint->y(), f.PassiveMode->y());
-    EXPECT_LE(f.CertFingerprint->geometry().bottom(), f.GroupBox3->height());
+    EXPECT_LE(f.CertFingerprint->geometry().bottom(), f.ftpGroup->height());
 
     p.fill("ftp.example.org", "2121", "bob", "pw", "");
     f.PassiveMode->setChecked(true);
     f.SecureConnection->setChecked(true);
     const QString pin(64, QLatin1Char('b'));
     f.CertFingerprint->setText(pin);
-    QTest::mouseClick(f.Button11, Qt::LeftButton);
+    QTest::mouseClick(f.saveSettingsButton, Qt::LeftButton);
     const auto key = p.settings.openKey(kVantorKey, false);
     EXPECT_EQ(key->readString("ftpmode"), "passive");
     EXPECT_EQ(key->readString("ftptls"), "explicit");
@@ -430,25 +431,25 @@ TEST(FtpPage, ConnectionChoicesAreSavedShownAndUsed) {
     // Shown again when the page is selected; taken by the client on "Transmit".
     f.PassiveMode->setChecked(false);
     f.CertFingerprint->clear();
-    f.TabControl1->setCurrentIndex(0);
-    f.TabControl1->setCurrentIndex(2);
+    f.pageTabs->setCurrentIndex(0);
+    f.pageTabs->setCurrentIndex(2);
     EXPECT_TRUE(f.PassiveMode->isChecked());
     EXPECT_TRUE(f.SecureConnection->isChecked());
     EXPECT_EQ(f.CertFingerprint->text(), pin);
     p.dialogs.shown.clear();
-    QTest::mouseClick(f.Button12, Qt::LeftButton); // no file selected: stops after the fields
-    EXPECT_TRUE(f.FtpClient1->Passive);
-    EXPECT_EQ(f.FtpClient1->Security, vantor::ftpTlsExplicit);
-    EXPECT_EQ(f.FtpClient1->CertSha256, pin.toLatin1());
+    QTest::mouseClick(f.transmitButton, Qt::LeftButton); // no file selected: stops after the fields
+    EXPECT_TRUE(f.ftpClient->Passive);
+    EXPECT_EQ(f.ftpClient->Security, vantor::ftpTlsExplicit);
+    EXPECT_EQ(f.ftpClient->CertSha256, pin.toLatin1());
 
     // A fingerprint that is not one is refused, by both buttons, before anything happens.
     f.CertFingerprint->setText("12:34");
     p.dialogs.shown.clear();
-    QTest::mouseClick(f.Button11, Qt::LeftButton);
-    QTest::mouseClick(f.Button12, Qt::LeftButton);
+    QTest::mouseClick(f.saveSettingsButton, Qt::LeftButton);
+    QTest::mouseClick(f.transmitButton, Qt::LeftButton);
     ASSERT_EQ(p.dialogs.shown.size(), 4);
     EXPECT_TRUE(p.dialogs.shown[1].contains("SHA-256")) << p.dialogs.shown[1].toStdString();
     EXPECT_EQ(p.dialogs.shown[3], p.dialogs.shown[1]);
     EXPECT_EQ(p.settings.openKey(kVantorKey, false)->readString("ftpcertsha256"), pin);
-    EXPECT_TRUE(f.Form2->isHidden());
+    EXPECT_TRUE(f.statusWindow->isHidden());
 }

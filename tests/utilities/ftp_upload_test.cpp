@@ -105,7 +105,7 @@ TEST(FtpSettings, HostThenLoginThenPasswordAreRequired) {
 }
 
 TEST(FtpSettings, TheClientConnectsToTheStoredPortOrTheFtpService) {
-    TFtpClient client;
+    FtpClient client;
     applyFtpSettings(client, kFilled);
     EXPECT_EQ(client.HostName, "ftp.example.org");
     EXPECT_EQ(client.Port, "2121");

@@ -2,8 +2,8 @@
 #include "tests/utilities/stats_files.h"
 
 #include "utilities/cli/command_line.h"
-#include "utilities/core/history.h"
 #include "utilities/core/page_creation.h"
+#include "utilities/core/recent_entries.h"
 
 #include "platform/settings_store.h"
 
@@ -53,7 +53,7 @@ TEST_F(PageCommands, PageSavesLikeTheButtonAndRankingsOnlyWrites) {
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("Your HTML File was created successfully.\n"));
     EXPECT_TRUE(readFile(QStringLiteral("Mine.html")).contains("Hi & bye"));
-    const PageHistories h = loadHistories(store);
+    const RecentPageEntries h = loadRecentEntries(store);
     EXPECT_EQ(h.files.entries()[0], QStringLiteral("Mine.html"));
     EXPECT_EQ(h.comments.entries()[0], QStringLiteral("Hi & bye"));
 

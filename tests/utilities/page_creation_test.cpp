@@ -88,7 +88,7 @@ struct PageFixture : ::testing::Test {
 
 TEST_F(PageFixture, SaveRanksWritesThePageAndStoresTheHistories) {
     const auto stats = someStats();
-    PageHistories h;
+    RecentPageEntries h;
     ASSERT_TRUE(
         maker.createStatsPage(request(QStringLiteral("Week 1"), QStringLiteral("My.html")), h));
 
@@ -103,14 +103,14 @@ TEST_F(PageFixture, SaveRanksWritesThePageAndStoresTheHistories) {
     EXPECT_EQ(dialogs.shown,
               QStringList{QStringLiteral("info: Your HTML File was created successfully.")});
     EXPECT_EQ(events, (QStringList{"show", "rank", "hide"}));
-    const PageHistories stored = loadHistories(store);
+    const RecentPageEntries stored = loadRecentEntries(store);
     EXPECT_EQ(stored.files.entries()[0], QStringLiteral("My.html"));
     EXPECT_EQ(stored.comments.entries()[0], QStringLiteral("Week 1"));
     EXPECT_EQ(stored.files, h.files);
 }
 
 TEST_F(PageFixture, SaveStopsWithItsMessagesAndLeavesEverythingAsItWas) {
-    PageHistories h;
+    RecentPageEntries h;
     EXPECT_FALSE(maker.createStatsPage({QString(), QStringLiteral("Kills"), {}, "a.html"}, h));
     EXPECT_FALSE(maker.createStatsPage(request({}, QStringLiteral("a.html")), h));
     const auto stats = someStats();
@@ -130,7 +130,7 @@ TEST_F(PageFixture, SaveStopsWithItsMessagesAndLeavesEverythingAsItWas) {
 
 TEST_F(PageFixture, EmptyCommentPrintsNoneAndLeavesTheCommentHistory) {
     someStats();
-    PageHistories h;
+    RecentPageEntries h;
     h.comments.offer(QStringLiteral("older"));
     ASSERT_TRUE(maker.createStatsPage(request({}, QStringLiteral("b.html")), h));
     EXPECT_TRUE(vantor::test::readFile(QStringLiteral("b.html"))
@@ -141,7 +141,7 @@ TEST_F(PageFixture, EmptyCommentPrintsNoneAndLeavesTheCommentHistory) {
 
 TEST_F(PageFixture, ANameTypedWithoutExtensionIsWrittenAsTyped) {
     someStats();
-    PageHistories h;
+    RecentPageEntries h;
     ASSERT_TRUE(maker.createStatsPage(request({}, QStringLiteral("MyStats")), h));
     EXPECT_TRUE(QFile::exists(QStringLiteral("MyStats")));
     EXPECT_FALSE(QFile::exists(QStringLiteral("MyStats.html")));
@@ -150,7 +150,7 @@ TEST_F(PageFixture, ANameTypedWithoutExtensionIsWrittenAsTyped) {
 TEST_F(PageFixture, APageNamedLikeADataFileIsRefusedBeforeAnythingIsTouched) {
     someStats();
     const QByteArray before = vantor::test::readFile(QStringLiteral("stats.log"));
-    PageHistories h;
+    RecentPageEntries h;
     EXPECT_FALSE(maker.createStatsPage(request({}, QStringLiteral("./stats.log")), h));
     EXPECT_EQ(vantor::test::readFile(QStringLiteral("stats.log")), before);
     ASSERT_EQ(dialogs.shown.size(), 1);
@@ -197,7 +197,7 @@ TEST_F(PageFixture, TheDataFolderIsLockedWhileTheStatsFileIsRanked) {
 
 TEST_F(PageFixture, ARefusedRankingLeavesNoPageFile) {
     someStats();
-    PageHistories h;
+    RecentPageEntries h;
     EXPECT_THROW(maker.createStatsPage({QStringLiteral("Adversarial"),
                                         QStringLiteral("Fastest"),
                                         {},
@@ -211,7 +211,7 @@ TEST_F(PageFixture, ARefusedRankingLeavesNoPageFile) {
 
 TEST_F(PageFixture, AFileThatCannotBeCreatedFailsBeforeTheRanking) {
     someStats();
-    PageHistories h;
+    RecentPageEntries h;
     EXPECT_THROW(maker.createStatsPage(request({}, QStringLiteral("no/such/folder.html")), h),
                  Error);
     EXPECT_EQ(rankings, 0);
@@ -226,7 +226,7 @@ TEST_F(PageFixture, AWriteErrorMidPageRemovesThePartialFile) {
     rlimit small = old;
     small.rlim_cur = 32 * 1024;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    PageHistories h;
+    RecentPageEntries h;
     QString message;
     try {
         maker.createStatsPage(request({}, QStringLiteral("big.html")), h);

@@ -1,9 +1,9 @@
 #include "page_fixtures.h"
 
-#include "utilities/ui/main_form.h"
+#include "utilities/ui/utilities_window.h"
 
-#include "utilities/core/history.h"
 #include "utilities/core/page_creation.h"
+#include "utilities/core/recent_entries.h"
 
 #include "common/record_file.h"
 #include "platform/settings_store.h"
@@ -39,11 +39,11 @@ struct PageWindow : ::testing::Test {
     SettingsStore settings{dir.file(QStringLiteral("registry.reg"))};
     WatchingDialogs dialogs;
     vantor::test::RecordingShell shell;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<UtilitiesWindow> form;
 
     void SetUp() override {
         vantor::test::writeStats(QStringLiteral("stats.log"), vantor::test::samplePlayers(60));
-        form = std::make_unique<TForm1>(dialogs, shell, settings);
+        form = std::make_unique<UtilitiesWindow>(dialogs, shell, settings);
         form->show();
         dialogs.anyEnabled = [this] {
             for (QWidget* w : six())
@@ -53,14 +53,15 @@ struct PageWindow : ::testing::Test {
         };
     }
     std::vector<QWidget*> six() const {
-        return {form->RankKeyBox, form->Button1, form->Button5,
-                form->Button3,    form->Button4, form->Button6};
+        return {form->RankKeyBox,     form->saveButton,
+                form->refreshButton,  form->deleteStatsFileButton,
+                form->rankingsButton, form->deletePlayerButton};
     }
     void expectIdle() const {
         for (QWidget* w : six())
             EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
-        EXPECT_TRUE(form->ProgressBar1->isHidden());
-        EXPECT_EQ(form->ProgressBar1->value(), 0);
+        EXPECT_TRUE(form->progressBar->isHidden());
+        EXPECT_EQ(form->progressBar->value(), 0);
     }
     QStringList items(QComboBox* box) const {
         QStringList out;
@@ -76,7 +77,7 @@ TEST_F(PageWindow, SaveWritesThePageAndRefillsTheBoxesAndTheFtpList) {
     form->RankKeyBox->setEditText(QStringLiteral("Kills"));
     form->CommentBox->setEditText(QStringLiteral("Finals"));
     form->FileNameBox->setEditText(QStringLiteral("Finals.html"));
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    QTest::mouseClick(form->saveButton, Qt::LeftButton);
 
     EXPECT_EQ(dialogs.shown,
               QStringList{QStringLiteral("info: Your HTML File was created successfully.")});
@@ -95,23 +96,23 @@ TEST_F(PageWindow, SaveWritesThePageAndRefillsTheBoxesAndTheFtpList) {
     EXPECT_EQ(items(form->CommentBox).first(), QStringLiteral("Finals"));
     EXPECT_TRUE(form->FileNameBox->currentText().isEmpty());
     EXPECT_TRUE(form->CommentBox->currentText().isEmpty());
-    EXPECT_EQ(loadHistories(settings).files.entries().first(), QStringLiteral("Finals.html"));
-    EXPECT_EQ(form->FileListBox1->findItems(QStringLiteral("Finals.html"), Qt::MatchExactly).size(),
+    EXPECT_EQ(loadRecentEntries(settings).files.entries().first(), QStringLiteral("Finals.html"));
+    EXPECT_EQ(form->pageFileList->findItems(QStringLiteral("Finals.html"), Qt::MatchExactly).size(),
               1);
 }
 
 TEST_F(PageWindow, ClearEmptiesOnlyTheCommentText) {
-    form->commentHistory = QStringList{QStringLiteral("old")} + QStringList(9);
-    form->getregistryinfo();
+    form->recentComments = QStringList{QStringLiteral("old")} + QStringList(9);
+    form->readRecentEntries();
     form->CommentBox->setEditText(QStringLiteral("typed"));
-    QTest::mouseClick(form->Button9, Qt::LeftButton);
+    QTest::mouseClick(form->clearButton, Qt::LeftButton);
     EXPECT_TRUE(form->CommentBox->currentText().isEmpty());
     EXPECT_EQ(form->CommentBox->count(), 10);
 }
 
 TEST_F(PageWindow, ViewPlayerRankingsOpensThePageAndLeavesTheHistories) {
     form->CommentBox->setEditText(QStringLiteral("not on this page"));
-    QTest::mouseClick(form->Button4, Qt::LeftButton);
+    QTest::mouseClick(form->rankingsButton, Qt::LeftButton);
     EXPECT_EQ(shell.opened, QStringList{kRankingsPage});
     EXPECT_TRUE(dialogs.shown.isEmpty());
     expectIdle();
@@ -123,19 +124,19 @@ TEST_F(PageWindow, ViewPlayerRankingsOpensThePageAndLeavesTheHistories) {
 
 TEST_F(PageWindow, EveryWayOutEnablesTheControlsAgain) {
     // No file name: a message.
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    QTest::mouseClick(form->saveButton, Qt::LeftButton);
     expectIdle();
     // A name that cannot be created: the error box, no page.
     form->FileNameBox->setEditText(QStringLiteral("missing/folder.html"));
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    QTest::mouseClick(form->saveButton, Qt::LeftButton);
     expectIdle();
     // A key the engine refuses.
     form->RankKeyBox->setEditText(QStringLiteral("Fastest"));
-    QTest::mouseClick(form->Button4, Qt::LeftButton);
+    QTest::mouseClick(form->rankingsButton, Qt::LeftButton);
     expectIdle();
     QFile::remove(QStringLiteral("stats.log"));
     form->RankKeyBox->setEditText(QStringLiteral("Kills"));
-    QTest::mouseClick(form->Button4, Qt::LeftButton);
+    QTest::mouseClick(form->rankingsButton, Qt::LeftButton);
     expectIdle();
 
     ASSERT_EQ(dialogs.shown.size(), 4);

@@ -26,8 +26,8 @@ QString unsafeFtpField(const FtpSettings& settings) {
     return checkFtpArguments(settings.userName, settings.password, settings.hostDirName);
 }
 
-bool uploadPage(TFtpClient& client, const QString& localFile, const QString& hostFile,
-                const TFtpDisplay& display) {
+bool uploadPage(FtpClient& client, const QString& localFile, const QString& hostFile,
+                const FtpDisplay& display) {
     client.HostFileName = QFile::encodeName(hostFile);
     client.LocalFileName = QFile::encodeName(localFile);
     auto shown = std::make_shared<QList<QByteArray>>();

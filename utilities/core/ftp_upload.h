@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ftp/ftp_cli.h"
+#include "ftp/async_ftp_client.h"
 #include "ftp/ftp_settings.h"
 #include "platform/ftp_settings_store.h"
 
@@ -8,7 +8,7 @@
 
 namespace vantor {
 class SettingsStore;
-class TFtpClient;
+class FtpClient;
 } // namespace vantor
 
 namespace vantor::utilities {
@@ -38,8 +38,8 @@ QString unsafeFtpField(const FtpSettings& settings);
 // every display line to display (which stays attached to the client afterwards). A failure
 // whose reason no line has shown yet (an unreachable server, the time-out) ends with the
 // line "! " + the reason, so the lines always tell what happened. True on success.
-bool uploadPage(TFtpClient& client, const QString& localFile, const QString& hostFile,
-                const TFtpDisplay& display);
+bool uploadPage(FtpClient& client, const QString& localFile, const QString& hostFile,
+                const FtpDisplay& display);
 
 // A display line as text: UTF-8 where it is valid UTF-8, else the Windows code page.
 QString displayLineText(const QByteArray& line);

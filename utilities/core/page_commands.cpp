@@ -41,7 +41,7 @@ int runPageCommand(const PageCommand& c, const SettingsStore& store, const Ranke
         if (c.rankings) {
             written = maker.createRankingsPage(c.gameType, c.rankKey);
         } else {
-            PageHistories histories = loadHistories(store);
+            RecentPageEntries histories = loadRecentEntries(store);
             written = maker.createStatsPage({c.gameType, c.rankKey, c.comment, c.file}, histories);
         }
     } catch (const Error& e) {

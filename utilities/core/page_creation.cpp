@@ -75,7 +75,7 @@ void PageCreation::writePage(PageHead& head, const QString& statsFile, const QSt
     page.commit();
 }
 
-bool PageCreation::createStatsPage(const PageRequest& request, PageHistories& histories) {
+bool PageCreation::createStatsPage(const PageRequest& request, RecentPageEntries& histories) {
     try {
         return statsPage(request, histories);
     } catch (...) {
@@ -93,7 +93,7 @@ bool PageCreation::createRankingsPage(const QString& gameType, const QString& ra
     }
 }
 
-bool PageCreation::statsPage(const PageRequest& request, PageHistories& histories) {
+bool PageCreation::statsPage(const PageRequest& request, RecentPageEntries& histories) {
     PageHead head;
     head.kind = PageKind::Stats;
     head.playerName = getplayername(store_, winePrefix);
@@ -124,7 +124,7 @@ bool PageCreation::statsPage(const PageRequest& request, PageHistories& historie
     writePage(head, statsFile, request.rankKey, request.fileName);
     dialogs_.information(kPageCreated);
     hideProgress();
-    updatefilelist(store_, histories, request.fileName);
+    rememberPageFile(store_, histories, request.fileName);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history.h"
+#include "recent_entries.h"
 #include "stats_page.h"
 
 #include "common/timing.h"
@@ -50,16 +50,16 @@ public:
 
     PageProgress progress;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
-    QString winePrefix;        // where the game's key is looked up besides the store
+    QString winePrefix; // where the game's key is looked up besides the store
     int lockTimeoutMs = kUtilitiesLockWaitMs;
 
     // True when the page was written; the histories are then updated and stored.
-    bool createStatsPage(const PageRequest& request, PageHistories& histories);
+    bool createStatsPage(const PageRequest& request, RecentPageEntries& histories);
     // True when "Rankings.html" was written; the histories are not touched.
     bool createRankingsPage(const QString& gameType, const QString& rankKey);
 
 private:
-    bool statsPage(const PageRequest& request, PageHistories& histories);
+    bool statsPage(const PageRequest& request, RecentPageEntries& histories);
     bool rankingsPage(const QString& gameType, const QString& rankKey);
     void writePage(PageHead& head, const QString& statsFile, const QString& rankKey,
                    const QString& fileName);

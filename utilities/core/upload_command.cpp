@@ -19,7 +19,7 @@ int runUpload(const QString& file, const SettingsStore& store, QTextStream& out,
         err << missing << '\n';
         return 1;
     }
-    TFtpClient client;
+    FtpClient client;
     client.MaskPassword = true; // the output goes to terminals and logs
     applyFtpSettings(client, settings);
     const bool ok = uploadPage(client, file, QFileInfo(file).fileName(),

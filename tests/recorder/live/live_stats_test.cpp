@@ -39,7 +39,7 @@ struct LiveFixture {
         QDir().mkpath(data);
         live.dateText = [] { return QByteArray("6/10/00"); };
         live.timeText = [] { return QByteArray("9:41:07 PM"); };
-        live.sendlivestats = [this] { ++uploads; };
+        live.onPageWritten = [this] { ++uploads; };
         live.links = siteLinks();
     }
     QString file(const char* name) const { return QDir(data).filePath(QString::fromLatin1(name)); }
@@ -54,7 +54,7 @@ stats::GameInfo adversarial(const QByteArray& rules = "Team Survival") {
 
 } // namespace
 
-TEST(CreateLiveStats, TeamSurvivalGameWritesThePageAndClearsTheLastGame) {
+TEST(LiveStatsPage, TeamSurvivalGameWritesThePageAndClearsTheLastGame) {
     LiveFixture f;
     f.set("hostfilename", QStringLiteral("live.html"));
     f.set("LiveStatsReloadtime", QStringLiteral("30")); // as the setup window spells it
@@ -71,12 +71,12 @@ TEST(CreateLiveStats, TeamSurvivalGameWritesThePageAndClearsTheLastGame) {
                                   lastGamePlayer("<Sn&ke>", "", 0, 0, 10, "", 12, 0),
                                   lastGamePlayer("Ding", "blue", 3, 0, 60, "", 90, 1)});
     bool seenByUpload = false;
-    f.live.sendlivestats = [&] {
+    f.live.onPageWritten = [&] {
         ++f.uploads;
         seenByUpload = QFile::exists(f.file("live.html")) && !QFile::exists(f.file("lastgame.log"));
     };
 
-    EXPECT_TRUE(f.live.CreateLiveStats(adversarial(), "Marrow"));
+    EXPECT_TRUE(f.live.writePage(adversarial(), "Marrow"));
 
     expectGolden("adversarial_team_survival.html", readFile(f.file("live.html")));
     EXPECT_EQ(f.uploads, 1);
@@ -87,7 +87,7 @@ TEST(CreateLiveStats, TeamSurvivalGameWritesThePageAndClearsTheLastGame) {
     EXPECT_FALSE(QFile::exists("live.html"));
 }
 
-TEST(CreateLiveStats, WithoutAPageNameNothingIsTouched) {
+TEST(LiveStatsPage, WithoutAPageNameNothingIsTouched) {
     LiveFixture f;
     writeRecords<PlayerStatsRecord>(f.file("stats.log"),
                                     {player("b", 1, 0, 1, 0), player("", 0, 0, 1, 0)});
@@ -95,7 +95,7 @@ TEST(CreateLiveStats, WithoutAPageNameNothingIsTouched) {
     const QByteArray stats = readFile(f.file("stats.log"));
     const QByteArray lastGame = readFile(f.file("lastgame.log"));
 
-    EXPECT_FALSE(f.live.CreateLiveStats(adversarial(), "Marrow"));
+    EXPECT_FALSE(f.live.writePage(adversarial(), "Marrow"));
 
     EXPECT_EQ(readFile(f.file("stats.log")), stats);
     EXPECT_EQ(readFile(f.file("lastgame.log")), lastGame);
@@ -103,12 +103,12 @@ TEST(CreateLiveStats, WithoutAPageNameNothingIsTouched) {
     EXPECT_EQ(f.uploads, 0);
 }
 
-TEST(CreateLiveStats, MissingTeamFileShowsNoWins) {
+TEST(LiveStatsPage, MissingTeamFileShowsNoWins) {
     LiveFixture f;
     f.set("hostfilename", QStringLiteral("live.html"));
     writeRecords<PlayerStatsRecord>(f.file("stats.log"), {player("a", 1, 0, 1, 0)});
 
-    EXPECT_TRUE(f.live.CreateLiveStats(adversarial(), "Marrow"));
+    EXPECT_TRUE(f.live.writePage(adversarial(), "Marrow"));
 
     const QByteArray page = readFile(f.file("live.html"));
     EXPECT_TRUE(page.contains("Blue</font> Wins: <font color=\"#CCCCCC\">0</font>"));
@@ -117,7 +117,7 @@ TEST(CreateLiveStats, MissingTeamFileShowsNoWins) {
     EXPECT_EQ(f.uploads, 1);
 }
 
-TEST(CreateLiveStats, CooperativeGameRanksOnlyTheCooperativeFile) {
+TEST(LiveStatsPage, CooperativeGameRanksOnlyTheCooperativeFile) {
     LiveFixture f;
     f.set("hostfilename", QStringLiteral("coop.html"));
     writeRecords<PlayerStatsRecord>(f.file("stats.log"),
@@ -126,7 +126,7 @@ TEST(CreateLiveStats, CooperativeGameRanksOnlyTheCooperativeFile) {
         f.file("coop_stats.log"), {player("coopLow", 1, 0, 1, 0), player("coopHigh", 9, 0, 1, 0)});
     const QByteArray adversarialStats = readFile(f.file("stats.log"));
 
-    EXPECT_TRUE(f.live.CreateLiveStats({"Cooperative", "Embassy", "Mission", "3:00"}, "Marrow"));
+    EXPECT_TRUE(f.live.writePage({"Cooperative", "Embassy", "Mission", "3:00"}, "Marrow"));
 
     EXPECT_EQ(readFile(f.file("stats.log")), adversarialStats);
     EXPECT_EQ(namesIn(readAllRecords<PlayerStatsRecord>(f.file("coop_stats.log"))),
@@ -136,12 +136,12 @@ TEST(CreateLiveStats, CooperativeGameRanksOnlyTheCooperativeFile) {
     EXPECT_FALSE(page.contains("advHigh"));
 }
 
-TEST(CreateLiveStats, ImageUrlFollowsTheFlagAndOtherTextKeepsIt) {
+TEST(LiveStatsPage, ImageUrlFollowsTheFlagAndOtherTextKeepsIt) {
     LiveFixture f;
     f.set("hostfilename", QStringLiteral("live.html"));
     f.set("customimagepath", QStringLiteral("http://img.example.com/a.gif"));
     auto pageHasImage = [&] {
-        f.live.CreateLiveStats(adversarial(), "Marrow");
+        f.live.writePage(adversarial(), "Marrow");
         return readFile(f.file("live.html"))
             .contains("\r\n<IMG SRC=\"http://img.example.com/a.gif\"");
     };
@@ -159,7 +159,7 @@ TEST(CreateLiveStats, ImageUrlFollowsTheFlagAndOtherTextKeepsIt) {
     EXPECT_TRUE(f.live.imageUrl().isEmpty());
 }
 
-TEST(CreateLiveStats, APageThatCannotBeCreatedChangesNoDataFile) {
+TEST(LiveStatsPage, APageThatCannotBeCreatedChangesNoDataFile) {
     LiveFixture f;
     f.set("hostfilename", QStringLiteral("no such folder/live.html"));
     writeRecords<PlayerStatsRecord>(f.file("stats.log"),
@@ -167,7 +167,7 @@ TEST(CreateLiveStats, APageThatCannotBeCreatedChangesNoDataFile) {
     writeRecords<LastGameRecord>(f.file("lastgame.log"), {lastGamePlayer("low", "", 1, 0, 0)});
     const QByteArray stats = readFile(f.file("stats.log"));
 
-    EXPECT_THROW(f.live.CreateLiveStats(adversarial(), "Marrow"), Error);
+    EXPECT_THROW(f.live.writePage(adversarial(), "Marrow"), Error);
 
     EXPECT_EQ(readFile(f.file("stats.log")), stats);
     EXPECT_TRUE(QFile::exists(f.file("lastgame.log")));
@@ -175,13 +175,13 @@ TEST(CreateLiveStats, APageThatCannotBeCreatedChangesNoDataFile) {
     EXPECT_FALSE(f.live.isRunning());
 }
 
-TEST(CreateLiveStats, UnknownGameTypeStillShowsTheLastGame) {
+TEST(LiveStatsPage, UnknownGameTypeStillShowsTheLastGame) {
     LiveFixture f;
     f.set("hostfilename", QStringLiteral("live.html"));
     writeRecords<PlayerStatsRecord>(f.file("stats.log"), {player("adv", 1, 0, 1, 0)});
     writeRecords<LastGameRecord>(f.file("lastgame.log"), {lastGamePlayer("stranger", "", 1, 0, 0)});
 
-    EXPECT_TRUE(f.live.CreateLiveStats({"Adversarial Plus", "Bank", "", "1:00"}, "Marrow"));
+    EXPECT_TRUE(f.live.writePage({"Adversarial Plus", "Bank", "", "1:00"}, "Marrow"));
 
     const QByteArray page = readFile(f.file("live.html"));
     EXPECT_TRUE(page.contains("stranger"));
@@ -189,7 +189,7 @@ TEST(CreateLiveStats, UnknownGameTypeStillShowsTheLastGame) {
     EXPECT_FALSE(page.contains("Wins:"));
 }
 
-TEST(CreateLiveStats, WaitsForTheOtherProgramAndReleasesTheFolderBeforeTheUpload) {
+TEST(LiveStatsPage, WaitsForTheOtherProgramAndReleasesTheFolderBeforeTheUpload) {
     LiveFixture f;
     f.set("hostfilename", QStringLiteral("live.html"));
     writeRecords<LastGameRecord>(f.file("lastgame.log"), {lastGamePlayer("a", "", 1, 0, 0)});
@@ -199,7 +199,7 @@ TEST(CreateLiveStats, WaitsForTheOtherProgramAndReleasesTheFolderBeforeTheUpload
     ASSERT_TRUE(holder.waitForReadyRead(10000));
 
     f.live.lockTimeoutMs = 50;
-    EXPECT_THROW(f.live.CreateLiveStats(adversarial(), "Marrow"), Error);
+    EXPECT_THROW(f.live.writePage(adversarial(), "Marrow"), Error);
     EXPECT_FALSE(QFile::exists(f.file("live.html")));
     EXPECT_TRUE(QFile::exists(f.file("lastgame.log")));
 
@@ -207,18 +207,18 @@ TEST(CreateLiveStats, WaitsForTheOtherProgramAndReleasesTheFolderBeforeTheUpload
     int helperResult = -1;
     f.live.lockTimeoutMs = 10000;
     f.live.idle = [&] { ++idleCalls; };
-    f.live.sendlivestats = [&] {
+    f.live.onPageWritten = [&] {
         helperResult = QProcess::execute(QStringLiteral(PLATFORM_HELPER),
                                          {QStringLiteral("hold"), f.data, QStringLiteral("0")});
     };
-    EXPECT_TRUE(f.live.CreateLiveStats(adversarial(), "Marrow"));
+    EXPECT_TRUE(f.live.writePage(adversarial(), "Marrow"));
     EXPECT_GT(idleCalls, 0);
     EXPECT_EQ(helperResult, 0);
     EXPECT_FALSE(QFile::exists(f.file("lastgame.log")));
     holder.waitForFinished();
 }
 
-TEST(CreateLiveStats, AStoredReloadTimeThatIsNoNumberCountsDownFromThirty) {
+TEST(LiveStatsPage, AStoredReloadTimeThatIsNoNumberCountsDownFromThirty) {
     for (const auto& [stored, written] : {std::pair<QString, QByteArray>{"abc", "30"},
                                           {"", "30"},
                                           {"4", "30"},
@@ -232,7 +232,7 @@ TEST(CreateLiveStats, AStoredReloadTimeThatIsNoNumberCountsDownFromThirty) {
         f.set("hostfilename", QStringLiteral("live.html"));
         f.set("LiveStatsReloadTime", stored);
         writeRecords<PlayerStatsRecord>(f.file("stats.log"), {player("a", 1, 0, 1, 0)});
-        EXPECT_TRUE(f.live.CreateLiveStats(adversarial(), "Marrow"));
+        EXPECT_TRUE(f.live.writePage(adversarial(), "Marrow"));
         EXPECT_TRUE(readFile(f.file("live.html")).contains("\r\nvar x = " + written + "\r\n"))
             << stored.toStdString();
     }
@@ -250,7 +250,7 @@ ssize_t fullAfterFirstBlock(int fd, const void* data, std::size_t size, off_t of
 }
 } // namespace
 
-TEST(CreateLiveStats, APageCutShortByAFullDiskLeavesNoPageAndKeepsTheLastGame) {
+TEST(LiveStatsPage, APageCutShortByAFullDiskLeavesNoPageAndKeepsTheLastGame) {
     LiveFixture f;
     f.set("hostfilename", QStringLiteral("live.html"));
     std::vector<PlayerStatsRecord> many;
@@ -264,7 +264,7 @@ TEST(CreateLiveStats, APageCutShortByAFullDiskLeavesNoPageAndKeepsTheLastGame) {
 
     pageWrites = 0;
     const WriteCall previous = setWriteCall(&fullAfterFirstBlock);
-    EXPECT_THROW(f.live.CreateLiveStats(adversarial(), "Marrow"), Error);
+    EXPECT_THROW(f.live.writePage(adversarial(), "Marrow"), Error);
     setWriteCall(previous);
 
     EXPECT_GT(pageWrites, 1);

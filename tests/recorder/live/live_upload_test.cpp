@@ -43,7 +43,7 @@ protected:
     void set(const char* name, const QString& value) {
         store.openKey(kVantorKey, true)->writeString(QString::fromLatin1(name), value);
     }
-    bool send() { return sendlivestats(store, client, sound, game, data); }
+    bool send() { return uploadAndPlaySound(store, client, sound, game, data); }
     QString soundFile() const { return game + "/Data/Sound/english/TM_CMPDN.WAV"; }
 
     TempFolder dir;
@@ -51,7 +51,7 @@ protected:
     QString data = dir.file("data");
     SettingsStore store{dir.file("registry.reg")};
     LocalFtpServer server;
-    TFtpClient client;
+    FtpClient client;
     RecordingSound sound;
     QByteArray page = "<html>\r\n<body>live</body>\r\n</html>\r\n";
 };
@@ -92,8 +92,8 @@ TEST_F(LiveUpload, MissingSettingsFailWithoutHangingAndStillPlayTheSound) {
 
     // A store that can be neither read nor made reads as empty values.
     writeFile(dir.file("plain-file"), "");
-    EXPECT_FALSE(sendlivestats(SettingsStore(dir.file("plain-file/registry.reg")), client, sound,
-                               game, data));
+    EXPECT_FALSE(uploadAndPlaySound(SettingsStore(dir.file("plain-file/registry.reg")), client,
+                                    sound, game, data));
     EXPECT_EQ(sound.played.size(), 2);
 }
 

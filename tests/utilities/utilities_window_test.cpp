@@ -2,7 +2,7 @@
 
 #include "utilities/core/author.h"
 #include "utilities/ui/link_label.h"
-#include "utilities/ui/main_form.h"
+#include "utilities/ui/utilities_window.h"
 
 #include "common/error.h"
 #include "platform/settings_store.h"
@@ -27,7 +27,7 @@
 
 using namespace vantor;
 using namespace vantor::test;
-using vantor::utilities::TForm1;
+using vantor::utilities::UtilitiesWindow;
 
 namespace {
 
@@ -37,10 +37,10 @@ struct Window {
     SettingsStore settings{dir.file(QStringLiteral("registry.reg"))};
     RecordingDialogs dialogs;
     RecordingShell shell;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<UtilitiesWindow> form;
 
     void open() {
-        form = std::make_unique<TForm1>(dialogs, shell, settings);
+        form = std::make_unique<UtilitiesWindow>(dialogs, shell, settings);
         form->show();
         activate(form.get());
     }
@@ -52,14 +52,14 @@ struct Window {
     }
     QStringList listed() const {
         QStringList names;
-        for (int i = 0; i < form->ListBox1->count(); ++i)
-            names << form->ListBox1->item(i)->text();
+        for (int i = 0; i < form->playerList->count(); ++i)
+            names << form->playerList->item(i)->text();
         return names;
     }
     void select(const QString& name) const {
-        const auto items = form->ListBox1->findItems(name, Qt::MatchExactly);
+        const auto items = form->playerList->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1);
-        form->ListBox1->setCurrentItem(items.first());
+        form->playerList->setCurrentItem(items.first());
     }
     QStringList comboItems(QComboBox* box) const {
         QStringList items;
@@ -73,25 +73,25 @@ struct Window {
 
 TEST(UtilitiesWindow, ShowsEveryControlAsAtStart) {
     Window w;
-    w.form = std::make_unique<TForm1>(w.dialogs, w.shell, w.settings);
-    TForm1& f = *w.form;
+    w.form = std::make_unique<UtilitiesWindow>(w.dialogs, w.shell, w.settings);
+    UtilitiesWindow& f = *w.form;
     EXPECT_EQ(f.windowTitle(),
               QStringLiteral("Marrow's Vantor v3.7.03")); // from the project version
     EXPECT_EQ(f.size(), QSize(362, 421));
     EXPECT_EQ(f.minimumSize(), f.maximumSize());
-    EXPECT_TRUE(f.RadioButton1->isChecked());
-    EXPECT_FALSE(f.RadioButton2->isChecked());
-    EXPECT_TRUE(f.RadioButton1->font().bold());
-    EXPECT_TRUE(f.ProgressBar1->isHidden());
-    EXPECT_EQ(f.TabControl1->count(), 3);
-    EXPECT_EQ(f.TabControl1->tabText(2), QStringLiteral("FTP Upload"));
-    EXPECT_EQ(f.TabControl1->currentIndex(), 0);
-    EXPECT_EQ(f.GroupBox1->title(), QStringLiteral(" Player Data Utilities "));
-    EXPECT_EQ(f.GroupBox3->title(), QStringLiteral(" FTP Upload "));
-    EXPECT_FALSE(f.GroupBox1->isHidden());
-    EXPECT_TRUE(f.GroupBox2->isHidden());
-    EXPECT_TRUE(f.GroupBox3->isHidden());
-    EXPECT_FALSE(f.Image1->pixmap().isNull());
+    EXPECT_TRUE(f.adversarialButton->isChecked());
+    EXPECT_FALSE(f.cooperativeButton->isChecked());
+    EXPECT_TRUE(f.adversarialButton->font().bold());
+    EXPECT_TRUE(f.progressBar->isHidden());
+    EXPECT_EQ(f.pageTabs->count(), 3);
+    EXPECT_EQ(f.pageTabs->tabText(2), QStringLiteral("FTP Upload"));
+    EXPECT_EQ(f.pageTabs->currentIndex(), 0);
+    EXPECT_EQ(f.playerDataGroup->title(), QStringLiteral(" Player Data Utilities "));
+    EXPECT_EQ(f.ftpGroup->title(), QStringLiteral(" FTP Upload "));
+    EXPECT_FALSE(f.playerDataGroup->isHidden());
+    EXPECT_TRUE(f.htmlGroup->isHidden());
+    EXPECT_TRUE(f.ftpGroup->isHidden());
+    EXPECT_FALSE(f.logoLabel->pixmap().isNull());
 
     EXPECT_EQ(f.GameTypeLabel1->text(), QStringLiteral("....."));
     EXPECT_EQ(f.GameTypeLabel2->text(), QStringLiteral("Adversarial Players"));
@@ -134,7 +134,7 @@ TEST(UtilitiesWindow, FirstActivationLoadsHistoriesAndPlayers) {
     w.settings.openKey(kVantorKey, true)
         ->writeString(QStringLiteral("file10"), QStringLiteral("last.html"));
     w.open();
-    TForm1& f = *w.form;
+    UtilitiesWindow& f = *w.form;
     EXPECT_EQ(f.gameType(), QStringLiteral("Adversarial"));
     EXPECT_EQ(f.GameTypeLabel1->text(), QStringLiteral("Adversarial Players"));
     EXPECT_EQ(w.listed(), QStringList({"Amy", "zed"}));
@@ -146,7 +146,7 @@ TEST(UtilitiesWindow, FirstActivationLoadsHistoriesAndPlayers) {
     EXPECT_EQ(f.FileNameBox->itemText(9), QStringLiteral("last.html"));
     EXPECT_EQ(f.CommentBox->currentText(), QString());
     EXPECT_EQ(f.FileNameBox->currentText(), QString());
-    EXPECT_EQ(f.commentHistory.size(), 10);
+    EXPECT_EQ(f.recentComments.size(), 10);
     EXPECT_TRUE(w.dialogs.shown.isEmpty());
 }
 
@@ -155,7 +155,7 @@ TEST(UtilitiesWindow, NoSettingsKeyGivesTenEmptyItemsAndNoStatsFileNoPlayers) {
     w.open();
     EXPECT_EQ(w.comboItems(w.form->CommentBox), QStringList(10, QString()));
     EXPECT_EQ(w.comboItems(w.form->FileNameBox), QStringList(10, QString()));
-    EXPECT_EQ(w.form->ListBox1->count(), 0);
+    EXPECT_EQ(w.form->playerList->count(), 0);
     EXPECT_EQ(w.form->PlayerCountLabel1->text(), QStringLiteral("Total Players: 0"));
     EXPECT_FALSE(w.settings.keyExists(kVantorKey)); // activation reads without creating
 }
@@ -165,14 +165,14 @@ TEST(UtilitiesWindow, GameTypeSwitchListsTheOtherFile) {
     writeStats(QStringLiteral("stats.log"), {statsRecord("adv", {})});
     writeStats(QStringLiteral("coop_stats.log"), {statsRecord("co1", {}), statsRecord("co2", {})});
     w.open();
-    TForm1& f = *w.form;
-    QTest::mouseClick(f.RadioButton2, Qt::LeftButton);
+    UtilitiesWindow& f = *w.form;
+    QTest::mouseClick(f.cooperativeButton, Qt::LeftButton);
     EXPECT_EQ(f.gameType(), QStringLiteral("Cooperative"));
     EXPECT_EQ(f.GameTypeLabel1->text(), QStringLiteral("Cooperative Players"));
     EXPECT_EQ(f.GameTypeLabel2->text(), QStringLiteral("Cooperative Players"));
     EXPECT_EQ(w.listed(), QStringList({"co1", "co2"}));
     EXPECT_EQ(f.PlayerCountLabel2->text(), QStringLiteral("Total Players: 2"));
-    QTest::mouseClick(f.RadioButton1, Qt::LeftButton);
+    QTest::mouseClick(f.adversarialButton, Qt::LeftButton);
     EXPECT_EQ(w.listed(), QStringList({"adv"}));
     EXPECT_EQ(f.GameTypeLabel2->text(), QStringLiteral("Adversarial Players"));
 }
@@ -180,7 +180,7 @@ TEST(UtilitiesWindow, GameTypeSwitchListsTheOtherFile) {
 TEST(UtilitiesWindow, ActivationComesOnlyFromTheProgramsOwnWindows) {
     Window w;
     w.open();
-    TForm1& f = *w.form;
+    UtilitiesWindow& f = *w.form;
     QWidget statusWindow; // stands in for the upload status window
     statusWindow.show();
 
@@ -210,7 +210,7 @@ TEST(UtilitiesWindow, ActivationComesOnlyFromTheProgramsOwnWindows) {
     EXPECT_EQ(w.listed(), QStringList({"new"}));
 
     // With "Cooperative" checked an activation keeps the game type and the list.
-    QTest::mouseClick(f.RadioButton2, Qt::LeftButton);
+    QTest::mouseClick(f.cooperativeButton, Qt::LeftButton);
     Window::activate(&statusWindow);
     Window::activate(&f);
     EXPECT_EQ(f.gameType(), QStringLiteral("Cooperative"));
@@ -223,31 +223,31 @@ TEST(UtilitiesWindow, FtpTabLoadsStoredSettingsAndDropsTheRankingsPage) {
     writeFile(QStringLiteral("MyStats.html"), "page");
     writeFile(QStringLiteral("notes.txt"), "x");
     w.open();
-    TForm1& f = *w.form;
-    f.TabControl1->setCurrentIndex(2);
+    UtilitiesWindow& f = *w.form;
+    f.pageTabs->setCurrentIndex(2);
     EXPECT_FALSE(QFile::exists(QStringLiteral("Rankings.html")));
     EXPECT_TRUE(w.settings.keyExists(kVantorKey));
-    EXPECT_TRUE(f.GroupBox1->isHidden());
-    EXPECT_FALSE(f.GroupBox3->isHidden());
+    EXPECT_TRUE(f.playerDataGroup->isHidden());
+    EXPECT_FALSE(f.ftpGroup->isHidden());
     EXPECT_EQ(f.HostName->text(), QString());
-    ASSERT_EQ(f.FileListBox1->count(), 1);
-    EXPECT_EQ(f.FileListBox1->item(0)->text(), QStringLiteral("MyStats.html"));
+    ASSERT_EQ(f.pageFileList->count(), 1);
+    EXPECT_EQ(f.pageFileList->item(0)->text(), QStringLiteral("MyStats.html"));
 
     auto key = w.settings.openKey(kVantorKey, false);
     key->writeString(QStringLiteral("hostname"), QStringLiteral("ftp.example.org"));
     key->writeString(QStringLiteral("port"), QStringLiteral("ftp"));
     key->writeString(QStringLiteral("ftppassword"), QStringLiteral("secret"));
-    f.TabControl1->setCurrentIndex(1);
-    EXPECT_FALSE(f.GroupBox2->isHidden());
-    EXPECT_TRUE(f.GroupBox3->isHidden());
-    f.TabControl1->setCurrentIndex(2);
+    f.pageTabs->setCurrentIndex(1);
+    EXPECT_FALSE(f.htmlGroup->isHidden());
+    EXPECT_TRUE(f.ftpGroup->isHidden());
+    f.pageTabs->setCurrentIndex(2);
     EXPECT_EQ(f.HostName->text(), QStringLiteral("ftp.example.org"));
     EXPECT_EQ(f.HostPort->text(), QStringLiteral("ftp"));
     EXPECT_EQ(f.Password->text(), QStringLiteral("secret"));
 
     f.UserName->setText(QStringLiteral("typed"));
-    f.TabControl1->setCurrentIndex(0);
-    f.TabControl1->setCurrentIndex(2);
+    f.pageTabs->setCurrentIndex(0);
+    f.pageTabs->setCurrentIndex(2);
     EXPECT_EQ(f.UserName->text(), QString());
 }
 
@@ -256,26 +256,26 @@ TEST(UtilitiesWindow, DeletePlayerUsesTheNamesBytes) {
     writeStats(QStringLiteral("stats.log"), {statsRecord("Jo\x81", {}), statsRecord("Kim", {}),
                                              statsRecord("Jo\x81", {}), statsRecord("jo\x81", {})});
     w.open();
-    TForm1& f = *w.form;
+    UtilitiesWindow& f = *w.form;
     EXPECT_EQ(f.PlayerCountLabel1->text(), QStringLiteral("Total Players: 4"));
     w.select(QStringLiteral("Kim"));
-    QTest::mouseClick(f.Button6, Qt::LeftButton);
+    QTest::mouseClick(f.deletePlayerButton, Qt::LeftButton);
     EXPECT_EQ(f.PlayerCountLabel1->text(), QStringLiteral("Total Players: 3"));
 
     // Backspace in the list removes the selected player, every record of him.
-    f.ListBox1->setCurrentRow(0);
-    const QByteArray selected = f.ListBox1->item(0)->data(Qt::UserRole).toByteArray();
+    f.playerList->setCurrentRow(0);
+    const QByteArray selected = f.playerList->item(0)->data(Qt::UserRole).toByteArray();
     ASSERT_EQ(selected, QByteArray("Jo\x81"));
-    QTest::keyClick(f.ListBox1, Qt::Key_Backspace);
+    QTest::keyClick(f.playerList, Qt::Key_Backspace);
     EXPECT_EQ(namesIn(readStats(QStringLiteral("stats.log"))),
               QByteArrayList({"", "", "", "jo\x81"}));
     EXPECT_EQ(f.PlayerCountLabel2->text(), QStringLiteral("Total Players: 1"));
 
     // Other keys do nothing; with no selection the list is only reloaded.
-    QTest::keyClick(f.ListBox1, Qt::Key_Delete);
-    f.ListBox1->clearSelection();
-    f.ListBox1->setCurrentRow(-1);
-    QTest::mouseClick(f.Button6, Qt::LeftButton);
+    QTest::keyClick(f.playerList, Qt::Key_Delete);
+    f.playerList->clearSelection();
+    f.playerList->setCurrentRow(-1);
+    QTest::mouseClick(f.deletePlayerButton, Qt::LeftButton);
     EXPECT_EQ(w.listed().size(), 1);
     EXPECT_TRUE(w.dialogs.shown.isEmpty());
 }
@@ -285,10 +285,10 @@ TEST(UtilitiesWindow, DeletePlayersKeepsTheFieldOnAnError) {
     writeStats(QStringLiteral("stats.log"),
                {statsRecord("once", {.games = 1}), statsRecord("often", {.games = 8})});
     w.open();
-    TForm1& f = *w.form;
+    UtilitiesWindow& f = *w.form;
     f.MeasureBox->setEditText(QStringLiteral("Games Played"));
     f.CountEdit->setText(QStringLiteral("1o"));
-    QTest::mouseClick(f.Button8, Qt::LeftButton);
+    QTest::mouseClick(f.deletePlayersButton, Qt::LeftButton);
     EXPECT_EQ(w.dialogs.shown, QStringList({"error: '1o' is not a valid integer value"}));
     EXPECT_EQ(f.CountEdit->text(), QStringLiteral("1o"));
     EXPECT_FALSE(QFile::exists(QStringLiteral("work.dat")));
@@ -296,16 +296,16 @@ TEST(UtilitiesWindow, DeletePlayersKeepsTheFieldOnAnError) {
     // The count is read as the result logs' numbers are: no trailing blank, "$" for hex.
     w.dialogs.shown.clear();
     f.CountEdit->setText(QStringLiteral("1 "));
-    QTest::mouseClick(f.Button8, Qt::LeftButton);
+    QTest::mouseClick(f.deletePlayersButton, Qt::LeftButton);
     EXPECT_EQ(w.dialogs.shown, QStringList({"error: '1 ' is not a valid integer value"}));
     EXPECT_EQ(readStats(QStringLiteral("stats.log")).size(), 2u);
 
     f.CountEdit->setText(QStringLiteral("$1"));
-    QTest::mouseClick(f.Button8, Qt::LeftButton);
+    QTest::mouseClick(f.deletePlayersButton, Qt::LeftButton);
     EXPECT_EQ(f.CountEdit->text(), QString());
     EXPECT_EQ(namesIn(readStats(QStringLiteral("stats.log"))), QByteArrayList({"often"}));
     EXPECT_EQ(w.listed(), QStringList({"often", "once"})); // reloaded only by Refresh Players
-    QTest::mouseClick(f.Button5, Qt::LeftButton);
+    QTest::mouseClick(f.refreshButton, Qt::LeftButton);
     EXPECT_EQ(w.listed(), QStringList({"often"}));
 }
 
@@ -314,16 +314,16 @@ TEST(UtilitiesWindow, DeleteStatsFileAsksFirst) {
     for (const char* file : {"stats.log", "team.log", "coop_stats.log"})
         writeFile(QString::fromLatin1(file), {});
     w.open();
-    TForm1& f = *w.form;
+    UtilitiesWindow& f = *w.form;
     w.dialogs.answers = {false};
-    QTest::mouseClick(f.Button3, Qt::LeftButton);
+    QTest::mouseClick(f.deleteStatsFileButton, Qt::LeftButton);
     EXPECT_TRUE(QFile::exists(QStringLiteral("stats.log")));
-    QTest::mouseClick(f.Button3, Qt::LeftButton);
+    QTest::mouseClick(f.deleteStatsFileButton, Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(QStringLiteral("stats.log")));
     EXPECT_FALSE(QFile::exists(QStringLiteral("team.log")));
     EXPECT_TRUE(QFile::exists(QStringLiteral("coop_stats.log")));
-    QTest::mouseClick(f.RadioButton2, Qt::LeftButton);
-    QTest::mouseClick(f.Button3, Qt::LeftButton);
+    QTest::mouseClick(f.cooperativeButton, Qt::LeftButton);
+    QTest::mouseClick(f.deleteStatsFileButton, Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(QStringLiteral("coop_stats.log")));
     EXPECT_EQ(w.dialogs.shown,
               QStringList({"ask: Are you sure you want to delete your Adversarial Stats file?",
@@ -340,28 +340,28 @@ TEST(UtilitiesWindow, RankingHoldsOffTheGameTypeSwitchAndDeletePlayers) {
         players.push_back(statsRecord("p" + QByteArray::number(i), {.kills = i % 3, .games = 1}));
     writeStats(QStringLiteral("stats.log"), players);
     w.open();
-    TForm1& f = *w.form;
+    UtilitiesWindow& f = *w.form;
     f.RankKeyBox->setEditText(QStringLiteral("Kills"));
     f.CountEdit->setText(QStringLiteral("5"));
 
     bool sawHeldOff = false;
     QTimer::singleShot(0, &f, [&] {
-        sawHeldOff = f.rankingInProgress() && !f.RadioButton2->isEnabled() &&
-                     !f.Button8->isEnabled() && f.ProgressBar1->isVisible();
-        f.RadioButton2->setChecked(true); // as if it slipped through
-        f.Button8Click();
+        sawHeldOff = f.rankingInProgress() && !f.cooperativeButton->isEnabled() &&
+                     !f.deletePlayersButton->isEnabled() && f.progressBar->isVisible();
+        f.cooperativeButton->setChecked(true); // as if it slipped through
+        f.prunePlayers();
     });
     const auto result = f.rankStatsFile();
     EXPECT_TRUE(sawHeldOff);
     EXPECT_EQ(f.gameType(), QStringLiteral("Adversarial"));
     EXPECT_EQ(readStats(QStringLiteral("stats.log")).size(), 20u); // not pruned meanwhile
-    EXPECT_EQ(f.ProgressBar1->maximum(), 20);
-    EXPECT_EQ(f.ProgressBar1->value(), 19); // p18 has 0 kills and is written last
+    EXPECT_EQ(f.progressBar->maximum(), 20);
+    EXPECT_EQ(f.progressBar->value(), 19); // p18 has 0 kills and is written last
     EXPECT_EQ(result.lastPosition, 19);
-    EXPECT_TRUE(f.Button8->isEnabled());
-    EXPECT_TRUE(f.RadioButton1->isEnabled());
+    EXPECT_TRUE(f.deletePlayersButton->isEnabled());
+    EXPECT_TRUE(f.adversarialButton->isEnabled());
     EXPECT_FALSE(f.rankingInProgress());
-    EXPECT_TRUE(f.ProgressBar1->isHidden());
+    EXPECT_TRUE(f.progressBar->isHidden());
 
     f.RankKeyBox->setEditText(QStringLiteral("Kills per game"));
     EXPECT_THROW(f.rankStatsFile(), Error);
@@ -371,7 +371,7 @@ TEST(UtilitiesWindow, RankingHoldsOffTheGameTypeSwitchAndDeletePlayers) {
 TEST(UtilitiesWindow, LinksOpenInTheDesktop) {
     Window w;
     w.open();
-    QTest::mouseClick(w.form->Image1, Qt::LeftButton);
+    QTest::mouseClick(w.form->logoLabel, Qt::LeftButton);
     QTest::mouseClick(w.form->ForumLink, Qt::LeftButton);
     QTest::mouseClick(w.form->EmailLink, Qt::LeftButton);
     // Only the addresses the build sets are opened; an empty one opens nothing.

@@ -1,6 +1,6 @@
 // The window's controls and where they sit: a fixed dialog-like window whose controls keep
 // their places and sizes in pixels, laid out by hand.
-#include "main_form.h"
+#include "utilities_window.h"
 
 #include "link_label.h"
 #include "logo.h"
@@ -85,7 +85,7 @@ QLineEdit* field(QWidget* parent, int x, int y) {
 
 } // namespace
 
-void TForm1::buildWindow() {
+void UtilitiesWindow::buildWindow() {
     setWindowTitle(utilitiesCaption());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -98,63 +98,69 @@ void TForm1::buildWindow() {
     setPalette(silver);
     setAutoFillBackground(true);
 
-    Image1 = named(new LinkLabel(this), "Image1");
-    Image1->setGeometry(9, 4, 343, 97);
-    Image1->setPixmap(QPixmap::fromImage(logoImage()));
+    logoLabel = named(new LinkLabel(this), "logoLabel");
+    logoLabel->setGeometry(9, 4, 343, 97);
+    logoLabel->setPixmap(QPixmap::fromImage(logoImage()));
     if (homePage().isEmpty())
-        Image1->setCursor(Qt::ArrowCursor);
+        logoLabel->setCursor(Qt::ArrowCursor);
 
     QFont bold = verdana;
     bold.setBold(true);
-    RadioButton1 = named(new QRadioButton(kAdversarialText, this), "RadioButton1");
-    RadioButton1->setGeometry(10, 104, 100, 20);
-    RadioButton1->setFont(bold);
-    RadioButton1->setChecked(true);
-    RadioButton2 = named(new QRadioButton(kCooperativeText, this), "RadioButton2");
-    RadioButton2->setGeometry(112, 104, 104, 20);
-    RadioButton2->setFont(bold);
-    ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
-    ProgressBar1->setGeometry(220, 107, 132, 14);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setRange(0, 0);
-    ProgressBar1->setValue(0);
-    ProgressBar1->hide();
+    adversarialButton = named(new QRadioButton(kAdversarialText, this), "adversarialButton");
+    adversarialButton->setGeometry(10, 104, 100, 20);
+    adversarialButton->setFont(bold);
+    adversarialButton->setChecked(true);
+    cooperativeButton = named(new QRadioButton(kCooperativeText, this), "cooperativeButton");
+    cooperativeButton->setGeometry(112, 104, 104, 20);
+    cooperativeButton->setFont(bold);
+    progressBar = named(new QProgressBar(this), "progressBar");
+    progressBar->setGeometry(220, 107, 132, 14);
+    progressBar->setTextVisible(false);
+    progressBar->setRange(0, 0);
+    progressBar->setValue(0);
+    progressBar->hide();
 
-    TabControl1 = named(new QTabBar(this), "TabControl1");
-    TabControl1->setGeometry(8, 126, kPageWidth, 22);
-    TabControl1->setExpanding(false);
-    TabControl1->addTab(QStringLiteral("Player Data Utilities"));
-    TabControl1->addTab(QStringLiteral("HTML File Creation"));
-    TabControl1->addTab(QStringLiteral("FTP Upload"));
+    pageTabs = named(new QTabBar(this), "pageTabs");
+    pageTabs->setGeometry(8, 126, kPageWidth, 22);
+    pageTabs->setExpanding(false);
+    pageTabs->addTab(QStringLiteral("Player Data Utilities"));
+    pageTabs->addTab(QStringLiteral("HTML File Creation"));
+    pageTabs->addTab(QStringLiteral("FTP Upload"));
 
     buildPlayerPage();
     buildHtmlPage();
     buildFtpPage();
-    for (auto* g : {GroupBox1, GroupBox2, GroupBox3})
+    for (auto* g : {playerDataGroup, htmlGroup, ftpGroup})
         plainChildren(g, verdana);
-    GroupBox2->hide();
-    GroupBox3->hide();
+    htmlGroup->hide();
+    ftpGroup->hide();
 
-    Button4 =
-        named(button(this, QStringLiteral("View Player Rankings"), 8, 344, 170, 24), "Button4");
-    Button2 = named(button(this, QStringLiteral("Exit"), 272, 344, 82, 24), "Button2");
+    rankingsButton = named(button(this, QStringLiteral("View Player Rankings"), 8, 344, 170, 24),
+                           "rankingsButton");
+    exitButton = named(button(this, QStringLiteral("Exit"), 272, 344, 82, 24), "exitButton");
     buildFooter();
 }
 
-void TForm1::buildPlayerPage() {
-    GroupBox1 = named(page(this, QStringLiteral(" Player Data Utilities ")), "GroupBox1");
-    auto* g = GroupBox1;
-    ListBox1 = named(new QListWidget(g), "ListBox1");
-    ListBox1->setGeometry(8, 18, 160, 138);
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    Button3 = named(button(g, QStringLiteral("Delete Player Stats File"), 8, 162, 160), "Button3");
+void UtilitiesWindow::buildPlayerPage() {
+    playerDataGroup =
+        named(page(this, QStringLiteral(" Player Data Utilities ")), "playerDataGroup");
+    auto* g = playerDataGroup;
+    playerList = named(new QListWidget(g), "playerList");
+    playerList->setGeometry(8, 18, 160, 138);
+    playerList->setSelectionMode(QAbstractItemView::SingleSelection);
+    deleteStatsFileButton =
+        named(button(g, QStringLiteral("Delete Player Stats File"), 8, 162, 160),
+              "deleteStatsFileButton");
 
     GameTypeLabel1 = named(label(g, QStringLiteral("....."), 176, 18, 162), "GameTypeLabel1");
     PlayerCountLabel1 =
         named(label(g, QStringLiteral("Total Players: 0"), 176, 36, 162), "PlayerCountLabel1");
-    Button5 = named(button(g, QStringLiteral("Refresh Players"), 176, 56, 150), "Button5");
-    Button6 = named(button(g, QStringLiteral("Delete Player"), 176, 82, 150), "Button6");
-    Button8 = named(button(g, QStringLiteral("Delete Players"), 176, 112, 150), "Button8");
+    refreshButton =
+        named(button(g, QStringLiteral("Refresh Players"), 176, 56, 150), "refreshButton");
+    deletePlayerButton =
+        named(button(g, QStringLiteral("Delete Player"), 176, 82, 150), "deletePlayerButton");
+    deletePlayersButton =
+        named(button(g, QStringLiteral("Delete Players"), 176, 112, 150), "deletePlayersButton");
     label(g, QStringLiteral("With"), 176, 140, 30, 18);
     CountEdit = named(new QLineEdit(g), "CountEdit");
     CountEdit->setGeometry(206, 138, 40, 21);
@@ -164,9 +170,9 @@ void TForm1::buildPlayerPage() {
     MeasureBox->setEditText(QStringLiteral("Skill Points"));
 }
 
-void TForm1::buildHtmlPage() {
-    GroupBox2 = named(page(this, QStringLiteral(" HTML File Creation ")), "GroupBox2");
-    auto* g = GroupBox2;
+void UtilitiesWindow::buildHtmlPage() {
+    htmlGroup = named(page(this, QStringLiteral(" HTML File Creation ")), "htmlGroup");
+    auto* g = htmlGroup;
     label(g, QStringLiteral("Rank Players by:"), 8, 20, 100, 18);
     RankKeyBox = named(editableList(g, 110, 17, 150), "RankKeyBox");
     RankKeyBox->addItems(stats::rankKeyTexts());
@@ -177,16 +183,16 @@ void TForm1::buildHtmlPage() {
         named(label(g, QStringLiteral("Total Players: 0"), 180, 44, 158), "PlayerCountLabel2");
     label(g, QStringLiteral("Add Comment to html:"), 8, 66, 200);
     CommentBox = named(editableList(g, 8, 84, 270), "CommentBox");
-    Button9 = named(button(g, QStringLiteral("Clear"), 284, 84, 54, 22), "Button9");
+    clearButton = named(button(g, QStringLiteral("Clear"), 284, 84, 54, 22), "clearButton");
     label(g, QStringLiteral("Enter file name below, then press Save"), 8, 114, 330);
     label(g, QStringLiteral("(example: MyStats.html )"), 8, 130, 330);
     FileNameBox = named(editableList(g, 8, 150, 270), "FileNameBox");
-    Button1 = named(button(g, QStringLiteral("Save"), 284, 150, 54, 22), "Button1");
+    saveButton = named(button(g, QStringLiteral("Save"), 284, 150, 54, 22), "saveButton");
 }
 
-void TForm1::buildFtpPage() {
-    GroupBox3 = named(page(this, QStringLiteral(" FTP Upload ")), "GroupBox3");
-    auto* g = GroupBox3;
+void UtilitiesWindow::buildFtpPage() {
+    ftpGroup = named(page(this, QStringLiteral(" FTP Upload ")), "ftpGroup");
+    auto* g = ftpGroup;
     const QStringList captions = {QStringLiteral("Host Address:"), QStringLiteral("Port:"),
                                   QStringLiteral("Login:"), QStringLiteral("Password:"),
                                   QStringLiteral("Initial Path:")};
@@ -196,13 +202,14 @@ void TForm1::buildFtpPage() {
         label(g, captions[i], 8, 22 + 24 * i, 78, 18);
         *fields[i] = named(field(g, 88, 20 + 24 * i), names[i]);
     }
-    Button11 = named(button(g, QStringLiteral("Save Settings"), 88, 146, 120), "Button11");
+    saveSettingsButton =
+        named(button(g, QStringLiteral("Save Settings"), 88, 146, 120), "saveSettingsButton");
     label(g, QStringLiteral("Select .html file Below"), 216, 20, 124);
-    FileListBox1 = named(new QListWidget(g), "FileListBox1");
-    FileListBox1->setGeometry(216, 38, 122, 102);
-    FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    Button12 = named(button(g, QStringLiteral("Transmit"), 216, 146, 60), "Button12");
-    Button7 = named(button(g, QStringLiteral("Delete"), 280, 146, 58), "Button7");
+    pageFileList = named(new QListWidget(g), "pageFileList");
+    pageFileList->setGeometry(216, 38, 122, 102);
+    pageFileList->setSelectionMode(QAbstractItemView::SingleSelection);
+    transmitButton = named(button(g, QStringLiteral("Transmit"), 216, 146, 60), "transmitButton");
+    deletePageButton = named(button(g, QStringLiteral("Delete"), 280, 146, 58), "deletePageButton");
     // The connection choices, below the rest: this page is taller than the others.
     g->resize(g->width(), 222);
     PassiveMode = named(new QCheckBox(QStringLiteral("Passive mode"), g), "PassiveMode");
@@ -215,7 +222,7 @@ void TForm1::buildFtpPage() {
     CertFingerprint->resize(208, 21);
 }
 
-void TForm1::buildFooter() {
+void UtilitiesWindow::buildFooter() {
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Sunken);

@@ -1,8 +1,8 @@
 // The "FTP Upload" page: sending a page to the server, storing the FTP settings, deleting
 // pages from the data folder.
-#include "main_form.h"
+#include "utilities_window.h"
 
-#include "status_window.h"
+#include "upload_status_window.h"
 
 #include "utilities/core/ftp_upload.h"
 
@@ -40,21 +40,21 @@ private:
 
 } // namespace
 
-void TForm1::connectFtpPage() {
-    FtpClient1 = new TFtpClient(this);
-    Form2 = new TForm2(this);
-    connect(Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
-    connect(Button11, &QPushButton::clicked, this, &TForm1::Button11Click);
-    connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
-    FileListBox1->installEventFilter(new KeyPressFilter(FileListBox1, [this](int key) {
+void UtilitiesWindow::connectFtpPage() {
+    ftpClient = new FtpClient(this);
+    statusWindow = new UploadStatusWindow(this);
+    connect(transmitButton, &QPushButton::clicked, this, &UtilitiesWindow::transmit);
+    connect(saveSettingsButton, &QPushButton::clicked, this, &UtilitiesWindow::saveSettings);
+    connect(deletePageButton, &QPushButton::clicked, this, &UtilitiesWindow::deletePage);
+    pageFileList->installEventFilter(new KeyPressFilter(pageFileList, [this](int key) {
         if (key != Qt::Key_Backspace)
             return false;
-        FileListBox1KeyPress(kBackspaceChar);
+        pageListKeyPress(kBackspaceChar);
         return true;
     }));
 }
 
-void TForm1::Button12Click() {
+void UtilitiesWindow::transmit() {
     // The client's properties must not change under an upload that is still running.
     if (uploading_)
         return;
@@ -68,9 +68,9 @@ void TForm1::Button12Click() {
             dialogs_.information(missing);
             return;
         }
-        applyFtpSettings(*FtpClient1, fields);
+        applyFtpSettings(*ftpClient, fields);
 
-        const auto selected = FileListBox1->selectedItems();
+        const auto selected = pageFileList->selectedItems();
         const QString pageFile = selected.isEmpty() ? QString() : selected.first()->text();
         if (pageFile.isEmpty()) {
             dialogs_.beep();
@@ -78,22 +78,22 @@ void TForm1::Button12Click() {
             return;
         }
 
-        Form2->show();
+        statusWindow->show();
         uploading_ = true;
-        Button12->setEnabled(false);
+        transmitButton->setEnabled(false);
         const auto release = qScopeGuard([&] {
             uploading_ = false;
-            Button12->setEnabled(true);
+            transmitButton->setEnabled(true);
         });
         // Stored under the same name, in the server's directory of the settings.
-        TForm2* status = Form2;
+        UploadStatusWindow* status = statusWindow;
         uploadPage(
-            *FtpClient1, pageFile, pageFile,
-            [status](QObject* sender, const QByteArray& line) { status->Display(sender, line); });
+            *ftpClient, pageFile, pageFile,
+            [status](QObject* sender, const QByteArray& line) { status->addLine(sender, line); });
     });
 }
 
-void TForm1::Button11Click() {
+void UtilitiesWindow::saveSettings() {
     guarded([&] {
         const FtpSettings fields = ftpFields();
         QString problem = unsafeFtpField(fields);
@@ -110,9 +110,9 @@ void TForm1::Button11Click() {
     });
 }
 
-void TForm1::Button7Click() {
+void UtilitiesWindow::deletePage() {
     guarded([&] {
-        const auto selected = FileListBox1->selectedItems();
+        const auto selected = pageFileList->selectedItems();
         // Nothing selected, or a file that will not go: nothing to say.
         if (!selected.isEmpty())
             QFile::remove(QDir::current().filePath(selected.first()->text()));
@@ -120,12 +120,12 @@ void TForm1::Button7Click() {
     });
 }
 
-void TForm1::FileListBox1KeyPress(int key) {
+void UtilitiesWindow::pageListKeyPress(int key) {
     if (key == kBackspaceChar)
-        Button7Click();
+        deletePage();
 }
 
-void TForm1::updatehtmlfilelist() {
+void UtilitiesWindow::refreshPageList() {
     if (htmlListRead_)
         readHtmlFileList();
 }

@@ -12,21 +12,21 @@ namespace vantor::utilities {
 // The upload status window: the FTP client's exchange with the server, line by line. Created
 // hidden with the main window and kept until the program ends; its lines pile up over several
 // uploads until "Close".
-class TForm2 : public QWidget {
+class UploadStatusWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    explicit UploadStatusWindow(QWidget* parent = nullptr);
 
     // The client's display handler: the line becomes the new last line.
-    void Display(QObject* Sender, const QByteArray& Msg);
+    void addLine(QObject* Sender, const QByteArray& Msg);
     // "Close": empties the text area, its first empty line too, and hides the window.
-    void Button1Click();
+    void closeAndClear();
 
     // The lines the text area holds, top first.
     QStringList lines() const;
 
-    QPlainTextEdit* DisplayMemo = nullptr;
-    QPushButton* Button1 = nullptr; // "Close"
+    QPlainTextEdit* textArea = nullptr;
+    QPushButton* closeButton = nullptr; // "Close"
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,4 +1,4 @@
-#include "ftp/ftp_cli.h"
+#include "ftp/async_ftp_client.h"
 
 #include "ftp/socket_errors.h"
 
@@ -14,7 +14,7 @@ constexpr int kLocalFileError = 426;
 
 } // namespace
 
-void TCustomFtpCli::startStore() {
+void AsyncFtpClient::startStore() {
     if (LocalFileName.isEmpty()) {
         stepError("LocalFileName empty");
         return;
@@ -46,13 +46,13 @@ void TCustomFtpCli::startStore() {
         onSessionAvailable(0);
 }
 
-void TCustomFtpCli::stopTransfer() {
+void AsyncFtpClient::stopTransfer() {
     transfer_.active = false;
     data_.abort();
     file_.close();
 }
 
-void TCustomFtpCli::storeReply(int code, const QByteArray& line) {
+void AsyncFtpClient::storeReply(int code, const QByteArray& line) {
     if (!transfer_.serverReady) {
         if (code == 125 || code == 150) {
             transfer_.serverReady = true;
@@ -77,7 +77,7 @@ void TCustomFtpCli::storeReply(int code, const QByteArray& line) {
     stepDone(code);
 }
 
-void TCustomFtpCli::onSessionAvailable(int error) {
+void AsyncFtpClient::onSessionAvailable(int error) {
     if (error != 0 || step_ != Step::Store || !transfer_.active || transfer_.accepted)
         return;
     if (!data_.accept())
@@ -90,7 +90,7 @@ void TCustomFtpCli::onSessionAvailable(int error) {
     maybeStartSending();
 }
 
-void TCustomFtpCli::maybeStartSending() {
+void AsyncFtpClient::maybeStartSending() {
     if (!transfer_.serverReady || !transfer_.accepted || transfer_.started)
         return;
     transfer_.started = true;
@@ -99,7 +99,7 @@ void TCustomFtpCli::maybeStartSending() {
         sendNextBlock();
 }
 
-void TCustomFtpCli::sendNextBlock() {
+void AsyncFtpClient::sendNextBlock() {
     // Still one block at a time, but a block the system takes at once is followed by the
     // next without a trip through the event loop; after a burst the loop gets its turn.
     for (int burst = 0; burst < kBurstBlocks; ++burst) {
@@ -140,7 +140,7 @@ void TCustomFtpCli::sendNextBlock() {
     data_.postDataSent();
 }
 
-qint64 TCustomFtpCli::readBlock() {
+qint64 AsyncFtpClient::readBlock() {
     if (readAheadTaken_ == readAheadUsed_) {
         readAhead_.resize(std::size_t(kBlockSize) * 170); // about 256 KB
         const qint64 got = file_.read(readAhead_.data(), qint64(readAhead_.size()));
@@ -155,19 +155,19 @@ qint64 TCustomFtpCli::readBlock() {
     return qint64(n);
 }
 
-void TCustomFtpCli::onDataAvailable() {
+void AsyncFtpClient::onDataAvailable() {
     char sink[4096];
     while (data_.receive(sink, sizeof sink) > 0) {
     }
 }
 
-void TCustomFtpCli::onDataSent() {
+void AsyncFtpClient::onDataSent() {
     if (transfer_.active && transfer_.started && !transfer_.endOfFile && !transfer_.localFailure &&
         !transfer_.dataClosed)
         sendNextBlock();
 }
 
-void TCustomFtpCli::onDataClosed(int error) {
+void AsyncFtpClient::onDataClosed(int error) {
     if (!transfer_.active || transfer_.dataClosed)
         return;
     transfer_.dataClosed = true;
@@ -189,7 +189,7 @@ void TCustomFtpCli::onDataClosed(int error) {
     maybeFinishStore();
 }
 
-void TCustomFtpCli::maybeFinishStore() {
+void AsyncFtpClient::maybeFinishStore() {
     if (!transfer_.finalGood || !transfer_.dataClosed)
         return;
     transfer_.endTick = clock_.elapsed();

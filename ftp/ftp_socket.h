@@ -16,11 +16,11 @@ class QTcpSocket;
 namespace vantor {
 
 // A failure of a socket call raised to the caller; kind() names it in messages.
-class ESocketException : public std::runtime_error {
+class SocketException : public std::runtime_error {
 public:
-    explicit ESocketException(const QByteArray& text)
+    explicit SocketException(const QByteArray& text)
         : std::runtime_error(text.toStdString()), text_(text) {}
-    static QByteArray kind() { return "ESocketException"; }
+    static QByteArray kind() { return "SocketException"; }
     const QByteArray& text() const { return text_; }
 
 private:
@@ -31,11 +31,11 @@ private:
 // once; its outcome arrives as a signal carrying a Windows Sockets error number (0 = none).
 // One object is, in turn, a name lookup, a connecting or connected socket, or a listener that
 // becomes the accepted connection.
-class TWSocket : public QObject {
+class FtpSocket : public QObject {
     Q_OBJECT
 public:
-    explicit TWSocket(QObject* parent = nullptr);
-    ~TWSocket() override;
+    explicit FtpSocket(QObject* parent = nullptr);
+    ~FtpSocket() override;
 
     // Decides on a certificate that failed the system's checks: true lets the handshake go on.
     using PeerCheck = std::function<bool(const QSslCertificate&, const QList<QSslError>&)>;
@@ -65,7 +65,7 @@ public:
     void connectTo(const QHostAddress& address, quint16 port);
 
     // Listens on the address and port (0: the system chooses), with SO_LINGER on for the
-    // given seconds; returns the port listened on. Throws ESocketException.
+    // given seconds; returns the port listened on. Throws SocketException.
     quint16 listen(const QHostAddress& address, quint16 port, int lingerSeconds);
     // Takes the waiting incoming connection in place of the listener, which is closed; the
     // connection has lingering off. False when no connection is waiting.
@@ -95,7 +95,7 @@ public:
     // Drops everything at once; no signal follows for what was under way.
     void abort();
 
-    // Looks up a port: a decimal number or a TCP service name. Throws ESocketException.
+    // Looks up a port: a decimal number or a TCP service name. Throws SocketException.
     static quint16 resolvePort(const QByteArray& port);
 
 signals:

@@ -1,4 +1,4 @@
-#include "history.h"
+#include "recent_entries.h"
 
 #include "common/error.h"
 #include "platform/settings_store.h"
@@ -11,13 +11,13 @@ QString valueName(const char* stem, int entry) {
 }
 } // namespace
 
-History::History() : History(QStringList{}) {}
+RecentEntries::RecentEntries() : RecentEntries(QStringList{}) {}
 
-History::History(QStringList entries) : entries_(std::move(entries)) {
+RecentEntries::RecentEntries(QStringList entries) : entries_(std::move(entries)) {
     entries_.resize(kEntries);
 }
 
-bool History::offer(const QString& text) {
+bool RecentEntries::offer(const QString& text) {
     if (entries_.contains(text, Qt::CaseSensitive))
         return false;
     entries_.removeLast();
@@ -25,28 +25,28 @@ bool History::offer(const QString& text) {
     return true;
 }
 
-PageHistories loadHistories(const SettingsStore& store) {
-    PageHistories h;
+RecentPageEntries loadRecentEntries(const SettingsStore& store) {
+    RecentPageEntries h;
     const auto key = store.openKey(kVantorKey, false);
     if (!key)
         return h;
     QStringList comments, files;
-    for (int i = 1; i <= History::kEntries; ++i) {
+    for (int i = 1; i <= RecentEntries::kEntries; ++i) {
         comments << key->readString(valueName("comment", i));
         files << key->readString(valueName("file", i));
     }
-    h.comments = History(comments);
-    h.files = History(files);
+    h.comments = RecentEntries(comments);
+    h.files = RecentEntries(files);
     return h;
 }
 
-void storeHistories(const SettingsStore& store, const PageHistories& histories) {
+void storeRecentEntries(const SettingsStore& store, const RecentPageEntries& histories) {
     try {
         store.update([&](RegFile& f) {
             f.addKey(kVantorKey);
-            for (int i = 1; i <= History::kEntries; ++i)
+            for (int i = 1; i <= RecentEntries::kEntries; ++i)
                 f.setValue(kVantorKey, valueName("file", i), histories.files.entries()[i - 1]);
-            for (int i = 1; i <= History::kEntries; ++i)
+            for (int i = 1; i <= RecentEntries::kEntries; ++i)
                 f.setValue(kVantorKey, valueName("comment", i),
                            histories.comments.entries()[i - 1]);
         });
@@ -55,9 +55,10 @@ void storeHistories(const SettingsStore& store, const PageHistories& histories) 
     }
 }
 
-void updatefilelist(const SettingsStore& store, PageHistories& histories, const QString& fileName) {
+void rememberPageFile(const SettingsStore& store, RecentPageEntries& histories,
+                      const QString& fileName) {
     histories.files.offer(fileName);
-    storeHistories(store, histories);
+    storeRecentEntries(store, histories);
 }
 
 } // namespace vantor::utilities

@@ -1,4 +1,4 @@
-#include "ftp/wsocket.h"
+#include "ftp/ftp_socket.h"
 
 #include "common/cp1252.h"
 #include "ftp/socket_errors.h"
@@ -49,13 +49,13 @@ protected:
 
 } // namespace
 
-TWSocket::TWSocket(QObject* parent) : QObject(parent) {}
+FtpSocket::FtpSocket(QObject* parent) : QObject(parent) {}
 
-TWSocket::~TWSocket() {
+FtpSocket::~FtpSocket() {
     abort();
 }
 
-template <typename F> void TWSocket::post(F f) {
+template <typename F> void FtpSocket::post(F f) {
     const unsigned generation = generation_;
     QMetaObject::invokeMethod(
         this,
@@ -66,7 +66,7 @@ template <typename F> void TWSocket::post(F f) {
         Qt::QueuedConnection);
 }
 
-void TWSocket::dnsLookup(const QByteArray& hostName) {
+void FtpSocket::dnsLookup(const QByteArray& hostName) {
     abort();
     dnsResult_.clear();
     lookupId_ = QHostInfo::lookupHost(fromCp1252(hostName), this, [this](const QHostInfo& info) {
@@ -87,13 +87,13 @@ void TWSocket::dnsLookup(const QByteArray& hostName) {
     });
 }
 
-void TWSocket::cancelDnsLookup() {
+void FtpSocket::cancelDnsLookup() {
     if (lookupId_ >= 0)
         QHostInfo::abortHostLookup(lookupId_);
     lookupId_ = -1;
 }
 
-void TWSocket::connectTo(const QHostAddress& address, quint16 port) {
+void FtpSocket::connectTo(const QHostAddress& address, quint16 port) {
     abort();
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
@@ -118,10 +118,10 @@ void TWSocket::connectTo(const QHostAddress& address, quint16 port) {
     // The outcome is known when the socket turns writable; SO_ERROR then tells the errno.
     connectFd_ = fd;
     connectNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Write, this);
-    connect(connectNotifier_, &QSocketNotifier::activated, this, &TWSocket::onConnectReady);
+    connect(connectNotifier_, &QSocketNotifier::activated, this, &FtpSocket::onConnectReady);
 }
 
-void TWSocket::onConnectReady() {
+void FtpSocket::onConnectReady() {
     connectNotifier_->setEnabled(false);
     connectNotifier_->deleteLater();
     connectNotifier_ = nullptr;
@@ -139,13 +139,13 @@ void TWSocket::onConnectReady() {
     finishConnect(fd);
 }
 
-QTcpSocket* TWSocket::newSocket() {
+QTcpSocket* FtpSocket::newSocket() {
     if (secure_)
         return new QSslSocket(this);
     return new QTcpSocket(this);
 }
 
-void TWSocket::finishConnect(int fd) {
+void FtpSocket::finishConnect(int fd) {
     QTcpSocket* socket = newSocket();
     if (!socket->setSocketDescriptor(fd, QAbstractSocket::ConnectedState)) {
         const int error = winsockErrorFromQt(socket->error());
@@ -158,7 +158,7 @@ void TWSocket::finishConnect(int fd) {
     post([this] { emit sessionConnected(0); });
 }
 
-void TWSocket::adopt(QTcpSocket* socket) {
+void FtpSocket::adopt(QTcpSocket* socket) {
     socket_ = socket;
     socket_->setParent(this);
     ssl_ = qobject_cast<QSslSocket*>(socket);
@@ -168,7 +168,7 @@ void TWSocket::adopt(QTcpSocket* socket) {
     closing_ = false;
     closedSignalled_ = false;
     connect(socket_, &QTcpSocket::readyRead, this, [this] { emit dataAvailable(0); });
-    connect(socket_, &QTcpSocket::bytesWritten, this, &TWSocket::onBytesWritten);
+    connect(socket_, &QTcpSocket::bytesWritten, this, &FtpSocket::onBytesWritten);
     connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
         // A peer that closes is an orderly end, unless it leaves data of ours unsent.
         errorText_ = socket_->errorString();
@@ -183,30 +183,30 @@ void TWSocket::adopt(QTcpSocket* socket) {
         }
     });
     if (ssl_) {
-        connect(ssl_, &QSslSocket::encryptedBytesWritten, this, &TWSocket::onBytesWritten);
-        connect(ssl_, &QSslSocket::sslErrors, this, &TWSocket::onSslErrors);
+        connect(ssl_, &QSslSocket::encryptedBytesWritten, this, &FtpSocket::onBytesWritten);
+        connect(ssl_, &QSslSocket::sslErrors, this, &FtpSocket::onSslErrors);
         connect(ssl_, &QSslSocket::encrypted, this, [this] {
             handshaking_ = false;
             post([this] { emit sessionEncrypted(0); });
         });
     }
-    connect(socket_, &QTcpSocket::disconnected, this, &TWSocket::onDisconnected);
+    connect(socket_, &QTcpSocket::disconnected, this, &FtpSocket::onDisconnected);
 }
 
-qint64 TWSocket::pendingBytes() const {
+qint64 FtpSocket::pendingBytes() const {
     if (!socket_)
         return 0;
     // Under TLS what was written waits first as plain text, then encrypted.
     return socket_->bytesToWrite() + (ssl_ ? ssl_->encryptedBytesToWrite() : 0);
 }
 
-void TWSocket::onBytesWritten() {
+void FtpSocket::onBytesWritten() {
     if (!inSend_ && socket_ && pendingBytes() == 0)
         emit dataSent(0);
 }
 
-void TWSocket::startClientTls(const QSslConfiguration& configuration, const QString& peerName,
-                              PeerCheck check) {
+void FtpSocket::startClientTls(const QSslConfiguration& configuration, const QString& peerName,
+                               PeerCheck check) {
     if (!ssl_ || !isConnected()) {
         post([this] { emit sessionEncrypted(WSAENOTCONN); });
         return;
@@ -218,21 +218,21 @@ void TWSocket::startClientTls(const QSslConfiguration& configuration, const QStr
     ssl_->startClientEncryption();
 }
 
-void TWSocket::onSslErrors(const QList<QSslError>& errors) {
+void FtpSocket::onSslErrors(const QList<QSslError>& errors) {
     // Left unanswered, the handshake fails and the connection is dropped.
     if (peerCheck_ && peerCheck_(ssl_->peerCertificate(), errors))
         ssl_->ignoreSslErrors();
 }
 
-bool TWSocket::isEncrypted() const {
+bool FtpSocket::isEncrypted() const {
     return ssl_ && ssl_->isEncrypted();
 }
 
-QSslConfiguration TWSocket::sslConfiguration() const {
+QSslConfiguration FtpSocket::sslConfiguration() const {
     return ssl_ ? ssl_->sslConfiguration() : QSslConfiguration();
 }
 
-void TWSocket::onDisconnected() {
+void FtpSocket::onDisconnected() {
     if (closedSignalled_ || !socket_)
         return;
     closedSignalled_ = true;
@@ -245,14 +245,14 @@ void TWSocket::onDisconnected() {
     post([this, error] { emit sessionClosed(error); });
 }
 
-quint16 TWSocket::listen(const QHostAddress& address, quint16 port, int lingerSeconds) {
+quint16 FtpSocket::listen(const QHostAddress& address, quint16 port, int lingerSeconds) {
     abort();
     server_ = secure_ ? new SecureServer(this) : new QTcpServer(this);
     if (!server_->listen(address, port)) {
         const int error = winsockErrorFromQt(server_->serverError());
         delete server_;
         server_ = nullptr;
-        throw ESocketException("listen: " + WSocketErrorText(error));
+        throw SocketException("listen: " + WSocketErrorText(error));
     }
     setLinger(server_->socketDescriptor(), true, lingerSeconds);
     connect(server_, &QTcpServer::newConnection, this, [this] { emit sessionAvailable(0); });
@@ -262,7 +262,7 @@ quint16 TWSocket::listen(const QHostAddress& address, quint16 port, int lingerSe
     return server_->serverPort();
 }
 
-bool TWSocket::accept() {
+bool FtpSocket::accept() {
     if (!server_ || !server_->hasPendingConnections())
         return false;
     QTcpSocket* socket = server_->nextPendingConnection();
@@ -279,7 +279,7 @@ bool TWSocket::accept() {
     return true;
 }
 
-qint64 TWSocket::send(const char* data, qint64 size, bool* atOnce) {
+qint64 FtpSocket::send(const char* data, qint64 size, bool* atOnce) {
     if (atOnce)
         *atOnce = false;
     if (!isConnected())
@@ -308,11 +308,11 @@ qint64 TWSocket::send(const char* data, qint64 size, bool* atOnce) {
     return written;
 }
 
-void TWSocket::postDataSent() {
+void FtpSocket::postDataSent() {
     post([this] { emit dataSent(0); });
 }
 
-qint64 TWSocket::receive(char* data, qint64 maxSize) {
+qint64 FtpSocket::receive(char* data, qint64 maxSize) {
     if (!leftover_.isEmpty()) {
         const qint64 n = std::min<qint64>(maxSize, leftover_.size());
         memcpy(data, leftover_.constData(), n);
@@ -324,30 +324,30 @@ qint64 TWSocket::receive(char* data, qint64 maxSize) {
     return std::max<qint64>(0, socket_->read(data, maxSize));
 }
 
-bool TWSocket::isConnected() const {
+bool FtpSocket::isConnected() const {
     return socket_ && !closing_ && !closedSignalled_ &&
            socket_->state() == QAbstractSocket::ConnectedState;
 }
 
-bool TWSocket::isListening() const {
+bool FtpSocket::isListening() const {
     return server_ && server_->isListening();
 }
 
-QHostAddress TWSocket::localAddress() const {
+QHostAddress FtpSocket::localAddress() const {
     return socket_ ? socket_->localAddress() : QHostAddress();
 }
 
-QHostAddress TWSocket::peerAddress() const {
+QHostAddress FtpSocket::peerAddress() const {
     return socket_ ? socket_->peerAddress() : QHostAddress();
 }
 
-quint16 TWSocket::localPort() const {
+quint16 FtpSocket::localPort() const {
     if (server_)
         return server_->serverPort();
     return socket_ ? socket_->localPort() : 0;
 }
 
-void TWSocket::close() {
+void FtpSocket::close() {
     cancelDnsLookup();
     if (connectNotifier_ || connectFd_ >= 0 || server_) {
         abort();
@@ -367,7 +367,7 @@ void TWSocket::close() {
         onDisconnected();
 }
 
-void TWSocket::abort() {
+void FtpSocket::abort() {
     ++generation_;
     cancelDnsLookup();
     if (connectNotifier_) {
@@ -393,7 +393,7 @@ void TWSocket::abort() {
     }
 }
 
-void TWSocket::dropSocket() {
+void FtpSocket::dropSocket() {
     if (!socket_)
         return;
     socket_->disconnect(this);
@@ -407,13 +407,13 @@ void TWSocket::dropSocket() {
     closedSignalled_ = false;
 }
 
-quint16 TWSocket::resolvePort(const QByteArray& port) {
+quint16 FtpSocket::resolvePort(const QByteArray& port) {
     const QByteArray name = port.trimmed();
     bool isNumber = false;
     const uint number = name.toUInt(&isNumber);
     if (isNumber) {
         if (number == 0 || number > 65535)
-            throw ESocketException("Invalid port number '" + port + "'");
+            throw SocketException("Invalid port number '" + port + "'");
         return static_cast<quint16>(number);
     }
     if (!name.isEmpty()) {
@@ -428,7 +428,7 @@ quint16 TWSocket::resolvePort(const QByteArray& port) {
         if (name.compare("ftp", Qt::CaseInsensitive) == 0)
             return 21;
     }
-    throw ESocketException("Can't resolve port for service '" + port + "'");
+    throw SocketException("Can't resolve port for service '" + port + "'");
 }
 
 } // namespace vantor

@@ -1,4 +1,4 @@
-#include "ftp/ftp_cli.h"
+#include "ftp/async_ftp_client.h"
 
 #include "ftp/command_arguments.h"
 #include "ftp/socket_errors.h"
@@ -17,33 +17,33 @@ QByteArray transferSummary(qint64 bytes, qint64 elapsedMs) {
     return line;
 }
 
-TCustomFtpCli::TCustomFtpCli(QObject* parent) : QObject(parent) {
+AsyncFtpClient::AsyncFtpClient(QObject* parent) : QObject(parent) {
     clock_.start();
-    connect(&control_, &TWSocket::dnsLookupDone, this, &TCustomFtpCli::onLookupDone);
-    connect(&control_, &TWSocket::sessionConnected, this, &TCustomFtpCli::onControlConnected);
-    connect(&control_, &TWSocket::dataAvailable, this, &TCustomFtpCli::onControlData);
-    connect(&control_, &TWSocket::sessionClosed, this, &TCustomFtpCli::onControlClosed);
-    connect(&data_, &TWSocket::sessionAvailable, this, &TCustomFtpCli::onSessionAvailable);
-    connect(&data_, &TWSocket::dataAvailable, this, &TCustomFtpCli::onDataAvailable);
-    connect(&data_, &TWSocket::dataSent, this, &TCustomFtpCli::onDataSent);
-    connect(&data_, &TWSocket::sessionClosed, this, &TCustomFtpCli::onDataClosed);
-    connect(&control_, &TWSocket::sessionEncrypted, this, &TCustomFtpCli::onControlEncrypted);
-    connect(&data_, &TWSocket::sessionConnected, this, &TCustomFtpCli::onDataConnected);
-    connect(&data_, &TWSocket::sessionEncrypted, this, &TCustomFtpCli::onDataEncrypted);
+    connect(&control_, &FtpSocket::dnsLookupDone, this, &AsyncFtpClient::onLookupDone);
+    connect(&control_, &FtpSocket::sessionConnected, this, &AsyncFtpClient::onControlConnected);
+    connect(&control_, &FtpSocket::dataAvailable, this, &AsyncFtpClient::onControlData);
+    connect(&control_, &FtpSocket::sessionClosed, this, &AsyncFtpClient::onControlClosed);
+    connect(&data_, &FtpSocket::sessionAvailable, this, &AsyncFtpClient::onSessionAvailable);
+    connect(&data_, &FtpSocket::dataAvailable, this, &AsyncFtpClient::onDataAvailable);
+    connect(&data_, &FtpSocket::dataSent, this, &AsyncFtpClient::onDataSent);
+    connect(&data_, &FtpSocket::sessionClosed, this, &AsyncFtpClient::onDataClosed);
+    connect(&control_, &FtpSocket::sessionEncrypted, this, &AsyncFtpClient::onControlEncrypted);
+    connect(&data_, &FtpSocket::sessionConnected, this, &AsyncFtpClient::onDataConnected);
+    connect(&data_, &FtpSocket::sessionEncrypted, this, &AsyncFtpClient::onDataEncrypted);
     data_.setGathering(true);
 }
 
-TCustomFtpCli::~TCustomFtpCli() {
+AsyncFtpClient::~AsyncFtpClient() {
     OnDisplay = nullptr;
     abort();
 }
 
-void TCustomFtpCli::display(const QByteArray& line) {
+void AsyncFtpClient::display(const QByteArray& line) {
     if (OnDisplay)
         OnDisplay(this, line);
 }
 
-bool TCustomFtpCli::startUpload(QByteArray* refusal) {
+bool AsyncFtpClient::startUpload(QByteArray* refusal) {
     QByteArray reason;
     // Between steps of a running operation counts as busy: a display handler that starts
     // another upload must not take over the one under way.
@@ -80,7 +80,7 @@ bool TCustomFtpCli::startUpload(QByteArray* refusal) {
     return true;
 }
 
-bool TCustomFtpCli::refuseUnsafeArguments(QByteArray* refusal) {
+bool AsyncFtpClient::refuseUnsafeArguments(QByteArray* refusal) {
     const QString unsafe = checkFtpArguments(UserName, PassWord, HostDirName, HostFileName);
     if (unsafe.isEmpty())
         return false;
@@ -92,7 +92,7 @@ bool TCustomFtpCli::refuseUnsafeArguments(QByteArray* refusal) {
     return true;
 }
 
-void TCustomFtpCli::runNextStep() {
+void AsyncFtpClient::runNextStep() {
     if (steps_.isEmpty()) {
         finish();
         return;
@@ -152,7 +152,7 @@ void TCustomFtpCli::runNextStep() {
     }
 }
 
-void TCustomFtpCli::stepDone(int error) {
+void AsyncFtpClient::stepDone(int error) {
     if (error != 0) {
         if (error_ == 0)
             error_ = error;
@@ -166,14 +166,14 @@ void TCustomFtpCli::stepDone(int error) {
     runNextStep();
 }
 
-void TCustomFtpCli::stepError(const QByteArray& text) {
+void AsyncFtpClient::stepError(const QByteArray& text) {
     display("! " + text);
     if (errorMessage_.isEmpty())
         errorMessage_ = text;
     stepDone(kLocalError);
 }
 
-void TCustomFtpCli::finish() {
+void AsyncFtpClient::finish() {
     stopTransfer();
     control_.abort();
     connected_ = false;
@@ -187,7 +187,7 @@ void TCustomFtpCli::finish() {
     emit requestDone();
 }
 
-void TCustomFtpCli::abort() {
+void AsyncFtpClient::abort() {
     state_ = FtpState::Aborting;
     control_.abort();
     stopTransfer();
@@ -198,7 +198,7 @@ void TCustomFtpCli::abort() {
     state_ = FtpState::Ready;
 }
 
-void TCustomFtpCli::timedOut() {
+void AsyncFtpClient::timedOut() {
     if (error_ != 0 && !errorMessage_.isEmpty())
         return;
     errorMessage_ = "426 Timeout";
@@ -206,7 +206,7 @@ void TCustomFtpCli::timedOut() {
     error_ = 426;
 }
 
-void TCustomFtpCli::sendCommand(const QByteArray& command, std::vector<int> accepted) {
+void AsyncFtpClient::sendCommand(const QByteArray& command, std::vector<int> accepted) {
     display(step_ == Step::Pass && MaskPassword ? QByteArray("> PASS ********") : "> " + command);
     if (!connected_ || !control_.isConnected()) {
         stepError("FTP component not connected");
@@ -218,7 +218,7 @@ void TCustomFtpCli::sendCommand(const QByteArray& command, std::vector<int> acce
     control_.send(line.constData(), line.size());
 }
 
-void TCustomFtpCli::startConnect() {
+void AsyncFtpClient::startConnect() {
     state_ = FtpState::LookingUp;
     if (HostName.isEmpty()) {
         stepError("DNS lookup: invalid host name.");
@@ -232,7 +232,7 @@ void TCustomFtpCli::startConnect() {
     control_.dnsLookup(HostName);
 }
 
-void TCustomFtpCli::onLookupDone(int error) {
+void AsyncFtpClient::onLookupDone(int error) {
     if (step_ != Step::Connect || state_ != FtpState::LookingUp)
         return;
     if (error != 0)
@@ -241,12 +241,12 @@ void TCustomFtpCli::onLookupDone(int error) {
         connectToServer(control_.dnsResult());
 }
 
-void TCustomFtpCli::connectToServer(const QHostAddress& address) {
+void AsyncFtpClient::connectToServer(const QHostAddress& address) {
     quint16 port = 0;
     try {
-        port = TWSocket::resolvePort(Port);
-    } catch (const ESocketException& e) {
-        failLocally(ESocketException::kind() + ": " + e.text());
+        port = FtpSocket::resolvePort(Port);
+    } catch (const SocketException& e) {
+        failLocally(SocketException::kind() + ": " + e.text());
         stepDone(kLocalError);
         return;
     }
@@ -256,19 +256,19 @@ void TCustomFtpCli::connectToServer(const QHostAddress& address) {
     control_.connectTo(address, port);
 }
 
-void TCustomFtpCli::failLocally(const QByteArray& text) {
+void AsyncFtpClient::failLocally(const QByteArray& text) {
     statusCode_ = kLocalError;
     lastResponse_ = QByteArray::number(kLocalError) + ' ' + text;
     if (errorMessage_.isEmpty())
         errorMessage_ = lastResponse_;
 }
 
-void TCustomFtpCli::connectFailed(int error) {
+void AsyncFtpClient::connectFailed(int error) {
     failLocally(WSocketErrorText(error));
     stepDone(error);
 }
 
-void TCustomFtpCli::onControlConnected(int error) {
+void AsyncFtpClient::onControlConnected(int error) {
     if (step_ != Step::Connect || state_ != FtpState::AwaitingGreeting)
         return;
     if (error != 0) {
@@ -278,7 +278,7 @@ void TCustomFtpCli::onControlConnected(int error) {
     connected_ = true;
 }
 
-void TCustomFtpCli::onControlData() {
+void AsyncFtpClient::onControlData() {
     // A display handler that pumps events must not get the next line judged before this one.
     if (receiving_)
         return;
@@ -296,7 +296,7 @@ void TCustomFtpCli::onControlData() {
     receiving_ = false;
 }
 
-void TCustomFtpCli::handleLine(const QByteArray& line) {
+void AsyncFtpClient::handleLine(const QByteArray& line) {
     if (state_ == FtpState::Ready || state_ == FtpState::Aborting)
         return;
     display("< " + line);
@@ -346,7 +346,7 @@ void TCustomFtpCli::handleLine(const QByteArray& line) {
     judgeReply(reply.code, line);
 }
 
-void TCustomFtpCli::judgeReply(int code, const QByteArray& line) {
+void AsyncFtpClient::judgeReply(int code, const QByteArray& line) {
     const bool good = accepted_.empty()
                           ? code < 500
                           : std::find(accepted_.begin(), accepted_.end(), code) != accepted_.end();
@@ -359,7 +359,7 @@ void TCustomFtpCli::judgeReply(int code, const QByteArray& line) {
     stepDone(code);
 }
 
-void TCustomFtpCli::onControlClosed(int error) {
+void AsyncFtpClient::onControlClosed(int error) {
     onControlData(); // what the server said before it closed still counts
     connected_ = false;
     if (state_ == FtpState::Ready || state_ == FtpState::Aborting || step_ == Step::None)
@@ -376,12 +376,12 @@ void TCustomFtpCli::onControlClosed(int error) {
     stepDone(n);
 }
 
-void TCustomFtpCli::startPort() {
+void AsyncFtpClient::startPort() {
     quint16 port = 0;
     data_.setSecure(secure());
     try {
         port = data_.listen(QHostAddress::AnyIPv4, 0, 10);
-    } catch (const ESocketException& e) {
+    } catch (const SocketException& e) {
         stepError(e.text());
         return;
     }
@@ -397,7 +397,7 @@ void TCustomFtpCli::startPort() {
     sendCommand(command + p, {200, 227});
 }
 
-void TCustomFtpCli::startQuit() {
+void AsyncFtpClient::startQuit() {
     savedResponse_ = lastResponse_;
     savedStatus_ = statusCode_;
     responseSaved_ = true;

@@ -18,10 +18,10 @@ namespace vantor::recorder {
 // The live stats setup window: created hidden with the main window, shown and filled by its
 // "Live Stats Setup" button, only ever hidden again. Its settings are shared with the
 // utilities' FTP tab.
-class TForm2 : public QWidget {
+class LiveStatsSetupWindow : public QWidget {
     Q_OBJECT
 public:
-    TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent = nullptr);
+    LiveStatsSetupWindow(SettingsStore store, Dialogs& dialogs, QWidget* parent = nullptr);
 
     // Shown (after a beep) for a reload time that is not a whole number from 5 to 3600.
     static inline const QString kReloadTimeMessage =
@@ -29,9 +29,9 @@ public:
 
     // Fills the fields from the settings as they are now; "30" where no reload time is stored.
     void fillFromSettings();
-    void Button1Click(); // "Close"
-    void Button2Click(); // "Save Settings"
-    void CheckBox1Click();
+    void closeWindow();  // "Close"
+    void saveSettings(); // "Save Settings"
+    void toggleCustomImage();
 
     QLineEdit* HostName;
     QLineEdit* UserName;
@@ -39,15 +39,15 @@ public:
     QLineEdit* HostDir;
     QLineEdit* HostFileName;
     QLineEdit* ReloadTime;
-    QCheckBox* CheckBox1; // the custom image
+    QCheckBox* customImageBox; // the custom image
     QLineEdit* ImagePath;
     QCheckBox* PassiveMode;
     QCheckBox* SecureConnection;
     QLineEdit* CertFingerprint;
-    QPushButton* Button1; // "Close"
-    QPushButton* Button2; // "Save Settings"
-    QLabel* Label1;       // the file name example
-    QLabel* Label2;       // "*Seconds*"
+    QPushButton* closeButton; // "Close"
+    QPushButton* saveButton;  // "Save Settings"
+    QLabel* fileNameExample;  // the file name example
+    QLabel* secondsLabel;     // "*Seconds*"
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -58,7 +58,7 @@ signals:
 
 private:
     // Stores every value in one write, so a failed save leaves the previous settings whole.
-    void saveSettings();
+    void storeSettings();
 
     SettingsStore store_;
     Dialogs& dialogs_;

@@ -26,54 +26,54 @@ namespace vantor {
 class Dialogs;
 class SettingsStore;
 class Shell;
-class TFtpClient;
+class FtpClient;
 } // namespace vantor
 
 namespace vantor::utilities {
 
 class LinkLabel;
-class TForm2;
+class UploadStatusWindow;
 
 // The character a Backspace types: the key handlers take characters.
 inline constexpr int kBackspaceChar = 8;
 
 // The utilities' main window: the game type switch, the three pages and the footer. The
-// handlers keep the names the users' manual and the other programs' authors know them by;
-// the work itself is done by the core.
-class TForm1 : public QWidget {
+// handlers are named for what the user asked; the work itself is done by the core.
+class UtilitiesWindow : public QWidget {
     Q_OBJECT
 public:
-    TForm1(Dialogs& dialogs, Shell& shell, const SettingsStore& settings,
-           QWidget* parent = nullptr);
+    UtilitiesWindow(Dialogs& dialogs, Shell& shell, const SettingsStore& settings,
+                    QWidget* parent = nullptr);
     // Changes of the stats files go into the game history (the program's window).
     void setJournaled(bool on) { journaled_ = on; }
 
     // Runs on the first showing and whenever the window becomes active again coming back
     // from another (non-modal) window of the program; not after a message box.
-    void FormActivate();
-    void getregistryinfo();
-    void RadioButton1Click();
-    void RadioButton2Click();
-    void TabControl1Change(int index);
-    void Button2Click(); // "Exit"
+    void onActivated();
+    // The comment and file name lists from the settings store.
+    void readRecentEntries();
+    void chooseAdversarial();
+    void chooseCooperative();
+    void showPage(int index);
+    void exitProgram(); // "Exit"
 
-    void Button5Click(); // "Refresh Players"
-    void Button6Click(); // "Delete Player"
-    void ListBox1KeyPress(int key);
-    void Button8Click(); // "Delete Players"
-    void Button3Click(); // "Delete Player Stats File"
+    void refreshPlayers();       // "Refresh Players"
+    void deleteSelectedPlayer(); // "Delete Player"
+    void playerListKeyPress(int key);
+    void prunePlayers();    // "Delete Players"
+    void deleteStatsFile(); // "Delete Player Stats File"
 
-    void Button1Click(); // "Save": the HTML stats page
-    void Button9Click(); // "Clear": empties the comment
-    void Button4Click(); // "View Player Rankings"
+    void savePage();     // "Save": the HTML stats page
+    void clearComment(); // "Clear": empties the comment
+    void viewRankings(); // "View Player Rankings"
 
-    void Button12Click(); // "Transmit"
-    void Button11Click(); // "Save Settings"
-    void Button7Click();  // "Delete"
-    void FileListBox1KeyPress(int key);
+    void transmit();     // "Transmit"
+    void saveSettings(); // "Save Settings"
+    void deletePage();   // "Delete"
+    void pageListKeyPress(int key);
     // Re-reads the "*.html" files of the data folder into the upload list: call it after a page
     // has been written. Before the "FTP Upload" page is first shown there is nothing to re-read.
-    void updatehtmlfilelist();
+    void refreshPageList();
 
     // Ranks the current game type's stats file by the "Rank Players by:" text, moving the
     // progress bar, which is visible meanwhile. The game type switch and "Delete Players" are
@@ -89,41 +89,41 @@ public:
     const QString& statsFile() const { return statsFile_; }
 
     // The histories behind the comment and file name lists, entry 1 first.
-    QStringList commentHistory;
-    QStringList fileHistory;
+    QStringList recentComments;
+    QStringList recentFiles;
 
     // The controls, reachable like a form's fields by the page handlers.
-    LinkLabel* Image1 = nullptr;
-    QRadioButton* RadioButton1 = nullptr; // "Adversarial"
-    QRadioButton* RadioButton2 = nullptr; // "Cooperative"
-    QProgressBar* ProgressBar1 = nullptr;
-    QTabBar* TabControl1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr; // " Player Data Utilities "
-    QGroupBox* GroupBox2 = nullptr; // " HTML File Creation "
-    QGroupBox* GroupBox3 = nullptr; // " FTP Upload "
-    QPushButton* Button4 = nullptr; // "View Player Rankings"
-    QPushButton* Button2 = nullptr; // "Exit"
+    LinkLabel* logoLabel = nullptr;
+    QRadioButton* adversarialButton = nullptr; // "Adversarial"
+    QRadioButton* cooperativeButton = nullptr; // "Cooperative"
+    QProgressBar* progressBar = nullptr;
+    QTabBar* pageTabs = nullptr;
+    QGroupBox* playerDataGroup = nullptr;  // " Player Data Utilities "
+    QGroupBox* htmlGroup = nullptr;        // " HTML File Creation "
+    QGroupBox* ftpGroup = nullptr;         // " FTP Upload "
+    QPushButton* rankingsButton = nullptr; // "View Player Rankings"
+    QPushButton* exitButton = nullptr;     // "Exit"
     QLabel* CreditLabel = nullptr;
     LinkLabel* ForumLink = nullptr;
     LinkLabel* EmailLink = nullptr;
 
-    QListWidget* ListBox1 = nullptr;
+    QListWidget* playerList = nullptr;
     QLabel* GameTypeLabel1 = nullptr;
     QLabel* PlayerCountLabel1 = nullptr;
-    QPushButton* Button5 = nullptr;
-    QPushButton* Button6 = nullptr;
-    QPushButton* Button8 = nullptr;
+    QPushButton* refreshButton = nullptr;
+    QPushButton* deletePlayerButton = nullptr;
+    QPushButton* deletePlayersButton = nullptr;
     QLineEdit* CountEdit = nullptr;
     QComboBox* MeasureBox = nullptr;
-    QPushButton* Button3 = nullptr;
+    QPushButton* deleteStatsFileButton = nullptr;
 
     QComboBox* RankKeyBox = nullptr;
     QLabel* GameTypeLabel2 = nullptr;
     QLabel* PlayerCountLabel2 = nullptr;
     QComboBox* CommentBox = nullptr;
-    QPushButton* Button9 = nullptr; // "Clear"
+    QPushButton* clearButton = nullptr; // "Clear"
     QComboBox* FileNameBox = nullptr;
-    QPushButton* Button1 = nullptr; // "Save"
+    QPushButton* saveButton = nullptr; // "Save"
 
     QLineEdit* HostName = nullptr;
     QLineEdit* HostPort = nullptr;
@@ -133,12 +133,13 @@ public:
     QCheckBox* PassiveMode = nullptr;
     QCheckBox* SecureConnection = nullptr;
     QLineEdit* CertFingerprint = nullptr;
-    QListWidget* FileListBox1 = nullptr;
-    QPushButton* Button12 = nullptr; // "Transmit"
-    QPushButton* Button7 = nullptr;  // "Delete"
-    QPushButton* Button11 = nullptr; // "Save Settings"
-    TFtpClient* FtpClient1 = nullptr;
-    TForm2* Form2 = nullptr; // the upload status window, hidden until an upload starts
+    QListWidget* pageFileList = nullptr;
+    QPushButton* transmitButton = nullptr;     // "Transmit"
+    QPushButton* deletePageButton = nullptr;   // "Delete"
+    QPushButton* saveSettingsButton = nullptr; // "Save Settings"
+    FtpClient* ftpClient = nullptr;
+    UploadStatusWindow* statusWindow =
+        nullptr; // the upload status window, hidden until an upload starts
 
 protected:
     bool event(QEvent* event) override;
@@ -169,7 +170,7 @@ private:
     void releaseAfterPage(const std::vector<std::pair<QWidget*, bool>>& held);
     PageCreation pageMaker();
     // Both boxes list their histories, entry 1 first, and show no text.
-    void showHistories();
+    void showRecentEntries();
     // Shows what a handler throws in the error box, as the application would.
     void guarded(const std::function<void()>& handler);
 

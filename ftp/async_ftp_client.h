@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ftp/ftp_reply_reader.h"
-#include "ftp/wsocket.h"
+#include "ftp/ftp_socket.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -17,25 +17,15 @@ namespace vantor {
 // The code of an operation that ends on an error of our own, without a reply code.
 inline constexpr int kLocalError = 500;
 
-// How the local file is shared while it is sent. Linux has no sharing modes on open: the
-// file is opened for reading whatever the mode says.
-enum TFtpShareMode {
-    ftpShareCompat,
-    ftpShareExclusive,
-    ftpShareDenyWrite,
-    ftpShareDenyRead,
-    ftpShareDenyNone,
-};
-
-enum TFtpOption {
+enum FtpOption {
     ftpAcceptLF = 0x1, // a reply line ends at LF alone, not only at CR LF
 };
-Q_DECLARE_FLAGS(TFtpOptions, TFtpOption)
-Q_DECLARE_OPERATORS_FOR_FLAGS(TFtpOptions)
+Q_DECLARE_FLAGS(FtpOptions, FtpOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(FtpOptions)
 
 // Whether the connections are put under TLS: never, or after "AUTH TLS" on the control
 // connection (explicit TLS), then on every data connection too.
-enum TFtpSecurity {
+enum FtpSecurity {
     ftpTlsNone,
     ftpTlsExplicit,
 };
@@ -52,7 +42,7 @@ enum class FtpState {
 };
 
 // Receives every display line: "> " commands as sent, "< " reply lines, "! " notices.
-using TFtpDisplay = std::function<void(QObject* sender, const QByteArray& line)>;
+using FtpDisplay = std::function<void(QObject* sender, const QByteArray& line)>;
 
 // "! <bytes> bytes received/sent in <s> seconds (<rate> Bytes/sec)".
 QByteArray transferSummary(qint64 bytes, qint64 elapsedMs);
@@ -61,15 +51,15 @@ QByteArray transferSummary(qint64 bytes, qint64 elapsedMs);
 // operation: connect, log in, change directory, set the type, store one file over a data
 // connection the server opens (active mode) or the client opens (passive), quit. With
 // explicit TLS both connections are encrypted and nothing of the login goes out in clear.
-class TCustomFtpCli : public QObject {
+class AsyncFtpClient : public QObject {
     Q_OBJECT
 public:
     static constexpr qint64 kBlockSize = 1514;
     // Blocks sent in a row before the event loop gets its turn.
     static constexpr int kBurstBlocks = 64;
 
-    explicit TCustomFtpCli(QObject* parent = nullptr);
-    ~TCustomFtpCli() override;
+    explicit AsyncFtpClient(QObject* parent = nullptr);
+    ~AsyncFtpClient() override;
 
     // Text values are bytes as they go on the wire; LocalFileName is in the file system's
     // encoding (QFile::encodeName).
@@ -83,19 +73,17 @@ public:
     bool Binary = true;
     int Timeout = 15; // seconds without progress; 0 or less: no limit
     bool MultiThreaded = false;
-    TFtpShareMode ShareMode = ftpShareExclusive;
-    TFtpOptions Options = ftpAcceptLF;
-    bool DisplayFileFlag = false;
+    FtpOptions Options = ftpAcceptLF;
     // Passive: EPSV (PASV where the server knows no EPSV), the client connects for data.
     bool Passive = false;
-    TFtpSecurity Security = ftpTlsNone;
+    FtpSecurity Security = ftpTlsNone;
     // A certificate the system does not trust is still accepted when its SHA-256
     // fingerprint is this one (hex, colons optional).
     QByteArray CertSha256;
     // Shows the login as "> PASS ********" (the password is still sent): for output that
     // ends up in terminals and logs.
     bool MaskPassword = false;
-    TFtpDisplay OnDisplay;
+    FtpDisplay OnDisplay;
 
     // The first error reply or error text of the last operation.
     const QByteArray& ErrorMessage() const { return errorMessage_; }
@@ -196,8 +184,8 @@ private:
     void onDataClosed(int error);
     void maybeFinishStore();
 
-    TWSocket control_;
-    TWSocket data_;
+    FtpSocket control_;
+    FtpSocket data_;
     FtpReplyReader reader_;
     FtpState state_ = FtpState::Ready;
     bool connected_ = false;

@@ -1,6 +1,6 @@
 // The "Player Data Utilities" page: listing, removing and pruning players, deleting the
 // stats file.
-#include "main_form.h"
+#include "utilities_window.h"
 
 #include "history/journaled/journaled_changes.h"
 #include "stats/game_type.h"
@@ -22,13 +22,13 @@ namespace {
 constexpr int kNameBytesRole = Qt::UserRole;
 } // namespace
 
-void TForm1::setPlayerCount(qsizetype count) {
+void UtilitiesWindow::setPlayerCount(qsizetype count) {
     const QString text = QStringLiteral("Total Players: %1").arg(count);
     PlayerCountLabel1->setText(text);
     PlayerCountLabel2->setText(text);
 }
 
-void TForm1::listPlayers(bool zeroWhenMissing) {
+void UtilitiesWindow::listPlayers(bool zeroWhenMissing) {
     auto names = stats::listPlayers(statsFile_);
     if (!names) {
         if (zeroWhenMissing)
@@ -37,17 +37,17 @@ void TForm1::listPlayers(bool zeroWhenMissing) {
     }
     stats::sortForListing(*names);
     for (const QByteArray& name : *names) {
-        auto* item = new QListWidgetItem(fromCp1252(name), ListBox1);
+        auto* item = new QListWidgetItem(fromCp1252(name), playerList);
         item->setData(kNameBytesRole, name);
     }
     setPlayerCount(qsizetype(names->size()));
 }
 
-void TForm1::Button5Click() {
+void UtilitiesWindow::refreshPlayers() {
     if (ranking_)
         return;
     guarded([&] {
-        ListBox1->clear();
+        playerList->clear();
         statsFile_ = statsFileName(gameType_);
         if (statsFile_.isEmpty())
             return;
@@ -55,40 +55,40 @@ void TForm1::Button5Click() {
     });
 }
 
-void TForm1::Button6Click() {
+void UtilitiesWindow::deleteSelectedPlayer() {
     if (ranking_)
         return;
     guarded([&] {
         if (statsFile_.isEmpty())
             return;
         QByteArray name;
-        const auto selected = ListBox1->selectedItems();
+        const auto selected = playerList->selectedItems();
         if (!selected.isEmpty())
             name = selected.first()->data(kNameBytesRole).toByteArray();
         // With nothing selected the file is still opened, so the list is only reloaded.
         if (!journaled::deletePlayer(journaling(), statsFile_, name))
             return;
-        ListBox1->clear();
+        playerList->clear();
         statsFile_ = statsFileName(gameType_);
         listPlayers(false);
     });
 }
 
-void TForm1::ListBox1KeyPress(int key) {
+void UtilitiesWindow::playerListKeyPress(int key) {
     if (key == kBackspaceChar)
-        Button6Click();
+        deleteSelectedPlayer();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ListBox1 && event->type() == QEvent::KeyPress &&
+bool UtilitiesWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == playerList && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Backspace) {
-        ListBox1KeyPress(kBackspaceChar);
+        playerListKeyPress(kBackspaceChar);
         return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::Button8Click() {
+void UtilitiesWindow::prunePlayers() {
     if (ranking_)
         return;
     guarded([&] {
@@ -104,7 +104,7 @@ void TForm1::Button8Click() {
     });
 }
 
-void TForm1::Button3Click() {
+void UtilitiesWindow::deleteStatsFile() {
     if (ranking_)
         return;
     guarded([&] {

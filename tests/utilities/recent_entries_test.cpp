@@ -1,4 +1,4 @@
-#include "utilities/core/history.h"
+#include "utilities/core/recent_entries.h"
 
 #include "common/error.h"
 #include "platform/settings_store.h"
@@ -19,8 +19,8 @@ QStringList numbered(const char* stem) {
 }
 } // namespace
 
-TEST(History, NewTextBecomesEntryOneAndTheOldestDrops) {
-    History h(numbered("c"));
+TEST(RecentEntries, NewTextBecomesEntryOneAndTheOldestDrops) {
+    RecentEntries h(numbered("c"));
     EXPECT_TRUE(h.offer(QStringLiteral("new")));
     QStringList expected = numbered("c");
     expected.prepend(QStringLiteral("new"));
@@ -28,8 +28,8 @@ TEST(History, NewTextBecomesEntryOneAndTheOldestDrops) {
     EXPECT_EQ(h.entries(), expected);
 }
 
-TEST(History, AKnownTextChangesNothingAndKeepsItsPlace) {
-    History h(numbered("c"));
+TEST(RecentEntries, AKnownTextChangesNothingAndKeepsItsPlace) {
+    RecentEntries h(numbered("c"));
     EXPECT_FALSE(h.offer(QStringLiteral("c4")));
     EXPECT_EQ(h.entries(), numbered("c"));
     EXPECT_EQ(h.entries()[3], QStringLiteral("c4"));
@@ -40,28 +40,28 @@ TEST(History, AKnownTextChangesNothingAndKeepsItsPlace) {
     EXPECT_EQ(h.entries()[1], QStringLiteral("C4"));
 }
 
-TEST(History, AlwaysHoldsTenEntries) {
-    History fresh;
+TEST(RecentEntries, AlwaysHoldsTenEntries) {
+    RecentEntries fresh;
     EXPECT_EQ(fresh.entries(), QStringList(10));
-    History h(numbered("x") + numbered("y"));
+    RecentEntries h(numbered("x") + numbered("y"));
     EXPECT_EQ(h.entries(), numbered("x"));
     fresh.offer(QStringLiteral("a"));
     EXPECT_EQ(fresh.entries().size(), 10);
     EXPECT_EQ(fresh.entries()[0], QStringLiteral("a"));
 }
 
-TEST(History, StoringCreatesTheMissingKeyAndLoadsBack) {
+TEST(RecentEntries, StoringCreatesTheMissingKeyAndLoadsBack) {
     vantor::test::TempFolder dir;
     SettingsStore store(dir.file(QStringLiteral("registry.reg")));
-    EXPECT_EQ(loadHistories(store).files, History());
+    EXPECT_EQ(loadRecentEntries(store).files, RecentEntries());
     ASSERT_FALSE(store.keyExists(kVantorKey));
 
-    PageHistories h;
+    RecentPageEntries h;
     h.comments.offer(QStringLiteral("Quoted \"comment\" with \\ back"));
-    updatefilelist(store, h, QStringLiteral("MyStats.html"));
+    rememberPageFile(store, h, QStringLiteral("MyStats.html"));
     EXPECT_TRUE(store.keyExists(kVantorKey));
 
-    const PageHistories back = loadHistories(store);
+    const RecentPageEntries back = loadRecentEntries(store);
     EXPECT_EQ(back.files.entries()[0], QStringLiteral("MyStats.html"));
     EXPECT_EQ(back.comments.entries()[0], QStringLiteral("Quoted \"comment\" with \\ back"));
     const auto key = store.openKey(kVantorKey, false);
@@ -76,21 +76,21 @@ TEST(History, StoringCreatesTheMissingKeyAndLoadsBack) {
               text.indexOf(QStringLiteral("\"comment1\"")));
 }
 
-TEST(History, SavingUnderAKnownNameLeavesTheHistoryAlone) {
+TEST(RecentEntries, SavingUnderAKnownNameLeavesTheHistoryAlone) {
     vantor::test::TempFolder dir;
     SettingsStore store(dir.file(QStringLiteral("registry.reg")));
-    PageHistories h;
-    h.files = History(numbered("f"));
-    updatefilelist(store, h, QStringLiteral("f7"));
-    EXPECT_EQ(loadHistories(store).files.entries(), numbered("f"));
+    RecentPageEntries h;
+    h.files = RecentEntries(numbered("f"));
+    rememberPageFile(store, h, QStringLiteral("f7"));
+    EXPECT_EQ(loadRecentEntries(store).files.entries(), numbered("f"));
 }
 
-TEST(History, AStoreThatCannotBeWrittenIsReported) {
+TEST(RecentEntries, AStoreThatCannotBeWrittenIsReported) {
     vantor::test::TempFolder dir;
     vantor::test::writeFile(dir.file(QStringLiteral("blocker")), "a file, not a folder");
     SettingsStore store(dir.file(QStringLiteral("blocker/registry.reg")));
     try {
-        storeHistories(store, PageHistories{});
+        storeRecentEntries(store, RecentPageEntries{});
         FAIL();
     } catch (const Error& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Failed to set data for 'file1'"));

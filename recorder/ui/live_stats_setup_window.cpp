@@ -1,4 +1,4 @@
-#include "live_stats_setup.h"
+#include "live_stats_setup_window.h"
 
 #include "common/error.h"
 #include "common/page_names.h"
@@ -25,7 +25,7 @@
 
 namespace vantor::recorder {
 
-TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
+LiveStatsSetupWindow::LiveStatsSetupWindow(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Tool), store_(std::move(store)), dialogs_(dialogs) {
     setWindowTitle(QStringLiteral("Live Stats Setup"));
 
@@ -34,20 +34,20 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     Password = new QLineEdit(this);
     HostDir = new QLineEdit(this);
     HostFileName = new QLineEdit(this);
-    Label1 = new QLabel(QStringLiteral("* Example:  livestats.html *"), this);
+    fileNameExample = new QLabel(QStringLiteral("* Example:  livestats.html *"), this);
     ReloadTime = new QLineEdit(this);
     ReloadTime->setFixedWidth(ReloadTime->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 6);
-    Label2 = new QLabel(QStringLiteral("*Seconds*"), this);
-    CheckBox1 = new QCheckBox(QStringLiteral("   Include Custom Image on Page"), this);
+    secondsLabel = new QLabel(QStringLiteral("*Seconds*"), this);
+    customImageBox = new QCheckBox(QStringLiteral("   Include Custom Image on Page"), this);
     ImagePath = new QLineEdit(this);
     PassiveMode = new QCheckBox(QStringLiteral("Passive mode"), this);
     SecureConnection = new QCheckBox(QStringLiteral("Secure connection (TLS)"), this);
     CertFingerprint = new QLineEdit(this);
-    Button2 = new QPushButton(QStringLiteral("Save Settings"), this);
-    Button1 = new QPushButton(QStringLiteral("Close"), this);
+    saveButton = new QPushButton(QStringLiteral("Save Settings"), this);
+    closeButton = new QPushButton(QStringLiteral("Close"), this);
     // Return presses the button that has the focus, as Space does.
-    Button2->setAutoDefault(true);
-    Button1->setAutoDefault(true);
+    saveButton->setAutoDefault(true);
+    closeButton->setAutoDefault(true);
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("Host Address:"), HostName);
@@ -55,20 +55,20 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     fields->addRow(QStringLiteral("Password:"), Password);
     fields->addRow(QStringLiteral("Initial Path:"), HostDir);
     fields->addRow(QStringLiteral("File Name:"), HostFileName);
-    fields->addRow(QString(), Label1);
+    fields->addRow(QString(), fileNameExample);
     auto* reload = new QHBoxLayout;
     reload->addWidget(ReloadTime);
-    reload->addWidget(Label2);
+    reload->addWidget(secondsLabel);
     reload->addStretch();
     fields->addRow(QStringLiteral("Page Reload Time:"), reload);
     auto* image = new QFormLayout;
     image->addRow(QStringLiteral("URL:"), ImagePath);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button2);
-    buttons->addWidget(Button1);
+    buttons->addWidget(saveButton);
+    buttons->addWidget(closeButton);
     auto* top = new QVBoxLayout(this);
     top->addLayout(fields);
-    top->addWidget(CheckBox1);
+    top->addWidget(customImageBox);
     top->addLayout(image);
     top->addWidget(PassiveMode);
     top->addWidget(SecureConnection);
@@ -77,15 +77,15 @@ TForm2::TForm2(SettingsStore store, Dialogs& dialogs, QWidget* parent)
     top->addLayout(pin);
     top->addLayout(buttons);
 
-    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
-    connect(CheckBox1, &QCheckBox::toggled, this, &TForm2::CheckBox1Click);
+    connect(closeButton, &QPushButton::clicked, this, &LiveStatsSetupWindow::closeWindow);
+    connect(saveButton, &QPushButton::clicked, this, &LiveStatsSetupWindow::saveSettings);
+    connect(customImageBox, &QCheckBox::toggled, this, &LiveStatsSetupWindow::toggleCustomImage);
 
     setFixedSize(qMax(sizeHint().width(), 320), sizeHint().height());
     centreOnScreen(*this);
 }
 
-void TForm2::fillFromSettings() {
+void LiveStatsSetupWindow::fillFromSettings() {
     const std::optional<SettingsKey> key = store_.openKey(kVantorKey, true);
     const FtpSettings ftp = key ? readFtpSettings(*key) : FtpSettings{};
     const LiveStatsSettings page = key ? readLiveStatsSettings(*key) : LiveStatsSettings{};
@@ -100,7 +100,7 @@ void TForm2::fillFromSettings() {
     ReloadTime->setText(page.reloadTime);
     // Any other text leaves the box and the field as the user last had them.
     if (page.useCustomImage) {
-        CheckBox1->setChecked(*page.useCustomImage);
+        customImageBox->setChecked(*page.useCustomImage);
         ImagePath->setEnabled(*page.useCustomImage);
     }
     ImagePath->setText(page.customImagePath);
@@ -109,24 +109,24 @@ void TForm2::fillFromSettings() {
         ReloadTime->setText(QStringLiteral("30"));
 }
 
-void TForm2::CheckBox1Click() {
-    ImagePath->setEnabled(CheckBox1->isChecked());
+void LiveStatsSetupWindow::toggleCustomImage() {
+    ImagePath->setEnabled(customImageBox->isChecked());
 }
 
-void TForm2::Button1Click() {
+void LiveStatsSetupWindow::closeWindow() {
     hide();
 }
 
-void TForm2::keyPressEvent(QKeyEvent* event) {
+void LiveStatsSetupWindow::keyPressEvent(QKeyEvent* event) {
     // Escape closes the window as "Close" does: nothing is saved.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Button1Click();
+        closeWindow();
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
-void TForm2::Button2Click() {
+void LiveStatsSetupWindow::saveSettings() {
     const std::pair<const QLineEdit*, const char*> required[] = {
         {HostName, "Please enter you FTP Hosts address."},
         {UserName, "Please enter your username."},
@@ -167,14 +167,14 @@ void TForm2::Button2Click() {
         dialogs_.information(problem);
         return;
     }
-    if (!reportFailures(dialogs_, [this] { saveSettings(); }))
+    if (!reportFailures(dialogs_, [this] { storeSettings(); }))
         return;
     emit settingsSaved();
     dialogs_.beep();
     dialogs_.information(QStringLiteral("Your FTP Upload settings have been saved."));
 }
 
-void TForm2::saveSettings() {
+void LiveStatsSetupWindow::storeSettings() {
     FtpSettings ftp;
     ftp.hostName = HostName->text();
     ftp.port = QStringLiteral("ftp");
@@ -185,7 +185,7 @@ void TForm2::saveSettings() {
     ftp.tls = SecureConnection->isChecked();
     ftp.certSha256 = CertFingerprint->text().trimmed();
     const LiveStatsSettings live{HostFileName->text(), ReloadTime->text(), ImagePath->text(),
-                                 CheckBox1->isChecked()};
+                                 customImageBox->isChecked()};
     const QList<std::pair<QString, QString>> page = liveStatsValues(live);
     try {
         store_.update([&](RegFile& file) { putFtpSettings(file, ftp, page); });

@@ -1,5 +1,5 @@
 // The recorder's main window driven headless: start-up, activation, the switches and buttons.
-#include "recorder/ui/main_form.h"
+#include "recorder/ui/recorder_window.h"
 
 #include "common/record_file.h"
 #include "ftp/ftp_client.h"
@@ -7,7 +7,7 @@
 #include "platform/app_title.h"
 #include "recorder/recording/result_log_files.h"
 #include "recorder/ui/elided_label.h"
-#include "recorder/ui/live_stats_setup.h"
+#include "recorder/ui/live_stats_setup_window.h"
 #include "recorder_test_data.h"
 #include "tests/ftp/local_ftp_server.h"
 #include "tests/support/fakes.h"
@@ -60,13 +60,13 @@ public:
     std::function<void()> onPlay;
 };
 
-class MainForm : public testing::Test {
+class RecorderWindowTest : public testing::Test {
 protected:
-    MainForm() {
+    RecorderWindowTest() {
         QDir().mkdir(QStringLiteral("game"));
         setApplicationTitle(QStringLiteral("Vantor Recorder 3.7.03"));
     }
-    ~MainForm() override {
+    ~RecorderWindowTest() override {
         if (form)
             form->close();
         qunsetenv("VANTOR_FTP_PORT");
@@ -98,20 +98,20 @@ protected:
             tick = own.get();
             env.tick = std::move(own);
         }
-        form = std::make_unique<TForm1>(std::move(env));
+        form = std::make_unique<RecorderWindow>(std::move(env));
         if (!realUpload)
-            form->session().liveStatsStep().sendlivestats = [this] {
+            form->session().liveStatsStep().onPageWritten = [this] {
                 ++uploads;
                 if (duringUpload)
                     duringUpload();
             };
         form->show();
         form->activateWindow();
-        ASSERT_TRUE(waitFor([&] { return !form->Label2->text().isEmpty(); }));
+        ASSERT_TRUE(waitFor([&] { return !form->gameFolderLabel->text().isEmpty(); }));
     }
     // Leaves for the setup window and comes back, as the user would.
     void visitSetupWindow() {
-        form->Button3->click();
+        form->setupButton->click();
         ASSERT_TRUE(form->setupWindow()->isVisible());
         ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == form->setupWindow(); }));
         form->setupWindow()->hide();
@@ -145,7 +145,7 @@ protected:
     ManualTick* tick = nullptr; // owned by the window's session
     QString programFolder = data.file(QStringLiteral("bin"));
     QString searchPath;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<RecorderWindow> form;
 };
 
 QColor captionColour(const QCheckBox* box) {
@@ -154,25 +154,25 @@ QColor captionColour(const QCheckBox* box) {
 
 } // namespace
 
-TEST_F(MainForm, WindowShowsItsElementsAndCannotBeResized) {
+TEST_F(RecorderWindowTest, WindowShowsItsElementsAndCannotBeResized) {
     writeStore(QString(), game);
     start(true);
     EXPECT_EQ(form->windowTitle(), "Marrow's Vantor Recorder v3.7");
-    EXPECT_EQ(form->GroupBox1->title(), " Recorder Status ");
-    EXPECT_EQ(form->CheckBox1->text(), "Recorder is OFF");
-    EXPECT_EQ(captionColour(form->CheckBox1), QColor(Qt::black));
-    EXPECT_EQ(form->CheckBox2->text(), "Enable Auto-Record on Recorder Startup");
-    EXPECT_EQ(form->CheckBox3->text(), "Enable Live Stats");
-    EXPECT_FALSE(form->CheckBox3->isChecked());
-    EXPECT_EQ(form->Label1->text(), "Path to Rogue Spear Directory:");
-    EXPECT_EQ(form->Label2->text(), game);
-    EXPECT_EQ(form->Label3->text(), "Release Build v3.7.03");
-    EXPECT_EQ(form->Label4->text(), "6/10/00");
-    EXPECT_EQ(form->Button1->text(), "Exit");
-    EXPECT_EQ(form->Button2->text(), "Vantor Utilities");
-    EXPECT_EQ(form->Button3->text(), "Live Stats Setup");
-    EXPECT_EQ(form->Button3->parentWidget(), form->GroupBox1);
-    EXPECT_EQ(form->Button2->parentWidget(), form.get());
+    EXPECT_EQ(form->statusGroup->title(), " Recorder Status ");
+    EXPECT_EQ(form->recordingBox->text(), "Recorder is OFF");
+    EXPECT_EQ(captionColour(form->recordingBox), QColor(Qt::black));
+    EXPECT_EQ(form->autoRecordBox->text(), "Enable Auto-Record on Recorder Startup");
+    EXPECT_EQ(form->liveStatsBox->text(), "Enable Live Stats");
+    EXPECT_FALSE(form->liveStatsBox->isChecked());
+    EXPECT_EQ(form->headingLabel->text(), "Path to Rogue Spear Directory:");
+    EXPECT_EQ(form->gameFolderLabel->text(), game);
+    EXPECT_EQ(form->buildNumberLabel->text(), "Release Build v3.7.03");
+    EXPECT_EQ(form->buildDateLabel->text(), "6/10/00");
+    EXPECT_EQ(form->exitButton->text(), "Exit");
+    EXPECT_EQ(form->utilitiesButton->text(), "Vantor Utilities");
+    EXPECT_EQ(form->setupButton->text(), "Live Stats Setup");
+    EXPECT_EQ(form->setupButton->parentWidget(), form->statusGroup);
+    EXPECT_EQ(form->utilitiesButton->parentWidget(), form.get());
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -187,19 +187,19 @@ TEST_F(MainForm, WindowShowsItsElementsAndCannotBeResized) {
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(MainForm, AutoRecordStartsRecordingWithoutAClick) {
+TEST_F(RecorderWindowTest, AutoRecordStartsRecordingWithoutAClick) {
     writeStore(QStringLiteral("\"AutoRecord\"=\"true\""), game);
     writeFile("lastgame.log", "stale");
     dropLogs();
     start();
-    EXPECT_TRUE(form->CheckBox2->isChecked());
-    EXPECT_TRUE(form->CheckBox1->isChecked());
-    EXPECT_EQ(form->CheckBox1->text(), "Recording Players Stats");
-    EXPECT_EQ(captionColour(form->CheckBox1), QColor(Qt::red));
+    EXPECT_TRUE(form->autoRecordBox->isChecked());
+    EXPECT_TRUE(form->recordingBox->isChecked());
+    EXPECT_EQ(form->recordingBox->text(), "Recording Players Stats");
+    EXPECT_EQ(captionColour(form->recordingBox), QColor(Qt::red));
     EXPECT_EQ(applicationTitle(), "Recording...");
     EXPECT_EQ(form->windowTitle(), "Recording..."); // what the taskbar shows
     EXPECT_TRUE(timerActive());
-    EXPECT_FALSE(form->Button2->isEnabled());
+    EXPECT_FALSE(form->utilitiesButton->isEnabled());
     // Start-up clears what the game left before: nothing of it is recorded.
     EXPECT_EQ(logsLeft(), 0);
     EXPECT_FALSE(QFile::exists("lastgame.log"));
@@ -208,47 +208,47 @@ TEST_F(MainForm, AutoRecordStartsRecordingWithoutAClick) {
     EXPECT_EQ(setting("AutoRecord"), "true");
 }
 
-TEST_F(MainForm, AutoRecordIsWrittenOnlyWhenTheUserChangesIt) {
+TEST_F(RecorderWindowTest, AutoRecordIsWrittenOnlyWhenTheUserChangesIt) {
     writeStore(QString(), game);
     start();
     EXPECT_FALSE(form->autoRecord());
-    EXPECT_FALSE(form->CheckBox1->isChecked());
+    EXPECT_FALSE(form->recordingBox->isChecked());
     EXPECT_EQ(setting("AutoRecord"), "(none)");
-    form->CheckBox2->click();
+    form->autoRecordBox->click();
     EXPECT_EQ(setting("AutoRecord"), "true");
-    EXPECT_FALSE(form->CheckBox1->isChecked()); // takes effect at the next activation
-    form->CheckBox2->click();
+    EXPECT_FALSE(form->recordingBox->isChecked()); // takes effect at the next activation
+    form->autoRecordBox->click();
     EXPECT_EQ(setting("AutoRecord"), "false");
 }
 
-TEST_F(MainForm, SwitchingOnAndOffClearsTheLogsAndRunsOneEmptyCycle) {
+TEST_F(RecorderWindowTest, SwitchingOnAndOffClearsTheLogsAndRunsOneEmptyCycle) {
     writeStore(QString(), game);
     start();
     dropLogs();
-    form->CheckBox1->click();
+    form->recordingBox->click();
     EXPECT_EQ(logsLeft(), 0);
     EXPECT_FALSE(QFile::exists("stats.log")); // the cycle at switch-on found nothing
     EXPECT_TRUE(timerActive());
     EXPECT_EQ(form->windowTitle(), "Recording...");
 
     dropLogs();
-    form->CheckBox1->click();
+    form->recordingBox->click();
     EXPECT_EQ(logsLeft(), 0);
     EXPECT_FALSE(timerActive());
-    EXPECT_EQ(form->CheckBox1->text(), "Recorder is OFF");
-    EXPECT_EQ(captionColour(form->CheckBox1), QColor(Qt::black));
-    EXPECT_TRUE(form->Button2->isEnabled());
+    EXPECT_EQ(form->recordingBox->text(), "Recorder is OFF");
+    EXPECT_EQ(captionColour(form->recordingBox), QColor(Qt::black));
+    EXPECT_TRUE(form->utilitiesButton->isEnabled());
     EXPECT_EQ(applicationTitle(), "Vantor Recorder 3.7");
     EXPECT_EQ(form->windowTitle(), "Marrow's Vantor Recorder v3.7");
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(MainForm, TicksRecordGamesAndWriteThePageOnlyWhenLiveStatsAreOn) {
+TEST_F(RecorderWindowTest, TicksRecordGamesAndWriteThePageOnlyWhenLiveStatsAreOn) {
     writeStore(QStringLiteral("\"AutoRecord\"=\"true\"\n\"hostname\"=\"ftp.example.org\"\n"
                               "\"hostfilename\"=\"live.html\""),
                game);
     start();
-    EXPECT_TRUE(form->CheckBox3->isEnabled());
+    EXPECT_TRUE(form->liveStatsBox->isEnabled());
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     tickUntilTaken();
     EXPECT_EQ(logsLeft(), 0);
@@ -256,11 +256,11 @@ TEST_F(MainForm, TicksRecordGamesAndWriteThePageOnlyWhenLiveStatsAreOn) {
     EXPECT_EQ(uploads, 0);
     EXPECT_FALSE(QFile::exists("live.html"));
 
-    form->CheckBox3->setChecked(true);
+    form->liveStatsBox->setChecked(true);
     writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
-    form->Timer1Timer();
+    form->onTick();
     if (logsLeft() != 0) // a second look where leases are not to be had
-        form->Timer1Timer();
+        form->onTick();
     EXPECT_EQ(logsLeft(), 0);
     EXPECT_EQ(uploads, 1);
     EXPECT_EQ(form->cycle().gameInfo().gameType, "Cooperative");
@@ -269,12 +269,12 @@ TEST_F(MainForm, TicksRecordGamesAndWriteThePageOnlyWhenLiveStatsAreOn) {
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(MainForm, ALogDroppedWithLiveStatsOnProducesThePage) {
+TEST_F(RecorderWindowTest, ALogDroppedWithLiveStatsOnProducesThePage) {
     writeStore(QStringLiteral("\"AutoRecord\"=\"true\"\n\"hostname\"=\"ftp.example.org\"\n"
                               "\"hostfilename\"=\"live.html\"\n\"LiveStatsReloadtime\"=\"20\""),
                game);
     start();
-    form->CheckBox3->setChecked(true);
+    form->liveStatsBox->setChecked(true);
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     tickUntilTaken();
     ASSERT_TRUE(QFile::exists("live.html"));
@@ -299,48 +299,48 @@ TEST_F(MainForm, ALogDroppedWithLiveStatsOnProducesThePage) {
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(MainForm, NoCycleStartsWhileThePageIsUploaded) {
+TEST_F(RecorderWindowTest, NoCycleStartsWhileThePageIsUploaded) {
     writeStore(QStringLiteral("\"hostname\"=\"ftp.example.org\"\n\"hostfilename\"=\"live.html\""),
                game);
     start();
-    form->CheckBox3->setChecked(true);
-    form->CheckBox1->click();
+    form->liveStatsBox->setChecked(true);
+    form->recordingBox->click();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     int logsDuringUpload = -1;
     duringUpload = [&] {
         // The game's next log arrives and a tick comes while the upload waits.
         writeFile(resultLogPath(game, 0), readLogFixture("cooperative.log"));
         EXPECT_EQ(form->cycle().Readlogs(true), RecordingCycle::Outcome::AlreadyRunning);
-        form->Timer1Timer();
+        form->onTick();
         logsDuringUpload = logsLeft();
     };
-    form->Timer1Timer();
+    form->onTick();
     if (uploads == 0)
-        form->Timer1Timer();
+        form->onTick();
     ASSERT_EQ(uploads, 1);
     EXPECT_EQ(logsDuringUpload, 1);
     EXPECT_FALSE(QFile::exists("coop_stats.log"));
 
     duringUpload = nullptr;
-    form->Timer1Timer();
+    form->onTick();
     if (uploads == 1)
-        form->Timer1Timer();
+        form->onTick();
     EXPECT_EQ(uploads, 2);
     EXPECT_TRUE(QFile::exists("coop_stats.log"));
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(MainForm, APageThatCannotBeWrittenIsReportedAndTheGameStaysRecorded) {
+TEST_F(RecorderWindowTest, APageThatCannotBeWrittenIsReportedAndTheGameStaysRecorded) {
     writeStore(QStringLiteral("\"hostname\"=\"ftp.example.org\"\n"
                               "\"hostfilename\"=\"no such folder/live.html\""),
                game);
     start();
-    form->CheckBox3->setChecked(true);
-    form->CheckBox1->click();
+    form->liveStatsBox->setChecked(true);
+    form->recordingBox->click();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
-    form->Timer1Timer();
+    form->onTick();
     if (logsLeft() != 0)
-        form->Timer1Timer();
+        form->onTick();
     EXPECT_EQ(logsLeft(), 0);
     EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
     ASSERT_EQ(dialogs.shown.size(), 1);
@@ -348,31 +348,31 @@ TEST_F(MainForm, APageThatCannotBeWrittenIsReportedAndTheGameStaysRecorded) {
     EXPECT_EQ(uploads, 0);
 }
 
-TEST_F(MainForm, ComingBackFromTheSetupWindowRunsTheActivationAgain) {
+TEST_F(RecorderWindowTest, ComingBackFromTheSetupWindowRunsTheActivationAgain) {
     writeStore(QStringLiteral("\"AutoRecord\"=\"true\""), game);
     start();
-    form->CheckBox1->click();
-    ASSERT_FALSE(form->CheckBox1->isChecked());
+    form->recordingBox->click();
+    ASSERT_FALSE(form->recordingBox->isChecked());
     dropLogs();
     writeFile("lastgame.log", "stale");
 
     visitSetupWindow();
-    EXPECT_TRUE(form->CheckBox1->isChecked());
+    EXPECT_TRUE(form->recordingBox->isChecked());
     EXPECT_EQ(applicationTitle(), "Recording...");
     EXPECT_EQ(logsLeft(), 0);
     EXPECT_FALSE(QFile::exists("lastgame.log"));
 }
 
-TEST_F(MainForm, AMissingGameIsReportedOnceAndRecordingStillWorks) {
+TEST_F(RecorderWindowTest, AMissingGameIsReportedOnceAndRecordingStillWorks) {
     writeStore(QString(), QString());
     start();
-    EXPECT_EQ(form->Label2->text(), "Rogue Spear Not Installed");
+    EXPECT_EQ(form->gameFolderLabel->text(), "Rogue Spear Not Installed");
     EXPECT_EQ(dialogs.shown, QStringList{"info: Rogue Spear is not installed"});
     visitSetupWindow();
     visitSetupWindow();
     EXPECT_EQ(dialogs.shown.size(), 1);
 
-    form->CheckBox1->click();
+    form->recordingBox->click();
     EXPECT_TRUE(timerActive());
     EXPECT_EQ(form->cycle().gameFolder(), "Rogue Spear Not Installed");
     EXPECT_EQ(dialogs.shown.size(), 1);
@@ -386,7 +386,7 @@ void makeProgram(const QString& path) {
 }
 } // namespace
 
-TEST_F(MainForm, VantorUtilitiesStartsInTheDataFolder) {
+TEST_F(RecorderWindowTest, VantorUtilitiesStartsInTheDataFolder) {
     writeStore(QString(), game);
     programFolder = data.file("build/recorder");
     const QString besides = data.file("build/recorder/VantorUtilities");
@@ -397,34 +397,34 @@ TEST_F(MainForm, VantorUtilitiesStartsInTheDataFolder) {
     searchPath = data.file("nowhere") + ":" + data.file("usr/bin");
     start();
     // In the build tree, the utilities lie in their own folder beside the recorder's.
-    form->Button2->click();
+    form->utilitiesButton->click();
     EXPECT_EQ(shell.started, QStringList{buildTree + " in " + QDir::currentPath()});
 
     // One beside the recorder comes first.
     makeProgram(besides);
-    form->Button2->click();
+    form->utilitiesButton->click();
     EXPECT_EQ(shell.started.last(), besides + " in " + QDir::currentPath());
 
     // Then PATH; a file that cannot be run is passed over.
     QFile::remove(besides);
     QFile::remove(buildTree);
     writeFile(buildTree, "not a program");
-    form->Button2->click();
+    form->utilitiesButton->click();
     EXPECT_EQ(shell.started.last(), onPath + " in " + QDir::currentPath());
     EXPECT_TRUE(dialogs.shown.isEmpty());
 
     // A program that fails to start is said.
     shell.result = false;
-    form->Button2->click();
+    form->utilitiesButton->click();
     EXPECT_EQ(dialogs.shown,
               QStringList{"info: Vantor Utilities could not be started from \"" + onPath + "\"."});
 }
 
-TEST_F(MainForm, MissingVantorUtilitiesAreSaidInsteadOfNothing) {
+TEST_F(RecorderWindowTest, MissingVantorUtilitiesAreSaidInsteadOfNothing) {
     writeStore(QString(), game);
     searchPath = data.file("nowhere");
     start();
-    form->Button2->click();
+    form->utilitiesButton->click();
     EXPECT_TRUE(shell.started.isEmpty());
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0], "info: Vantor Utilities were not found: there is no program "
@@ -433,7 +433,7 @@ TEST_F(MainForm, MissingVantorUtilitiesAreSaidInsteadOfNothing) {
                                     "\" or on PATH.");
 }
 
-TEST_F(MainForm, ALongGameFolderIsCutInTheMiddleWithTheWholePathAsTooltip) {
+TEST_F(RecorderWindowTest, ALongGameFolderIsCutInTheMiddleWithTheWholePathAsTooltip) {
     QString deep = game;
     while (deep.size() < 400)
         deep += QStringLiteral("/Program Files/Red Storm Entertainment");
@@ -441,7 +441,7 @@ TEST_F(MainForm, ALongGameFolderIsCutInTheMiddleWithTheWholePathAsTooltip) {
     ASSERT_TRUE(QDir().mkpath(deep));
     writeStore(QString(), deep);
     start();
-    const ElidedLabel* label = form->Label2;
+    const ElidedLabel* label = form->gameFolderLabel;
     EXPECT_EQ(label->fullText(), deep);
     EXPECT_EQ(label->toolTip(), deep);
     const QString shown = label->text();
@@ -455,31 +455,31 @@ TEST_F(MainForm, ALongGameFolderIsCutInTheMiddleWithTheWholePathAsTooltip) {
     EXPECT_LT(form->width(), label->fontMetrics().horizontalAdvance(deep));
 }
 
-TEST_F(MainForm, ReturnPressesTheFocusedButton) {
+TEST_F(RecorderWindowTest, ReturnPressesTheFocusedButton) {
     writeStore(QString(), game);
     start();
-    form->Button3->setFocus();
-    QTest::keyClick(form->Button3, Qt::Key_Return);
+    form->setupButton->setFocus();
+    QTest::keyClick(form->setupButton, Qt::Key_Return);
     ASSERT_TRUE(form->setupWindow()->isVisible());
-    form->setupWindow()->Button1->setFocus();
-    QTest::keyClick(form->setupWindow()->Button1, Qt::Key_Return);
+    form->setupWindow()->closeButton->setFocus();
+    QTest::keyClick(form->setupWindow()->closeButton, Qt::Key_Return);
     EXPECT_FALSE(form->setupWindow()->isVisible());
-    QTest::keyClick(form->Button1, Qt::Key_Enter);
+    QTest::keyClick(form->exitButton, Qt::Key_Enter);
     EXPECT_FALSE(form->isVisible());
 }
 
-TEST_F(MainForm, ExitEndsEvenWhileRecording) {
+TEST_F(RecorderWindowTest, ExitEndsEvenWhileRecording) {
     writeStore(QStringLiteral("\"AutoRecord\"=\"true\""), game);
     start();
     ASSERT_TRUE(timerActive());
-    form->Button3->click();
-    form->Button1->click();
+    form->setupButton->click();
+    form->exitButton->click();
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(form->setupWindow()->isVisible());
     EXPECT_FALSE(timerActive());
 }
 
-TEST_F(MainForm, ALongDataFolderPathIsStoredWhole) {
+TEST_F(RecorderWindowTest, ALongDataFolderPathIsStoredWhole) {
     QString deep = data.path();
     while (deep.size() < 300)
         deep += QStringLiteral("/a-rather-long-folder-name");
@@ -493,10 +493,10 @@ TEST_F(MainForm, ALongDataFolderPathIsStoredWhole) {
 namespace {
 
 // Types the FTP settings into the setup window and saves them, as the user would.
-void saveSetup(TForm1& form, const QString& host, const QString& user, const QString& password,
-               const QString& dir, const QString& file) {
-    form.Button3->click();
-    TForm2* setup = form.setupWindow();
+void saveSetup(RecorderWindow& form, const QString& host, const QString& user,
+               const QString& password, const QString& dir, const QString& file) {
+    form.setupButton->click();
+    LiveStatsSetupWindow* setup = form.setupWindow();
     const std::pair<QLineEdit*, QString> fields[] = {
         {setup->HostName, host}, {setup->UserName, user},     {setup->Password, password},
         {setup->HostDir, dir},   {setup->HostFileName, file},
@@ -505,44 +505,44 @@ void saveSetup(TForm1& form, const QString& host, const QString& user, const QSt
         field->clear();
         QTest::keyClicks(field, text);
     }
-    QTest::mouseClick(setup->Button2, Qt::LeftButton);
+    QTest::mouseClick(setup->saveButton, Qt::LeftButton);
 }
 
 } // namespace
 
-TEST_F(MainForm, LiveStatsCanBeSwitchedOnOnceTheSettingsAreSaved) {
+TEST_F(RecorderWindowTest, LiveStatsCanBeSwitchedOnOnceTheSettingsAreSaved) {
     writeStore(QString(), game);
     start();
-    EXPECT_FALSE(form->CheckBox3->isEnabled());
+    EXPECT_FALSE(form->liveStatsBox->isEnabled());
 
     // A save that fails leaves the box as it was.
     QFile::remove(storePath + ".lock");
     ASSERT_TRUE(QDir().mkdir(storePath + ".lock"));
     saveSetup(*form, "ftp.example.org", "marrow", "pw", "", "live.html");
     EXPECT_EQ(dialogs.shown, QStringList{"error: Failed to set data for 'hostname'"});
-    EXPECT_FALSE(form->CheckBox3->isEnabled());
+    EXPECT_FALSE(form->liveStatsBox->isEnabled());
     ASSERT_TRUE(QDir().rmdir(storePath + ".lock"));
 
     dialogs.shown.clear();
     saveSetup(*form, "ftp.example.org", "marrow", "pw", "", "live.html");
     EXPECT_EQ(dialogs.shown,
               (QStringList{"beep", "info: Your FTP Upload settings have been saved."}));
-    EXPECT_TRUE(form->CheckBox3->isEnabled());
-    EXPECT_FALSE(form->CheckBox3->isChecked());
+    EXPECT_TRUE(form->liveStatsBox->isEnabled());
+    EXPECT_FALSE(form->liveStatsBox->isChecked());
     EXPECT_EQ(setting("port"), "ftp");
     form->setupWindow()->hide();
     form->activateWindow();
     ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == form.get(); }));
     QTest::qWait(20);
-    EXPECT_TRUE(form->CheckBox3->isEnabled());
+    EXPECT_TRUE(form->liveStatsBox->isEnabled());
 
     // The utilities' tab may store an empty host: the next activation disables the box.
     SettingsStore(storePath).openKey(kVantorKey, false)->writeString("hostname", "");
     visitSetupWindow();
-    EXPECT_FALSE(form->CheckBox3->isEnabled());
+    EXPECT_FALSE(form->liveStatsBox->isEnabled());
 }
 
-TEST_F(MainForm, ARecordedGameLandsItsPageOnTheFtpServerAndPlaysTheSound) {
+TEST_F(RecorderWindowTest, ARecordedGameLandsItsPageOnTheFtpServerAndPlaysTheSound) {
     LocalFtpServer server;
     QString error;
     ASSERT_TRUE(server.start(&error)) << error.toStdString();
@@ -557,9 +557,9 @@ TEST_F(MainForm, ARecordedGameLandsItsPageOnTheFtpServerAndPlaysTheSound) {
 
     saveSetup(*form, "127.0.0.1", QString::fromLatin1(server.userName()),
               QString::fromLatin1(server.password()), "www", "live.html");
-    ASSERT_TRUE(form->CheckBox3->isEnabled());
-    form->CheckBox3->click();
-    form->CheckBox1->click();
+    ASSERT_TRUE(form->liveStatsBox->isEnabled());
+    form->liveStatsBox->click();
+    form->recordingBox->click();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     const QString uploaded = server.root() + "/www/live.html";
     tickUntilTaken();
@@ -574,7 +574,7 @@ TEST_F(MainForm, ARecordedGameLandsItsPageOnTheFtpServerAndPlaysTheSound) {
               (QStringList{"beep", "info: Your FTP Upload settings have been saved."}));
 }
 
-TEST_F(MainForm, NoCycleStartsWhileTheUploadWaitsForTheServer) {
+TEST_F(RecorderWindowTest, NoCycleStartsWhileTheUploadWaitsForTheServer) {
     QTcpServer silent; // takes the connection and never greets
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
     qputenv("VANTOR_FTP_PORT", QByteArray::number(silent.serverPort()));
@@ -584,8 +584,8 @@ TEST_F(MainForm, NoCycleStartsWhileTheUploadWaitsForTheServer) {
     realUpload = true;
     start();
     form->session().ftpClient().Timeout = 1;
-    form->CheckBox3->setChecked(true);
-    form->CheckBox1->click();
+    form->liveStatsBox->setChecked(true);
+    form->recordingBox->click();
 
     // The game's next log arrives while the first page is being sent, and the timer ticks
     // inside the wait.
@@ -600,9 +600,9 @@ TEST_F(MainForm, NoCycleStartsWhileTheUploadWaitsForTheServer) {
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     // A cycle run from outside the timer's own tick (as at switch-on), so that the timer's
     // ticks can reach it during the wait.
-    form->Timer1Timer();
+    form->onTick();
     if (coopRecordedAtSound.isEmpty())
-        form->Timer1Timer();
+        form->onTick();
     ASSERT_EQ(coopRecordedAtSound.size(), 1);
     EXPECT_FALSE(coopRecordedAtSound[0]) << "a cycle ran inside the upload";
 
@@ -616,7 +616,7 @@ TEST_F(MainForm, NoCycleStartsWhileTheUploadWaitsForTheServer) {
     EXPECT_TRUE(dialogs.shown.isEmpty()); // a failed upload says nothing
 }
 
-TEST_F(MainForm, ASoundThatCannotBePlayedIsShownAndRecordingGoesOn) {
+TEST_F(RecorderWindowTest, ASoundThatCannotBePlayedIsShownAndRecordingGoesOn) {
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
     qputenv("VANTOR_FTP_PORT", QByteArray::number(closed.serverPort()));
@@ -625,8 +625,8 @@ TEST_F(MainForm, ASoundThatCannotBePlayedIsShownAndRecordingGoesOn) {
     realUpload = true;
     sound.failure = QStringLiteral("The specified device is not open or is not recognized");
     start();
-    form->CheckBox3->setChecked(true);
-    form->CheckBox1->click();
+    form->liveStatsBox->setChecked(true);
+    form->recordingBox->click();
     writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
     tickUntilTaken();
     EXPECT_EQ(dialogs.shown,
@@ -677,7 +677,7 @@ private:
 };
 } // namespace
 
-TEST_F(MainForm, ASecondRecorderOnTheFolderIsRefusedAndLeavesTheOthersGamesAlone) {
+TEST_F(RecorderWindowTest, ASecondRecorderOnTheFolderIsRefusedAndLeavesTheOthersGamesAlone) {
     OtherRecorder other(data.path());
     ASSERT_TRUE(other.held());
     writeStore(QStringLiteral("\"AutoRecord\"=\"true\""), game);
@@ -689,10 +689,10 @@ TEST_F(MainForm, ASecondRecorderOnTheFolderIsRefusedAndLeavesTheOthersGamesAlone
             .arg(QDir(data.path()).absolutePath());
     ASSERT_TRUE(waitFor([&] { return dialogs.shown.contains(refusal); }))
         << dialogs.shown.join(u'\n').toStdString();
-    EXPECT_FALSE(form->CheckBox1->isChecked());
+    EXPECT_FALSE(form->recordingBox->isChecked());
     EXPECT_FALSE(timerActive());
-    EXPECT_EQ(form->CheckBox1->text(), QStringLiteral("Recorder is OFF"));
-    EXPECT_TRUE(form->Button2->isEnabled());
+    EXPECT_EQ(form->recordingBox->text(), QStringLiteral("Recorder is OFF"));
+    EXPECT_TRUE(form->utilitiesButton->isEnabled());
     EXPECT_EQ(logsLeft(), 10); // the other recorder's games
     EXPECT_FALSE(QFile::exists("stats.log"));
 
@@ -700,16 +700,16 @@ TEST_F(MainForm, ASecondRecorderOnTheFolderIsRefusedAndLeavesTheOthersGamesAlone
     const auto shownBefore = dialogs.shown.size();
     visitSetupWindow();
     EXPECT_EQ(dialogs.shown.size(), shownBefore);
-    form->CheckBox1->click();
+    form->recordingBox->click();
     EXPECT_EQ(dialogs.shown.size(), shownBefore + 1);
     EXPECT_EQ(dialogs.shown.last(), refusal);
-    EXPECT_FALSE(form->CheckBox1->isChecked());
+    EXPECT_FALSE(form->recordingBox->isChecked());
     EXPECT_EQ(logsLeft(), 10);
 
     // Once the other has stopped, this one records.
     other.stop();
-    form->CheckBox1->click();
-    EXPECT_TRUE(form->CheckBox1->isChecked());
+    form->recordingBox->click();
+    EXPECT_TRUE(form->recordingBox->isChecked());
     EXPECT_TRUE(timerActive());
     EXPECT_EQ(logsLeft(), 0);
 }

@@ -1,5 +1,5 @@
 // The "HTML File Creation" page and "View Player Rankings": ranking, then a page.
-#include "main_form.h"
+#include "utilities_window.h"
 
 #include "history/journaled/journaled_changes.h"
 #include "utilities/core/page_creation.h"
@@ -23,13 +23,14 @@ int clampToInt(std::int64_t v) {
 }
 } // namespace
 
-std::vector<std::pair<QWidget*, bool>> TForm1::holdOffDuringPage() {
+std::vector<std::pair<QWidget*, bool>> UtilitiesWindow::holdOffDuringPage() {
     // The six controls of a page, and what would change the stats file or its binding while
     // the page processes events: the game type switch and "Delete Players".
     std::vector<std::pair<QWidget*, bool>> held;
-    for (QWidget* w : std::initializer_list<QWidget*>{RankKeyBox, Button1, Button5, Button3,
-                                                      Button4, Button6, RadioButton1, RadioButton2,
-                                                      Button8, CountEdit, MeasureBox}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             RankKeyBox, saveButton, refreshButton, deleteStatsFileButton, rankingsButton,
+             deletePlayerButton, adversarialButton, cooperativeButton, deletePlayersButton,
+             CountEdit, MeasureBox}) {
         held.emplace_back(w, w->isEnabled());
         w->setEnabled(false);
     }
@@ -37,53 +38,53 @@ std::vector<std::pair<QWidget*, bool>> TForm1::holdOffDuringPage() {
     return held;
 }
 
-void TForm1::releaseAfterPage(const std::vector<std::pair<QWidget*, bool>>& held) {
+void UtilitiesWindow::releaseAfterPage(const std::vector<std::pair<QWidget*, bool>>& held) {
     for (const auto& [w, enabled] : held)
         w->setEnabled(enabled);
     ranking_ = false;
-    ProgressBar1->hide();
-    ProgressBar1->setValue(0);
+    progressBar->hide();
+    progressBar->setValue(0);
 }
 
-PageCreation TForm1::pageMaker() {
+PageCreation UtilitiesWindow::pageMaker() {
     PageCreation maker(settings_, dialogs_, [this](const QString& file, const QString& key) {
         journaled::rankStatsFile(
             journaling(), file, key,
             [this](std::int64_t maximum, std::int64_t position) {
-                ProgressBar1->setMaximum(clampToInt(maximum));
-                ProgressBar1->setValue(clampToInt(position));
+                progressBar->setMaximum(clampToInt(maximum));
+                progressBar->setValue(clampToInt(position));
             },
             [] { QCoreApplication::processEvents(); });
     });
-    maker.progress.show = [this] { ProgressBar1->show(); };
+    maker.progress.show = [this] { progressBar->show(); };
     maker.progress.hide = [this] {
-        ProgressBar1->hide();
-        ProgressBar1->setValue(0);
+        progressBar->hide();
+        progressBar->setValue(0);
     };
     maker.progress.processEvents = [] { QCoreApplication::processEvents(); };
     return maker;
 }
 
-void TForm1::showHistories() {
+void UtilitiesWindow::showRecentEntries() {
     FileNameBox->clear();
-    FileNameBox->addItems(fileHistory);
+    FileNameBox->addItems(recentFiles);
     FileNameBox->setCurrentIndex(-1);
     FileNameBox->clearEditText();
     CommentBox->clear();
-    CommentBox->addItems(commentHistory);
+    CommentBox->addItems(recentComments);
     CommentBox->setCurrentIndex(-1);
     CommentBox->clearEditText();
 }
 
-void TForm1::Button1Click() {
+void UtilitiesWindow::savePage() {
     if (ranking_)
         return;
     guarded([&] {
-        PageHistories histories{History(commentHistory), History(fileHistory)};
+        RecentPageEntries histories{RecentEntries(recentComments), RecentEntries(recentFiles)};
         // A comment offered before a stop stays in memory for the next page.
         const auto keep = qScopeGuard([&] {
-            commentHistory = histories.comments.entries();
-            fileHistory = histories.files.entries();
+            recentComments = histories.comments.entries();
+            recentFiles = histories.files.entries();
         });
         bool written = false;
         {
@@ -96,18 +97,18 @@ void TForm1::Button1Click() {
         }
         if (!written)
             return;
-        commentHistory = histories.comments.entries();
-        fileHistory = histories.files.entries();
-        showHistories();
+        recentComments = histories.comments.entries();
+        recentFiles = histories.files.entries();
+        showRecentEntries();
         readHtmlFileList();
     });
 }
 
-void TForm1::Button9Click() {
+void UtilitiesWindow::clearComment() {
     CommentBox->clearEditText();
 }
 
-void TForm1::Button4Click() {
+void UtilitiesWindow::viewRankings() {
     if (ranking_)
         return;
     guarded([&] {

@@ -1,4 +1,4 @@
-#include "main_form.h"
+#include "utilities_window.h"
 
 #include "link_label.h"
 
@@ -41,7 +41,8 @@ int clampToInt(std::int64_t v) {
 }
 } // namespace
 
-TForm1::TForm1(Dialogs& dialogs, Shell& shell, const SettingsStore& settings, QWidget* parent)
+UtilitiesWindow::UtilitiesWindow(Dialogs& dialogs, Shell& shell, const SettingsStore& settings,
+                                 QWidget* parent)
     : QWidget(parent), dialogs_(dialogs), shell_(shell), settings_(settings) {
     setWindowIcon(applicationIcon());
     buildWindow();
@@ -50,27 +51,28 @@ TForm1::TForm1(Dialogs& dialogs, Shell& shell, const SettingsStore& settings, QW
     centreOnScreen(*this);
 }
 
-void TForm1::connectHandlers() {
-    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
+void UtilitiesWindow::connectHandlers() {
+    connect(adversarialButton, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            RadioButton1Click();
+            chooseAdversarial();
     });
-    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
+    connect(cooperativeButton, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            RadioButton2Click();
+            chooseCooperative();
     });
-    connect(TabControl1, &QTabBar::currentChanged, this, &TForm1::TabControl1Change);
-    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
-    connect(Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
-    connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
-    ListBox1->installEventFilter(this);
+    connect(pageTabs, &QTabBar::currentChanged, this, &UtilitiesWindow::showPage);
+    connect(exitButton, &QPushButton::clicked, this, &UtilitiesWindow::exitProgram);
+    connect(refreshButton, &QPushButton::clicked, this, &UtilitiesWindow::refreshPlayers);
+    connect(deletePlayerButton, &QPushButton::clicked, this,
+            &UtilitiesWindow::deleteSelectedPlayer);
+    connect(deletePlayersButton, &QPushButton::clicked, this, &UtilitiesWindow::prunePlayers);
+    connect(deleteStatsFileButton, &QPushButton::clicked, this, &UtilitiesWindow::deleteStatsFile);
+    connect(saveButton, &QPushButton::clicked, this, &UtilitiesWindow::savePage);
+    connect(clearButton, &QPushButton::clicked, this, &UtilitiesWindow::clearComment);
+    connect(rankingsButton, &QPushButton::clicked, this, &UtilitiesWindow::viewRankings);
+    playerList->installEventFilter(this);
     // An address the build leaves empty is no link: its label is hidden, the logo opens nothing.
-    connect(Image1, &LinkLabel::clicked, this, [this] {
+    connect(logoLabel, &LinkLabel::clicked, this, [this] {
         if (!homePage().isEmpty())
             openLink(homePage());
     });
@@ -84,11 +86,11 @@ void TForm1::connectHandlers() {
     });
 }
 
-void TForm1::guarded(const std::function<void()>& handler) {
+void UtilitiesWindow::guarded(const std::function<void()>& handler) {
     reportFailures(dialogs_, handler);
 }
 
-bool TForm1::event(QEvent* event) {
+bool UtilitiesWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowDeactivate) {
         // The window that takes over is already the active one. Only another window of ours
         // that is not modal counts: coming back from a message box or from another program
@@ -99,63 +101,63 @@ bool TForm1::event(QEvent* event) {
         const bool activate = !activatedOnce_ || leftForOwnWindow_;
         leftForOwnWindow_ = false;
         if (activate)
-            FormActivate();
+            onActivated();
     }
     return QWidget::event(event);
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void UtilitiesWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The first showing activates the form even where no window manager hands it the focus.
     if (!activatedOnce_)
-        FormActivate();
+        onActivated();
 }
 
-void TForm1::FormActivate() {
+void UtilitiesWindow::onActivated() {
     activatedOnce_ = true;
     FileNameBox->clear();
     FileNameBox->clearEditText();
     CommentBox->clear();
     CommentBox->clearEditText();
-    getregistryinfo();
-    RadioButton1Click();
+    readRecentEntries();
+    chooseAdversarial();
 }
 
-void TForm1::getregistryinfo() {
+void UtilitiesWindow::readRecentEntries() {
     guarded([&] {
-        const PageHistories h = loadHistories(settings_);
-        commentHistory = h.comments.entries();
-        fileHistory = h.files.entries();
-        showHistories();
+        const RecentPageEntries h = loadRecentEntries(settings_);
+        recentComments = h.comments.entries();
+        recentFiles = h.files.entries();
+        showRecentEntries();
     });
 }
 
-void TForm1::RadioButton1Click() {
-    if (!RadioButton1->isChecked() || ranking_)
+void UtilitiesWindow::chooseAdversarial() {
+    if (!adversarialButton->isChecked() || ranking_)
         return;
     setGameType(kAdversarialText);
 }
 
-void TForm1::RadioButton2Click() {
-    if (!RadioButton2->isChecked() || ranking_)
+void UtilitiesWindow::chooseCooperative() {
+    if (!cooperativeButton->isChecked() || ranking_)
         return;
     setGameType(kCooperativeText);
 }
 
-void TForm1::setGameType(const QString& gameType) {
+void UtilitiesWindow::setGameType(const QString& gameType) {
     gameType_ = gameType;
     GameTypeLabel1->setText(stats::gameTypeLabelText(gameType));
     GameTypeLabel2->setText(stats::gameTypeLabelText(gameType));
-    Button5Click();
+    refreshPlayers();
 }
 
-void TForm1::TabControl1Change(int index) {
+void UtilitiesWindow::showPage(int index) {
     guarded([&] {
-        GroupBox1->setVisible(index == PlayerDataTab);
-        GroupBox2->setVisible(index == HtmlTab);
-        GroupBox3->setVisible(index == FtpTab);
+        playerDataGroup->setVisible(index == PlayerDataTab);
+        htmlGroup->setVisible(index == HtmlTab);
+        ftpGroup->setVisible(index == FtpTab);
         if (index == PlayerDataTab) {
-            ListBox1->show();
+            playerList->show();
         } else if (index == HtmlTab) {
             CommentBox->show();
         } else if (index == FtpTab) {
@@ -167,7 +169,7 @@ void TForm1::TabControl1Change(int index) {
     });
 }
 
-void TForm1::loadFtpFields() {
+void UtilitiesWindow::loadFtpFields() {
     const FtpSettings s = readFtpSettings(settings_, true);
     HostName->setText(s.hostName);
     HostPort->setText(s.port);
@@ -179,7 +181,7 @@ void TForm1::loadFtpFields() {
     CertFingerprint->setText(s.certSha256);
 }
 
-FtpSettings TForm1::ftpFields() const {
+FtpSettings UtilitiesWindow::ftpFields() const {
     FtpSettings s;
     s.hostName = HostName->text();
     s.port = HostPort->text();
@@ -192,41 +194,42 @@ FtpSettings TForm1::ftpFields() const {
     return s;
 }
 
-void TForm1::readHtmlFileList() {
+void UtilitiesWindow::readHtmlFileList() {
     htmlListRead_ = true;
-    FileListBox1->clear();
-    FileListBox1->addItems(
+    pageFileList->clear();
+    pageFileList->addItems(
         QDir::current().entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name));
 }
 
-void TForm1::openLink(const QString& target) {
+void UtilitiesWindow::openLink(const QString& target) {
     shell_.open(target);
 }
 
-void TForm1::Button2Click() {
+void UtilitiesWindow::exitProgram() {
     close();
     QCoreApplication::quit();
 }
 
-stats::RankResult TForm1::rankStatsFile() {
+stats::RankResult UtilitiesWindow::rankStatsFile() {
     // The game type switch and "Delete Players" would change the file or its binding under
     // the ranking, which lets the window process events while it runs.
     std::vector<std::pair<QWidget*, bool>> heldOff;
-    for (QWidget* w : {static_cast<QWidget*>(RadioButton1), static_cast<QWidget*>(RadioButton2),
-                       static_cast<QWidget*>(Button8), static_cast<QWidget*>(CountEdit),
-                       static_cast<QWidget*>(MeasureBox)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(adversarialButton), static_cast<QWidget*>(cooperativeButton),
+          static_cast<QWidget*>(deletePlayersButton), static_cast<QWidget*>(CountEdit),
+          static_cast<QWidget*>(MeasureBox)}) {
         heldOff.emplace_back(w, w->isEnabled());
         w->setEnabled(false);
     }
     ranking_ = true;
     // The bar shows while a ranking runs; a caller that showed it first hides it itself.
-    const bool barWasHidden = ProgressBar1->isHidden();
-    ProgressBar1->show();
+    const bool barWasHidden = progressBar->isHidden();
+    progressBar->show();
     const auto release = qScopeGuard([&] {
         for (const auto& [w, enabled] : heldOff)
             w->setEnabled(enabled);
         if (barWasHidden)
-            ProgressBar1->hide();
+            progressBar->hide();
         ranking_ = false;
     });
 
@@ -236,13 +239,13 @@ stats::RankResult TForm1::rankStatsFile() {
     return journaled::rankStatsFile(
         journaling(), statsFile_, RankKeyBox->currentText(),
         [this](std::int64_t maximum, std::int64_t position) {
-            ProgressBar1->setMaximum(clampToInt(maximum));
-            ProgressBar1->setValue(clampToInt(position));
+            progressBar->setMaximum(clampToInt(maximum));
+            progressBar->setValue(clampToInt(position));
         },
         [] { QCoreApplication::processEvents(); });
 }
 
-history::Journaling TForm1::journaling() {
+history::Journaling UtilitiesWindow::journaling() {
     return {journaled_, [this](const QString& text) { dialogs_.error(text); }};
 }
 

@@ -1,6 +1,6 @@
 // Explicit TLS and the passive data connection.
+#include "ftp/async_ftp_client.h"
 #include "ftp/certificate_pin.h"
-#include "ftp/ftp_cli.h"
 #include "ftp/socket_errors.h"
 
 #include <QRegularExpression>
@@ -45,7 +45,7 @@ bool pasvTarget(const QByteArray& line, QHostAddress* address, quint16* port) {
 
 } // namespace
 
-void TCustomFtpCli::startAuth() {
+void AsyncFtpClient::startAuth() {
     // Without TLS at hand the upload stops here: the login never goes out in clear.
     if (!QSslSocket::supportsSsl()) {
         stepError("TLS is not available on this system");
@@ -54,7 +54,7 @@ void TCustomFtpCli::startAuth() {
     sendCommand("AUTH TLS", {234});
 }
 
-void TCustomFtpCli::authReply(int code, const QByteArray& line) {
+void AsyncFtpClient::authReply(int code, const QByteArray& line) {
     if (code != 234) {
         judgeReply(code, line);
         return;
@@ -66,7 +66,7 @@ void TCustomFtpCli::authReply(int code, const QByteArray& line) {
                             });
 }
 
-void TCustomFtpCli::onControlEncrypted(int error) {
+void AsyncFtpClient::onControlEncrypted(int error) {
     if (step_ != Step::Auth)
         return;
     if (error == 0) {
@@ -83,7 +83,7 @@ void TCustomFtpCli::onControlEncrypted(int error) {
     stepError(text);
 }
 
-QSslConfiguration TCustomFtpCli::tlsConfiguration() const {
+QSslConfiguration AsyncFtpClient::tlsConfiguration() const {
     QSslConfiguration c = QSslConfiguration::defaultConfiguration();
     c.setPeerVerifyMode(QSslSocket::VerifyPeer);
     // The data connection resumes the control connection's session: servers check that
@@ -92,8 +92,8 @@ QSslConfiguration TCustomFtpCli::tlsConfiguration() const {
     return c;
 }
 
-bool TCustomFtpCli::acceptCertificate(const QSslCertificate& certificate,
-                                      const QList<QSslError>& errors) {
+bool AsyncFtpClient::acceptCertificate(const QSslCertificate& certificate,
+                                       const QList<QSslError>& errors) {
     if (fingerprintMatches(CertSha256, certificate))
         return true;
     const QString reason =
@@ -103,7 +103,7 @@ bool TCustomFtpCli::acceptCertificate(const QSslCertificate& certificate,
     return false;
 }
 
-void TCustomFtpCli::startDataTls() {
+void AsyncFtpClient::startDataTls() {
     QSslConfiguration c = tlsConfiguration();
     c.setSessionTicket(control_.sslConfiguration().sessionTicket());
     data_.startClientTls(c, QString::fromUtf8(HostName),
@@ -113,7 +113,7 @@ void TCustomFtpCli::startDataTls() {
                          });
 }
 
-void TCustomFtpCli::onDataEncrypted(int error) {
+void AsyncFtpClient::onDataEncrypted(int error) {
     if (step_ != Step::Store || !transfer_.active)
         return; // a passive connection still waiting for STOR: startStore looks at it
     if (error == 0) {
@@ -129,17 +129,17 @@ void TCustomFtpCli::onDataEncrypted(int error) {
     stepError(text);
 }
 
-bool TCustomFtpCli::dataReady() const {
+bool AsyncFtpClient::dataReady() const {
     return data_.isConnected() && (!secure() || data_.isEncrypted());
 }
 
-void TCustomFtpCli::startPassive() {
+void AsyncFtpClient::startPassive() {
     data_.abort();
     passive_ = PassiveStage::Epsv;
     sendCommand("EPSV", {229});
 }
 
-void TCustomFtpCli::passiveReply(int code, const QByteArray& line) {
+void AsyncFtpClient::passiveReply(int code, const QByteArray& line) {
     if (passive_ == PassiveStage::Epsv && (code == 500 || code == 502)) {
         passive_ = PassiveStage::Pasv;
         sendCommand("PASV", {227});
@@ -170,7 +170,7 @@ void TCustomFtpCli::passiveReply(int code, const QByteArray& line) {
     data_.connectTo(serverAddress_, port);
 }
 
-void TCustomFtpCli::onDataConnected(int error) {
+void AsyncFtpClient::onDataConnected(int error) {
     if (step_ != Step::Port || passive_ != PassiveStage::Connecting)
         return;
     passive_ = PassiveStage::None;

@@ -25,7 +25,7 @@ class SoundPlayer;
 
 namespace vantor::recorder {
 
-class TForm2;
+class LiveStatsSetupWindow;
 
 // What the window reaches outside itself; tests put fakes here.
 struct RecorderEnvironment {
@@ -49,39 +49,39 @@ struct RecorderEnvironment {
 // The recorder's main window: the recording switch, the auto-record and live stats options,
 // the game folder, and the buttons for the setup window, the utilities and "Exit". The work is
 // the session's; the window shows it.
-class TForm1 : public QWidget {
+class RecorderWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(RecorderEnvironment env, QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit RecorderWindow(RecorderEnvironment env, QWidget* parent = nullptr);
+    ~RecorderWindow() override;
 
     // Runs each time the window becomes the recorder's active window.
-    void FormActivate();
-    void CheckBox1Click();
-    void CheckBox2Click();
-    void Timer1Timer() { session_.Timer1Timer(); }
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
+    void onActivated();
+    void toggleRecording();
+    void toggleAutoRecord();
+    void onTick() { session_.onTick(); }
+    void exitProgram();
+    void openUtilities();
+    void showLiveStatsSetup();
 
     RecorderSession& session() { return session_; }
     const QString& gameFolder() const { return session_.activation().gameFolder(); }
     const QString& playerName() const { return session_.activation().playerName(); }
     bool autoRecord() const { return session_.activation().autoRecord(); }
     RecordingCycle& cycle() { return session_.cycle(); }
-    TForm2* setupWindow() const { return Form2.get(); }
+    LiveStatsSetupWindow* setupWindow() const { return setupWindow_.get(); }
 
-    QGroupBox* GroupBox1;
-    QCheckBox* CheckBox1; // recording on/off
-    QCheckBox* CheckBox2; // auto-record
-    QCheckBox* CheckBox3; // "Enable Live Stats"
-    QLabel* Label1;       // heading
-    ElidedLabel* Label2;  // game folder
-    QLabel* Label3;       // build number
-    QLabel* Label4;       // build date
-    QPushButton* Button1; // "Exit"
-    QPushButton* Button2; // "Vantor Utilities"
-    QPushButton* Button3; // "Live Stats Setup"
+    QGroupBox* statusGroup;
+    QCheckBox* recordingBox;      // recording on/off
+    QCheckBox* autoRecordBox;     // auto-record
+    QCheckBox* liveStatsBox;      // "Enable Live Stats"
+    QLabel* headingLabel;         // heading
+    ElidedLabel* gameFolderLabel; // game folder
+    QLabel* buildNumberLabel;     // build number
+    QLabel* buildDateLabel;       // build date
+    QPushButton* exitButton;      // "Exit"
+    QPushButton* utilitiesButton; // "Vantor Utilities"
+    QPushButton* setupButton;     // "Live Stats Setup"
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -94,7 +94,7 @@ private:
     RecorderEnvironment env_;
     std::unique_ptr<SoundPlayer> ownSound_; // when the environment gives none
     RecorderSession session_;
-    std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<LiveStatsSetupWindow> setupWindow_;
     bool activating_ = false;
     bool shown_ = false;
     QPointer<QWindow> lastFocus_;
