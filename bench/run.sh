@@ -24,6 +24,8 @@ python3 "$here/bench/whole_process.py" "$build" "$data" ${args[@]+"${args[@]}"}
 # rebuilding 10,000 games into 20,000 players (at most 10 s), `games --last 20` over 100,000
 # games (under 50 ms).
 "$build/bench/history/history_bench" --dir "$data"
+# Recovering a cut-off game from journals of 10,000 to 80,000 entries: linear.
+"$build/bench/recovery_bench"
 
 # Standings, awards and ratings over 1,000,000 games of 16 players (written once, then kept).
 python3 "$here/bench/league/league_figures.py" "$build" "$data"

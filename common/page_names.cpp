@@ -31,10 +31,11 @@ QString fileReservedFromPages(const QString& pageName, const QString& dataFolder
     const QString storeName = QFileInfo(storePath).fileName();
     QStringList reserved{kStatsFile, kCoopStatsFile,    kTeamFile,       kLastGameFile,   kWorkFile,
                          kLockFile,  kRecorderLockFile, kClaimedLogFile, kUndoJournalFile};
-    // The game history, the two files SQLite keeps beside it while it is open, and the folder
-    // its replay builds in.
+    // The game history, the files SQLite keeps beside it (it deletes a rollback journal it
+    // finds as stale), and the folder its replay builds in.
     reserved << kHistoryFile << kHistoryFile + QStringLiteral("-wal")
-             << kHistoryFile + QStringLiteral("-shm") << kReplayFolder;
+             << kHistoryFile + QStringLiteral("-shm") << kHistoryFile + QStringLiteral("-journal")
+             << kReplayFolder;
     if (!storeName.isEmpty())
         reserved.append(storeName);
 

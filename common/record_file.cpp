@@ -3,6 +3,7 @@
 #include "error.h"
 #include "fault_point.h"
 #include "file_writer.h"
+#include "plain_file.h"
 #include "undo_journal.h"
 
 #include <QFile>
@@ -44,16 +45,15 @@ void FixedRecordFile::fail(const QString& what, int err) const {
 bool FixedRecordFile::tryOpen(Mode mode) {
     if (fd_ >= 0)
         close();
-    // Data files are never opened for writing through a link: one planted in the data folder
-    // would make a merge or rewrite write wherever it points.
+    // Data files are never changed through a link or a second name: one planted in the data
+    // folder would make a merge or rewrite write wherever it points.
     int fd = -1;
     if (mode == Mode::Create) {
         if (guard_)
             guard_->beforeCreate(path_);
         fd = createFresh(path_, O_RDWR);
     } else {
-        const int flags = O_CLOEXEC | (mode == Mode::Read ? O_RDONLY : O_RDWR | O_NOFOLLOW);
-        fd = ::open(nativePath(path_).constData(), flags);
+        fd = openPlainFile(path_, mode == Mode::Read ? O_RDONLY : O_RDWR | O_NOFOLLOW);
         if (fd < 0) {
             if (errno == ENOENT)
                 return false;

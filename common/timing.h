@@ -17,5 +17,8 @@ inline constexpr int kUtilitiesLockWaitMs = 30000;
 
 // How long a writer of the game history waits for another one; a reader never waits.
 inline constexpr int kHistoryBusyWaitMs = 3000;
+// The longest one query of the game history may run, nested queries included: far above what
+// our own tables take, it stops a crafted database that would never answer.
+inline constexpr int kHistoryQueryLimitMs = 60000;
 
 } // namespace vantor

@@ -377,24 +377,22 @@ void AsyncFtpClient::onControlClosed(int error) {
 }
 
 void AsyncFtpClient::startPort() {
+    // The data port listens only where the server reaches us, and takes only the server.
+    const QHostAddress local = control_.localAddress();
     quint16 port = 0;
     data_.setSecure(secure());
     try {
-        port = data_.listen(QHostAddress::AnyIPv4, 0, 10);
+        port = data_.listen(local, 0, 10);
     } catch (const SocketException& e) {
         stepError(e.text());
         return;
     }
-    const QByteArray p = QByteArray::number(port / 256) + "," + QByteArray::number(port % 256);
-    if (serverAddress_ == QHostAddress(QHostAddress::LocalHost)) {
-        sendCommand("PORT 127,0,0,1," + p, {200, 227});
-        return;
-    }
-    const quint32 local = control_.localAddress().toIPv4Address();
+    const quint32 address = local.toIPv4Address();
     QByteArray command = "PORT ";
     for (int shift = 24; shift >= 0; shift -= 8)
-        command += QByteArray::number((local >> shift) & 0xff) + ",";
-    sendCommand(command + p, {200, 227});
+        command += QByteArray::number((address >> shift) & 0xff) + ",";
+    sendCommand(command + QByteArray::number(port / 256) + "," + QByteArray::number(port % 256),
+                {200, 227});
 }
 
 void AsyncFtpClient::startQuit() {

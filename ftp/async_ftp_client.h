@@ -77,8 +77,8 @@ public:
     // Passive: EPSV (PASV where the server knows no EPSV), the client connects for data.
     bool Passive = false;
     FtpSecurity Security = ftpTlsNone;
-    // A certificate the system does not trust is still accepted when its SHA-256
-    // fingerprint is this one (hex, colons optional).
+    // When set, only the certificate with this SHA-256 fingerprint (hex, colons optional) is
+    // accepted, trusted by the system or not, and TLS is used whatever Security says.
     QByteArray CertSha256;
     // Shows the login as "> PASS ********" (the password is still sent): for output that
     // ends up in terminals and logs.
@@ -140,7 +140,10 @@ private:
     void startQuit();
 
     // Explicit TLS.
-    bool secure() const { return Security == ftpTlsExplicit; }
+    bool secure() const { return Security == ftpTlsExplicit || pinned(); }
+    bool pinned() const { return !CertSha256.trimmed().isEmpty(); }
+    // Refuses a certificate that passed the system's checks but is not the pinned one.
+    bool refuseUnpinned(const QSslCertificate& certificate);
     void startAuth();
     void authReply(int code, const QByteArray& line);
     void onControlEncrypted(int error);
@@ -153,7 +156,6 @@ private:
     void startPassive();
     void passiveReply(int code, const QByteArray& line);
     void onDataConnected(int error);
-    bool dataReady() const;
 
     // The STOR step and its data connection.
     struct Transfer {

@@ -38,7 +38,9 @@ void AsyncFtpClient::startStore() {
             stepError("Data connection lost before STOR");
             return;
         }
-        transfer_.accepted = dataReady();
+        // Clear data goes out once the server is ready; TLS data once the handshake that
+        // follows the server's go-ahead is done.
+        transfer_.accepted = !secure();
     }
     sendCommand("STOR " + HostFileName, {});
     // A server that connected before it was asked is taken now.
@@ -56,7 +58,13 @@ void AsyncFtpClient::storeReply(int code, const QByteArray& line) {
     if (!transfer_.serverReady) {
         if (code == 125 || code == 150) {
             transfer_.serverReady = true;
-            maybeStartSending();
+            // A passive TLS handshake starts only now: finished before the server took STOR, the
+            // connection would sit idle, and a server may close an idle data connection, which
+            // leaves the page an empty file once STOR arrives.
+            if (Passive && secure())
+                startDataTls();
+            else
+                maybeStartSending();
             return;
         }
         if (errorMessage_.isEmpty())
@@ -80,7 +88,7 @@ void AsyncFtpClient::storeReply(int code, const QByteArray& line) {
 void AsyncFtpClient::onSessionAvailable(int error) {
     if (error != 0 || step_ != Step::Store || !transfer_.active || transfer_.accepted)
         return;
-    if (!data_.accept())
+    if (!data_.accept(serverAddress_))
         return;
     if (secure()) {
         startDataTls(); // ready once encrypted

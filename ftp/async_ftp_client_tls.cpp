@@ -71,6 +71,12 @@ void AsyncFtpClient::onControlEncrypted(int error) {
         return;
     if (error == 0) {
         serverCertificate_ = control_.sslConfiguration().peerCertificate();
+        if (refuseUnpinned(serverCertificate_)) {
+            control_.abort();
+            connected_ = false;
+            stepError(tlsRefusal_);
+            return;
+        }
         stepDone(0);
         return;
     }
@@ -92,8 +98,17 @@ QSslConfiguration AsyncFtpClient::tlsConfiguration() const {
     return c;
 }
 
+bool AsyncFtpClient::refuseUnpinned(const QSslCertificate& certificate) {
+    if (!pinned() || fingerprintMatches(CertSha256, certificate))
+        return false;
+    tlsRefusal_ = "The server's certificate was refused (it is not the pinned one); its SHA-256 "
+                  "fingerprint is " +
+                  certificateFingerprint(certificate);
+    return true;
+}
+
 bool AsyncFtpClient::acceptCertificate(const QSslCertificate& certificate,
-                                       const QList<QSslError>& errors) {
+                                      const QList<QSslError>& errors) {
     if (fingerprintMatches(CertSha256, certificate))
         return true;
     const QString reason =
@@ -115,7 +130,9 @@ void AsyncFtpClient::startDataTls() {
 
 void AsyncFtpClient::onDataEncrypted(int error) {
     if (step_ != Step::Store || !transfer_.active)
-        return; // a passive connection still waiting for STOR: startStore looks at it
+        return;
+    if (error == 0 && refuseUnpinned(data_.sslConfiguration().peerCertificate()))
+        error = WSAECONNABORTED;
     if (error == 0) {
         transfer_.accepted = true;
         maybeStartSending();
@@ -127,10 +144,6 @@ void AsyncFtpClient::onDataEncrypted(int error) {
             : "TLS handshake on the data connection failed: " + data_.errorText().toUtf8();
     stopTransfer();
     stepError(text);
-}
-
-bool AsyncFtpClient::dataReady() const {
-    return data_.isConnected() && (!secure() || data_.isEncrypted());
 }
 
 void AsyncFtpClient::startPassive() {
@@ -178,8 +191,7 @@ void AsyncFtpClient::onDataConnected(int error) {
         stepError("Data connection: " + WSocketErrorText(error));
         return;
     }
-    if (secure())
-        startDataTls();
+    // Under TLS the handshake waits for the server's go-ahead to STOR (see storeReply).
     stepDone(0);
 }
 

@@ -262,10 +262,18 @@ quint16 FtpSocket::listen(const QHostAddress& address, quint16 port, int lingerS
     return server_->serverPort();
 }
 
-bool FtpSocket::accept() {
-    if (!server_ || !server_->hasPendingConnections())
-        return false;
-    QTcpSocket* socket = server_->nextPendingConnection();
+bool FtpSocket::accept(const QHostAddress& peer) {
+    QTcpSocket* socket = nullptr;
+    while (server_ && !socket) {
+        socket = server_->nextPendingConnection();
+        if (!socket)
+            return false;
+        if (socket->peerAddress().toIPv4Address() != peer.toIPv4Address()) {
+            socket->abort();
+            socket->deleteLater();
+            socket = nullptr;
+        }
+    }
     if (!socket)
         return false;
     // The connection is a child of the server until adopted: keep it when the server goes.

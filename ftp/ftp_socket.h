@@ -67,9 +67,10 @@ public:
     // Listens on the address and port (0: the system chooses), with SO_LINGER on for the
     // given seconds; returns the port listened on. Throws SocketException.
     quint16 listen(const QHostAddress& address, quint16 port, int lingerSeconds);
-    // Takes the waiting incoming connection in place of the listener, which is closed; the
-    // connection has lingering off. False when no connection is waiting.
-    bool accept();
+    // Takes the waiting incoming connection from peer in place of the listener, which is
+    // closed; the connection has lingering off. Connections from any other address are
+    // dropped and the listener waits on. False when no connection from peer is waiting.
+    bool accept(const QHostAddress& peer);
 
     // Hands a block to the connection; dataSent follows once all of it is with the system.
     // When the system takes all of it during the call, *atOnce is set and no dataSent

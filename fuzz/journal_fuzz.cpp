@@ -2,6 +2,7 @@
 // it never crashes, and never leaks a connection or a statement on the way out. What it reads is
 // replayed into a scratch folder, so stored event texts reach the ranking and upkeep too.
 #include "common/error.h"
+#include "common/scratch_folder.h"
 #include "history/journal/change_note.h"
 #include "history/journal/journal.h"
 #include "history/replay/replay.h"
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         journal->gamesOf("Marrow", false);
         journal->baseline();
         journal->lastDigest();
-        replayJournal(*journal, QDir(folder).filePath(QStringLiteral("replay")));
+        replayJournal(*journal, ScratchFolder(folder, QStringLiteral("replay-")).path());
         journal->checkFiles();
         journal->settlePending("x");
     } catch (const Error&) {

@@ -9,8 +9,13 @@ packages=(cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-pyftpdlib curl chromium desktop-file-utils
-    vsftpd openssl python3-openssl)
+    vsftpd openssl python3-openssl
+    libhiredis0.14 libmemcached11 libmemcachedutil2 libsodium23)
 packages+=(${VANTOR_EXTRA_PACKAGES:-})
+# FTP servers the upload tests run besides vsftpd: ProFTPD with its TLS module, Pure-FTPd.
+# Debian lets only one FTP server be installed, so these are unpacked into the build folder,
+# not installed (their libraries are, above).
+unpacked_servers=(proftpd-core proftpd-mod-crypto pure-ftpd)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,6 +27,16 @@ if ((${#missing[@]})); then
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+servers="$build/ftp-servers"
+for p in "${unpacked_servers[@]}"; do
+    [[ -e "$servers/$p.unpacked" ]] && continue
+    mkdir -p "$servers/debs"
+    (cd "$servers/debs" && apt-get download -qq "$p" >/dev/null 2>&1) ||
+        { apt-get update -qq && (cd "$servers/debs" && apt-get download -qq "$p" >/dev/null); }
+    dpkg-deb -x "$servers/debs/${p}"_*.deb "$servers/root"
+    touch "$servers/$p.unpacked"
+done
 
 cmake -S "$here" -B "$build" -G Ninja ${VANTOR_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" ${VANTOR_BUILD_TARGETS:+--target $VANTOR_BUILD_TARGETS} -- -j"$(nproc)"

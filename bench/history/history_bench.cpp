@@ -7,6 +7,7 @@
 #include "bench/generated_stats.h"
 #include "common/record_file.h"
 #include "common/records.h"
+#include "common/scratch_folder.h"
 #include "common/skill.h"
 #include "history/journal/change_note.h"
 #include "history/journal/journal.h"
@@ -158,7 +159,8 @@ void rebuildCost(const QString& parent, int games, int players) {
     }
     const double made = t.nsecsElapsed() / 1e6;
     t.restart();
-    const history::FileSet files = history::replayJournal(*journal, dir.filePath("replay"));
+    const history::FileSet files = history::replayJournal(
+        *journal, vantor::ScratchFolder(dir.path(), QStringLiteral("replay-")).path());
     const double ms = t.nsecsElapsed() / 1e6;
     std::printf("rebuild of %d games into %lld players (history made in %.0f ms):\n", games,
                 static_cast<long long>(files.at("stats.log").size() / 96), made);

@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/skill.h"
 #include "common/timing.h"
+#include "common/visible_text.h"
 #include "platform/date_time_text.h"
 
 #include <QDir>
@@ -81,6 +82,7 @@ Journal::Journal(const QString& dataFolder, bool create)
 
 std::unique_ptr<Journal> Journal::openOrCreate(const QString& dataFolder) {
     std::unique_ptr<Journal> j(new Journal(dataFolder, true));
+    j->checkSchemaIsOurs();
     j->createSchema();
     j->checkVersion();
     return j;
@@ -91,8 +93,22 @@ std::unique_ptr<Journal> Journal::openExisting(const QString& dataFolder) {
     if (::lstat(QFile::encodeName(pathIn(dataFolder)).constData(), &st) != 0)
         return nullptr;
     std::unique_ptr<Journal> j(new Journal(dataFolder, false));
+    j->checkSchemaIsOurs();
     j->checkVersion();
     return j;
+}
+
+void Journal::checkSchemaIsOurs() {
+    // We make tables and indexes only. A view or a virtual table can stand in for a table under
+    // its name, and a trigger runs whatever it holds at our writes.
+    Statement s(db_.handle(), "SELECT type, name FROM sqlite_master WHERE type IN ('view', "
+                              "'trigger') OR (type = 'table' AND sql LIKE 'CREATE VIRTUAL%') "
+                              "LIMIT 1");
+    if (s.step())
+        throw Error(QStringLiteral("The game history \"%1\" was not made by this program: it "
+                                   "holds the %2 \"%3\". \"rebuild --from-files\" sets it aside "
+                                   "and starts a new history from the stats files.")
+                        .arg(db_.path(), terminalText(s.bytes(0)), terminalText(s.bytes(1))));
 }
 
 void Journal::createSchema() {

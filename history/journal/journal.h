@@ -145,6 +145,9 @@ private:
     Journal(const QString& dataFolder, bool create);
     void createSchema();
     void writeBaseline();
+    // Refuses a database holding a view, a virtual table or a trigger, none of which we make:
+    // in place of one of our tables, its queries could run forever or read what it chooses.
+    void checkSchemaIsOurs();
     void checkVersion();
     std::map<QString, FileState> storedStates();
     // Reads the files' identities, hashing only those that changed since the last event.

@@ -3,15 +3,43 @@
 #include "common/error.h"
 
 #include <QFile>
+#include <chrono>
+#include <cstdint>
 #include <sqlite3.h>
 
 namespace vantor::history {
 
 namespace {
 QString messageOf(sqlite3* db, const QString& path, const QString& what) {
+    if (db && sqlite3_errcode(db) == SQLITE_INTERRUPT)
+        return QStringLiteral("The game history \"%1\" %2: a query ran too long and was "
+                              "stopped.")
+            .arg(path, what);
     const char* why = db ? sqlite3_errmsg(db) : "out of memory";
     return QStringLiteral("The game history \"%1\": %2: %3.")
         .arg(path, what, QString::fromUtf8(why));
+}
+
+std::int64_t nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The deadline travels as the handler's argument: the connection needs no other state.
+int pastDeadline(void* deadlineMs) {
+    return nowMs() > std::int64_t(reinterpret_cast<std::uintptr_t>(deadlineMs)) ? 1 : 0;
+}
+
+constexpr int kStepsBetweenChecks = 10000;
+
+// Where no other query of the connection is under way, the clock starts afresh for this one.
+void startQueryClock(sqlite3* db, sqlite3_stmt* starting, int limitMs) {
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s))
+        if (s != starting && sqlite3_stmt_busy(s))
+            return;
+    sqlite3_progress_handler(db, kStepsBetweenChecks, pastDeadline,
+                             reinterpret_cast<void*>(std::uintptr_t(nowMs() + limitMs)));
 }
 } // namespace
 
@@ -23,12 +51,15 @@ void FinalizeStatement::operator()(sqlite3_stmt* s) const {
     sqlite3_finalize(s);
 }
 
-Statement::Statement(sqlite3* db, const char* sql) : db_(db) {
+Statement::Statement(sqlite3* db, const char* sql, int queryLimitMs)
+    : db_(db), queryLimitMs_(queryLimitMs) {
     sqlite3_stmt* raw = nullptr;
-    const int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    // Preparing reads the schema: it is bounded as a query.
+    startQueryClock(db_, nullptr, queryLimitMs_);
+    const int rc = sqlite3_prepare_v2(db_, sql, -1, &raw, nullptr);
     stmt_.reset(raw);
     if (rc != SQLITE_OK)
-        throw Error(messageOf(db, QString::fromUtf8(sqlite3_db_filename(db, "main")),
+        throw Error(messageOf(db_, QString::fromUtf8(sqlite3_db_filename(db_, "main")),
                               QStringLiteral("cannot be read")));
 }
 
@@ -54,9 +85,13 @@ Statement& Statement::bindText(int index, const QString& text) {
 }
 
 bool Statement::step() {
+    if (!running_)
+        startQueryClock(db_, stmt_.get(), queryLimitMs_);
+    running_ = true;
     const int rc = sqlite3_step(stmt_.get());
     if (rc == SQLITE_ROW)
         return true;
+    running_ = false;
     if (rc == SQLITE_DONE)
         return false;
     throw Error(messageOf(db_, QString::fromUtf8(sqlite3_db_filename(db_, "main")),
@@ -70,6 +105,7 @@ void Statement::run() {
 }
 
 void Statement::reset() {
+    running_ = false;
     sqlite3_reset(stmt_.get());
     sqlite3_clear_bindings(stmt_.get());
 }
@@ -97,7 +133,8 @@ bool Statement::isNull(int column) const {
     return sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL;
 }
 
-Database::Database(const QString& path, bool create, int busyTimeoutMs) : path_(path) {
+Database::Database(const QString& path, bool create, int busyTimeoutMs, int queryLimitMs)
+    : path_(path), queryLimitMs_(queryLimitMs) {
     sqlite3* raw = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) |
                       SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
@@ -118,7 +155,7 @@ Database::Database(const QString& path, bool create, int busyTimeoutMs) : path_(
 }
 
 void Database::exec(const char* sql) {
-    Statement s(db_.get(), sql);
+    Statement s(db_.get(), sql, queryLimitMs_);
     s.run();
 }
 
@@ -135,8 +172,11 @@ Transaction::Transaction(Database& db) : db_(db) {
 }
 
 Transaction::~Transaction() {
-    if (open_)
+    if (open_) {
+        // Whatever stopped the transaction, its rollback is not stopped by the query clock.
+        sqlite3_progress_handler(db_.handle(), 0, nullptr, nullptr);
         sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
 }
 
 void Transaction::commit() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/timing.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -20,10 +22,11 @@ struct FinalizeStatement {
 using DbHandle = std::unique_ptr<sqlite3, CloseDb>;
 using StatementHandle = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
-// One prepared statement; every failure throws vantor::Error naming the database.
+// One prepared statement; every failure throws vantor::Error naming the database. Run, with
+// the statements run while it is under way, it is stopped after queryLimitMs and throws.
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql);
+    Statement(sqlite3* db, const char* sql, int queryLimitMs = kHistoryQueryLimitMs);
 
     Statement& bind(int index, std::int64_t value);
     Statement& bind(int index, const QByteArray& bytes); // NULL for a null QByteArray
@@ -41,14 +44,18 @@ public:
 
 private:
     sqlite3* db_;
+    int queryLimitMs_;
     StatementHandle stmt_;
+    bool running_ = false;
 };
 
 // A connection to one database file, opened without following a link.
 class Database {
 public:
-    // create false: a missing file throws instead of being made.
-    Database(const QString& path, bool create, int busyTimeoutMs);
+    // create false: a missing file throws instead of being made. exec's statements are
+    // stopped after queryLimitMs.
+    Database(const QString& path, bool create, int busyTimeoutMs,
+             int queryLimitMs = kHistoryQueryLimitMs);
 
     void exec(const char* sql);
     std::int64_t lastInsertId() const;
@@ -58,6 +65,7 @@ public:
 
 private:
     QString path_;
+    int queryLimitMs_;
     DbHandle db_;
 };
 

@@ -5,6 +5,7 @@
 #include "common/data_files.h"
 #include "common/error.h"
 #include "common/file_writer.h"
+#include "common/scratch_folder.h"
 #include "common/timing.h"
 #include "common/undo_journal.h"
 #include "platform/date_time_text.h"
@@ -17,14 +18,6 @@
 namespace vantor::history {
 
 namespace {
-
-QString replayFolder(const QString& dataFolder) {
-    return QDir(dataFolder).filePath(kReplayFolder);
-}
-
-void removeReplayFolder(const QString& dataFolder) {
-    QDir(replayFolder(dataFolder)).removeRecursively();
-}
 
 // Puts the replayed files in place of the data files; gives how many differed.
 int writeFiles(const QString& dataFolder, const FileSet& files) {
@@ -50,15 +43,10 @@ int writeFiles(const QString& dataFolder, const FileSet& files) {
 
 FileSet replayChecked(Journal& journal, const QString& dataFolder,
                       const std::map<std::int64_t, bool>& undone) {
-    FileSet files;
-    try {
-        files = replayJournal(journal, replayFolder(dataFolder), undone);
-    } catch (...) {
-        removeReplayFolder(dataFolder);
-        throw;
-    }
-    removeReplayFolder(dataFolder);
-    return files;
+    // A fresh private folder every time, worked in through its handle: swapping its name for a
+    // link while the replay runs leads nowhere, and removing it follows no link.
+    const ScratchFolder scratch(dataFolder, kReplayFolder + QLatin1Char('-'));
+    return replayJournal(journal, scratch.path(), undone);
 }
 
 } // namespace

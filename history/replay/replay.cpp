@@ -24,22 +24,6 @@ namespace vantor::history {
 
 namespace {
 
-// A scratch folder of our own: whatever stands under its name is cleared, nothing followed.
-void makeEmptyFolder(const QString& folder) {
-    const QByteArray native = QFile::encodeName(folder);
-    struct stat st {};
-    if (::lstat(native.constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            if (!QDir(folder).removeRecursively())
-                throw Error(QStringLiteral("Cannot empty the folder \"%1\".").arg(folder));
-        } else if (::unlink(native.constData()) != 0) {
-            throw Error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(folder), errno));
-        }
-    }
-    if (::mkdir(native.constData(), 0700) != 0)
-        throw Error(systemMessage(QStringLiteral("Cannot create \"%1\"").arg(folder), errno));
-}
-
 void writeFile(const QString& path, const QByteArray& bytes) {
     OutputFile out(path);
     out.write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
@@ -225,7 +209,6 @@ QByteArray digestOfFiles(const FileSet& files) {
 
 FileSet replayJournal(Journal& journal, const QString& scratchFolder,
                       const std::map<std::int64_t, bool>& undone) {
-    makeEmptyFolder(scratchFolder);
     for (const auto& [name, bytes] : journal.baseline())
         if (!bytes.isNull())
             writeFile(QDir(scratchFolder).filePath(name), bytes);

@@ -13,7 +13,7 @@ namespace vantor::history {
 using FileSet = std::map<QString, QByteArray>;
 
 // Rebuilds the files from the journal's baseline and its events, oldest first, running the
-// same merge, ranking and upkeep code as the programs, in scratchFolder (emptied first).
+// same merge, ranking and upkeep code as the programs, in scratchFolder (an empty folder).
 // undone overrides the stored mark of the games it names. Without overrides every event must
 // replay (else vantor::Error names it); with them a change that could not have happened is
 // passed over, as it would have failed then.

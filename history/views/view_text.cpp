@@ -1,23 +1,9 @@
 #include "view_text.h"
 
 #include "common/cp1252.h"
+#include "common/visible_text.h"
 
 namespace vantor::history {
-
-namespace {
-bool isControl(QChar c) {
-    const char16_t u = c.unicode();
-    return u < 0x20 || (u >= 0x7F && u < 0xA0);
-}
-} // namespace
-
-QString terminalText(QByteArrayView cp1252) {
-    QString text = fromCp1252(cp1252);
-    for (QChar& c : text)
-        if (isControl(c))
-            c = QLatin1Char('?');
-    return text;
-}
 
 QString htmlEscaped(const QString& text) {
     QString out;
@@ -40,7 +26,7 @@ QString htmlEscaped(const QString& text) {
             out += QLatin1String("&#39;");
             break;
         default:
-            out += isControl(c) ? QChar(QChar::ReplacementCharacter) : c;
+            out += isControlCharacter(c) ? QChar(QChar::ReplacementCharacter) : c;
         }
     }
     return out;

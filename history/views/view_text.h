@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/visible_text.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -7,9 +9,6 @@
 #include <vector>
 
 namespace vantor::history {
-
-// A game text (code page 1252) for a terminal: control characters become '?'.
-QString terminalText(QByteArrayView cp1252);
 
 // A game text (code page 1252) for an HTML page: control characters become U+FFFD and
 // & < > " ' become references, so the text is safe in element content and in attributes.

@@ -1,5 +1,6 @@
 #include "stderr_dialogs.h"
 
+#include "common/visible_text.h"
 #include "platform/date_time_text.h"
 
 #include <QRegularExpression>
@@ -25,8 +26,8 @@ void StderrDialogs::error(const QString& text) {
 void StderrDialogs::write(const QString& text) {
     // One line a message, so a log reader sees each message whole and with its time.
     static const QRegularExpression lineBreaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
-    QString line =
-        stampText(now_()) + u' ' + text.trimmed().replace(lineBreaks, QStringLiteral(" ")) + u'\n';
+    QString line = stampText(now_()) + u' ' +
+                   visibleText(text.trimmed().replace(lineBreaks, QStringLiteral(" "))) + u'\n';
     const QByteArray bytes = line.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out_);
     std::fflush(out_);

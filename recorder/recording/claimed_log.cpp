@@ -5,6 +5,7 @@
 #include "common/error.h"
 #include "common/fault_point.h"
 #include "common/file_writer.h"
+#include "common/plain_file.h"
 #include "common/undo_journal.h"
 
 #include <QDir>
@@ -21,16 +22,12 @@ QByteArray native(const QString& path) {
     return QFile::encodeName(path);
 }
 
-int openOrThrow(const QString& path, int flags) {
-    const int fd = ::open(native(path).constData(), flags | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
-        throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(path), errno));
-    return fd;
-}
-
 // Copies from into a new file to, forced to the disk: for a move across file systems.
 void copyDurably(const QString& from, const QString& to) {
-    const int in = openOrThrow(from, O_RDONLY);
+    // A FIFO in the game folder must not hang the recorder.
+    const int in = openPlainFile(from, O_RDONLY | O_NOFOLLOW);
+    if (in < 0)
+        throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(from), errno));
     QByteArray bytes;
     try {
         bytes = readAll(in, from);
@@ -98,16 +95,7 @@ void claimLog(const QString& log, const QString& dataFolder) {
 }
 
 QByteArray readClaimedLog(const QString& dataFolder) {
-    const QString path = claimedLogPath(dataFolder);
-    const int fd = openOrThrow(path, O_RDONLY);
-    try {
-        QByteArray bytes = readAll(fd, path);
-        ::close(fd);
-        return bytes;
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
+    return readPlainFile(claimedLogPath(dataFolder), kMaxResultLogBytes);
 }
 
 QString setClaimedLogAside(const QString& dataFolder, const QString& gameFolder) {

@@ -15,7 +15,11 @@ QString claimedLogPath(const QString& dataFolder);
 // where it was.
 void claimLog(const QString& log, const QString& dataFolder);
 
-// The claimed log's bytes; a link in its place is refused.
+// A game of 64 players writes a few kilobytes; a log many times that size is no game's.
+inline constexpr qint64 kMaxResultLogBytes = 16 << 20;
+
+// The claimed log's bytes; a link, anything but a plain file, or a log larger than any game
+// writes is refused.
 QByteArray readClaimedLog(const QString& dataFolder);
 
 // Moves a claimed log that must not be read again to the game folder under a set-aside name

@@ -25,10 +25,10 @@ TEST(PageNames, EveryDataFileIsRefusedInAnyLetterCaseAndByAnyPath) {
     const QString data = dir.file(QStringLiteral("data"));
     const QString store = dir.file(QStringLiteral("config/registry.reg"));
     const QStringList names{
-        "stats.log",    "coop_stats.log",  "team.log",     "lastgame.log",
-        "work.dat",     ".vantor.lock",    "registry.reg", ".vantor.recorder.lock",
-        ".vantor.game", ".vantor.journal", "games.db",     "games.db-wal",
-        "games.db-shm", ".vantor.replay"};
+        "stats.log",    "coop_stats.log",   "team.log",      "lastgame.log",
+        "work.dat",     ".vantor.lock",     "registry.reg",  ".vantor.recorder.lock",
+        ".vantor.game", ".vantor.journal",  "games.db",      "games.db-wal",
+        "games.db-shm", "games.db-journal", ".vantor.replay"};
     for (const QString& name : names) {
         for (const QString& spelled :
              {name, name.toUpper(), name.left(1).toUpper() + name.mid(1),

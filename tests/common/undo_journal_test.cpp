@@ -3,6 +3,7 @@
 #include "common/record_file.h"
 #include "common/undo_journal.h"
 #include "platform/data_folder_lock.h"
+#include "tests/support/journal_entries.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <optional>
 
 using namespace vantor;
+using vantor::test::journalEntry;
 using vantor::test::readFile;
 using vantor::test::TempFolder;
 using vantor::test::writeFile;
@@ -31,10 +33,10 @@ void writeAt(UndoJournal& journal, const QString& path, std::int64_t record,
 
 // Changes three files under a journal: one in place and grown, one made, one emptied.
 void changeFiles(UndoJournal& journal) {
-    writeAt(journal, "a.log", 1, "XXXXYYYYZZZZ");
-    writeAt(journal, "a.log", 1, "WWWW"); // the same place twice: the oldest bytes must come back
-    writeAt(journal, "new.log", 0, "NNNN");
-    FixedRecordFile c("c.log", 4, &journal);
+    writeAt(journal, "stats.log", 1, "XXXXYYYYZZZZ");
+    writeAt(journal, "stats.log", 1, "WWWW"); // the same place twice: the oldest bytes must come back
+    writeAt(journal, "lastgame.log", 0, "NNNN");
+    FixedRecordFile c("team.log", 4, &journal);
     c.open(FixedRecordFile::Mode::Create);
     c.write("CCCC");
     c.close();
@@ -44,24 +46,24 @@ void changeFiles(UndoJournal& journal) {
 
 TEST(UndoJournal, ARollbackPutsBackBytesSizesAndAbsentFiles) {
     TempFolder dir;
-    writeFile("a.log", "aaaabbbb");
-    writeFile("c.log", "cccccccc");
+    writeFile("stats.log", "aaaabbbb");
+    writeFile("team.log", "cccccccc");
     {
         UndoJournal journal(".");
         changeFiles(journal);
-        EXPECT_EQ(readFile("a.log"), "aaaaWWWWYYYYZZZZ");
+        EXPECT_EQ(readFile("stats.log"), "aaaaWWWWYYYYZZZZ");
         journal.rollBack();
         journal.remove();
     }
-    EXPECT_EQ(readFile("a.log"), "aaaabbbb");
-    EXPECT_EQ(readFile("c.log"), "cccccccc");
-    EXPECT_FALSE(QFile::exists("new.log"));
+    EXPECT_EQ(readFile("stats.log"), "aaaabbbb");
+    EXPECT_EQ(readFile("team.log"), "cccccccc");
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
     EXPECT_FALSE(QFile::exists(kUndoJournalFile));
 }
 
 TEST(UndoJournal, TheNextHolderOfTheDataFolderUndoesAnUncommittedGame) {
     TempFolder dir;
-    writeFile("a.log", "aaaabbbb");
+    writeFile("stats.log", "aaaabbbb");
     writeFile(kClaimedLogFile, "the game");
     {
         UndoJournal journal(".");
@@ -73,8 +75,8 @@ TEST(UndoJournal, TheNextHolderOfTheDataFolderUndoesAnUncommittedGame) {
         DataFolderLock lock(".");
         ASSERT_TRUE(lock.tryLock());
     }
-    EXPECT_EQ(readFile("a.log"), "aaaabbbb");
-    EXPECT_FALSE(QFile::exists("new.log"));
+    EXPECT_EQ(readFile("stats.log"), "aaaabbbb");
+    EXPECT_FALSE(QFile::exists("lastgame.log"));
     EXPECT_FALSE(QFile::exists(kUndoJournalFile));
     EXPECT_EQ(readFile(kClaimedLogFile), "the game"); // left to be recorded again
 
@@ -85,60 +87,40 @@ TEST(UndoJournal, TheNextHolderOfTheDataFolderUndoesAnUncommittedGame) {
         changeFiles(journal);
     }
     EXPECT_EQ(recoverInterruptedGame("."), Recovery::Committed);
-    EXPECT_EQ(readFile("a.log"), "aaaaWWWWYYYYZZZZ");
+    EXPECT_EQ(readFile("stats.log"), "aaaaWWWWYYYYZZZZ");
     EXPECT_FALSE(QFile::exists(kUndoJournalFile));
     EXPECT_EQ(recoverInterruptedGame("."), Recovery::Nothing);
 }
 
 TEST(UndoJournal, ATornOrDamagedTailIsAChangeThatNeverHappened) {
     TempFolder dir;
-    writeFile("a.log", "aaaabbbb");
+    writeFile("stats.log", "aaaabbbb");
     writeFile(kClaimedLogFile, "the game");
     {
         UndoJournal journal(".");
-        writeAt(journal, "a.log", 0, "1111");
+        writeAt(journal, "stats.log", 0, "1111");
     }
     const QByteArray whole = readFile(kUndoJournalFile);
     // The second change's entry torn off at every length, then damaged in its last byte: only
     // the first change is undone, and nothing else is touched.
     for (int cut = 0; cut <= 40; ++cut) {
-        writeFile("a.log", "1111bbbb");
+        writeFile("stats.log", "1111bbbb");
         writeFile(kUndoJournalFile, whole + QByteArray("\x30\x00\x00\x00garbage", 11).left(cut));
         EXPECT_EQ(recoverInterruptedGame("."), Recovery::RolledBack);
-        EXPECT_EQ(readFile("a.log"), "aaaabbbb") << cut;
+        EXPECT_EQ(readFile("stats.log"), "aaaabbbb") << cut;
     }
     QByteArray damaged = whole;
     damaged[damaged.size() - 1] = char(damaged[damaged.size() - 1] ^ 1);
-    writeFile("a.log", "1111bbbb");
+    writeFile("stats.log", "1111bbbb");
     writeFile(kUndoJournalFile, damaged);
     EXPECT_EQ(recoverInterruptedGame("."), Recovery::RolledBack);
-    EXPECT_EQ(readFile("a.log"), "1111bbbb"); // its only entry is damaged: it never happened
+    EXPECT_EQ(readFile("stats.log"), "1111bbbb"); // its only entry is damaged: it never happened
 
     // Only a header, or not even that: nothing was changed.
     writeFile(kUndoJournalFile, whole.left(5));
     EXPECT_EQ(recoverInterruptedGame("."), Recovery::RolledBack);
-    EXPECT_EQ(readFile("a.log"), "1111bbbb");
+    EXPECT_EQ(readFile("stats.log"), "1111bbbb");
 }
-
-namespace {
-// One journal entry as the file holds it: length, payload, FNV-1a checksum of the payload.
-QByteArray entry(char kind, const QByteArray& name, std::int64_t value, const QByteArray& bytes) {
-    QByteArray payload;
-    payload += kind;
-    payload += char(name.size());
-    payload += name;
-    payload.append(reinterpret_cast<const char*>(&value), 8);
-    payload += bytes;
-    std::uint64_t h = 1469598103934665603ull;
-    for (char c : payload) {
-        h ^= std::uint8_t(c);
-        h *= 1099511628211ull;
-    }
-    const auto length = std::uint32_t(payload.size());
-    return QByteArray(reinterpret_cast<const char*>(&length), 4) + payload +
-           QByteArray(reinterpret_cast<const char*>(&h), 8);
-}
-} // namespace
 
 TEST(UndoJournal, APlantedJournalReachesNothingOutsideTheDataFolder) {
     TempFolder dir;
@@ -157,20 +139,25 @@ TEST(UndoJournal, APlantedJournalReachesNothingOutsideTheDataFolder) {
     QByteArray planted = "VNTUNDO1";
     for (const QByteArray& name :
          {QByteArray("../outside.txt"), QByteArray(".."), QByteArray("sub/../../outside.txt")})
-        planted += entry('S', name, 0, {}) + entry('R', name, 0, "evil");
+        planted += journalEntry('S', name, 0, {}) + journalEntry('R', name, 0, "evil");
+    // Refused whole and set aside under a new name, once.
     writeFile("data/" + kUndoJournalFile, planted);
-    EXPECT_EQ(recoverInterruptedGame("data"), Recovery::RolledBack);
+    EXPECT_THROW(recoverInterruptedGame("data"), Error);
     EXPECT_EQ(readFile("outside.txt"), "precious");
     EXPECT_FALSE(QFile::exists("data/" + kUndoJournalFile));
+    EXPECT_EQ(recoverInterruptedGame("data"), Recovery::Nothing);
 
     // A link in the data folder under a journaled name is not written through.
     ASSERT_TRUE(QFile::link(QDir::current().absoluteFilePath("outside.txt"), "data/stats.log"));
-    writeFile("data/" + kUndoJournalFile,
-              "VNTUNDO1" + entry('S', "stats.log", 2, {}) + entry('R', "stats.log", 0, "evil"));
+    writeFile("data/" + kUndoJournalFile, "VNTUNDO1" + journalEntry('S', "stats.log", 2, {}) +
+                                              journalEntry('R', "stats.log", 0, "evil"));
     EXPECT_THROW(recoverInterruptedGame("data"), Error);
     EXPECT_EQ(readFile("outside.txt"), "precious");
+    EXPECT_EQ(QDir("data")
+                  .entryList({kUndoJournalFile + ".refused-*"}, QDir::Files | QDir::Hidden)
+                  .size(),
+              2);
     QFile::remove("data/stats.log");
-    EXPECT_EQ(recoverInterruptedGame("data"), Recovery::RolledBack); // the link gone, it ends
 
     // A link in the journal's place is not followed, and goes.
     ASSERT_TRUE(

@@ -76,6 +76,8 @@ void FakeFtpServer::onCommand(const QByteArray& line) {
         }
     }
     send(reply);
+    if (verb == "PORT" && intruderAfterPort)
+        intrude();
     if (verb == "STOR" && !reply.isEmpty() && reply.last().startsWith('1') && !data_)
         connectData();
     if (verb == "QUIT")
@@ -106,6 +108,16 @@ void FakeFtpServer::connectData() {
     auto* d = new QTcpSocket(this);
     attachData(d);
     d->connectToHost(portAddress, portNumber);
+}
+
+void FakeFtpServer::intrude() {
+    auto* s = new QTcpSocket(this);
+    s->bind(QHostAddress(QStringLiteral("127.0.0.2")));
+    connect(s, &QTcpSocket::connected, this, [this] { intruderConnected = true; });
+    connect(s, &QTcpSocket::readyRead, this, [this, s] { intruderReceived += s->readAll(); });
+    s->connectToHost(portAddress, portNumber);
+    // Its connection is waiting before the server's own one is made.
+    s->waitForConnected(2000);
 }
 
 void FakeFtpServer::attachData(QTcpSocket* d) {

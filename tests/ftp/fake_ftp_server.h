@@ -33,6 +33,9 @@ public:
     int pauseMs = 0;
     int pauseCount = 0;
     QByteArray pasvAddress = "127,0,0,1"; // the address the PASV reply names
+    // Another host that connects to the PORT address before the server does, and keeps
+    // whatever it is sent.
+    bool intruderAfterPort = false;
 
     // What happened.
     QList<QByteArray> commands;
@@ -42,6 +45,8 @@ public:
     QHostAddress portAddress;
     quint16 portNumber = 0;
     int passiveConnections = 0;
+    QByteArray intruderReceived;
+    bool intruderConnected = false;
 
     bool controlOpen() const {
         return control_ && control_->state() != QAbstractSocket::UnconnectedState;
@@ -52,6 +57,7 @@ private:
     void onCommand(const QByteArray& line);
     void send(const QList<QByteArray>& lines);
     void connectData();
+    void intrude();
     void listenPassive(const QByteArray& verb);
     void attachData(QTcpSocket* d);
     void readData();

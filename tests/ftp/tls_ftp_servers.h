@@ -7,12 +7,14 @@
 
 namespace vantor::test {
 
-// A real FTP server on 127.0.0.1 that forces explicit TLS for the login and the data, with a
-// self-signed certificate made for it by openssl. Files land in uploadFolder(). Stopped when
-// the object goes.
+// A real FTP server on 127.0.0.1 offering explicit TLS with a self-signed certificate made for
+// it by openssl (for the name "localhost" and the address 127.0.0.1), forcing it for the login
+// and the data unless told otherwise. Files land in uploadFolder(). Stopped when the object goes.
 class TlsFtpServer {
 public:
     virtual ~TlsFtpServer();
+    // Before start: false lets clear logins and data in too.
+    bool tlsRequired = true;
     TlsFtpServer(const TlsFtpServer&) = delete;
     TlsFtpServer& operator=(const TlsFtpServer&) = delete;
 
@@ -21,12 +23,13 @@ public:
 
     quint16 port() const { return port_; }
     QString uploadFolder() const { return root_.path() + "/upload"; }
-    // The upload directory as the client changes to it.
-    virtual QByteArray hostDir() const = 0;
-    virtual QByteArray userName() const = 0;
-    virtual QByteArray password() const = 0;
+    // The upload directory as the client changes to it, and the one user the server knows.
+    QByteArray hostDir() const { return "upload"; }
+    virtual QByteArray userName() const { return "vantor"; }
+    virtual QByteArray password() const { return "rogue-spear"; }
     // The certificate's SHA-256 fingerprint as the client shows it.
     QByteArray fingerprint() const { return fingerprint_; }
+    QString certificateFile() const { return path("cert.pem"); }
     QString log();
 
 protected:
@@ -51,7 +54,6 @@ class VsftpdServer : public TlsFtpServer {
 public:
     // Empty when vsftpd is not installed.
     static QString program();
-    QByteArray hostDir() const override { return "upload"; }
     QByteArray userName() const override { return "anonymous"; }
     QByteArray password() const override { return "vantor@example.org"; }
 
@@ -59,13 +61,29 @@ protected:
     bool launch(QProcess& process, quint16 port, QString* error) override;
 };
 
+// ProFTPD with mod_tls, one user (the server runs as root and chroots the user).
+class ProftpdServer : public TlsFtpServer {
+public:
+    // Empty when ProFTPD and its TLS module are neither unpacked by scripts/setup.sh nor
+    // installed.
+    static QString program();
+
+protected:
+    bool launch(QProcess& process, quint16 port, QString* error) override;
+};
+
+// Pure-FTPd with TLS, one virtual user.
+class PureFtpdServer : public TlsFtpServer {
+public:
+    // Empty when Pure-FTPd is neither unpacked by scripts/setup.sh nor installed.
+    static QString program();
+
+protected:
+    bool launch(QProcess& process, quint16 port, QString* error) override;
+};
+
 // pyftpdlib's TLS handler (TLS 1.3 where the system offers it), one user.
 class PyftpdlibTlsServer : public TlsFtpServer {
-public:
-    QByteArray hostDir() const override { return "upload"; }
-    QByteArray userName() const override { return "vantor"; }
-    QByteArray password() const override { return "rogue-spear"; }
-
 protected:
     bool launch(QProcess& process, quint16 port, QString* error) override;
 };

@@ -75,6 +75,8 @@ TEST(StderrMessages, OneTimeStampedLinePerMessageAndQuestionsAnsweredNo) {
     dialogs.error(QStringLiteral("Cannot read \"x\": gone\n\nThe game was not recorded."));
     EXPECT_FALSE(dialogs.askYesNo(QStringLiteral("Delete \"Zoë\"?")));
     dialogs.beep();
+    // A map, a game type or a server's reply never reaches the terminal with its controls.
+    dialogs.information(QStringLiteral("< 220 \x1b]0;owned\x07 map \u009b2J\tBank"));
 
     std::rewind(out);
     char buffer[1024] = {};
@@ -83,7 +85,8 @@ TEST(StderrMessages, OneTimeStampedLinePerMessageAndQuestionsAnsweredNo) {
     EXPECT_EQ(QString::fromLocal8Bit(buffer, qsizetype(n)),
               "2026-12-08 21:30:05 Rogue Spear is not installed\n"
               "2026-12-08 21:30:05 Error: Cannot read \"x\": gone The game was not recorded.\n"
-              "2026-12-08 21:30:05 Delete \"Zoë\"? (answered No)\n");
+              "2026-12-08 21:30:05 Delete \"Zoë\"? (answered No)\n"
+              "2026-12-08 21:30:05 < 220 ?]0;owned? map ?2J?Bank\n");
 }
 
 TEST(StopSignalsTest, SigtermAndSigintArriveThroughTheEventLoop) {

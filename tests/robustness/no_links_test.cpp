@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace vantor;
 using namespace vantor::test;
@@ -89,6 +90,21 @@ TEST(NoLinksFollowed, PlantedLinksInTheDataFolderNeverLeadAWriteOutside) {
     p.plant(kLastGameFile, QStringLiteral("lastgame-target"));
     EXPECT_THROW(stats::savelastgame(p.data, lastGamePlayer("Ding", "blue", 1, 0, 50)), Error);
     p.expectOutsideUntouched();
+
+    // A stats file with a second name outside (a hard link): a game is not merged into it.
+    QFile::remove(p.in(kCoopStatsFile));
+    writeFile(p.out(QStringLiteral("hard-target")), p.victim);
+    ASSERT_EQ(::link(QFile::encodeName(p.out(QStringLiteral("hard-target"))).constData(),
+                     QFile::encodeName(p.in(kCoopStatsFile)).constData()),
+              0);
+    try {
+        merge();
+        ADD_FAILURE() << "merged through a hard link";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("hard link"))) << e.message().toStdString();
+    }
+    p.expectOutsideUntouched();
+    QFile::remove(p.in(kCoopStatsFile));
 
     // The live page named by a link: the page replaces the link.
     QFile::remove(p.in(kLastGameFile));

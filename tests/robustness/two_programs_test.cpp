@@ -7,6 +7,7 @@
 #include "common/cp1252.h"
 #include "common/record_file.h"
 #include "common/records.h"
+#include "common/visible_text.h"
 #include "platform/settings_store.h"
 #include "tests/support/temp_folder.h"
 
@@ -148,8 +149,9 @@ private:
                                    .arg(total)
                                    .arg(lines.size());
         std::set<QString> known;
+        // As the terminal is shown them: control characters as "?".
         for (const auto& [name, totals] : players)
-            known.insert(fromCp1252(name));
+            known.insert(terminalText(name));
         const std::set<QString> listed(lines.begin(), lines.end());
         if (listed.size() != std::size_t(lines.size()))
             failures << what + QStringLiteral(": a player listed twice");

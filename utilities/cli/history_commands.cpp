@@ -9,6 +9,7 @@
 #include "common/data_files.h"
 #include "common/file_writer.h"
 #include "common/page_names.h"
+#include "common/visible_text.h"
 #include "common/record_file.h"
 #include "common/records.h"
 #include "platform/settings_store.h"
@@ -88,7 +89,7 @@ int playerPage(const Invocation& call) {
     OutputFile page(file);
     page.write(std::string_view(html.constData(), std::size_t(html.size())));
     page.commit();
-    call.out << "Wrote \"" << file << "\": " << rows.size() << " games of \"" << fromCp1252(name)
+    call.out << "Wrote \"" << file << "\": " << rows.size() << " games of \"" << terminalText(name)
              << "\".\n";
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "stats/upkeep.h"
 
 #include "common/cp1252.h"
+#include "common/visible_text.h"
 
 namespace vantor::utilities::cli {
 
@@ -32,7 +33,7 @@ int list(const Invocation& call) {
         stats::listPlayers(statsFileName(call.gameType())).value_or(std::vector<QByteArray>{});
     stats::sortForListing(names);
     for (const QByteArray& name : names)
-        call.out << fromCp1252(name) << '\n';
+        call.out << terminalText(name) << '\n';
     call.out << "Total Players: " << names.size() << '\n';
     return 0;
 }

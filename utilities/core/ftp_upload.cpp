@@ -2,6 +2,7 @@
 
 #include "common/cp1252.h"
 #include "common/error.h"
+#include "common/visible_text.h"
 #include "ftp/command_arguments.h"
 #include "ftp/ftp_client.h"
 #include "platform/settings_store.h"
@@ -46,8 +47,8 @@ bool uploadPage(FtpClient& client, const QString& localFile, const QString& host
 
 QString displayLineText(const QByteArray& line) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(line);
-    return utf8.hasError() ? fromCp1252(line) : text;
+    const QString text = utf8(line);
+    return visibleText(utf8.hasError() ? fromCp1252(line) : text);
 }
 
 } // namespace vantor::utilities

@@ -41,7 +41,8 @@ QString unsafeFtpField(const FtpSettings& settings);
 bool uploadPage(FtpClient& client, const QString& localFile, const QString& hostFile,
                 const FtpDisplay& display);
 
-// A display line as text: UTF-8 where it is valid UTF-8, else the Windows code page.
+// A display line as text: UTF-8 where it is valid UTF-8, else the Windows code page; control
+// characters shown as "?".
 QString displayLineText(const QByteArray& line);
 
 } // namespace vantor::utilities
