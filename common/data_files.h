@@ -30,6 +30,14 @@ inline const QString kHistoryFile = QStringLiteral("games.db");
 // The folder a replay of the history builds its files in, inside the data folder.
 inline const QString kReplayFolder = QStringLiteral(".vantor.replay");
 
+// What the recorder last did (games, uploads, webhooks, alerts), for `status`; written whole
+// through its own scratch file, so it never waits for the data-folder lock.
+inline const QString kRecorderStatusFile = QStringLiteral(".vantor.status");
+inline const QString kRecorderStatusWorkFile = QStringLiteral(".vantor.status.new");
+// The utilities' last uploads of pages, for `status`, written the same way.
+inline const QString kUploadStatusFile = QStringLiteral(".vantor.uploads");
+inline const QString kUploadStatusWorkFile = QStringLiteral(".vantor.uploads.new");
+
 // The game types, compared exactly and with case: as bytes where they come from a result log,
 // as text where the utilities pass them around.
 inline constexpr QByteArrayView kAdversarial = "Adversarial";

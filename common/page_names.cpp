@@ -29,8 +29,10 @@ QString matchingName(const QString& fileName, const QStringList& reserved) {
 QString fileReservedFromPages(const QString& pageName, const QString& dataFolder,
                               const QString& storePath) {
     const QString storeName = QFileInfo(storePath).fileName();
-    QStringList reserved{kStatsFile, kCoopStatsFile,    kTeamFile,       kLastGameFile,   kWorkFile,
-                         kLockFile,  kRecorderLockFile, kClaimedLogFile, kUndoJournalFile};
+    QStringList reserved{kStatsFile,        kCoopStatsFile,      kTeamFile,
+                         kLastGameFile,     kWorkFile,           kLockFile,
+                         kRecorderLockFile, kClaimedLogFile,     kUndoJournalFile,
+                         kRecorderStatusFile, kRecorderStatusWorkFile};
     // The game history, the files SQLite keeps beside it (it deletes a rollback journal it
     // finds as stale), and the folder its replay builds in.
     reserved << kHistoryFile << kHistoryFile + QStringLiteral("-wal")

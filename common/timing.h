@@ -21,4 +21,12 @@ inline constexpr int kHistoryBusyWaitMs = 3000;
 // our own tables take, it stops a crafted database that would never answer.
 inline constexpr int kHistoryQueryLimitMs = 60000;
 
+// A webhook's POST: one attempt ends after this, answered or not.
+inline constexpr int kWebhookTimeoutMs = 10000;
+// Attempts of one message; between them the wait doubles from kWebhookBackoffMs.
+inline constexpr int kWebhookAttempts = 3;
+inline constexpr int kWebhookBackoffMs = 2000;
+// A "Retry-After" longer than this gives the message up instead of holding its queue.
+inline constexpr int kWebhookLongestRetryAfterMs = 60000;
+
 } // namespace vantor

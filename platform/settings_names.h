@@ -30,6 +30,18 @@ inline const QString kCustomImagePathSetting = QStringLiteral("customimagepath")
 inline const QString kAutoRecordSetting = QStringLiteral("AutoRecord");
 inline const QString kRecorderPathSetting = QStringLiteral("RecorderPath");
 
+// Web hooks told of every recorded game ("webhookurl": one or more URLs, "webhookformat":
+// "discord" or "json") and of alerts ("alerturl" when they go elsewhere), with the alerts'
+// limits. Written only once chosen: a store that never used them stays as it was.
+inline const QString kWebhookUrlSetting = QStringLiteral("webhookurl");
+inline const QString kWebhookFormatSetting = QStringLiteral("webhookformat");
+// The web address where the live page or site is seen, linked from each game's message.
+inline const QString kWebhookLinkSetting = QStringLiteral("webhooklink");
+inline const QString kAlertUrlSetting = QStringLiteral("alerturl");
+inline const QString kAlertUploadFailuresSetting = QStringLiteral("alertuploadfailures");
+inline const QString kAlertDaysSetting = QStringLiteral("alertdays");
+inline constexpr int kDefaultAlertUploadFailures = 3;
+inline constexpr int kDefaultAlertDays = 7;
 // The seasons of the standings: "YYYY-MM-DD NAME" entries in order, joined by '|'. Written only
 // once a season is added.
 inline const QString kSeasonsSetting = QStringLiteral("Seasons");

@@ -9,7 +9,7 @@ packages=(cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-pyftpdlib curl chromium desktop-file-utils
-    vsftpd openssl python3-openssl
+    vsftpd openssl python3-openssl libsystemd-dev
     libhiredis0.14 libmemcached11 libmemcachedutil2 libsodium23)
 packages+=(${VANTOR_EXTRA_PACKAGES:-})
 # FTP servers the upload tests run besides vsftpd: ProFTPD with its TLS module, Pure-FTPd.

@@ -34,7 +34,34 @@ void gamePlayer(JsonOut& j, const PlayerGameRow& p) {
     j.endObject();
 }
 
+void game(JsonOut& j, const GameRow& g) {
+    j.bytes += '{';
+    j.field("id", g.id);
+    j.field("playedAt", g.playedAt);
+    j.flag("coop", g.coop);
+    j.field("gameType", g.gameType);
+    j.field("map", g.map);
+    j.field("rules", g.rules);
+    j.field("elapsedTime", g.elapsedTime);
+    outcome(j, g.outcome);
+    j.flag("undone", g.undone);
+    j.key("players");
+    j.bytes += '[';
+    for (std::size_t i = 0; i < g.players.size(); ++i) {
+        if (i > 0)
+            j.bytes += ',';
+        gamePlayer(j, g.players[i]);
+    }
+    j.bytes += "]}";
+}
+
 } // namespace
+
+QByteArray gameJson(const GameRow& row) {
+    JsonOut j;
+    game(j, row);
+    return j.bytes;
+}
 
 QByteArray exportJson(const std::vector<PlayerStatsRecord>& players,
                       const std::vector<GameRow>& games) {
@@ -61,25 +88,9 @@ QByteArray exportJson(const std::vector<PlayerStatsRecord>& players,
     j.bytes += "],\n\"games\":[";
     first = true;
     for (const GameRow& g : games) {
-        j.bytes += first ? "\n{" : ",\n{";
+        j.bytes += first ? "\n" : ",\n";
         first = false;
-        j.field("id", g.id);
-        j.field("playedAt", g.playedAt);
-        j.flag("coop", g.coop);
-        j.field("gameType", g.gameType);
-        j.field("map", g.map);
-        j.field("rules", g.rules);
-        j.field("elapsedTime", g.elapsedTime);
-        outcome(j, g.outcome);
-        j.flag("undone", g.undone);
-        j.key("players");
-        j.bytes += '[';
-        for (std::size_t i = 0; i < g.players.size(); ++i) {
-            if (i > 0)
-                j.bytes += ',';
-            gamePlayer(j, g.players[i]);
-        }
-        j.bytes += "]}";
+        game(j, g);
     }
     j.bytes += "]}\n";
     return j.bytes;

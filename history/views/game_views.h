@@ -6,6 +6,7 @@
 #include "common/records.h"
 
 #include <QByteArray>
+#include <QString>
 #include <vector>
 
 namespace vantor::history {
@@ -31,14 +32,19 @@ QByteArray playerHistoryText(const QByteArray& name, const std::vector<GameRow>&
 // links of `links`, the player's totals (`totals` null: the player is no longer in the stats
 // file), a chart of skill points and kills per game drawn as inline SVG, and a table of the
 // player's games. Self-contained: no script, nothing fetched. Undone games stay in the table,
-// marked, but are not drawn: they no longer count. UTF-8, all game texts escaped.
+// marked, but are not drawn: they no longer count. UTF-8, all game texts escaped. A page
+// published for a while says when it was made: "Last updated: <lastUpdated>" (none when empty).
 QByteArray playerPageHtml(const QByteArray& name, const PlayerStatsRecord* totals,
-                          const std::vector<GameRow>& games, const PageLinks& links);
+                          const std::vector<GameRow>& games, const PageLinks& links,
+                          const QString& lastUpdated = QString());
 
 // `export --json`: {"players":[...],"games":[...]} as one UTF-8 JSON document. Blank records
 // (deleted players) are left out. A game's "outcome" is "blue", "gold" or null when unknown.
 QByteArray exportJson(const std::vector<PlayerStatsRecord>& players,
                       const std::vector<GameRow>& games);
+
+// One game as `export --json` writes it in its "games" list.
+QByteArray gameJson(const GameRow& game);
 
 // The player of `game` whose name the merge would join with `name`: the first one with the same
 // bytes, case-sensitive, both compared as the stats file stores names (cut to 50 characters).

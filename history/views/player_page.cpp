@@ -101,7 +101,8 @@ QString gamesTable(const std::vector<Played>& played) {
 } // namespace
 
 QByteArray playerPageHtml(const QByteArray& name, const PlayerStatsRecord* totals,
-                          const std::vector<GameRow>& games, const PageLinks& links) {
+                          const std::vector<GameRow>& games, const PageLinks& links,
+                          const QString& lastUpdated) {
     std::vector<Played> played;
     for (const GameRow& g : games)
         if (const PlayerGameRow* p = findPlayer(g, name))
@@ -140,6 +141,9 @@ QByteArray playerPageHtml(const QByteArray& name, const PlayerStatsRecord* total
         page += QLatin1String("<p>No recorded games.</p>");
     else
         page += gamesTable(played);
+    if (!lastUpdated.isEmpty())
+        page += QLatin1String("<p class=\"updated\"><small>Last updated: ") +
+                htmlEscaped(lastUpdated) + QLatin1String("</small></p>");
     page += QLatin1String("</body></html>\n");
     return page.toUtf8();
 }

@@ -5,11 +5,14 @@
 #include "stderr_dialogs.h"
 #include "stop_signals.h"
 
+#include "common/cp1252.h"
 #include "common/error.h"
 #include "platform/report_failures.h"
+#include "platform/service_manager.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <csignal>
 #include <memory>
@@ -31,6 +34,17 @@ public:
 private:
     Dialogs& dialogs_;
 };
+
+// The one line systemctl shows for the recorder.
+QByteArray serviceStatus(const RecorderSession& session) {
+    const watch::RecorderStatus& s = session.watch().status();
+    QString text = QStringLiteral("Recording into \"%1\"; ").arg(QDir::currentPath());
+    text += s.lastGameId > 0 ? QStringLiteral("last game %1 at %2 (%3)")
+                                   .arg(s.lastGameId)
+                                   .arg(s.lastGameTime, fromCp1252(s.lastGameMap))
+                             : QStringLiteral("no game recorded yet");
+    return "STATUS=" + text.simplified().toUtf8();
+}
 
 QString signalName(int signalNumber) {
     return signalNumber == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
@@ -62,17 +76,32 @@ int runHeadless(int& argc, char** argv, const RecorderOptions& options) {
             return;
         dialogs.note(QStringLiteral("%1: stopping once the game being recorded is written.")
                          .arg(signalName(s)));
+        service_manager::notify("STOPPING=1");
         recorder.session().stop();
     });
     QObject::connect(&recorder.session(), &RecorderSession::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // Twice in the manager's interval is enough; a tick comes every 3 s.
+    const qint64 watchdogMs = service_manager::watchdogIntervalMs();
+    QElapsedTimer sinceWatchdog;
+    QObject::connect(&recorder.session(), &RecorderSession::ticked, &recorder, [&, watchdogMs] {
+        if (watchdogMs <= 0 ||
+            (sinceWatchdog.isValid() && sinceWatchdog.elapsed() < watchdogMs / 2))
+            return;
+        sinceWatchdog.start();
+        service_manager::notify("WATCHDOG=1");
+    });
+    QObject::connect(&recorder.session(), &RecorderSession::gameRecorded, &recorder,
+                     [&] { service_manager::notify(serviceStatus(recorder.session())); });
     QTimer::singleShot(0, &recorder, [&] {
         if (!recorder.start()) {
             // Exit code 1: a service manager shows the recorder as failed, with this line.
             dialogs.error(recorder.problem());
+            service_manager::notify("STATUS=" + recorder.problem().simplified().toUtf8());
             app.exit(1);
             return;
         }
+        service_manager::notify("READY=1\n" + serviceStatus(recorder.session()));
         if (recorder.session().isStopping())
             return;
         dialogs.note(QStringLiteral("Recording the games of \"%1\" into \"%2\"; live stats %3.")

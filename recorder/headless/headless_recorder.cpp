@@ -42,6 +42,9 @@ HeadlessRecorder::HeadlessRecorder(Dialogs& dialogs, SettingsStore store,
       session_(dialogs, std::move(store), std::move(gameKey), *sound_, std::move(tick),
                std::move(dataFolder)) {
     connect(&session_, &RecorderSession::uploadFailed, this, &HeadlessRecorder::sayFailedUpload);
+    // Alerts and the web hooks' failures, which the window only keeps for `status`.
+    connect(&session_.watch(), &watch::RecorderWatch::said, this,
+            [this](const QString& text) { dialogs_.information(QStringLiteral("! ") + text); });
 }
 
 HeadlessRecorder::~HeadlessRecorder() = default;

@@ -61,8 +61,9 @@ void Activation::GetRSDir() {
     }
 }
 
-void Activation::deleteStaleFiles() const {
-    deleteResultLogs(gameFolder_);
+void Activation::deleteStaleFiles(bool withResultLogs) const {
+    if (withResultLogs)
+        deleteResultLogs(gameFolder_);
     removeQuietly(QDir(dataFolder_).filePath(kLastGameFile));
 }
 

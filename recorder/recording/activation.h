@@ -30,8 +30,9 @@ public:
     void GetRegistryInfo();
     // The game folder and playerName; a game without a folder is reported once per absence.
     void GetRSDir();
-    // Deletes "RSResults0.log" to "RSResults9.log" in the game folder and "lastgame.log".
-    void deleteStaleFiles() const;
+    // Deletes "lastgame.log" and, withResultLogs, "RSResults0.log" to "RSResults9.log" in the
+    // game folder.
+    void deleteStaleFiles(bool withResultLogs) const;
     // Puts back the data files of a game a killed recorder left half recorded, so nothing reads
     // them so; its log is recorded once recording is on.
     void finishInterruptedGame();

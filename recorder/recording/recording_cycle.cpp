@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <cerrno>
 #include <optional>
@@ -44,6 +45,7 @@ RecordingCycle::Outcome RecordingCycle::Readlogs(bool liveStatsEnabled) {
     if (running_)
         return Outcome::AlreadyRunning;
     running_ = true;
+    setAsideName_.clear();
     const auto done = qScopeGuard([this] { running_ = false; });
 
     deleteResultLogs(gameFolder_, 1, 9);
@@ -202,6 +204,7 @@ void RecordingCycle::setAside(const QString& log, const FileId& id, const QStrin
     for (int attempt = 0; attempt < 3; ++attempt) {
         const QString target = setAsidePath(gameFolder_);
         if (QFile::rename(log, target)) {
+            setAsideName_ = QFileInfo(target).fileName();
             dialogs_.error(why + QStringLiteral(" The result log was kept as \"%1\"; it will not "
                                                 "be read again.")
                                      .arg(target));
@@ -222,6 +225,7 @@ void RecordingCycle::setClaimedAside(const QString& why) {
     const QString claimed = claimedLogPath(dataFolder_);
     try {
         const QString target = setClaimedLogAside(dataFolder_, gameFolder_);
+        setAsideName_ = QFileInfo(target).fileName();
         dialogs_.error(why + QStringLiteral(" The result log was kept as \"%1\"; it will not be "
                                             "read again.")
                                  .arg(target));

@@ -56,6 +56,8 @@ public:
     // The header of the last log recorded, for the live stats page.
     const stats::GameInfo& gameInfo() const { return gameInfo_; }
     WriteCompletionCheck& writeCheck() { return writeCheck_; }
+    // The name a log was kept under by the last cycle that set one aside (empty: none).
+    const QString& setAsideName() const { return setAsideName_; }
 
 private:
     // A log's identity: device, inode, size, modification time.
@@ -82,6 +84,7 @@ private:
     WriteCompletionCheck writeCheck_;
     // Logs that could be neither deleted nor moved: never read again while unchanged.
     std::set<FileId> stuck_;
+    QString setAsideName_;
     // An undo that failed, shown once until it succeeds.
     QString lastUndoFailure_;
 };

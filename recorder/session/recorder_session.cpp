@@ -1,5 +1,9 @@
 #include "recorder_session.h"
 
+#include "game_notice.h"
+
+#include "history/journal/journal.h"
+#include "history/views/game_views.h"
 #include "recorder/live/live_upload.h"
 #include "recorder/recording/result_log_files.h"
 
@@ -10,6 +14,7 @@
 #include "platform/dialogs.h"
 #include "platform/report_failures.h"
 #include "platform/settings_names.h"
+#include "platform/webhook_settings.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -21,7 +26,8 @@ RecorderSession::RecorderSession(Dialogs& dialogs, SettingsStore store,
                                  std::unique_ptr<RecordingTick> tick, QString dataFolder)
     : dialogs_(dialogs), store_(store), dataFolder_(dataFolder), cycle_(dialogs, dataFolder),
       activation_(dialogs, store, std::move(gameKey), dataFolder), live_(dataFolder, store),
-      recorderLock_(dataFolder), tick_(tick ? std::move(tick) : std::make_unique<TimerTick>()),
+      recorderLock_(dataFolder), watch_(std::make_unique<watch::RecorderWatch>(dataFolder, store)),
+      tick_(tick ? std::move(tick) : std::make_unique<TimerTick>()),
       ftpClient_(new FtpClient(this)), sound_(&sound) {
     tick_->setHandler([this] { onTick(); });
     setupLiveStatsClient(*ftpClient_);
@@ -53,8 +59,10 @@ void RecorderSession::activate() {
 
 void RecorderSession::deleteStaleFiles() {
     activation_.finishInterruptedGame();
+    // While recording, a log in the game folder is a game that ended since recording began
+    // (switching it on deleted the older ones): the next tick's to record, never stale.
     if (recorderLock_.isLocked() || !RecorderLock::heldElsewhere(dataFolder_))
-        activation_.deleteStaleFiles();
+        activation_.deleteStaleFiles(!recording_);
 }
 
 QString RecorderSession::takeRecorderLock() {
@@ -106,21 +114,28 @@ bool RecorderSession::setRecording(bool on, bool refusalOnce) {
     emit recordingChanged(on);
     if (!on) {
         tick_->stop();
+        watch_->recordingStopped();
         recorderLock_.unlock();
         return true;
     }
+    watch_->recordingStarted();
     tick_->start();
     onTick();
     return true;
 }
 
 void RecorderSession::onTick() {
-    if (stopping_ || inTick_)
+    if (stopping_)
+        return;
+    emit ticked();
+    if (inTick_)
         return;
     {
         inTick_ = true;
         const auto done = qScopeGuard([this] { inTick_ = false; });
-        reportFailures(dialogs_, [this] { cycle_.Readlogs(liveStats_); });
+        auto outcome = RecordingCycle::Outcome::NoLog;
+        reportFailures(dialogs_, [&] { outcome = cycle_.Readlogs(liveStats_); });
+        tellWatch(outcome);
         QCoreApplication::processEvents();
     }
     // A stop asked for during the cycle (the live stats step lets events run) takes effect now.
@@ -128,10 +143,43 @@ void RecorderSession::onTick() {
         finishIfIdle();
 }
 
+void RecorderSession::tellWatch(RecordingCycle::Outcome outcome) {
+    if (outcome == RecordingCycle::Outcome::Failed && !cycle_.setAsideName().isEmpty())
+        watch_->logSetAside(cycle_.setAsideName());
+    if (outcome != RecordingCycle::Outcome::Recorded) {
+        watch_->tick();
+        return;
+    }
+    // The game is committed: what follows only tells others of it, and never fails it.
+    try {
+        const std::unique_ptr<history::Journal> journal =
+            history::Journal::openExisting(dataFolder_);
+        if (!journal)
+            return;
+        watch_->historyChecked(journal->outOfStepReason());
+        const std::vector<history::GameRow> last = journal->games(std::nullopt, 1);
+        if (last.empty())
+            return;
+        QString link;
+        if (const auto key = store_.openKey(kVantorKey, false))
+            link = readWebhookSettings(*key).link;
+        watch_->gameRecorded(gameNotice(last.front(), link), history::gameJson(last.front()));
+    } catch (const Error& e) {
+        watch_->say(e.message());
+    }
+    emit gameRecorded();
+}
+
 void RecorderSession::afterGameRecorded() {
     // The game itself is recorded when this fails; the next game writes a page again.
     reportFailures(dialogs_, [this] {
-        live_.writePage(cycle_.gameInfo(), toCp1252(activation_.playerName()));
+        try {
+            live_.writePage(cycle_.gameInfo(), toCp1252(activation_.playerName()));
+        } catch (const Error& e) {
+            watch_->livePageWritten(false, e.message());
+            throw;
+        }
+        watch_->livePageWritten(true, QString());
     });
 }
 
@@ -139,9 +187,11 @@ void RecorderSession::uploadWrittenPage() {
     // A missing sound never hides a failed upload: that is said first.
     exchange_.clear();
     const auto afterUpload = [this](bool uploaded) {
+        const QString why =
+            uploaded ? QString() : QString::fromUtf8(ftpClient_->ErrorMessage()).trimmed();
+        watch_->liveUploaded(uploaded, QString::fromUtf8(ftpClient_->HostName), why);
         if (uploaded)
             return;
-        const QString why = QString::fromUtf8(ftpClient_->ErrorMessage()).trimmed();
         const QByteArray said = "! " + ftpClient_->ErrorMessage();
         QList<QByteArray> exchange;
         for (const QByteArray& line : std::as_const(exchange_))
@@ -158,6 +208,8 @@ void RecorderSession::uploadWrittenPage() {
 
 void RecorderSession::stop() {
     stopping_ = true;
+    if (recording_)
+        watch_->recordingStopped();
     recording_ = false;
     tick_->stop();
     finishIfIdle();

@@ -6,6 +6,7 @@
 #include "recorder/recording/recording_tick.h"
 
 #include "platform/recorder_lock.h"
+#include "watch/recorder_watch.h"
 
 #include <QByteArray>
 #include <QList>
@@ -75,9 +76,17 @@ public:
     RecordingTick& tick() const { return *tick_; }
     const SettingsStore& store() const { return store_; }
     const QString& dataFolder() const { return dataFolder_; }
+    // The status file, the web hooks and the alerts, told of every game after it is committed.
+    watch::RecorderWatch& watch() { return *watch_; }
+    const watch::RecorderWatch& watch() const { return *watch_; }
 
 signals:
     void recordingChanged(bool on);
+    // Every tick of a running recorder, even while a cycle is still under way (its events
+    // flow): the recorder is alive.
+    void ticked();
+    // A game was recorded and committed.
+    void gameRecorded();
     // The upload of a page failed: why, and the exchange with the server (password masked).
     // The window stays silent about it; the headless recorder prints it.
     void uploadFailed(const QString& why, const QList<QByteArray>& exchange);
@@ -88,6 +97,7 @@ private:
     void afterGameRecorded();
     void uploadWrittenPage();
     void finishIfIdle();
+    void tellWatch(RecordingCycle::Outcome outcome);
 
     Dialogs& dialogs_;
     SettingsStore store_;
@@ -96,6 +106,7 @@ private:
     Activation activation_;
     LiveStats live_;
     RecorderLock recorderLock_;
+    std::unique_ptr<watch::RecorderWatch> watch_;
     std::unique_ptr<RecordingTick> tick_;
     FtpClient* ftpClient_;
     QList<QByteArray> exchange_; // the display lines of the upload under way

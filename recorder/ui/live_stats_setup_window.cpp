@@ -8,11 +8,16 @@
 #include "platform/ftp_settings_store.h"
 #include "platform/guarded_application.h"
 #include "platform/live_stats_settings.h"
+#include "platform/reg_file.h"
 #include "platform/settings_names.h"
+#include "platform/webhook_settings.h"
 #include "platform/window_placement.h"
 #include "recorder/live/live_page.h"
+#include "webhook/messages.h"
+#include "webhook/webhook_address.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -43,6 +48,10 @@ LiveStatsSetupWindow::LiveStatsSetupWindow(SettingsStore store, Dialogs& dialogs
     PassiveMode = new QCheckBox(QStringLiteral("Passive mode"), this);
     SecureConnection = new QCheckBox(QStringLiteral("Secure connection (TLS)"), this);
     CertFingerprint = new QLineEdit(this);
+    WebhookUrls = new QLineEdit(this);
+    WebhookFormat = new QComboBox(this);
+    WebhookFormat->addItems({webhook::formatName(webhook::Format::Discord),
+                             webhook::formatName(webhook::Format::Json)});
     saveButton = new QPushButton(QStringLiteral("Save Settings"), this);
     closeButton = new QPushButton(QStringLiteral("Close"), this);
     // Return presses the button that has the focus, as Space does.
@@ -74,6 +83,8 @@ LiveStatsSetupWindow::LiveStatsSetupWindow(SettingsStore store, Dialogs& dialogs
     top->addWidget(SecureConnection);
     auto* pin = new QFormLayout;
     pin->addRow(QStringLiteral("Certificate fingerprint"), CertFingerprint);
+    pin->addRow(QStringLiteral("Webhook URLs:"), WebhookUrls);
+    pin->addRow(QStringLiteral("Webhook format:"), WebhookFormat);
     top->addLayout(pin);
     top->addLayout(buttons);
 
@@ -104,6 +115,11 @@ void LiveStatsSetupWindow::fillFromSettings() {
         ImagePath->setEnabled(*page.useCustomImage);
     }
     ImagePath->setText(page.customImagePath);
+    const WebhookSettings hooks = key ? readWebhookSettings(*key) : WebhookSettings{};
+    WebhookUrls->setText(hooks.urls);
+    WebhookFormat->setCurrentIndex(
+        webhook::formatNamed(hooks.format).value_or(webhook::Format::Discord) ==
+        webhook::Format::Json);
     // Shown only: the setting is written when the user saves.
     if (ReloadTime->text().isEmpty())
         ReloadTime->setText(QStringLiteral("30"));
@@ -167,6 +183,13 @@ void LiveStatsSetupWindow::saveSettings() {
         dialogs_.information(problem);
         return;
     }
+    for (const QString& url : webhook::splitUrls(WebhookUrls->text())) {
+        if (const QString problem = webhook::urlProblem(QUrl(url)); !problem.isEmpty()) {
+            dialogs_.beep();
+            dialogs_.information(problem);
+            return;
+        }
+    }
     if (!reportFailures(dialogs_, [this] { storeSettings(); }))
         return;
     emit settingsSaved();
@@ -188,7 +211,15 @@ void LiveStatsSetupWindow::storeSettings() {
                                  customImageBox->isChecked()};
     const QList<std::pair<QString, QString>> page = liveStatsValues(live);
     try {
-        store_.update([&](RegFile& file) { putFtpSettings(file, ftp, page); });
+        store_.update([&](RegFile& file) {
+            putFtpSettings(file, ftp, page);
+            // Discord is what an unset format means: it is written only once another was stored.
+            const QString format = WebhookFormat->currentText();
+            const bool formatStored = file.value(kVantorKey, kWebhookFormatSetting).has_value();
+            putWebhookSettings(file, WebhookUrls->text().trimmed(),
+                               formatStored || WebhookFormat->currentIndex() > 0 ? format
+                                                                                 : QString());
+        });
     } catch (const Error&) {
         // Nothing was stored, so the first value is the one that failed.
         throw Error(QStringLiteral("Failed to set data for '%1'").arg(kHostNameSetting));

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -44,6 +45,8 @@ public:
     QCheckBox* PassiveMode;
     QCheckBox* SecureConnection;
     QLineEdit* CertFingerprint;
+    QLineEdit* WebhookUrls;   // "webhookurl": one or more, blank between
+    QComboBox* WebhookFormat; // "discord" or "json"
     QPushButton* closeButton; // "Close"
     QPushButton* saveButton;  // "Save Settings"
     QLabel* fileNameExample;  // the file name example

@@ -19,6 +19,10 @@ public:
     // False, with the reason in *error, when the server could not be started.
     bool start(QString* error);
 
+    // The server goes away, and comes back on the same port and folder.
+    void takeDown() { stop(); }
+    bool bringBack(QString* error) { return startOn(port_, error); }
+
     quint16 port() const { return port_; }
     QString root() const { return root_.path(); }
     QByteArray userName() const { return "vantor"; }

@@ -5,6 +5,7 @@
 #include "recorder_test_data.h"
 #include "tests/ftp/local_ftp_server.h"
 #include "tests/ftp/tls_ftp_servers.h"
+#include "tests/webhook/hook_receiver.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -13,10 +14,13 @@
 #include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTest>
 #include <QThread>
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 using namespace vantor;
 using vantor::test::readLogFixture;
@@ -380,4 +384,109 @@ TEST_F(HeadlessProgram, ASecondRecorderOnTheSameFolderRefusesAndNoGameIsCountedT
     start();
     ASSERT_TRUE(waitForLine(kTimeStamp + "Recording the games of")) << err.toStdString();
     stopWith(SIGTERM);
+}
+
+// systemd's side of the recorder: a datagram socket standing in for NOTIFY_SOCKET.
+class NotifySocket {
+public:
+    explicit NotifySocket(const QString& path) : path_(QFile::encodeName(path)) {
+        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path_.constData(), sizeof address.sun_path - 1);
+        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~NotifySocket() { ::close(fd_); }
+    bool bound() const { return bound_; }
+    // The messages so far that hold what.
+    QByteArrayList received(const QByteArray& what) {
+        char buffer[4096];
+        for (ssize_t n; (n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
+            messages_ << QByteArray(buffer, n);
+        QByteArrayList found;
+        for (const QByteArray& m : std::as_const(messages_))
+            if (m.contains(what))
+                found << m;
+        return found;
+    }
+
+private:
+    QByteArray path_;
+    int fd_ = -1;
+    bool bound_ = false;
+    QByteArrayList messages_;
+};
+
+// The FTP server goes away for three games and comes back: one alert, then one "back to normal",
+// on standard error and at the web hook, while systemd hears READY, WATCHDOG and STATUS.
+TEST_F(HeadlessProgram, AlertsOnceWhenUploadsFailAndOnceWhenTheyRecover) {
+    vantor::test::LocalFtpServer server;
+    vantor::test::HookReceiver hook(false);
+    QString why;
+    ASSERT_TRUE(server.start(&why)) << why.toStdString();
+    ASSERT_TRUE(hook.start(&why)) << why.toStdString();
+    NotifySocket systemd(dir.file("notify"));
+    ASSERT_TRUE(systemd.bound());
+    writeStore(true, QStringLiteral("\"hostname\"=\"127.0.0.1\"\n\"username\"=\"%1\"\n"
+                                    "\"ftppassword\"=\"%2\"\n\"hostfilename\"=\"live.html\"\n"
+                                    "\"webhookurl\"=\"%3\"\n")
+                         .arg(QString::fromLatin1(server.userName()),
+                              QString::fromLatin1(server.password()), hook.url("/ok")));
+    writeGameSound(game);
+    extraEnv.insert("VANTOR_FTP_PORT", QString::number(server.port()));
+    extraEnv.insert("NOTIFY_SOCKET", dir.file("notify"));
+    extraEnv.insert("WATCHDOG_USEC", "6000000");
+    start();
+    // Events run while waiting: the hook answers from this process.
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        return QTest::qWaitFor(
+                   [&] {
+                       err += QString::fromLocal8Bit(recorder.readAllStandardError());
+                       // Drained as systemd does: a full queue would hold the sender.
+                       systemd.received({});
+                       return done() || recorder.state() == QProcess::NotRunning;
+                   },
+                   30000) &&
+               done();
+    };
+    const auto received = [&](const QByteArray& what) { return systemd.received(what).size(); };
+    ASSERT_TRUE(waitFor([&] { return received("READY=1") == 1; })) << err.toStdString();
+    EXPECT_TRUE(systemd.received("READY=1").first().contains("STATUS=Recording into"));
+
+    const auto playGame = [&](int hookMessages) {
+        dropLog("demo_adversarial.log");
+        ASSERT_TRUE(waitFor([&] { return logGone() && hook.requests().size() == hookMessages; }))
+            << err.toStdString() << hook.requests().size();
+    };
+    playGame(1);
+    server.takeDown();
+    playGame(2);
+    playGame(3);
+    playGame(5); // the game, and the alert after the third failure
+    playGame(6); // failing on: no second alert
+    ASSERT_TRUE(server.bringBack(&why)) << why.toStdString();
+    playGame(8); // the game, and back to normal
+    ASSERT_TRUE(waitFor([&] { return received("WATCHDOG=1") >= 2; }));
+    stopWith(SIGTERM);
+
+    EXPECT_EQ(
+        err.count(QRegularExpression(kTimeStamp.mid(1) + "! Alert: The live stats page has "
+                                                         "failed to upload 3 times in a row")),
+        1)
+        << err.toStdString();
+    EXPECT_EQ(err.count("! Back to normal: the live stats page was uploaded."), 1)
+        << err.toStdString();
+    QByteArrayList alerts;
+    for (const auto& r : hook.requests()) {
+        EXPECT_EQ(vantor::test::HookReceiver::discordProblem(r.body), QString());
+        if (!r.body.contains("\"embeds\""))
+            alerts << r.body;
+    }
+    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_TRUE(alerts[0].contains("Alert: The live stats page has failed to upload 3 times"));
+    EXPECT_TRUE(alerts[1].contains("Back to normal"));
+    EXPECT_TRUE(systemd.received("STATUS=").last().contains("last game"))
+        << systemd.received("").join('|').toStdString();
+    EXPECT_EQ(received("STOPPING=1"), 1);
+    EXPECT_FALSE(err.contains("SECRET-TOKEN"));
 }

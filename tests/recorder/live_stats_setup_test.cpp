@@ -5,6 +5,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -366,4 +367,32 @@ TEST_F(SetupWindow, EscapeClosesWithoutSavingAndReturnSaves) {
     EXPECT_EQ(setting("hostname"), "ftp.clan.example");
     EXPECT_EQ(saved.count(), 1);
     EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(SetupWindow, WebhooksAreCheckedAndStoredOnlyOnceChosen) {
+    open();
+    fillAll();
+    type(form.WebhookUrls, "http://hooks.example.org/TOKEN");
+    save();
+    EXPECT_EQ(saved.count(), 0);
+    ASSERT_FALSE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(dialogs.shown.last().contains("http://hooks.example.org/****"));
+    EXPECT_FALSE(dialogs.shown.last().contains("TOKEN"));
+
+    type(form.WebhookUrls, "");
+    save();
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_EQ(setting("webhookurl"), "(none)");
+    EXPECT_EQ(setting("webhookformat"), "(none)");
+
+    type(form.WebhookUrls, "https://discord.com/api/webhooks/1/TOKEN");
+    save();
+    EXPECT_EQ(setting("webhookurl"), "https://discord.com/api/webhooks/1/TOKEN");
+    EXPECT_EQ(setting("webhookformat"), "(none)"); // Discord, as unset
+
+    form.WebhookFormat->setCurrentIndex(1);
+    save();
+    EXPECT_EQ(setting("webhookformat"), "json");
+    form.fillFromSettings();
+    EXPECT_EQ(form.WebhookFormat->currentText(), "json");
 }

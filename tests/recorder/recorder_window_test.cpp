@@ -363,6 +363,17 @@ TEST_F(RecorderWindowTest, ComingBackFromTheSetupWindowRunsTheActivationAgain) {
     EXPECT_FALSE(QFile::exists("lastgame.log"));
 }
 
+// A game that ends while recording is the next tick's, whatever window the user visits meanwhile.
+TEST_F(RecorderWindowTest, ComingBackWhileRecordingKeepsTheGameThatJustEnded) {
+    writeStore(QStringLiteral("\"AutoRecord\"=\"true\""), game);
+    start();
+    ASSERT_TRUE(form->recordingBox->isChecked());
+    writeFile(resultLogPath(game, 0), readLogFixture("demo_adversarial.log"));
+    visitSetupWindow();
+    tickUntilTaken();
+    EXPECT_EQ(readAllRecords<PlayerStatsRecord>("stats.log").size(), 4u);
+}
+
 TEST_F(RecorderWindowTest, AMissingGameIsReportedOnceAndRecordingStillWorks) {
     writeStore(QString(), QString());
     start();

@@ -22,8 +22,9 @@ constexpr int kWidth = 79;
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> c;
-        for (auto list : {playerCommands, pageCommands, uploadCommands, historyCommands,
-                          leagueCommands, mapCommands, ratingCommands, seasonCommands})
+        for (auto list :
+             {playerCommands, pageCommands, uploadCommands, historyCommands, leagueCommands,
+              mapCommands, ratingCommands, seasonCommands, watchCommands})
             for (Command& command : list())
                 c.push_back(std::move(command));
         return c;

@@ -14,6 +14,7 @@
 #include "common/records.h"
 #include "platform/settings_store.h"
 
+#include <QDateTime>
 #include <optional>
 
 namespace vantor::utilities::cli {
@@ -85,7 +86,8 @@ int playerPage(const Invocation& call) {
         }
     }
     const QByteArray html =
-        playerPageHtml(name, totals ? &*totals : nullptr, rows, PageLinks::fromBuild());
+        playerPageHtml(name, totals ? &*totals : nullptr, rows, PageLinks::fromBuild(),
+                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     OutputFile page(file);
     page.write(std::string_view(html.constData(), std::size_t(html.size())));
     page.commit();

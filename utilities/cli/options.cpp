@@ -30,6 +30,9 @@ std::optional<QCommandLineOption> optionNamed(const QString& name) {
     if (name == kFromFiles)
         return QCommandLineOption(kFromFiles,
                                   QStringLiteral("start the history afresh from the files"));
+    if (name == kFormat)
+        return QCommandLineOption(kFormat, QStringLiteral("the web hook's format"),
+                                  QStringLiteral("discord|json"));
     if (name == kSince)
         return QCommandLineOption(kSince, QStringLiteral("from this day on"),
                                   QStringLiteral("DATE"));

@@ -4,6 +4,9 @@
 
 #include "ftp/ftp_client.h"
 
+#include "watch/recorder_status.h"
+
+#include <QDir>
 #include <QFileInfo>
 
 namespace vantor::utilities {
@@ -27,11 +30,14 @@ int runUpload(const QString& file, const SettingsStore& store, QTextStream& out,
                                    out << displayLineText(line) << '\n';
                                    out.flush();
                                });
-    if (!ok) {
-        const QByteArray reason = client.ErrorMessage();
+    const QByteArray reason = ok ? QByteArray() : client.ErrorMessage();
+    if (!ok)
         err << "The upload failed"
             << (reason.isEmpty() ? QString() : ": " + displayLineText(reason)) << ".\n";
-    }
+    // The page is uploaded from the data folder, the current directory.
+    watch::recordUpload(QDir::currentPath(), QStringLiteral("page"),
+                        {watch::timeText(QDateTime::currentDateTime()), ok, settings.hostName,
+                         displayLineText(reason)});
     return ok ? 0 : 1;
 }
 

@@ -99,6 +99,10 @@ TEST(PlayerPage, SelfContainedWithTheSiteLinksOnlyWhereSet) {
     EXPECT_TRUE(linked.contains("<img src=\"https://example.org/vantor/images/Vantor-logo.jpg\""));
     EXPECT_TRUE(linked.contains("<a href=\"https://example.org/vantor\">"));
     EXPECT_TRUE(linked.contains("<a href=\"mailto:me@example.org\">me@example.org</a>"));
+
+    EXPECT_FALSE(bare.contains("Last updated"));
+    EXPECT_TRUE(playerPageHtml("Ace", nullptr, games, kNoSite, "2026-12-09 11:30")
+                    .contains("<small>Last updated: 2026-12-09 11:30</small>"));
 }
 
 TEST(PlayerPage, TotalsOfThePlayerOrWhyThereAreNone) {
