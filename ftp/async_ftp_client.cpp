@@ -58,6 +58,7 @@ bool AsyncFtpClient::startUpload(QByteArray* refusal) {
     }
     errorMessage_.clear();
     lastResponse_.clear();
+    serverAnswered_ = false;
     statusCode_ = 0;
     error_ = 0;
     savedResponse_.clear();
@@ -300,6 +301,7 @@ void AsyncFtpClient::handleLine(const QByteArray& line) {
     if (state_ == FtpState::Ready || state_ == FtpState::Aborting)
         return;
     display("< " + line);
+    serverAnswered_ = true;
     const FtpReplyLine reply = parseReplyLine(line);
     if (reply.kind != FtpReplyLine::Final)
         return;

@@ -93,6 +93,9 @@ public:
     int ErrorCode() const { return error_; }
     FtpState State() const { return state_; }
     bool Connected() const { return connected_; }
+    // Whether the server said anything in the last operation: a failure before that is one of
+    // reaching it at all.
+    bool ServerAnswered() const { return serverAnswered_; }
 
     // Starts the upload of LocalFileName to HostFileName and returns at once; requestDone
     // follows when it has ended. False, with the reason in *refusal, when the client is busy,
@@ -191,6 +194,7 @@ private:
     FtpReplyReader reader_;
     FtpState state_ = FtpState::Ready;
     bool connected_ = false;
+    bool serverAnswered_ = false;
     bool receiving_ = false;
 
     QByteArray lastResponse_;

@@ -3,6 +3,7 @@
 #include "ftp/async_ftp_client.h"
 #include "ftp/certificate_pin.h"
 #include "ftp/control_port.h"
+#include "ftp/ftp_socket.h"
 
 namespace vantor {
 
@@ -11,6 +12,19 @@ QString fingerprintProblem(const QString& text) {
         return {};
     return QStringLiteral("The certificate fingerprint must be a SHA-256 fingerprint: 64 hex "
                           "digits, colons allowed.");
+}
+
+QString portProblem(const QString& port) {
+    if (port.trimmed().isEmpty())
+        return {};
+    try {
+        FtpSocket::resolvePort(port.toUtf8());
+        return {};
+    } catch (const SocketException&) {
+        return QStringLiteral("\"%1\" is not a port: enter a number from 1 to 65535 or a "
+                              "service name the system knows, such as \"ftp\".")
+            .arg(port);
+    }
 }
 
 void applyFtpSettings(AsyncFtpClient& client, const FtpSettings& settings) {

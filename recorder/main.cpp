@@ -3,6 +3,7 @@
 #include "platform/guarded_application.h"
 #include "platform/message_box_dialogs.h"
 #include "platform/shell.h"
+#include "platform/window_platform.h"
 #include "recorder/headless/headless_main.h"
 #include "recorder/session/recorder_options.h"
 #include "recorder/ui/recorder_window.h"
@@ -48,10 +49,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "VantorRecorder: %s\nTry \"VantorRecorder --help\".\n",
                      options.problem.toLocal8Bit().constData());
         return 2;
+    case RecorderOptions::Mode::Window:
+        if (!vantor::windowPlatformAvailable(argc, argv)) {
+            std::fputs("No display: run VantorRecorder --headless, or set DISPLAY\n", stderr);
+            return 1;
+        }
+        break;
     case RecorderOptions::Mode::Headless:
         return vantor::recorder::runHeadless(argc, argv, options);
-    case RecorderOptions::Mode::Window:
-        break;
     }
     return runWindow(argc, argv);
 }

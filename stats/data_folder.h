@@ -18,6 +18,11 @@ using BeforeChangeFn = std::function<void()>;
 QString folderOf(const QString& dataFile);
 QString besideFile(const QString& dataFile, const QString& name);
 
+// Whether folder holds a stats file, "team.log" or the game history. A command run anywhere
+// else is in the wrong folder and must create nothing there.
+bool holdsStatsOrHistory(const QString& folder);
+QString notADataFolderMessage(const QString& folder);
+
 // Takes the data-folder lock of the folder holding dataFile, waiting a few seconds for the
 // recorder to finish a merge; throws when it does not.
 std::unique_ptr<DataFolderLock> lockDataFolderOf(const QString& dataFile, const IdleFn& idle = {});

@@ -81,12 +81,27 @@ std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name
     return blanked;
 }
 
+std::optional<int> countPlayerRecords(const QString& statsPath, const QByteArray& name) {
+    RecordFile<PlayerStatsRecord> stats(statsPath);
+    if (!QFile::exists(statsPath) || !openIfReadable(stats, FixedRecordFile::Mode::Read))
+        return std::nullopt;
+    int count = 0;
+    for (PlayerStatsRecord r; stats.read(r);)
+        count += !r.isBlank() && r.name.sameText(name);
+    return count;
+}
+
+const QStringList& deleteMeasureTexts() {
+    static const QStringList texts = {QStringLiteral("Games Played"),
+                                      QStringLiteral("Skill Points")};
+    return texts;
+}
+
 std::optional<DeleteMeasure> deleteMeasureFromText(const QString& text) {
-    if (text == QStringLiteral("Games Played"))
-        return DeleteMeasure::GamesPlayed;
-    if (text == QStringLiteral("Skill Points"))
-        return DeleteMeasure::SkillPoints;
-    return std::nullopt;
+    const qsizetype i = deleteMeasureTexts().indexOf(text);
+    if (i < 0)
+        return std::nullopt;
+    return DeleteMeasure(i);
 }
 
 QString unknownMeasureMessage(const QString& text) {
@@ -99,6 +114,42 @@ std::int32_t wholeNumberFromText(const QString& text) {
     return toIntegerFromText(text);
 }
 
+namespace {
+// The measure and the count, checked before anything is written, so a bad one leaves no
+// "work.dat". Kept when the record's value is above the count.
+struct PruneRule {
+    DeleteMeasure measure;
+    std::int32_t limit;
+    bool keeps(const PlayerStatsRecord& r) const {
+        // The stored skill points count, as they stand in the file.
+        return limit < (measure == DeleteMeasure::SkillPoints ? r.skillPoints : r.games);
+    }
+};
+
+PruneRule pruneRule(const QString& countText, const QString& measureText) {
+    const auto measure = deleteMeasureFromText(measureText);
+    if (!measure)
+        throw Error(unknownMeasureMessage(measureText));
+    return {*measure, wholeNumberFromText(countText)};
+}
+} // namespace
+
+std::optional<std::vector<PlayerStatsRecord>>
+recordsToPrune(const QString& statsPath, const QString& countText, const QString& measureText) {
+    if (countText.isEmpty() || !QFile::exists(statsPath))
+        return std::nullopt;
+    const PruneRule rule = pruneRule(countText, measureText);
+    RecordFile<PlayerStatsRecord> stats(statsPath);
+    if (!openIfReadable(stats, FixedRecordFile::Mode::Read))
+        return std::nullopt;
+    ensureWholeRecords(statsPath, sizeof(PlayerStatsRecord));
+    std::vector<PlayerStatsRecord> gone;
+    for (PlayerStatsRecord r; stats.read(r);)
+        if (!rule.keeps(r))
+            gone.push_back(r);
+    return gone;
+}
+
 std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString& countText,
                                          const QString& measureText,
                                          const BeforeChangeFn& beforeChange) {
@@ -106,11 +157,7 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
         return std::nullopt;
     if (!QFile::exists(statsPath))
         return std::nullopt;
-    // Both are checked before anything is written, so a bad one leaves no "work.dat".
-    const auto measure = deleteMeasureFromText(measureText);
-    if (!measure)
-        throw Error(unknownMeasureMessage(measureText));
-    const std::int32_t limit = wholeNumberFromText(countText);
+    const PruneRule rule = pruneRule(countText, measureText);
 
     RecordFile<PlayerStatsRecord> stats(statsPath);
     if (!openIfReadable(stats, FixedRecordFile::Mode::Read))
@@ -125,10 +172,7 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
         PlayerStatsRecord r;
         while (stats.read(r)) {
             ++result.examined;
-            // The stored skill points count, as they stand in the file.
-            const std::int32_t value =
-                *measure == DeleteMeasure::SkillPoints ? r.skillPoints : r.games;
-            if (limit < value) {
+            if (rule.keeps(r)) {
                 work.write(r);
                 ++result.kept;
             }
@@ -146,20 +190,27 @@ QString statsFileDeletedMessage(const QString& gameType) {
     return QStringLiteral("Your %1 Stats file has been deleted.").arg(gameType);
 }
 
-void deleteStatsFiles(const QString& gameType, const QString& folder,
-                      const BeforeChangeFn& beforeChange) {
+int deleteStatsFiles(const QString& gameType, const QString& folder,
+                     const BeforeChangeFn& beforeChange) {
     QStringList files = filesOfGameType(gameType);
     if (files.isEmpty())
         throw Error(kSelectGameTypeMessage);
     if (folder != QStringLiteral("."))
         for (QString& file : files)
             file = QDir(folder).filePath(file);
-    if (beforeChange)
+    // Nothing to delete changes nothing, so the history is not touched either.
+    if (beforeChange && std::any_of(files.begin(), files.end(), [](const QString& file) {
+            return QFileInfo::exists(file) || QFileInfo(file).isSymLink();
+        }))
         beforeChange();
+    int deleted = 0;
     for (const QString& file : files) {
-        if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
+        if (::unlink(QFile::encodeName(file).constData()) == 0)
+            ++deleted;
+        else if (errno != ENOENT)
             throw Error(systemMessage(QStringLiteral("Cannot delete \"%1\"").arg(file), errno));
     }
+    return deleted;
 }
 
 } // namespace vantor::stats

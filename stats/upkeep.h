@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -30,8 +31,14 @@ void blankRecord(PlayerStatsRecord& r);
 std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name,
                                 const BeforeChangeFn& beforeChange = {});
 
+// How many records Delete Player would blank, changing nothing; nullopt when the file cannot be
+// opened.
+std::optional<int> countPlayerRecords(const QString& statsPath, const QByteArray& name);
+
 // The measures "Delete Players" compares against.
+// "Games Played", "Skill Points": the measure list's items, in the order of DeleteMeasure.
 enum class DeleteMeasure { GamesPlayed, SkillPoints };
+const QStringList& deleteMeasureTexts();
 std::optional<DeleteMeasure> deleteMeasureFromText(const QString& text);
 QString unknownMeasureMessage(const QString& text);
 
@@ -52,12 +59,17 @@ std::optional<PruneResult> deletePlayers(const QString& statsPath, const QString
                                          const QString& measureText,
                                          const BeforeChangeFn& beforeChange = {});
 
+// What Delete Players would remove, changing nothing: the records whose stored value is N or
+// less, blank ones included, in file order. Refuses and gives nullopt as deletePlayers does.
+std::optional<std::vector<PlayerStatsRecord>>
+recordsToPrune(const QString& statsPath, const QString& countText, const QString& measureText);
+
 // Delete Player Stats File, once confirmed: the confirmation, the message after it, and the
 // deletion of the game type's files (a missing one is no error).
 QString deleteStatsFileQuestion(const QString& gameType);
 QString statsFileDeletedMessage(const QString& gameType);
-// The files are those of folder (the data folder by default).
-void deleteStatsFiles(const QString& gameType, const QString& folder = QStringLiteral("."),
-                      const BeforeChangeFn& beforeChange = {});
+// The files are those of folder (the data folder by default). Gives how many files there were.
+int deleteStatsFiles(const QString& gameType, const QString& folder = QStringLiteral("."),
+                     const BeforeChangeFn& beforeChange = {});
 
 } // namespace vantor::stats

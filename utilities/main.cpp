@@ -4,6 +4,7 @@
 #include "platform/message_box_dialogs.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
+#include "platform/window_platform.h"
 #include "utilities/cli/command_line.h"
 #include "utilities/ui/utilities_window.h"
 
@@ -46,5 +47,10 @@ int main(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
     if (vantor::utilities::cli::isCommandLine(arguments))
         return runCommand(argc, argv);
+    if (!vantor::windowPlatformAvailable(argc, argv)) {
+        QTextStream err(stderr);
+        err << vantor::utilities::cli::noDisplayMessage();
+        return 1;
+    }
     return runWindow(argc, argv);
 }

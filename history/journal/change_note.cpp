@@ -31,13 +31,13 @@ void sayOnce(const WarnFn& warn, const QString& text) {
 
 const QString kLeftOut = QStringLiteral(
     " The stats files are updated all the same; the game history leaves this change out and "
-    "waits for \"VantorUtilities rebuild --from-files\".");
+    "waits for \"VantorUtilities rebuild --from-files --yes\".");
 } // namespace
 
 QString outOfStepMessage(const QString& reason) {
     return QStringLiteral("The game history \"%1\" no longer agrees with the stats files: %2. The "
                           "stats files stay as they are and go on being updated; the history "
-                          "commands wait for \"VantorUtilities rebuild --from-files\".")
+                          "commands wait for \"VantorUtilities rebuild --from-files --yes\".")
         .arg(kHistoryFile, reason);
 }
 

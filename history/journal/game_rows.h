@@ -26,8 +26,9 @@ struct PlayerGameRow {
 
 // One recorded game of the journal.
 struct GameRow {
-    std::int64_t id = 0;
-    QByteArray playedAt; // "YYYY-MM-DD HH:MM:SS", local time of recording
+    std::int64_t id = 0;    // the game's number: 1, 2, 3 ... as recorded, without gaps
+    std::int64_t event = 0; // its event in the journal, numbered among all changes
+    QByteArray playedAt;    // "YYYY-MM-DD HH:MM:SS", local time of recording
     bool coop = false;
     QByteArray gameType; // the log's game type text
     QByteArray map;

@@ -30,15 +30,44 @@ const char* const kSchema[] = {
     "CREATE INDEX IF NOT EXISTS event_by_claim ON event(claim) WHERE claim IS NOT NULL",
     "CREATE TABLE IF NOT EXISTS game(event INTEGER PRIMARY KEY REFERENCES event(id) ON DELETE "
     "CASCADE, game_type BLOB NOT NULL, map BLOB NOT NULL, rules BLOB NOT NULL, "
-    "elapsed BLOB NOT NULL, outcome INTEGER NOT NULL, log BLOB NOT NULL)",
+    "elapsed BLOB NOT NULL, outcome INTEGER NOT NULL, log BLOB NOT NULL, number INTEGER)",
     "CREATE TABLE IF NOT EXISTS player(event INTEGER NOT NULL REFERENCES event(id) ON DELETE "
     "CASCADE, seq INTEGER NOT NULL, name BLOB NOT NULL, team BLOB NOT NULL, "
     "killed_by BLOB NOT NULL, last_played BLOB NOT NULL, kills INTEGER NOT NULL, "
     "deaths INTEGER NOT NULL, hit_sum INTEGER NOT NULL, fired INTEGER NOT NULL, "
     "taken INTEGER NOT NULL, PRIMARY KEY(event, seq)) WITHOUT ROWID",
     "CREATE INDEX IF NOT EXISTS player_by_name ON player(name, event)",
+    "CREATE UNIQUE INDEX IF NOT EXISTS game_by_number ON game(number)",
     "CREATE INDEX IF NOT EXISTS event_by_time ON event(kind, coop, at)",
 };
+
+// Games are numbered 1, 2, 3 ... in the order they were recorded, apart from the events
+// between them. A history made before the numbers, or written by an older program, gets them
+// here.
+void numberGames(Database& db) {
+    bool hasColumn = false;
+    {
+        Statement columns(db.handle(), "SELECT count(*) FROM pragma_table_info('game') "
+                                       "WHERE name='number'");
+        hasColumn = columns.step() && columns.integer(0) > 0;
+    }
+    Statement missing(db.handle(),
+                      hasColumn ? "SELECT 1 FROM game WHERE number IS NULL LIMIT 1" : "SELECT 1");
+    if (hasColumn && !missing.step())
+        return;
+    Transaction t(db);
+    if (!hasColumn)
+        db.exec("ALTER TABLE game ADD COLUMN number INTEGER");
+    db.exec("CREATE UNIQUE INDEX IF NOT EXISTS game_by_number ON game(number)");
+    Statement top(db.handle(), "SELECT coalesce(max(number), 0) FROM game");
+    top.step();
+    Statement fill(db.handle(),
+                   "UPDATE game SET number = ?1 + todo.n FROM (SELECT event, row_number() "
+                   "OVER (ORDER BY event) AS n FROM game WHERE number IS NULL) AS todo "
+                   "WHERE game.event = todo.event");
+    fill.bind(1, top.integer(0)).run();
+    t.commit();
+}
 
 QString damaged(const QString& path, const QString& what) {
     return QStringLiteral("The game history \"%1\" is damaged: %2.").arg(path, what);
@@ -59,6 +88,10 @@ QByteArray orEmpty(const QByteArray& b) {
 
 bool changesFiles(EventKind kind) {
     return kind != EventKind::UndoGame && kind != EventKind::RedoGame;
+}
+
+bool isUpkeep(EventKind kind) {
+    return kind != EventKind::Game && changesFiles(kind);
 }
 
 QByteArray combinedDigest(const std::map<QString, FileState>& files) {
@@ -85,6 +118,7 @@ std::unique_ptr<Journal> Journal::openOrCreate(const QString& dataFolder) {
     j->checkSchemaIsOurs();
     j->createSchema();
     j->checkVersion();
+    numberGames(j->db_);
     return j;
 }
 
@@ -95,6 +129,7 @@ std::unique_ptr<Journal> Journal::openExisting(const QString& dataFolder) {
     std::unique_ptr<Journal> j(new Journal(dataFolder, false));
     j->checkSchemaIsOurs();
     j->checkVersion();
+    numberGames(j->db_);
     return j;
 }
 
@@ -106,8 +141,8 @@ void Journal::checkSchemaIsOurs() {
                               "LIMIT 1");
     if (s.step())
         throw Error(QStringLiteral("The game history \"%1\" was not made by this program: it "
-                                   "holds the %2 \"%3\". \"rebuild --from-files\" sets it aside "
-                                   "and starts a new history from the stats files.")
+                                   "holds the %2 \"%3\". \"rebuild --from-files --yes\" sets it "
+                                   "aside and starts a new history from the stats files.")
                         .arg(db_.path(), terminalText(s.bytes(0)), terminalText(s.bytes(1))));
 }
 
@@ -361,8 +396,9 @@ std::int64_t Journal::addGame(const GameRecord& game, const QByteArray& claimKey
         Statement at(db_.handle(), "UPDATE event SET at=? WHERE id=?");
         at.bind(1, game.playedAt).bind(2, id).run();
     }
-    Statement g(db_.handle(), "INSERT INTO game(event, game_type, map, rules, elapsed, outcome, "
-                              "log) VALUES(?, ?, ?, ?, ?, ?, ?)");
+    Statement g(db_.handle(),
+                "INSERT INTO game(event, game_type, map, rules, elapsed, outcome, log, number) "
+                "VALUES(?, ?, ?, ?, ?, ?, ?, (SELECT coalesce(max(number), 0) + 1 FROM game))");
     g.bind(1, id)
         .bind(2, orEmpty(game.gameType))
         .bind(3, orEmpty(game.map))
@@ -421,10 +457,10 @@ void Journal::removeEvent(std::int64_t id) {
     t.commit();
 }
 
-void Journal::markGame(std::int64_t id, bool undone) {
+void Journal::markEvent(std::int64_t id, bool undone) {
     const auto states = currentStates(storedStates(), nullptr);
     Transaction t(db_);
-    Statement mark(db_.handle(), "UPDATE event SET undone=? WHERE id=? AND kind=1");
+    Statement mark(db_.handle(), "UPDATE event SET undone=? WHERE id=? AND kind NOT IN (7, 8)");
     mark.bind(1, std::int64_t(undone)).bind(2, id).run();
     insertEvent(undone ? EventKind::UndoGame : EventKind::RedoGame, false, QByteArray::number(id),
                 {}, {}, combinedDigest(states));
@@ -448,9 +484,28 @@ TeamOutcome outcomeAt(const Statement& s, int column, const QString& path) {
     return TeamOutcome(v);
 }
 
+const char* const kEventColumns =
+    "SELECT id, kind, coop, undone, arg1, arg2, digest, at FROM event ";
+
+StoredEvent eventAt(const Statement& s, const QString& path) {
+    StoredEvent e;
+    e.id = s.integer(0);
+    const std::int64_t kind = s.integer(1);
+    if (kind < 1 || kind > 8)
+        throw Error(damaged(path, QStringLiteral("event %1 is of no known kind").arg(e.id)));
+    e.kind = EventKind(kind);
+    e.coop = s.integer(2) != 0;
+    e.undone = s.integer(3) != 0;
+    e.arg1 = s.bytes(4);
+    e.arg2 = s.bytes(5);
+    e.digest = s.bytes(6);
+    e.at = s.bytes(7);
+    return e;
+}
+
 const char* const kGameColumns =
-    "SELECT e.id, e.at, e.coop, e.undone, g.game_type, g.map, g.rules, g.elapsed, g.outcome "
-    "FROM event e JOIN game g ON g.event = e.id ";
+    "SELECT g.number, e.at, e.coop, e.undone, g.game_type, g.map, g.rules, g.elapsed, "
+    "g.outcome, e.id FROM event e JOIN game g ON g.event = e.id ";
 } // namespace
 
 std::vector<GameRow> Journal::rowsOf(Statement& s) {
@@ -466,6 +521,7 @@ std::vector<GameRow> Journal::rowsOf(Statement& s) {
         r.rules = s.bytes(6);
         r.elapsedTime = s.bytes(7);
         r.outcome = outcomeAt(s, 8, db_.path());
+        r.event = s.integer(9);
         rows.push_back(std::move(r));
     }
     return rows;
@@ -475,7 +531,7 @@ void Journal::fillPlayers(std::vector<GameRow>& rows) {
     Statement s(db_.handle(), "SELECT name, team, killed_by, kills, deaths, hit_sum, fired, "
                               "taken FROM player WHERE event=? ORDER BY seq");
     for (GameRow& row : rows) {
-        s.bind(1, row.id);
+        s.bind(1, row.event);
         while (s.step()) {
             PlayerGameRow p;
             p.name = s.bytes(0);
@@ -554,6 +610,14 @@ std::optional<GameRecord> Journal::game(std::int64_t id) {
     return g;
 }
 
+std::optional<std::int64_t> Journal::gameEvent(std::int64_t number) {
+    Statement s(db_.handle(), "SELECT event FROM game WHERE number=?");
+    s.bind(1, number);
+    if (!s.step())
+        return std::nullopt;
+    return s.integer(0);
+}
+
 bool Journal::replayable(std::int64_t id) {
     return id > metaInteger("baseline_after");
 }
@@ -573,24 +637,32 @@ std::map<QString, QByteArray> Journal::baseline() {
 }
 
 void Journal::forEachEvent(const std::function<void(const StoredEvent&)>& visit) {
-    Statement s(db_.handle(), "SELECT id, kind, coop, undone, arg1, arg2, digest FROM event "
-                              "WHERE id>? ORDER BY id");
+    const QByteArray sql = QByteArray(kEventColumns) + "WHERE id>? ORDER BY id";
+    Statement s(db_.handle(), sql.constData());
     s.bind(1, metaInteger("baseline_after"));
-    while (s.step()) {
-        StoredEvent e;
-        e.id = s.integer(0);
-        const std::int64_t kind = s.integer(1);
-        if (kind < 1 || kind > 8)
-            throw Error(
-                damaged(db_.path(), QStringLiteral("event %1 is of no known kind").arg(e.id)));
-        e.kind = EventKind(kind);
-        e.coop = s.integer(2) != 0;
-        e.undone = s.integer(3) != 0;
-        e.arg1 = s.bytes(4);
-        e.arg2 = s.bytes(5);
-        e.digest = s.bytes(6);
-        visit(e);
-    }
+    while (s.step())
+        visit(eventAt(s, db_.path()));
+}
+
+std::vector<StoredEvent> Journal::upkeepChanges(std::optional<bool> coop) {
+    const QByteArray sql = QByteArray(kEventColumns) + "WHERE kind BETWEEN 2 AND 6" +
+                           (coop ? " AND coop=?" : "") + " ORDER BY id";
+    Statement s(db_.handle(), sql.constData());
+    if (coop)
+        s.bind(1, std::int64_t(*coop));
+    std::vector<StoredEvent> events;
+    while (s.step())
+        events.push_back(eventAt(s, db_.path()));
+    return events;
+}
+
+std::optional<StoredEvent> Journal::upkeepChange(std::int64_t id) {
+    const QByteArray sql = QByteArray(kEventColumns) + "WHERE id=? AND kind BETWEEN 2 AND 6";
+    Statement s(db_.handle(), sql.constData());
+    s.bind(1, id);
+    if (!s.step())
+        return std::nullopt;
+    return eventAt(s, db_.path());
 }
 
 } // namespace vantor::history

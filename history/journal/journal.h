@@ -23,10 +23,13 @@ enum class EventKind {
     DeletePlayer = 4,    // arg1: the name
     DeletePlayers = 5,   // arg1: the count text, arg2: the measure
     DeleteStatsFile = 6, // the stats file of the game type (and "team.log" with "stats.log")
-    UndoGame = 7,        // arg1: the game's id; replay looks at the game's mark instead
-    RedoGame = 8,
+    UndoGame = 7,        // arg1: the event's id, a game's or another change's; replay looks at the
+    RedoGame = 8,        // event's mark instead
 };
 bool changesFiles(EventKind kind);
+// A change a user made with the utilities or the recorder's live page, other than a game:
+// ranking, Delete Player, Delete Players, Delete Stats File. These can be undone one by one.
+bool isUpkeep(EventKind kind);
 
 // One player's figures as the merge was given them.
 struct GamePlayer {
@@ -66,6 +69,7 @@ struct ChangeEvent {
 // One event as replay walks them, oldest first.
 struct StoredEvent {
     std::int64_t id = 0;
+    QByteArray at; // "YYYY-MM-DD HH:MM:SS"
     EventKind kind = EventKind::Rank;
     bool coop = false;
     bool undone = false;
@@ -120,8 +124,9 @@ public:
                            const std::map<QString, FileState>& hints = {});
     // Takes back an event whose change was undone.
     void removeEvent(std::int64_t id);
-    // Marks a game undone or not, with an undo/redo event carrying the files' new digest.
-    void markGame(std::int64_t id, bool undone);
+    // Marks an event (a game or an upkeep change) undone or not, with an undo/redo event
+    // carrying the files' new digest.
+    void markEvent(std::int64_t id, bool undone);
     // Starts afresh from the current files: a new baseline, the old events kept for showing but
     // no longer replayed.
     void startBaseline();
@@ -129,8 +134,14 @@ public:
     // Reading.
     std::vector<GameRow> games(std::optional<bool> coop, std::int64_t last);
     std::vector<GameRow> gamesOf(const QByteArray& name, std::optional<bool> coop);
+    // id: the game's event.
     std::optional<GameRecord> game(std::int64_t id);
-    // Whether the game can still be replayed (recorded since the current baseline).
+    // The event of the game numbered so (GameRow::id); nullopt when there is none.
+    std::optional<std::int64_t> gameEvent(std::int64_t number);
+    // The upkeep changes, oldest first (coop: only those of that stats file).
+    std::vector<StoredEvent> upkeepChanges(std::optional<bool> coop);
+    std::optional<StoredEvent> upkeepChange(std::int64_t id);
+    // Whether the event can still be replayed (recorded since the current baseline).
     bool replayable(std::int64_t id);
     // The baseline's files: name -> bytes (a null QByteArray for a file that did not exist).
     std::map<QString, QByteArray> baseline();

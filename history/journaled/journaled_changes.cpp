@@ -97,16 +97,18 @@ std::optional<stats::PruneResult> deletePlayers(const history::Journaling& journ
     return result;
 }
 
-void deleteStatsFiles(const history::Journaling& journaling, const QString& gameType,
-                      const QString& folder) {
+int deleteStatsFiles(const history::Journaling& journaling, const QString& gameType,
+                     const QString& folder) {
     const QStringList files = stats::filesOfGameType(gameType);
     if (files.isEmpty())
         throw Error(stats::kSelectGameTypeMessage);
     const QString first = QDir(folder).filePath(files.first());
     const auto lock = stats::lockDataFolderOf(first);
     PendingNote note(journaling, stats::folderOf(first));
-    stats::deleteStatsFiles(gameType, folder, note.opener());
-    note.add({history::EventKind::DeleteStatsFile, gameType == kCooperativeText, {}, {}});
+    const int deleted = stats::deleteStatsFiles(gameType, folder, note.opener());
+    if (deleted > 0)
+        note.add({history::EventKind::DeleteStatsFile, gameType == kCooperativeText, {}, {}});
+    return deleted;
 }
 
 std::vector<PlayerStatsRecord> rankForLivePage(const history::Journaling& journaling,

@@ -30,8 +30,9 @@ std::optional<stats::PruneResult> deletePlayers(const history::Journaling& journ
                                                 const QString& statsPath, const QString& countText,
                                                 const QString& measureText);
 
-void deleteStatsFiles(const history::Journaling& journaling, const QString& gameType,
-                      const QString& folder = QStringLiteral("."));
+// Gives how many of the game type's files there were.
+int deleteStatsFiles(const history::Journaling& journaling, const QString& gameType,
+                     const QString& folder = QStringLiteral("."));
 
 // The live page's ranking of a stats file of dataFolder; the caller holds the lock already.
 std::vector<PlayerStatsRecord> rankForLivePage(const history::Journaling& journaling,

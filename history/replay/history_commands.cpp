@@ -52,9 +52,10 @@ FileSet replayChecked(Journal& journal, const QString& dataFolder,
 } // namespace
 
 QString disagreementMessage(const QString& reason) {
-    return QStringLiteral("The game history \"%1\" no longer agrees with the stats files: %2. "
-                          "\"rebuild --from-files\" starts it afresh from the files as they are; "
-                          "\"rebuild --yes\" puts the files back as the history has them.")
+    return QStringLiteral(
+               "The game history \"%1\" no longer agrees with the stats files: %2. "
+               "\"rebuild --from-files --yes\" starts it afresh from the files as they are; "
+               "\"rebuild --yes\" puts the files back as the history has them.")
         .arg(kHistoryFile, reason);
 }
 
@@ -105,22 +106,48 @@ QString rebuildFromFiles(const QString& dataFolder) {
     return aside;
 }
 
-void setGameUndone(const QString& dataFolder, std::int64_t id, bool undone) {
+namespace {
+// Takes the event out of the files, or puts it back, by replay; the event stays, marked.
+void setEventUndone(Journal& journal, const QString& dataFolder, std::int64_t event, bool undone) {
+    const FileSet files = replayChecked(journal, dataFolder, {{event, undone}});
+    writeFiles(dataFolder, files);
+    journal.markEvent(event, undone);
+}
+} // namespace
+
+void setGameUndone(const QString& dataFolder, std::int64_t number, bool undone) {
     HistoryAccess access(dataFolder);
     Journal& journal = access.journal();
-    const auto game = journal.game(id);
+    const auto event = journal.gameEvent(number);
+    const auto game = event ? journal.game(*event) : std::nullopt;
     if (!game)
-        throw Error(QStringLiteral("There is no game %1 in the game history.").arg(id));
-    if (!journal.replayable(id))
+        throw Error(QStringLiteral("There is no game %1 in the game history.").arg(number));
+    if (!journal.replayable(*event))
         throw Error(QStringLiteral("Game %1 was recorded before the history last started afresh "
                                    "from the files; it can no longer be taken out or put back.")
-                        .arg(id));
+                        .arg(number));
     if (game->undone == undone)
-        throw Error(undone ? QStringLiteral("Game %1 is undone already.").arg(id)
-                           : QStringLiteral("Game %1 is not undone.").arg(id));
-    const FileSet files = replayChecked(journal, dataFolder, {{id, undone}});
-    writeFiles(dataFolder, files);
-    journal.markGame(id, undone);
+        throw Error(undone ? QStringLiteral("Game %1 is undone already.").arg(number)
+                           : QStringLiteral("Game %1 is not undone.").arg(number));
+    setEventUndone(journal, dataFolder, *event, undone);
+}
+
+void setChangeUndone(const QString& dataFolder, std::int64_t id, bool undone) {
+    HistoryAccess access(dataFolder);
+    Journal& journal = access.journal();
+    const auto change = journal.upkeepChange(id);
+    if (!change)
+        throw Error(QStringLiteral("There is no change %1 in the game history (\"changes\" "
+                                   "lists them).")
+                        .arg(id));
+    if (!journal.replayable(id))
+        throw Error(QStringLiteral("Change %1 was made before the history last started afresh "
+                                   "from the files; it can no longer be taken back.")
+                        .arg(id));
+    if (change->undone == undone)
+        throw Error(undone ? QStringLiteral("Change %1 is undone already.").arg(id)
+                           : QStringLiteral("Change %1 is not undone.").arg(id));
+    setEventUndone(journal, dataFolder, id, undone);
 }
 
 } // namespace vantor::history

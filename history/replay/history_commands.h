@@ -34,8 +34,11 @@ int rebuildFiles(const QString& dataFolder);
 QString rebuildFromFiles(const QString& dataFolder);
 
 // `undo-game` / `redo-game`: the files become what they would be with the game taken out (put
-// back), by replaying the history; the game stays, marked.
-void setGameUndone(const QString& dataFolder, std::int64_t id, bool undone);
+// back), by replaying the history; the game stays, marked. number: as `games` shows it.
+void setGameUndone(const QString& dataFolder, std::int64_t number, bool undone);
+// `undo-change` / `redo-change`: the same for an upkeep change, by its event id as `changes`
+// shows it.
+void setChangeUndone(const QString& dataFolder, std::int64_t id, bool undone);
 
 // The refusal of a command while the history disagrees with the files.
 QString disagreementMessage(const QString& reason);

@@ -142,6 +142,8 @@ struct Images {
 void applyEvent(Journal& journal, const QString& folder, const StoredEvent& e, bool undone,
                 Images& images) {
     const QString statsPath = QDir(folder).filePath(e.coop ? kCoopStatsFile : kStatsFile);
+    if (undone && isUpkeep(e.kind))
+        return;
     if (e.kind != EventKind::Game)
         images.store();
     switch (e.kind) {

@@ -14,9 +14,9 @@ using FileSet = std::map<QString, QByteArray>;
 
 // Rebuilds the files from the journal's baseline and its events, oldest first, running the
 // same merge, ranking and upkeep code as the programs, in scratchFolder (an empty folder).
-// undone overrides the stored mark of the games it names. Without overrides every event must
-// replay (else vantor::Error names it); with them a change that could not have happened is
-// passed over, as it would have failed then.
+// undone overrides the stored mark of the events (games, upkeep changes) it names. Without
+// overrides every event must replay (else vantor::Error names it); with them a change that could
+// not have happened is passed over, as it would have failed then.
 FileSet replayJournal(Journal& journal, const QString& scratchFolder,
                       const std::map<std::int64_t, bool>& undone = {});
 

@@ -19,18 +19,30 @@ QString undoneMark(const GameRow& game) {
 }
 } // namespace
 
-const PlayerGameRow* findPlayer(const GameRow& game, const QByteArray& name) {
+std::vector<const PlayerGameRow*> blocksOf(const GameRow& game, const QByteArray& name) {
     // The stats file keeps 50 characters of a name, so two names that agree that far are one
     // player there; the rows must join the same way or a long name would have no history.
     ShortText<50> wanted;
     wanted.setText(name);
+    std::vector<const PlayerGameRow*> blocks;
     for (const PlayerGameRow& p : game.players) {
         ShortText<50> candidate;
         candidate.setText(p.name);
         if (candidate.sameText(wanted))
-            return &p;
+            blocks.push_back(&p);
     }
-    return nullptr;
+    return blocks;
+}
+
+std::vector<PlayedBlock> blocksOf(const std::vector<GameRow>& games, const QByteArray& name) {
+    std::vector<PlayedBlock> played;
+    for (const GameRow& g : games)
+        for (const PlayerGameRow* p : blocksOf(g, name))
+            played.push_back({&g, p});
+    std::stable_sort(played.begin(), played.end(), [](const PlayedBlock& a, const PlayedBlock& b) {
+        return a.game->id < b.game->id;
+    });
+    return played;
 }
 
 QByteArray outcomeText(TeamOutcome outcome) {
@@ -61,14 +73,9 @@ QByteArray gamesListText(const std::vector<GameRow>& newestFirst) {
 }
 
 QByteArray playerHistoryText(const QByteArray& name, const std::vector<GameRow>& games) {
-    std::vector<std::pair<const GameRow*, const PlayerGameRow*>> played;
-    for (const GameRow& g : games)
-        if (const PlayerGameRow* p = findPlayer(g, name))
-            played.emplace_back(&g, p);
+    const std::vector<PlayedBlock> played = blocksOf(games, name);
     if (played.empty())
         return QStringLiteral("No recorded games of \"%1\".\n").arg(terminalText(name)).toUtf8();
-    std::stable_sort(played.begin(), played.end(),
-                     [](const auto& a, const auto& b) { return a.first->id < b.first->id; });
 
     TextColumns columns({Align::Right, Align::Left, Align::Left, Align::Left, Align::Right,
                          Align::Right, Align::Right, Align::Right, Align::Left});

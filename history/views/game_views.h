@@ -23,7 +23,7 @@ namespace vantor::history {
 // taken back. "No games recorded." when there are none.
 QByteArray gamesListText(const std::vector<GameRow>& newestFirst);
 
-// `history NAME`: a heading, then one line per game of that player, oldest first (by id):
+// `history NAME`: a heading, then one line per block of that player, oldest first (by id):
 // id, date and time, map, team, kills, deaths, hit %, skill points, "(undone)". Games without
 // the player are passed over, so the caller may give all games of the stats file.
 QByteArray playerHistoryText(const QByteArray& name, const std::vector<GameRow>& games);
@@ -46,10 +46,17 @@ QByteArray exportJson(const std::vector<PlayerStatsRecord>& players,
 // One game as `export --json` writes it in its "games" list.
 QByteArray gameJson(const GameRow& game);
 
-// The player of `game` whose name the merge would join with `name`: the first one with the same
-// bytes, case-sensitive, both compared as the stats file stores names (cut to 50 characters).
-// Null when he did not play.
-const PlayerGameRow* findPlayer(const GameRow& game, const QByteArray& name);
+// The blocks of `game` whose name the merge would join with `name`: those with the same bytes,
+// case-sensitive, both compared as the stats file stores names (cut to 50 characters). A name
+// the log holds twice was merged twice, so both blocks count. Empty when he did not play.
+std::vector<const PlayerGameRow*> blocksOf(const GameRow& game, const QByteArray& name);
+
+// Every block of the player in `games`, by game number (a game's blocks in log order).
+struct PlayedBlock {
+    const GameRow* game;
+    const PlayerGameRow* player;
+};
+std::vector<PlayedBlock> blocksOf(const std::vector<GameRow>& games, const QByteArray& name);
 
 // The game's team result as the views word it: "blue won", "gold won", or "-" when unknown.
 QByteArray outcomeText(TeamOutcome outcome);

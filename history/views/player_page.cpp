@@ -21,7 +21,11 @@ constexpr auto kStyle =
     "th{background-color:rgb(40,40,40);color:#FFFFFF;border:1px solid #808080;"
     "padding:2px 6px;font-weight:normal}"
     "td{padding:3px 6px 0 6px;color:#C0C0C0}td.n{text-align:right}"
-    "tr.undone td{color:#707070;font-style:italic}";
+    "tr.undone td{color:#707070;font-style:italic}"
+    // A phone shows the page at its own width: wide tables scroll inside their box, the logo
+    // and the chart shrink to fit.
+    ".scroll{overflow-x:auto;max-width:100%;margin-bottom:16px}.scroll table{margin-bottom:0}"
+    "img,svg.chart{max-width:100%;height:auto}";
 
 QString attr(const QByteArray& buildValue) {
     return htmlEscaped(QString::fromUtf8(buildValue));
@@ -66,6 +70,10 @@ QString pageHead(const PageLinks& links) {
     return head + QLatin1String("</p>");
 }
 
+QString scrollBox(const QString& table) {
+    return QLatin1String("<div class=\"scroll\">") + table + QLatin1String("</div>");
+}
+
 QString totalsTable(const PlayerStatsRecord& t) {
     QString table = QStringLiteral("<table class=\"totals\">");
     table += headingRow({"Skill Points", "Kills", "Average Kills/Game", "Deaths", "Rounds Fired",
@@ -78,12 +86,10 @@ QString totalsTable(const PlayerStatsRecord& t) {
     return table + QLatin1String("</table>");
 }
 
-using Played = std::pair<const GameRow*, const PlayerGameRow*>;
-
-QString gamesTable(const std::vector<Played>& played) {
+QString gamesTable(const std::vector<PlayedBlock>& played) {
     QString table = QStringLiteral("<table class=\"games\">");
     table += headingRow({"Game", "Played", "Map", "Rules", "Team", "Kills", "Deaths", "Hit %",
-                         "Skill Points", "Killed by", "Result", ""});
+                         "Skill Points", "Killed by", "Result"});
     for (const auto& [g, p] : played) {
         table += g->undone ? QLatin1String("<tr class=\"undone\">") : QLatin1String("<tr>");
         table += numberCell(g->id) + cell(htmlText(g->playedAt)) + cell(htmlText(g->map)) +
@@ -91,8 +97,8 @@ QString gamesTable(const std::vector<Played>& played) {
                  numberCell(p->deaths) +
                  cell(QString::number(p->hitPercent) + QLatin1Char('%'), true) +
                  numberCell(p->skillPoints) + cell(htmlText(p->killedBy)) +
-                 cell(QString::fromLatin1(outcomeText(g->outcome))) +
-                 cell(g->undone ? QStringLiteral("undone") : QString());
+                 cell(QString::fromLatin1(outcomeText(g->outcome)) +
+                      (g->undone ? QStringLiteral(" (undone)") : QString()));
         table += QLatin1String("</tr>");
     }
     return table + QLatin1String("</table>");
@@ -103,16 +109,12 @@ QString gamesTable(const std::vector<Played>& played) {
 QByteArray playerPageHtml(const QByteArray& name, const PlayerStatsRecord* totals,
                           const std::vector<GameRow>& games, const PageLinks& links,
                           const QString& lastUpdated) {
-    std::vector<Played> played;
-    for (const GameRow& g : games)
-        if (const PlayerGameRow* p = findPlayer(g, name))
-            played.emplace_back(&g, p);
-    std::stable_sort(played.begin(), played.end(),
-                     [](const Played& a, const Played& b) { return a.first->id < b.first->id; });
+    const std::vector<PlayedBlock> played = blocksOf(games, name);
 
     const QString shownName = htmlText(name);
     QString page =
-        QStringLiteral("<!DOCTYPE html><html lang=\"en\"><head><meta charset=\"utf-8\">");
+        QStringLiteral("<!DOCTYPE html><html lang=\"en\"><head><meta charset=\"utf-8\">"
+                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
     page += QLatin1String("<title>Vantor player stats: ") + shownName +
             QLatin1String("</title><style>") + QLatin1String(kStyle) +
             QLatin1String("</style></head><body>");
@@ -121,7 +123,7 @@ QByteArray playerPageHtml(const QByteArray& name, const PlayerStatsRecord* total
             QLatin1String("</span></h1>");
 
     if (totals && !totals->isBlank())
-        page += totalsTable(*totals);
+        page += scrollBox(totalsTable(*totals));
     else
         page += QLatin1String("<p class=\"white\">This player is no longer in the stats file.</p>");
 
@@ -140,7 +142,7 @@ QByteArray playerPageHtml(const QByteArray& name, const PlayerStatsRecord* total
     if (played.empty())
         page += QLatin1String("<p>No recorded games.</p>");
     else
-        page += gamesTable(played);
+        page += scrollBox(gamesTable(played));
     if (!lastUpdated.isEmpty())
         page += QLatin1String("<p class=\"updated\"><small>Last updated: ") +
                 htmlEscaped(lastUpdated) + QLatin1String("</small></p>");

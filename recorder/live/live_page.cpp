@@ -129,6 +129,7 @@ constexpr char kHealthOpen[] =
 
 void writeHead(PageText& page, const LivePageContent& c) {
     page.line("<html>")
+        .line(kCp1252CharsetMeta)
         .line("<style type=\"text/css\"> A:link {color: lime;} A:visited {color: lime;} </style>")
         .line("<body bgcolor=\"#000000\" onLoad=\"StartClock()\" text=\"#C0C0C0\">")
         .line("<script LANGUAGE=\"JavaScript\">")

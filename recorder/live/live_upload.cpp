@@ -21,9 +21,8 @@ void setupLiveStatsClient(FtpClient& client) {
 bool uploadLiveStats(const SettingsStore& settings, FtpClient& client, const QString& dataFolder) {
     // A key that cannot be opened reads as empty values: the upload then fails, silently.
     const std::optional<SettingsKey> key = settings.openKey(kVantorKey, true);
-    FtpSettings ftp = key ? readFtpSettings(*key) : FtpSettings{};
-    // The live page always goes to the "ftp" service; the stored port is the utilities'.
-    ftp.port.clear();
+    // The port is shared with the utilities; none stored means the "ftp" service.
+    const FtpSettings ftp = key ? readFtpSettings(*key) : FtpSettings{};
     applyFtpSettings(client, ftp);
     const QString fileName = key ? readLiveStatsSettings(*key).hostFileName : QString();
     client.HostFileName = fileName.toUtf8();

@@ -35,19 +35,29 @@ LiveStatsSetupWindow::LiveStatsSetupWindow(SettingsStore store, Dialogs& dialogs
     setWindowTitle(QStringLiteral("Live Stats Setup"));
 
     HostName = new QLineEdit(this);
+    HostPort = new QLineEdit(this);
     UserName = new QLineEdit(this);
     Password = new QLineEdit(this);
+    Password->setEchoMode(QLineEdit::Password);
+    ShowPassword = new QCheckBox(QStringLiteral("Show"), this);
     HostDir = new QLineEdit(this);
     HostFileName = new QLineEdit(this);
     fileNameExample = new QLabel(QStringLiteral("* Example:  livestats.html *"), this);
     ReloadTime = new QLineEdit(this);
     ReloadTime->setFixedWidth(ReloadTime->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 6);
     secondsLabel = new QLabel(QStringLiteral("*Seconds*"), this);
-    customImageBox = new QCheckBox(QStringLiteral("   Include Custom Image on Page"), this);
+    // Without the three leading blanks that once spaced the text from the box: the box spaces
+    // it itself, as for the other check boxes.
+    customImageBox = new QCheckBox(QStringLiteral("Include Custom Image on Page"), this);
     ImagePath = new QLineEdit(this);
+    // As the box: clear, so the field waits until it is checked.
+    ImagePath->setEnabled(false);
     PassiveMode = new QCheckBox(QStringLiteral("Passive mode"), this);
     SecureConnection = new QCheckBox(QStringLiteral("Secure connection (TLS)"), this);
     CertFingerprint = new QLineEdit(this);
+    // Room for a whole fingerprint, 32 bytes written "AB:CD:...".
+    CertFingerprint->setMinimumWidth(
+        CertFingerprint->fontMetrics().horizontalAdvance(QStringLiteral("DD:").repeated(32)) + 12);
     WebhookUrls = new QLineEdit(this);
     WebhookFormat = new QComboBox(this);
     WebhookFormat->addItems({webhook::formatName(webhook::Format::Discord),
@@ -59,9 +69,14 @@ LiveStatsSetupWindow::LiveStatsSetupWindow(SettingsStore store, Dialogs& dialogs
     closeButton->setAutoDefault(true);
 
     auto* fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     fields->addRow(QStringLiteral("Host Address:"), HostName);
+    fields->addRow(QStringLiteral("Port:"), HostPort);
     fields->addRow(QStringLiteral("Login:"), UserName);
-    fields->addRow(QStringLiteral("Password:"), Password);
+    auto* password = new QHBoxLayout;
+    password->addWidget(Password);
+    password->addWidget(ShowPassword);
+    fields->addRow(QStringLiteral("Password:"), password);
     fields->addRow(QStringLiteral("Initial Path:"), HostDir);
     fields->addRow(QStringLiteral("File Name:"), HostFileName);
     fields->addRow(QString(), fileNameExample);
@@ -70,24 +85,26 @@ LiveStatsSetupWindow::LiveStatsSetupWindow(SettingsStore store, Dialogs& dialogs
     reload->addWidget(secondsLabel);
     reload->addStretch();
     fields->addRow(QStringLiteral("Page Reload Time:"), reload);
-    auto* image = new QFormLayout;
-    image->addRow(QStringLiteral("URL:"), ImagePath);
+    fields->addRow(QString(), customImageBox);
+    fields->addRow(QStringLiteral("URL:"), ImagePath);
+    fields->addRow(QString(), PassiveMode);
+    fields->addRow(QString(), SecureConnection);
+    fields->addRow(QStringLiteral("Certificate fingerprint:"), CertFingerprint);
+    fields->addRow(QStringLiteral("Webhook URLs:"), WebhookUrls);
+    auto* format = new QHBoxLayout;
+    format->addWidget(WebhookFormat);
+    format->addStretch();
+    fields->addRow(QStringLiteral("Webhook format:"), format);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(saveButton);
     buttons->addWidget(closeButton);
     auto* top = new QVBoxLayout(this);
     top->addLayout(fields);
-    top->addWidget(customImageBox);
-    top->addLayout(image);
-    top->addWidget(PassiveMode);
-    top->addWidget(SecureConnection);
-    auto* pin = new QFormLayout;
-    pin->addRow(QStringLiteral("Certificate fingerprint"), CertFingerprint);
-    pin->addRow(QStringLiteral("Webhook URLs:"), WebhookUrls);
-    pin->addRow(QStringLiteral("Webhook format:"), WebhookFormat);
-    top->addLayout(pin);
     top->addLayout(buttons);
 
+    connect(ShowPassword, &QCheckBox::toggled, this, [this](bool shown) {
+        Password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
     connect(closeButton, &QPushButton::clicked, this, &LiveStatsSetupWindow::closeWindow);
     connect(saveButton, &QPushButton::clicked, this, &LiveStatsSetupWindow::saveSettings);
     connect(customImageBox, &QCheckBox::toggled, this, &LiveStatsSetupWindow::toggleCustomImage);
@@ -101,6 +118,7 @@ void LiveStatsSetupWindow::fillFromSettings() {
     const FtpSettings ftp = key ? readFtpSettings(*key) : FtpSettings{};
     const LiveStatsSettings page = key ? readLiveStatsSettings(*key) : LiveStatsSettings{};
     HostName->setText(ftp.hostName);
+    HostPort->setText(ftp.port);
     UserName->setText(ftp.userName);
     Password->setText(ftp.password);
     HostDir->setText(ftp.hostDirName);
@@ -178,6 +196,11 @@ void LiveStatsSetupWindow::saveSettings() {
         dialogs_.information(kReloadTimeMessage);
         return;
     }
+    if (const QString problem = portProblem(HostPort->text()); !problem.isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(problem);
+        return;
+    }
     if (const QString problem = fingerprintProblem(CertFingerprint->text()); !problem.isEmpty()) {
         dialogs_.beep();
         dialogs_.information(problem);
@@ -200,7 +223,8 @@ void LiveStatsSetupWindow::saveSettings() {
 void LiveStatsSetupWindow::storeSettings() {
     FtpSettings ftp;
     ftp.hostName = HostName->text();
-    ftp.port = QStringLiteral("ftp");
+    // The port is shared with the utilities: kept as stored, "ftp" where there is none.
+    ftp.port = HostPort->text().trimmed().isEmpty() ? QStringLiteral("ftp") : HostPort->text();
     ftp.userName = UserName->text();
     ftp.password = Password->text();
     ftp.hostDirName = HostDir->text();

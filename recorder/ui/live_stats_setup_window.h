@@ -35,8 +35,10 @@ public:
     void toggleCustomImage();
 
     QLineEdit* HostName;
+    QLineEdit* HostPort; // shared with the utilities' FTP tab
     QLineEdit* UserName;
-    QLineEdit* Password; // shown unmasked
+    QLineEdit* Password; // masked unless "Show" is checked
+    QCheckBox* ShowPassword;
     QLineEdit* HostDir;
     QLineEdit* HostFileName;
     QLineEdit* ReloadTime;

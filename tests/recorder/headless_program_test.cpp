@@ -339,6 +339,16 @@ TEST_F(HeadlessProgram, HelpAndAWrongCommandLineNeedNoDisplayEither) {
     const QString help = QString::fromLocal8Bit(recorder.readAllStandardOutput());
     for (const char* option : {"--headless", "--live-stats", "--no-live-stats", "--help"})
         EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+    for (const QString& line : help.split(u'\n'))
+        EXPECT_LE(line.size(), 80) << line.toStdString();
+
+    // The window without a display: what to do instead, not the toolkit's abort.
+    start({});
+    ASSERT_TRUE(recorder.waitForFinished(10000));
+    EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(recorder.exitCode(), 1);
+    EXPECT_EQ(recorder.readAllStandardError(),
+              "No display: run VantorRecorder --headless, or set DISPLAY\n");
 
     start({"--headless", "--live-stats", "--no-live-stats"});
     ASSERT_TRUE(recorder.waitForFinished(10000));

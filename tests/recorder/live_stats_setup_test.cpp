@@ -1,8 +1,11 @@
 // The live stats setup window driven headless: filling, the checks before saving, what is saved.
 #include "recorder/ui/live_stats_setup_window.h"
 
+#include "ftp/ftp_settings.h"
+#include "platform/reg_file.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/window_layout.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,7 +43,8 @@ protected:
         type(form.HostDir, "public_html/rs");
         type(form.HostFileName, "livestats.html");
         type(form.ReloadTime, "45");
-        type(form.ImagePath, "http://clan.example/logo.gif");
+        // Disabled while its box is clear, yet saved all the same.
+        form.ImagePath->setText("http://clan.example/logo.gif");
     }
     void save() { QTest::mouseClick(form.saveButton, Qt::LeftButton); }
     // The Vantor key's value lines, in the order the store holds them.
@@ -73,20 +77,30 @@ TEST_F(SetupWindow, ShowsItsCaptionsAndFields) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.fileNameExample->text(), "* Example:  livestats.html *");
     EXPECT_EQ(form.secondsLabel->text(), "*Seconds*");
-    EXPECT_EQ(form.customImageBox->text(), "   Include Custom Image on Page");
+    EXPECT_EQ(form.customImageBox->text(), "Include Custom Image on Page");
     EXPECT_EQ(form.saveButton->text(), "Save Settings");
     EXPECT_EQ(form.closeButton->text(), "Close");
+    EXPECT_EQ(form.Password->echoMode(), QLineEdit::Password);
+    form.ShowPassword->click();
     EXPECT_EQ(form.Password->echoMode(), QLineEdit::Normal);
+    form.ShowPassword->click();
+    EXPECT_EQ(form.Password->echoMode(), QLineEdit::Password);
     EXPECT_LT(form.ReloadTime->width(), form.HostName->width());
     QStringList labels;
     for (const auto* label : form.findChildren<QLabel*>())
         labels << label->text();
-    for (const char* caption : {"Host Address:", "Login:", "Password:", "Initial Path:",
-                                "File Name:", "Page Reload Time:", "URL:"})
+    for (const char* caption :
+         {"Host Address:", "Port:", "Login:", "Password:", "Initial Path:", "File Name:",
+          "Page Reload Time:", "URL:", "Certificate fingerprint:"})
         EXPECT_TRUE(labels.contains(QString::fromLatin1(caption))) << caption;
-    // Initially the box is clear and its field usable.
+    // Initially the box is clear, and so its field is not usable, as after any clearing.
     EXPECT_FALSE(form.customImageBox->isChecked());
-    EXPECT_TRUE(form.ImagePath->isEnabled());
+    EXPECT_FALSE(form.ImagePath->isEnabled());
+    // The fingerprint lines up with the other fields and shows all its 32 bytes.
+    form.show();
+    EXPECT_EQ(form.CertFingerprint->x(), form.HostName->x());
+    EXPECT_GE(form.CertFingerprint->width(), form.CertFingerprint->fontMetrics().horizontalAdvance(
+                                                 QStringLiteral("DD:").repeated(31) + "DD"));
 }
 
 TEST_F(SetupWindow, TheFirstEmptyRequiredFieldStopsTheSave) {
@@ -281,6 +295,18 @@ TEST_F(SetupWindow, ConnectionChoicesAreSavedAndShownAgain) {
     EXPECT_EQ(setting("ftptls"), "explicit");
     EXPECT_EQ(setting("ftpcertsha256"), QString(64, u'e'));
     EXPECT_EQ(setting("port"), "ftp");
+    // The utilities' port is shown and kept; one no service knows is refused.
+    SettingsStore(storePath).update([](RegFile& f) { f.setValue(kVantorKey, "port", "31022"); });
+    form.fillFromSettings();
+    EXPECT_EQ(form.HostPort->text(), "31022");
+    save();
+    EXPECT_EQ(setting("port"), "31022");
+    type(form.HostPort, "nosuchservice");
+    dialogs.shown.clear();
+    save();
+    EXPECT_EQ(dialogs.shown.value(1), "info: " + portProblem("nosuchservice"));
+    EXPECT_EQ(setting("port"), "31022");
+    form.HostPort->clear();
     // The page's values keep their place before the new ones.
     EXPECT_EQ(storedLines().indexOf(R"("usecustomimage"="false")") + 1,
               storedLines().indexOf(R"("ftpmode"="passive")"));
@@ -367,6 +393,12 @@ TEST_F(SetupWindow, EscapeClosesWithoutSavingAndReturnSaves) {
     EXPECT_EQ(setting("hostname"), "ftp.clan.example");
     EXPECT_EQ(saved.count(), 1);
     EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(SetupWindow, NoControlHidesAnother) {
+    open();
+    EXPECT_EQ(vantor::test::layoutProblems(form), QStringList());
+    vantor::test::saveScreenshot(form, QStringLiteral("live-stats-setup"));
 }
 
 TEST_F(SetupWindow, WebhooksAreCheckedAndStoredOnlyOnceChosen) {

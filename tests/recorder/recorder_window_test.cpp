@@ -13,6 +13,7 @@
 #include "tests/support/fakes.h"
 #include "tests/support/store_text.h"
 #include "tests/support/wait.h"
+#include "tests/support/window_layout.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -185,6 +186,12 @@ TEST_F(RecorderWindowTest, WindowShowsItsElementsAndCannotBeResized) {
     EXPECT_EQ(applicationTitle(), "Vantor Recorder 3.7.03");
     EXPECT_EQ(form->playerName(), "Marrow");
     EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(RecorderWindowTest, NoControlHidesAnother) {
+    writeStore(QString(), game);
+    start(true);
+    EXPECT_EQ(vantor::test::layoutProblems(*form), QStringList());
 }
 
 TEST_F(RecorderWindowTest, AutoRecordStartsRecordingWithoutAClick) {

@@ -64,7 +64,7 @@ TEST(CrashMidWrite, ARewriteKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
 
     std::vector<Operation> operations(2);
     operations[0].args = QStringList{"rank", "--by", "Kills"};
-    operations[1].args = QStringList{"prune", "2", "--by", "Games Played"};
+    operations[1].args = QStringList{"prune", "2", "--by", "Games Played", "--yes"};
     for (Operation& op : operations) {
         // The quickest of three runs: a kill is then seldom too late.
         op.durationMs = std::numeric_limits<qint64>::max();

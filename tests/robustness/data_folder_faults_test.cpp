@@ -118,10 +118,10 @@ private:
 // The utilities' commands that rewrite or delete data files, as a user types them.
 const QList<QStringList> kChangingCommands = {
     {"rank", "--by", "Kills"},
-    {"prune", "0", "--by", "Skill Points"},
+    {"prune", "0", "--by", "Skill Points", "--yes"},
     {"page", "p.html", "--by", "Deaths"},
     {"rankings", "--by", "Kills"},
-    {"delete-player", "Filler 3"},
+    {"delete-player", "Filler 3", "--yes"},
     {"delete-stats-file", "--yes"},
 };
 
@@ -274,7 +274,7 @@ TEST(FullDisk, AFullFileSystemLosesNothing) {
     options.env = programEnvironment(store);
     const QByteArray statsAfterGame = readFile(stats);
     for (const QStringList& args : {QStringList{"rank", "--by", "Kills"},
-                                    QStringList{"prune", "0", "--by", "Skill Points"}}) {
+                                    QStringList{"prune", "0", "--by", "Skill Points", "--yes"}}) {
         const ProgramRun run = runUtilities(args, options);
         EXPECT_EQ(run.status, 1) << args.join(u' ').toStdString();
         EXPECT_TRUE(run.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))

@@ -76,7 +76,7 @@ private:
         case 1:
             c.kind = QStringLiteral("prune");
             c.args = {QStringLiteral("prune"), QStringLiteral("0"), QStringLiteral("--by"),
-                      QStringLiteral("Games Played")};
+                      QStringLiteral("Games Played"), QStringLiteral("--yes")};
             break;
         case 2:
             c.kind = QStringLiteral("list");

@@ -11,18 +11,25 @@ QString chromiumPath() {
     return QStandardPaths::findExecutable(QStringLiteral("chromium"));
 }
 
-QString loadedDom(const QString& chromium, const QString& pagePath, const QString& profileFolder) {
+QString loadedDom(const QString& chromium, const QString& pagePath, const QString& profileFolder,
+                  int windowWidth) {
     QProcess browser;
+    QStringList size;
+    if (windowWidth > 0)
+        size << QStringLiteral("--window-size=%1,844").arg(windowWidth);
     browser.start(
         chromium,
-        {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
-         QStringLiteral("--disable-gpu"), QStringLiteral("--disable-dev-shm-usage"),
-         QStringLiteral("--disable-background-networking"),
-         QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
-         QStringLiteral("--no-first-run"), QStringLiteral("--host-resolver-rules=MAP * ~NOTFOUND"),
-         QStringLiteral("--proxy-server=127.0.0.1:9"), QStringLiteral("--virtual-time-budget=3000"),
-         QStringLiteral("--user-data-dir=") + profileFolder, QStringLiteral("--dump-dom"),
-         QUrl::fromLocalFile(pagePath).toString()});
+        size + QStringList{QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
+                           QStringLiteral("--disable-gpu"),
+                           QStringLiteral("--disable-dev-shm-usage"),
+                           QStringLiteral("--disable-background-networking"),
+                           QStringLiteral("--disable-component-update"),
+                           QStringLiteral("--disable-sync"), QStringLiteral("--no-first-run"),
+                           QStringLiteral("--host-resolver-rules=MAP * ~NOTFOUND"),
+                           QStringLiteral("--proxy-server=127.0.0.1:9"),
+                           QStringLiteral("--virtual-time-budget=3000"),
+                           QStringLiteral("--user-data-dir=") + profileFolder,
+                           QStringLiteral("--dump-dom"), QUrl::fromLocalFile(pagePath).toString()});
     if (!browser.waitForFinished(120000)) {
         browser.kill();
         browser.waitForFinished();

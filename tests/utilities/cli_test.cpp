@@ -4,6 +4,7 @@
 
 #include "tests/support/temp_folder.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -41,9 +42,9 @@ TEST(CommandLine, RanksAndRefusesUnknownKeys) {
 
     const QByteArray before = readFile(QStringLiteral("coop_stats.log"));
     // An unknown key is a wrong command line, refused before the file is read.
-    r = utilities({QStringLiteral("rank"), QStringLiteral("--by=kills"), QStringLiteral("--coop")});
+    r = utilities({QStringLiteral("rank"), QStringLiteral("--by=kils"), QStringLiteral("--coop")});
     EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("\"kills\" is not a way to rank players")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("\"kils\" is not a way to rank players")));
     EXPECT_EQ(readFile(QStringLiteral("coop_stats.log")), before);
 
     r = utilities({QStringLiteral("rank")});
@@ -55,17 +56,18 @@ TEST(CommandLine, DeletesAndPrunesPlayers) {
     TempFolder dir;
     writeStats(kStats, {statsRecord("J\xF6rg", {.games = 5}), statsRecord("Jorg", {.games = 2}),
                         statsRecord("Kim", {.games = 9})});
-    Outcome r = utilities({QStringLiteral("delete-player"), QStringLiteral("J\u00F6rg")});
+    Outcome r = utilities(
+        {QStringLiteral("delete-player"), QStringLiteral("J\u00F6rg"), QStringLiteral("--yes")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"", "Jorg", "Kim"}));
 
     r = utilities({QStringLiteral("prune"), QStringLiteral("2"), QStringLiteral("--by"),
-                   QStringLiteral("Games Played")});
+                   QStringLiteral("Games Played"), QStringLiteral("--yes")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"Kim"}));
 
     r = utilities({QStringLiteral("prune"), QStringLiteral("two"), QStringLiteral("--by"),
-                   QStringLiteral("Games Played")});
+                   QStringLiteral("Games Played"), QStringLiteral("--yes")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, QStringLiteral("'two' is not a valid integer value\n"));
     EXPECT_FALSE(QFile::exists(QStringLiteral("work.dat")));
@@ -73,7 +75,8 @@ TEST(CommandLine, DeletesAndPrunesPlayers) {
 
     // A name that starts with a dash is a name, not an option.
     writeStats(kStats, {statsRecord("-=Sniper=-", {}), statsRecord("Kim", {.games = 9})});
-    r = utilities({QStringLiteral("delete-player"), QStringLiteral("-=Sniper=-")});
+    r = utilities(
+        {QStringLiteral("delete-player"), QStringLiteral("-=Sniper=-"), QStringLiteral("--yes")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"", "Kim"}));
 
@@ -125,18 +128,18 @@ TEST(CommandLine, UnknownMeasuresAndNegativeCountsForPrune) {
     EXPECT_EQ(readFile(kStats), before);
 
     // "-5" is a count, not an option: every record has more skill points, none goes.
-    r = utilities(
-        {QStringLiteral("prune"), QStringLiteral("-5"), QStringLiteral("--by=Skill Points")});
+    r = utilities({QStringLiteral("prune"), QStringLiteral("-5"),
+                   QStringLiteral("--by=Skill Points"), QStringLiteral("--yes")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"low", "high"}));
 
     // The count is read by the result logs' number rule.
     r = utilities({QStringLiteral("prune"), QStringLiteral("3 "), QStringLiteral("--by"),
-                   QStringLiteral("Skill Points")});
+                   QStringLiteral("Skill Points"), QStringLiteral("--yes")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, QStringLiteral("'3 ' is not a valid integer value\n"));
     r = utilities({QStringLiteral("prune"), QStringLiteral("$10"), QStringLiteral("--by"),
-                   QStringLiteral("Skill Points")});
+                   QStringLiteral("skill points"), QStringLiteral("--yes")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"high"}));
 }
@@ -157,4 +160,81 @@ TEST(CommandLine, EveryCommandTakesByWithAnEqualsSign) {
     r = utilities({QStringLiteral("rank"), QStringLiteral("--by=Kills")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(namesIn(readStats(kStats)), QByteArrayList({"many", "few"}));
+}
+
+TEST(CommandLine, WithoutYesDeletionsOnlySayWhatTheyWouldDelete) {
+    TempFolder dir;
+    writeStats(kStats, {statsRecord("Kim", {.games = 9}), statsRecord("bo", {.games = 2}),
+                        blankStatsRecord("gone"), statsRecord("Al", {.games = 3})});
+    const QByteArray before = readFile(kStats);
+    const struct {
+        QStringList args;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {{"prune", "3", "--by", "Games Played"},
+         "Would delete 2 players with 3 Games Played or less from \"stats.log\", and 1 record "
+         "left blank by deletions:\nAl\nbo\n",
+         "Nothing was changed. Add --yes to delete them.\n"},
+        {{"prune", "0", "--by", "games played"},
+         "Would delete 0 players with 0 Games Played or less from \"stats.log\".\n",
+         "Nothing was changed. Add --yes to delete them.\n"},
+        {{"delete-player", "Kim"},
+         "Would delete \"Kim\" from \"stats.log\" (1 record).\n",
+         "Nothing was changed. Add --yes to delete the player.\n"},
+        {{"delete-player", "Nobody Here", "--yes"},
+         "",
+         "No player named \"Nobody Here\" in \"stats.log\"; nothing was changed.\n"},
+        {{"delete-stats-file", "--coop", "--yes"},
+         "",
+         "There is no Cooperative Stats file (\"coop_stats.log\"); nothing was deleted.\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = utilities(c.args);
+        EXPECT_EQ(r.status, 1) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.out.toStdString(), c.out);
+        EXPECT_EQ(r.err.toStdString(), c.err);
+        EXPECT_EQ(readFile(kStats), before);
+    }
+    const Outcome r = utilities(
+        {QStringLiteral("delete-player"), QStringLiteral("Kim"), QStringLiteral("--yes")});
+    EXPECT_EQ(r.out, QStringLiteral("Deleted \"Kim\" from \"stats.log\": 1 record blanked.\n"));
+}
+
+// A folder without stats files or history is the wrong one: every command says so and leaves
+// it as it was, with no history, lock or page made in it.
+TEST(CommandLine, AFolderWithoutDataIsRefusedAndLeftEmpty) {
+    TempFolder dir;
+    for (const QStringList& args :
+         {QStringList{"list"}, QStringList{"rank", "--by", "Kills"},
+          QStringList{"prune", "3", "--by", "Games Played", "--yes"},
+          QStringList{"delete-player", "Marrow", "--yes"}, QStringList{"games"},
+          QStringList{"history", "Marrow"}, QStringList{"export", "--json"},
+          QStringList{"player-page", "a.html", "Marrow"}, QStringList{"undo-game", "1", "--yes"},
+          QStringList{"rebuild", "--from-files", "--yes"}}) {
+        const Outcome r = utilities(args);
+        EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("no stats files and no game history")))
+            << r.err.toStdString();
+        EXPECT_EQ(
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList())
+            << args.join(' ').toStdString();
+    }
+}
+
+TEST(CommandLine, WithoutADisplayTheWindowSaysWhatToDo) {
+    TempFolder dir;
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
+    env.insert(QStringLiteral("DISPLAY"), QString());
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QString());
+    const Outcome r = utilities({}, env);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("No display: run VantorUtilities with a command")))
+        << r.err.toStdString();
+    for (const char* command : {"list", "page", "upload", "undo-game"})
+        EXPECT_TRUE(r.err.contains(QLatin1String(command))) << command;
+    for (const QString& line : r.err.split(u'\n'))
+        EXPECT_LE(line.size(), 80) << line.toStdString();
 }

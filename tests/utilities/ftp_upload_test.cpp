@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -209,7 +210,11 @@ TEST_F(UploadCommand, ARefusedLoginFails) {
     // The refusal is shown once, as the server's reply.
     EXPECT_EQ(r.out.count("\n< 530 "), 1) << r.out.toStdString();
     EXPECT_FALSE(r.out.contains("\n! ")) << r.out.toStdString();
-    EXPECT_TRUE(r.err.startsWith("The upload failed: 530 ")) << r.err.toStdString();
+    // The last line names the server and gives its answer as it came, with no stop added.
+    EXPECT_TRUE(r.err.startsWith(
+        QStringLiteral("The upload to 127.0.0.1 port %1 failed: 530 ").arg(server.port())))
+        << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("..")));
     EXPECT_FALSE(QFile::exists(server.root() + "/www/MyStats.html"));
 }
 
@@ -223,12 +228,30 @@ TEST_F(UploadCommand, MissingSettingsOrFileAreRefused) {
     EXPECT_EQ(utilities({"upload"}).status, 2);
     EXPECT_EQ(utilities({"upload", "a.html", "b.html"}).status, 2);
 
+    // The file is looked for before the server is; nothing listening on the port says so.
     saveFtpSettings(store, {"127.0.0.1", "", QString::fromLatin1(server.userName()),
                             QString::fromLatin1(server.password()), ""});
-    r = utilities({"upload", "missing.html"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out.count("! 426 Unable to open local file missing.html\n"), 1)
-        << r.out.toStdString();
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 nothing = closed.serverPort();
+    closed.close();
+    const struct {
+        const char* file;
+        quint16 port;
+        QString err;
+    } cases[] = {
+        {"missing.html", nothing, "The upload did not start: there is no file \"missing.html\".\n"},
+        {".", nothing, "The upload did not start: \".\" is not a file.\n"},
+        {"MyStats.html", nothing,
+         QStringLiteral("Could not connect to 127.0.0.1 port %1: connection refused\n")
+             .arg(nothing)},
+    };
+    for (const auto& c : cases) {
+        r = utilities({"upload", c.file}, c.port);
+        EXPECT_EQ(r.status, 1) << c.file;
+        EXPECT_EQ(r.out, QString()) << c.file;
+        EXPECT_EQ(r.err, c.err);
+    }
 }
 
 TEST_F(UploadCommand, PassiveAndTlsChosenOnTheCommandLine) {
@@ -269,7 +292,9 @@ TEST_F(UploadCommand, StoredLineBreaksOrNulSendNothingToTheServer) {
     Outcome r = utilities({"upload", "MyStats.html"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "! The folder contains a line break or NUL character\n");
-    EXPECT_EQ(r.err, "The upload failed: The folder contains a line break or NUL character.\n");
+    EXPECT_EQ(r.err, QStringLiteral("The upload to 127.0.0.1 port %1 failed: the folder contains a "
+                                    "line break or NUL character\n")
+                         .arg(server.port()));
     EXPECT_EQ(readFile(server.root() + "/www/important.html"), "keep");
     EXPECT_FALSE(QFile::exists(server.root() + "/www/MyStats.html"));
 
@@ -291,8 +316,9 @@ TEST_F(UploadCommand, StoredLineBreaksOrNulSendNothingToTheServer) {
         saveFtpSettings(store, c.settings);
         r = utilities({"upload", c.file}, hostile.port());
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, QStringLiteral("The upload failed: The %1 contains a line break or NUL "
-                                        "character.\n")
+        EXPECT_EQ(r.err, QStringLiteral("The upload to 127.0.0.1 port %1 failed: the %2 contains a "
+                                        "line break or NUL character\n")
+                             .arg(hostile.port())
                              .arg(c.field));
     }
     EXPECT_EQ(hostile.controlConnections, 0);

@@ -59,21 +59,29 @@ TEST_F(PageCommands, PageSavesLikeTheButtonAndRankingsOnlyWrites) {
 
     r = run({"rankings"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(r.out, QStringLiteral("Wrote \"Rankings.html\", ranked by Skill Points.\n"));
     EXPECT_TRUE(readFile(kRankingsPage)
                     .contains("Ranked by: </small><strong><small>"
                               "<font color=\"00FF00\">Skill Points"));
 
+    // The terminal is told which file is missing; the window's message names none.
     r = run({"rankings", "--coop"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, QStringLiteral(".log File not found.  There are no Stats to view.\n"));
+    EXPECT_EQ(r.err, QStringLiteral("\"coop_stats.log\" not found. There are no Stats to view.\n"));
+
+    // The pages' own headings and any letter case name the keys.
+    for (const char* key : {"kills", "AVERAGE KILLS/GAME", "average hit %", "Skill points"}) {
+        r = run({"rankings", "--quiet", "--by", key});
+        EXPECT_EQ(r.status, 0) << key << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
 }
 
 TEST_F(PageCommands, BadArgumentsShowTheUsage) {
     for (const QStringList& args :
          {QStringList{"page", "--by", "Kills"}, QStringList{"page", "a.html"},
           QStringList{"rankings", "--by"}, QStringList{"rankings", "x"},
-          QStringList{"page", "a.html", "--by", "kills"}, QStringList{"rankings", "--by=Skill"},
+          QStringList{"page", "a.html", "--by", "kils"}, QStringList{"rankings", "--by=Skill"},
           QStringList{"page", "a.html", "--by=Kills", "--yes"}}) {
         const Outcome r = run(args);
         EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
@@ -96,7 +104,7 @@ TEST_F(PageCommands, QuietPrintsOnlyFailures) {
 
     r = run({"page", "Quiet.html", "--by=Kills", "--coop", "--quiet"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, QStringLiteral(".log file not found.  HTML file was NOT created.\n"));
+    EXPECT_EQ(r.err, QStringLiteral("\"coop_stats.log\" not found. HTML file was NOT created.\n"));
 }
 
 TEST(CommandLineWords, CommandsHelpAndQtOptions) {

@@ -102,7 +102,8 @@ TEST(StatsPage, HasNoLineBreaksAndRepeatsTheHeadingEveryFiftyRows) {
             statsPageBytes(headFor(PageKind::Stats, c.key, c.comment), c.players);
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(page.contains('\n') || page.contains('\r'));
-        EXPECT_TRUE(page.startsWith("<style type=\"text/css\">"));
+        EXPECT_TRUE(page.startsWith("<meta charset=\"windows-1252\"><style type=\"text/css\">"))
+            << "served as UTF-8, a name like J\\xF6rgen would not show";
         EXPECT_TRUE(page.endsWith("</tr></table></div>"));
         const int rows = nonBlank(c.players);
         EXPECT_EQ(page.count(">Rank</font>"), 1 + rows / 50);

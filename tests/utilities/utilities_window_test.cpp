@@ -2,14 +2,17 @@
 
 #include "utilities/core/author.h"
 #include "utilities/ui/link_label.h"
+#include "utilities/ui/upload_status_window.h"
 #include "utilities/ui/utilities_window.h"
 
 #include "common/error.h"
 #include "platform/settings_store.h"
 #include "tests/support/fakes.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/window_layout.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
@@ -77,7 +80,7 @@ TEST(UtilitiesWindow, ShowsEveryControlAsAtStart) {
     UtilitiesWindow& f = *w.form;
     EXPECT_EQ(f.windowTitle(),
               QStringLiteral("Marrow's Vantor v3.7.03")); // from the project version
-    EXPECT_EQ(f.size(), QSize(362, 421));
+    EXPECT_EQ(f.size(), QSize(362, 475));
     EXPECT_EQ(f.minimumSize(), f.maximumSize());
     EXPECT_TRUE(f.adversarialButton->isChecked());
     EXPECT_FALSE(f.cooperativeButton->isChecked());
@@ -122,7 +125,43 @@ TEST(UtilitiesWindow, ShowsEveryControlAsAtStart) {
     // An address the build leaves empty shows no link.
     EXPECT_EQ(f.ForumLink->isVisibleTo(&f), !utilities::supportForumPage().isEmpty());
     EXPECT_EQ(f.EmailLink->isVisibleTo(&f), !utilities::authorEmail().isEmpty());
+    EXPECT_EQ(f.Password->echoMode(), QLineEdit::Password);
+    f.ShowPassword->click();
     EXPECT_EQ(f.Password->echoMode(), QLineEdit::Normal);
+}
+
+// Every control whole and on its own, on each page, and in the upload status window.
+TEST(UtilitiesWindow, NoControlHidesAnother) {
+    Window w;
+    w.open();
+    for (int tab = 0; tab < w.form->pageTabs->count(); ++tab) {
+        w.form->pageTabs->setCurrentIndex(tab);
+        EXPECT_EQ(layoutProblems(*w.form), QStringList()) << "tab " << tab;
+    }
+    saveScreenshot(*w.form, QStringLiteral("utilities-ftp-upload"));
+    w.form->statusWindow->show();
+    EXPECT_EQ(layoutProblems(*w.form->statusWindow), QStringList());
+    w.form->statusWindow->close();
+}
+
+// Return presses the focused button; the status window opens with the focus, so Escape
+// closes it at once.
+TEST(UtilitiesWindow, TheKeyboardReachesTheButtons) {
+    Window w;
+    w.open();
+    for (QPushButton* b : w.form->findChildren<QPushButton*>())
+        EXPECT_TRUE(b->autoDefault()) << b->text().toStdString();
+    w.form->pageTabs->setCurrentIndex(2);
+    w.form->ShowPassword->setFocus();
+    QTest::keyClick(w.form->ShowPassword, Qt::Key_Space);
+    EXPECT_EQ(w.form->Password->echoMode(), QLineEdit::Normal);
+
+    auto* status = w.form->statusWindow;
+    status->show();
+    Window::activate(status);
+    EXPECT_EQ(QApplication::focusWidget(), status->closeButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(status->isVisible());
 }
 
 TEST(UtilitiesWindow, FirstActivationLoadsHistoriesAndPlayers) {

@@ -18,6 +18,7 @@ struct UsageError {
 
 // One command as it was given.
 struct Invocation {
+    QString command; // its name, for the refusals
     const QCommandLineParser& options;
     QStringList positional;
     QTextStream& out;
@@ -32,6 +33,8 @@ struct Invocation {
     QString gameType() const;
     // A value option the command cannot do without.
     QString required(const QString& option) const;
+    // A positional argument that must not be empty; `what` names it ("a file name").
+    QString nonEmpty(qsizetype at, const QString& what) const;
 };
 
 // One entry of the command table: its usage line, its options and what it runs. Gives the
@@ -49,6 +52,10 @@ struct Command {
 
     QString usageLine() const { return name + (arguments.isEmpty() ? "" : " " + arguments); }
 };
+
+// Refuses (vantor::Error) a current folder without stats files or history, the wrong folder:
+// nothing may be created there, not the history and not the lock file.
+void requireDataFolder();
 
 // The commands of each area; command_line.cpp lists them in one table.
 std::vector<Command> playerCommands();

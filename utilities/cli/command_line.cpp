@@ -4,6 +4,7 @@
 #include "options.h"
 #include "window_options.h"
 
+#include "stats/data_folder.h"
 #include "stats/game_type.h"
 #include "stats/rank_keys.h"
 
@@ -39,21 +40,28 @@ const Command* findCommand(const QString& name) {
     return nullptr;
 }
 
-// "KEY: "Skill Points", "Kills", ..." wrapped to the width of a terminal.
-QString keyLine() {
-    const QStringList keys = stats::rankKeyTexts();
-    QString text = QStringLiteral("KEY:");
+// head, then the items each after a blank, wrapped to the width of a terminal; a continued
+// line starts with indent.
+QString wrapped(QString text, const QStringList& items, const QString& indent) {
     qsizetype lineStart = 0;
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const QString item = QStringLiteral(" \"") + keys[i] +
-                             (i + 1 < keys.size() ? QStringLiteral("\",") : QStringLiteral("\""));
-        if (text.size() - lineStart + item.size() > kWidth) {
-            text += QStringLiteral("\n    ");
-            lineStart = text.size() - 4;
+    for (const QString& item : items) {
+        if (text.size() - lineStart + 1 + item.size() > kWidth) {
+            text += u'\n' + indent;
+            lineStart = text.size() - indent.size();
         }
-        text += item;
+        text += u' ' + item;
     }
     return text;
+}
+
+// "KEY: "Skill Points", "Kills", ..."
+QString keyLine() {
+    const QStringList& keys = stats::rankKeyTexts();
+    QStringList items;
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        items << u'"' + keys[i] +
+                     (i + 1 < keys.size() ? QStringLiteral("\",") : QStringLiteral("\""));
+    return wrapped(QStringLiteral("KEY:"), items, QStringLiteral("    "));
 }
 
 QString commandEntry(const QString& usage, const QString& summary) {
@@ -147,7 +155,7 @@ int runCommand(const Command& command, const QStringList& arguments, QTextStream
     const int most = std::max(command.positionalCount, command.positionalMax);
     if (positional.size() < command.positionalCount || positional.size() > most)
         throw UsageError{QStringLiteral("%1 takes %2.").arg(command.name, command.positionalText)};
-    return command.run(Invocation{parser, positional, out, err, journaling});
+    return command.run(Invocation{command.name, parser, positional, out, err, journaling});
 }
 
 } // namespace
@@ -158,8 +166,31 @@ QString Invocation::gameType() const {
 
 QString Invocation::required(const QString& option) const {
     if (!isSet(option))
-        throw UsageError{QStringLiteral("This command needs --%1.").arg(option)};
+        throw UsageError{QStringLiteral("%1 needs --%2 %3.")
+                             .arg(command, option, optionNamed(option)->valueName())};
     return options.value(option);
+}
+
+QString Invocation::nonEmpty(qsizetype at, const QString& what) const {
+    const QString value = positional.at(at);
+    if (value.isEmpty())
+        throw UsageError{QStringLiteral("%1 needs %2 that is not empty.").arg(command, what)};
+    return value;
+}
+
+QString noDisplayMessage() {
+    QStringList names;
+    for (const Command& c : commands())
+        names << c.name;
+    return wrapped(QStringLiteral("No display: run VantorUtilities with a command, or set "
+                                  "DISPLAY. The commands:"),
+                   names, QString()) +
+           QStringLiteral("\n\"VantorUtilities --help\" says more.\n");
+}
+
+void requireDataFolder() {
+    if (!stats::holdsStatsOrHistory(QStringLiteral(".")))
+        throw Error(stats::notADataFolderMessage(QStringLiteral(".")));
 }
 
 bool isCommandLine(const QStringList& arguments) {

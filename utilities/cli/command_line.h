@@ -16,4 +16,8 @@ bool isCommandLine(const QStringList& arguments);
 int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
                    bool journaled = false);
 
+// What the program says, instead of opening its window, where there is no display: the
+// commands that need none, wrapped for a terminal.
+QString noDisplayMessage();
+
 } // namespace vantor::utilities::cli

@@ -3,7 +3,10 @@
 
 #include "history/replay/history_commands.h"
 #include "history/views/game_views.h"
+#include "history/views/view_text.h"
 #include "stats/data_folder.h"
+
+#include "common/error.h"
 
 #include "common/cp1252.h"
 #include "common/data_files.h"
@@ -25,6 +28,21 @@ using namespace vantor::history;
 
 const QString kGroup = QStringLiteral("history");
 const QString kHere = QStringLiteral(".");
+const QString kGame = QStringLiteral("game");
+const QString kChange = QStringLiteral("change");
+
+// The player's record in the stats file, if he has one.
+std::optional<PlayerStatsRecord> totalsOf(const QByteArray& name, const QString& statsFile) {
+    for (const PlayerStatsRecord& r : readAllRecords<PlayerStatsRecord>(statsFile))
+        if (!r.isBlank() && r.name.sameText(name))
+            return r;
+    return std::nullopt;
+}
+
+QString unknownPlayerMessage(const QByteArray& name, const QString& statsFile) {
+    return QStringLiteral("No player named \"%1\" in \"%2\" or in the game history.")
+        .arg(terminalText(name), statsFile);
+}
 
 void print(const Invocation& call, const QByteArray& utf8) {
     call.out << QString::fromUtf8(utf8);
@@ -42,15 +60,14 @@ std::int64_t positiveNumber(const QString& text, const QString& what) {
 // Names are typed as text and kept as the stats files keep them: code page bytes, cut to a
 // record's name length.
 QByteArray playerName(const Invocation& call, qsizetype at) {
-    const QString name = call.positional.at(at);
-    if (name.isEmpty())
-        throw UsageError{QStringLiteral("The player's name must not be empty.")};
+    const QString name = call.nonEmpty(at, QStringLiteral("a player name"));
     return toCp1252(name).left(qsizetype(kPlayerNameLength));
 }
 
 int games(const Invocation& call) {
     const std::int64_t last =
         call.isSet(kLast) ? positiveNumber(call.value(kLast), QStringLiteral("--last")) : -1;
+    requireDataFolder();
     HistoryAccess access(kHere);
     print(call, gamesListText(access.journal().games(call.isSet(kCoop), last)));
     return 0;
@@ -58,15 +75,18 @@ int games(const Invocation& call) {
 
 int history(const Invocation& call) {
     const QByteArray name = playerName(call, 0);
+    requireDataFolder();
     HistoryAccess access(kHere);
-    print(call, playerHistoryText(name, access.journal().gamesOf(name, call.isSet(kCoop))));
+    const auto rows = access.journal().gamesOf(name, call.isSet(kCoop));
+    const QString statsFile = statsFileName(call.gameType());
+    if (rows.empty() && !totalsOf(name, statsFile))
+        throw Error(unknownPlayerMessage(name, statsFile));
+    print(call, playerHistoryText(name, rows));
     return 0;
 }
 
 int playerPage(const Invocation& call) {
-    const QString file = call.positional.at(0);
-    if (file.isEmpty())
-        throw UsageError{QStringLiteral("the page needs a file name")};
+    const QString file = call.nonEmpty(0, QStringLiteral("a file name"));
     const QByteArray name = playerName(call, 1);
     const SettingsStore store(SettingsStore::defaultPath());
     if (const QString reserved =
@@ -75,15 +95,14 @@ int playerPage(const Invocation& call) {
         call.err << reservedPageNameMessage(reserved).trimmed() << " The page was not written.\n";
         return 1;
     }
+    requireDataFolder();
     HistoryAccess access(kHere);
     const auto rows = access.journal().gamesOf(name, call.isSet(kCoop));
-    std::optional<PlayerStatsRecord> totals;
-    for (const PlayerStatsRecord& r :
-         readAllRecords<PlayerStatsRecord>(statsFileName(call.gameType()))) {
-        if (!r.isBlank() && r.name.sameText(name)) {
-            totals = r;
-            break;
-        }
+    const QString statsFile = statsFileName(call.gameType());
+    const std::optional<PlayerStatsRecord> totals = totalsOf(name, statsFile);
+    if (rows.empty() && !totals) {
+        call.err << unknownPlayerMessage(name, statsFile) << " The page was not written.\n";
+        return 1;
     }
     const QByteArray html =
         playerPageHtml(name, totals ? &*totals : nullptr, rows, PageLinks::fromBuild(),
@@ -96,9 +115,50 @@ int playerPage(const Invocation& call) {
     return 0;
 }
 
+// What an upkeep change did, in the words of the window that does it.
+QString changeText(const StoredEvent& e) {
+    switch (e.kind) {
+    case EventKind::Rank:
+        return QStringLiteral("ranking by ") + terminalText(e.arg1);
+    case EventKind::LiveRank:
+        return QStringLiteral("ranking for the live page");
+    case EventKind::DeletePlayer:
+        return QStringLiteral("Delete Player \"%1\"").arg(terminalText(e.arg1));
+    case EventKind::DeletePlayers:
+        return QStringLiteral("Delete Players with %1 %2 or less")
+            .arg(terminalText(e.arg1), terminalText(e.arg2));
+    case EventKind::DeleteStatsFile:
+        return QStringLiteral("Delete Stats File");
+    default:
+        return {};
+    }
+}
+
+int changes(const Invocation& call) {
+    requireDataFolder();
+    HistoryAccess access(kHere);
+    const auto events =
+        access.journal().upkeepChanges(call.isSet(kCoop) ? std::optional(true) : std::nullopt);
+    if (events.empty()) {
+        call.out << "No changes recorded besides the games.\n";
+        return 0;
+    }
+    using Align = TextColumns::Align;
+    TextColumns columns({Align::Right, Align::Left, Align::Left, Align::Left, Align::Left});
+    columns.addRow({QStringLiteral("ID"), QStringLiteral("Made"), QStringLiteral("File"),
+                    QStringLiteral("Change")});
+    for (const StoredEvent& e : events)
+        columns.addRow({QString::number(e.id), terminalText(e.at),
+                        e.coop ? kCoopStatsFile : kStatsFile, changeText(e),
+                        e.undone ? QStringLiteral("(undone)") : QString()});
+    print(call, columns.text());
+    return 0;
+}
+
 int exportJsonCommand(const Invocation& call) {
     if (!call.isSet(kJson))
-        throw UsageError{QStringLiteral("export writes JSON only: add --json.")};
+        throw UsageError{QStringLiteral("export needs --json (it writes JSON only).")};
+    requireDataFolder();
     HistoryAccess access(kHere);
     auto rows = access.journal().games(call.isSet(kCoop), -1);
     std::reverse(rows.begin(), rows.end()); // oldest first, as they were played
@@ -109,9 +169,13 @@ int exportJsonCommand(const Invocation& call) {
 
 int rebuild(const Invocation& call) {
     const bool fromFiles = call.isSet(kFromFiles);
-    if (fromFiles == call.isSet(kYes))
-        throw UsageError{QStringLiteral("rebuild needs either --yes (the files from the history) "
-                                        "or --from-files (the history from the files).")};
+    if (!call.isSet(kYes))
+        throw UsageError{
+            fromFiles ? QStringLiteral("This starts the game history afresh: the games recorded "
+                                       "so far can no longer be undone. Add --yes to do it.")
+                      : QStringLiteral("rebuild needs --yes (the files from the history) or "
+                                       "--from-files --yes (the history from the files).")};
+    requireDataFolder();
     if (fromFiles) {
         const QString aside = rebuildFromFiles(kHere);
         if (!aside.isEmpty())
@@ -128,14 +192,18 @@ int rebuild(const Invocation& call) {
     return 0;
 }
 
-int markGame(const Invocation& call, bool undone) {
-    const std::int64_t id = positiveNumber(call.positional.first(), QStringLiteral("The game id"));
+// undo-game, redo-game (what: "game") and undo-change, redo-change ("change").
+int mark(const Invocation& call, const QString& what, bool undone) {
+    const std::int64_t id =
+        positiveNumber(call.positional.first(), QStringLiteral("The %1 id").arg(what));
     if (!call.isSet(kYes))
-        throw UsageError{QStringLiteral("This rewrites the stats files. Add --yes to %1 game %2.")
-                             .arg(undone ? QStringLiteral("undo") : QStringLiteral("redo"))
+        throw UsageError{QStringLiteral("This rewrites the stats files. Add --yes to %1 %2 %3.")
+                             .arg(undone ? QStringLiteral("undo") : QStringLiteral("redo"), what)
                              .arg(id)};
-    setGameUndone(kHere, id, undone);
-    call.out << (undone ? "Undid" : "Redid") << " game " << id << ".\n";
+    requireDataFolder();
+    const auto setUndone = what == kGame ? setGameUndone : setChangeUndone;
+    setUndone(kHere, id, undone);
+    call.out << (undone ? "Undid " : "Redid ") << what << ' ' << id << ".\n";
     return 0;
 }
 
@@ -177,7 +245,7 @@ std::vector<Command> historyCommands() {
          none,
          exportJsonCommand},
         {QStringLiteral("rebuild"),
-         QStringLiteral("--yes | --from-files"),
+         QStringLiteral("[--from-files] --yes"),
          QStringLiteral("files from history, or the reverse"),
          kGroup,
          {kYes, kFromFiles},
@@ -191,7 +259,7 @@ std::vector<Command> historyCommands() {
          {kYes},
          1,
          QStringLiteral("one game id"),
-         [](const Invocation& call) { return markGame(call, true); }},
+         [](const Invocation& call) { return mark(call, kGame, true); }},
         {QStringLiteral("redo-game"),
          QStringLiteral("ID --yes"),
          QStringLiteral("put game ID back"),
@@ -199,7 +267,31 @@ std::vector<Command> historyCommands() {
          {kYes},
          1,
          QStringLiteral("one game id"),
-         [](const Invocation& call) { return markGame(call, false); }},
+         [](const Invocation& call) { return mark(call, kGame, false); }},
+        {QStringLiteral("changes"),
+         QStringLiteral("[--coop]"),
+         QStringLiteral("rankings and deletions, with their ID"),
+         kGroup,
+         {kCoop},
+         0,
+         none,
+         changes},
+        {QStringLiteral("undo-change"),
+         QStringLiteral("ID --yes"),
+         QStringLiteral("take change ID out of the stats files"),
+         kGroup,
+         {kYes},
+         1,
+         QStringLiteral("one change id"),
+         [](const Invocation& call) { return mark(call, kChange, true); }},
+        {QStringLiteral("redo-change"),
+         QStringLiteral("ID --yes"),
+         QStringLiteral("put change ID back"),
+         kGroup,
+         {kYes},
+         1,
+         QStringLiteral("one change id"),
+         [](const Invocation& call) { return mark(call, kChange, false); }},
     };
 }
 

@@ -1,4 +1,9 @@
 #include "options.h"
+#include "command.h"
+
+#include "stats/rank_keys.h"
+#include "stats/upkeep.h"
+#include "utilities/core/stats_page.h"
 
 namespace vantor::utilities::cli {
 
@@ -51,6 +56,21 @@ std::optional<QCommandLineOption> optionNamed(const QString& name) {
         return QCommandLineOption(kMinGames, QStringLiteral("players with at least N games"),
                                   QStringLiteral("N"));
     return std::nullopt;
+}
+
+QString rankKeyNamed(const QString& typed) {
+    for (const QString& key : stats::rankKeyTexts())
+        if (typed.compare(key, Qt::CaseInsensitive) == 0 ||
+            typed.compare(keyColumnHeading(key), Qt::CaseInsensitive) == 0)
+            return key;
+    throw UsageError{stats::unknownRankKeyMessage(typed)};
+}
+
+QString measureNamed(const QString& typed) {
+    for (const QString& measure : stats::deleteMeasureTexts())
+        if (typed.compare(measure, Qt::CaseInsensitive) == 0)
+            return measure;
+    throw UsageError{stats::unknownMeasureMessage(typed)};
 }
 
 } // namespace vantor::utilities::cli

@@ -30,4 +30,10 @@ inline const QString kMinGames = QStringLiteral("min-games");
 
 std::optional<QCommandLineOption> optionNamed(const QString& name);
 
+// A rank key as typed: any letter case, and the pages' column headings too ("average
+// kills/game"); gives the key's own text. A text that names no key is a wrong command line.
+QString rankKeyNamed(const QString& typed);
+// "Games Played" or "Skill Points" in any letter case, likewise.
+QString measureNamed(const QString& typed);
+
 } // namespace vantor::utilities::cli

@@ -18,17 +18,13 @@ int page(const Invocation& call, bool rankings) {
     PageCommand c;
     c.rankings = rankings;
     if (!rankings) {
-        c.file = call.positional.first();
-        if (c.file.isEmpty())
-            throw UsageError{QStringLiteral("the page needs a file name")};
-        if (!call.isSet(kBy))
-            throw UsageError{QStringLiteral("the page needs a rank key (--by)")};
+        c.file = call.nonEmpty(0, QStringLiteral("a file name"));
+        c.rankKey = call.required(kBy);
         c.comment = call.value(kComment);
-    }
-    if (call.isSet(kBy))
+    } else if (call.isSet(kBy)) {
         c.rankKey = call.value(kBy);
-    if (!stats::rankKeyFromText(c.rankKey))
-        throw UsageError{stats::unknownRankKeyMessage(c.rankKey)};
+    }
+    c.rankKey = rankKeyNamed(c.rankKey);
     c.gameType = call.gameType();
     c.quiet = call.isSet(kQuiet);
     const SettingsStore store(SettingsStore::defaultPath());
@@ -51,10 +47,10 @@ std::vector<Command> pageCommands() {
          QStringLiteral("one file name"),
          [](const Invocation& call) { return page(call, false); }},
         {QStringLiteral("rankings"),
-         QStringLiteral("[--by KEY] [--coop]"),
+         QStringLiteral("[--by KEY] [--coop] [--quiet]"),
          QStringLiteral("rank, then write \"Rankings.html\""),
          kGroup,
-         {kBy, kCoop},
+         {kBy, kCoop, kQuiet},
          0,
          QStringLiteral("no file name"),
          [](const Invocation& call) { return page(call, true); }},

@@ -11,9 +11,7 @@ namespace vantor::utilities::cli {
 namespace {
 
 int upload(const Invocation& call) {
-    const QString file = call.positional.first();
-    if (file.isEmpty())
-        throw UsageError{QStringLiteral("upload needs a file name that is not empty.")};
+    const QString file = call.nonEmpty(0, QStringLiteral("a file name"));
     UploadOverrides overrides;
     overrides.passive = call.isSet(kPassive);
     overrides.tls = call.isSet(kTls);

@@ -5,11 +5,12 @@
 #include "common/visible_text.h"
 #include "ftp/command_arguments.h"
 #include "ftp/ftp_client.h"
+#include "ftp/upload_failure.h"
 #include "platform/settings_store.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
-#include <memory>
 
 namespace vantor::utilities {
 
@@ -27,22 +28,32 @@ QString unsafeFtpField(const FtpSettings& settings) {
     return checkFtpArguments(settings.userName, settings.password, settings.hostDirName);
 }
 
-bool uploadPage(FtpClient& client, const QString& localFile, const QString& hostFile,
-                const FtpDisplay& display) {
+namespace {
+// Read before connecting, so a wrong name is found before the server is bothered.
+QString localFileProblem(const QString& localFile) {
+    const QFileInfo info(localFile);
+    if (!info.exists())
+        return QStringLiteral("The upload did not start: there is no file \"%1\".").arg(localFile);
+    if (!info.isFile())
+        return QStringLiteral("The upload did not start: \"%1\" is not a file.").arg(localFile);
+    QFile file(localFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("The upload did not start: \"%1\" cannot be read (%2).")
+            .arg(localFile, file.errorString());
+    return {};
+}
+} // namespace
+
+QString uploadPage(FtpClient& client, const QString& localFile, const QString& hostFile,
+                   const FtpDisplay& display) {
+    if (const QString problem = localFileProblem(localFile); !problem.isEmpty())
+        return problem;
     client.HostFileName = QFile::encodeName(hostFile);
     client.LocalFileName = QFile::encodeName(localFile);
-    auto shown = std::make_shared<QList<QByteArray>>();
-    client.OnDisplay = [shown, display](QObject* sender, const QByteArray& line) {
-        shown->append(line.mid(2));
-        if (display)
-            display(sender, line);
-    };
-    const bool ok = client.Transmit();
     client.OnDisplay = display;
-    const QByteArray reason = client.ErrorMessage();
-    if (!ok && !reason.isEmpty() && !shown->contains(reason) && display)
-        display(&client, "! " + reason);
-    return ok;
+    if (client.Transmit())
+        return {};
+    return displayLineText(uploadFailureText(client));
 }
 
 QString displayLineText(const QByteArray& line) {

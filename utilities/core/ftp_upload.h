@@ -35,11 +35,11 @@ QString missingFtpField(const FtpSettings& settings);
 QString unsafeFtpField(const FtpSettings& settings);
 
 // Sends localFile, stored on the server as hostFile in the client's directory, and reports
-// every display line to display (which stays attached to the client afterwards). A failure
-// whose reason no line has shown yet (an unreachable server, the time-out) ends with the
-// line "! " + the reason, so the lines always tell what happened. True on success.
-bool uploadPage(FtpClient& client, const QString& localFile, const QString& hostFile,
-                const FtpDisplay& display);
+// every display line to display (which stays attached to the client afterwards). A local file
+// that cannot be read is said before any connection is made. Gives empty text on success,
+// else the line that ends the exchange: host, port and cause (see uploadFailureText).
+QString uploadPage(FtpClient& client, const QString& localFile, const QString& hostFile,
+                   const FtpDisplay& display);
 
 // A display line as text: UTF-8 where it is valid UTF-8, else the Windows code page; control
 // characters shown as "?".

@@ -1,7 +1,11 @@
 #include "page_commands.h"
 
+#include "common/data_files.h"
+
 #include "common/error.h"
 #include "platform/dialogs.h"
+
+#include <QFile>
 
 namespace vantor::utilities {
 
@@ -34,6 +38,13 @@ private:
 
 int runPageCommand(const PageCommand& c, const SettingsStore& store, const Ranker& ranker,
                    QTextStream& out, QTextStream& err) {
+    // The window's message names no file; a terminal's user needs to know which one is missing.
+    const QString statsFile = statsFileName(c.gameType);
+    if (!statsFile.isEmpty() && !QFile::exists(statsFile)) {
+        err << "\"" << statsFile << "\" not found. "
+            << (c.rankings ? "There are no Stats to view." : "HTML file was NOT created.") << '\n';
+        return 1;
+    }
     ConsoleDialogs dialogs(err);
     PageCreation maker(store, dialogs, ranker);
     bool written = false;
@@ -55,6 +66,8 @@ int runPageCommand(const PageCommand& c, const SettingsStore& store, const Ranke
     }
     if (!written || !c.quiet)
         dialogs.showInformation(out);
+    if (written && c.rankings && !c.quiet)
+        out << "Wrote \"" << kRankingsPage << "\", ranked by " << c.rankKey << ".\n";
     return written ? 0 : 1;
 }
 

@@ -114,6 +114,14 @@ bool needsEscape(QByteArrayView text) {
 
 } // namespace
 
+QString keyColumnHeading(const QString& rankKey) {
+    for (const KeyColumn& c : kKeyColumns)
+        if (QLatin1StringView(c.key.data(), qsizetype(c.key.size())) == rankKey)
+            return QString::fromLatin1(c.label.data(), qsizetype(c.label.size()))
+                .replace(QStringLiteral("<br>"), QStringLiteral(" "));
+    return {};
+}
+
 QByteArray pageComment(const QString& commentBoxText) {
     if (commentBoxText.isEmpty())
         return QByteArrayLiteral("None");
@@ -148,6 +156,7 @@ void StatsPageWriter::flushIfFull() {
 void StatsPageWriter::begin() {
     const PageLinks& a = head_.links;
     const bool home = !a.homePage.isEmpty();
+    append(kCp1252CharsetMeta);
     append(kStyle);
     append(kBody);
     if (head_.kind == PageKind::Stats) {

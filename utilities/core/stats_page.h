@@ -27,6 +27,10 @@ struct PageHead {
     PageLinks links = PageLinks::fromBuild(); // addresses, credit line, images
 };
 
+// The heading of a rank key's column on the pages, as one line ("Average Kills/Game"); empty
+// for a text that is no rank key.
+QString keyColumnHeading(const QString& rankKey);
+
 // The comment line: the first 120 characters of the comment box, or "None" when it is empty.
 QByteArray pageComment(const QString& commentBoxText);
 

@@ -25,19 +25,18 @@ int runUpload(const QString& file, const SettingsStore& store, QTextStream& out,
     FtpClient client;
     client.MaskPassword = true; // the output goes to terminals and logs
     applyFtpSettings(client, settings);
-    const bool ok = uploadPage(client, file, QFileInfo(file).fileName(),
-                               [&out](QObject*, const QByteArray& line) {
-                                   out << displayLineText(line) << '\n';
-                                   out.flush();
-                               });
-    const QByteArray reason = ok ? QByteArray() : client.ErrorMessage();
+    const QString failure = uploadPage(client, file, QFileInfo(file).fileName(),
+                                       [&out](QObject*, const QByteArray& line) {
+                                           out << displayLineText(line) << '\n';
+                                           out.flush();
+                                       });
+    const bool ok = failure.isEmpty();
     if (!ok)
-        err << "The upload failed"
-            << (reason.isEmpty() ? QString() : ": " + displayLineText(reason)) << ".\n";
+        err << failure << '\n';
     // The page is uploaded from the data folder, the current directory.
-    watch::recordUpload(QDir::currentPath(), QStringLiteral("page"),
-                        {watch::timeText(QDateTime::currentDateTime()), ok, settings.hostName,
-                         displayLineText(reason)});
+    watch::recordUpload(
+        QDir::currentPath(), QStringLiteral("page"),
+        {watch::timeText(QDateTime::currentDateTime()), ok, settings.hostName, failure});
     return ok ? 0 : 1;
 }
 

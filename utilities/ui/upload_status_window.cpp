@@ -31,6 +31,7 @@ UploadStatusWindow::UploadStatusWindow(QWidget* parent) : QWidget(parent, Qt::To
     closeButton = new QPushButton(QStringLiteral("Close"), this);
     closeButton->setObjectName(QStringLiteral("closeButton"));
     closeButton->setGeometry(108, 248, 75, 25);
+    closeButton->setAutoDefault(true);
     connect(closeButton, &QPushButton::clicked, this, &UploadStatusWindow::closeAndClear);
 
     centreOnScreen(*this);
@@ -54,6 +55,12 @@ void UploadStatusWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void UploadStatusWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    activateWindow();
+    closeButton->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void UploadStatusWindow::closeAndClear() {

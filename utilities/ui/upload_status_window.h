@@ -30,6 +30,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Opens with the focus on "Close", so Escape and Return work at once.
+    void showEvent(QShowEvent* event) override;
 
 private:
     int lineCount_ = 1; // the text area starts with one empty line

@@ -129,6 +129,7 @@ public:
     QLineEdit* HostPort = nullptr;
     QLineEdit* UserName = nullptr;
     QLineEdit* Password = nullptr;
+    QCheckBox* ShowPassword = nullptr; // the password as typed, instead of dots
     QLineEdit* HostDir = nullptr;
     QCheckBox* PassiveMode = nullptr;
     QCheckBox* SecureConnection = nullptr;

@@ -9,6 +9,7 @@
 #include "ftp/ftp_client.h"
 #include "platform/dialogs.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -42,7 +43,12 @@ private:
 
 void UtilitiesWindow::connectFtpPage() {
     ftpClient = new FtpClient(this);
+    // The status window is seen by whoever stands behind the user.
+    ftpClient->MaskPassword = true;
     statusWindow = new UploadStatusWindow(this);
+    connect(ShowPassword, &QCheckBox::toggled, this, [this](bool shown) {
+        Password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
     connect(transmitButton, &QPushButton::clicked, this, &UtilitiesWindow::transmit);
     connect(saveSettingsButton, &QPushButton::clicked, this, &UtilitiesWindow::saveSettings);
     connect(deletePageButton, &QPushButton::clicked, this, &UtilitiesWindow::deletePage);
@@ -87,9 +93,11 @@ void UtilitiesWindow::transmit() {
         });
         // Stored under the same name, in the server's directory of the settings.
         UploadStatusWindow* status = statusWindow;
-        uploadPage(
+        const QString failure = uploadPage(
             *ftpClient, pageFile, pageFile,
             [status](QObject* sender, const QByteArray& line) { status->addLine(sender, line); });
+        if (!failure.isEmpty())
+            status->addLine(ftpClient, "! " + failure.toUtf8());
     });
 }
 
@@ -97,6 +105,8 @@ void UtilitiesWindow::saveSettings() {
     guarded([&] {
         const FtpSettings fields = ftpFields();
         QString problem = unsafeFtpField(fields);
+        if (problem.isEmpty())
+            problem = portProblem(fields.port);
         if (problem.isEmpty())
             problem = fingerprintProblem(fields.certSha256);
         if (!problem.isEmpty()) {

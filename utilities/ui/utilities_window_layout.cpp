@@ -29,6 +29,12 @@ namespace {
 
 // The pages, the tab bar above them and the footer below share the window's inner width.
 constexpr int kPageWidth = 346;
+// Every page as tall as the FTP page needs, with the buttons and the footer below them.
+constexpr int kPageTop = 148;
+constexpr int kPageHeight = 246;
+constexpr int kButtonsTop = kPageTop + kPageHeight + 4;
+constexpr int kFooterTop = kButtonsTop + 28;
+constexpr int kWindowHeight = kFooterTop + 49;
 // The FTP settings' text fields.
 constexpr int kFieldWidth = 120;
 // The heights of a label and a push button unless one asks for another.
@@ -55,7 +61,7 @@ QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w,
 
 QGroupBox* page(QWidget* parent, const QString& title) {
     auto* g = new QGroupBox(title, parent);
-    g->setGeometry(8, 148, kPageWidth, 192);
+    g->setGeometry(8, kPageTop, kPageWidth, kPageHeight);
     QFont bold = g->font();
     bold.setBold(true);
     g->setFont(bold);
@@ -90,7 +96,7 @@ void UtilitiesWindow::buildWindow() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(362, 421);
+    setFixedSize(362, kWindowHeight);
     QFont verdana(QStringLiteral("Verdana"), 8);
     setFont(verdana);
     QPalette silver = palette();
@@ -135,10 +141,15 @@ void UtilitiesWindow::buildWindow() {
     htmlGroup->hide();
     ftpGroup->hide();
 
-    rankingsButton = named(button(this, QStringLiteral("View Player Rankings"), 8, 344, 170, 24),
-                           "rankingsButton");
-    exitButton = named(button(this, QStringLiteral("Exit"), 272, 344, 82, 24), "exitButton");
+    rankingsButton =
+        named(button(this, QStringLiteral("View Player Rankings"), 8, kButtonsTop, 170, 24),
+              "rankingsButton");
+    exitButton =
+        named(button(this, QStringLiteral("Exit"), 272, kButtonsTop, 82, 24), "exitButton");
     buildFooter();
+    // Return presses the button that has the focus, as Space does.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(true);
 }
 
 void UtilitiesWindow::buildPlayerPage() {
@@ -202,6 +213,9 @@ void UtilitiesWindow::buildFtpPage() {
         label(g, captions[i], 8, 22 + 24 * i, 78, 18);
         *fields[i] = named(field(g, 88, 20 + 24 * i), names[i]);
     }
+    Password->setEchoMode(QLineEdit::Password);
+    ShowPassword = named(new QCheckBox(QStringLiteral("Show"), g), "ShowPassword");
+    ShowPassword->setGeometry(8, 146, 76, 20);
     saveSettingsButton =
         named(button(g, QStringLiteral("Save Settings"), 88, 146, 120), "saveSettingsButton");
     label(g, QStringLiteral("Select .html file Below"), 216, 20, 124);
@@ -210,23 +224,22 @@ void UtilitiesWindow::buildFtpPage() {
     pageFileList->setSelectionMode(QAbstractItemView::SingleSelection);
     transmitButton = named(button(g, QStringLiteral("Transmit"), 216, 146, 60), "transmitButton");
     deletePageButton = named(button(g, QStringLiteral("Delete"), 280, 146, 58), "deletePageButton");
-    // The connection choices, below the rest: this page is taller than the others.
-    g->resize(g->width(), 222);
+    // The connection choices, below the rest.
     PassiveMode = named(new QCheckBox(QStringLiteral("Passive mode"), g), "PassiveMode");
     PassiveMode->setGeometry(8, 172, 100, 20);
     SecureConnection =
         named(new QCheckBox(QStringLiteral("Secure connection (TLS)"), g), "SecureConnection");
     SecureConnection->setGeometry(112, 172, 226, 20);
-    label(g, QStringLiteral("Certificate fingerprint"), 8, 197, 120, 18);
-    CertFingerprint = named(field(g, 130, 195), "CertFingerprint");
-    CertFingerprint->resize(208, 21);
+    label(g, QStringLiteral("Certificate fingerprint:"), 8, 196, 330, 18);
+    CertFingerprint = named(field(g, 8, 216), "CertFingerprint");
+    CertFingerprint->resize(330, 21);
 }
 
 void UtilitiesWindow::buildFooter() {
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Sunken);
-    frame->setGeometry(8, 372, kPageWidth, 44);
+    frame->setGeometry(8, kFooterTop, kPageWidth, 44);
     CreditLabel = named(label(frame, creditLine(), 6, 4, 334), "CreditLabel");
     CreditLabel->setAlignment(Qt::AlignHCenter);
     ForumLink = named(new LinkLabel(frame), "ForumLink");

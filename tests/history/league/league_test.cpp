@@ -256,7 +256,7 @@ TEST(LeagueRating, CheckpointsResumeExactlyAndGoStaleOnUndo) {
     ratingsOf(7);                                // lays checkpoints every 7 games
     EXPECT_TRUE(same(ratingsOf(7), whole)) << "resumed from a checkpoint";
 
-    journal->markGame(3, true);
+    journal->markEvent(*journal->gameEvent(3), true);
     const RatingBook afterUndo = ratingsOf(7);
     Statement drop(journal->database().handle(), "DELETE FROM checkpoint");
     drop.run();

@@ -94,8 +94,8 @@ TEST_F(HistoryCommands, AWrongCommandLineIsRefusedWithStatus2AndChangesNothing) 
     for (const QStringList& args :
          {QStringList{"undo-game", "5"}, QStringList{"undo-game", "five", "--yes"},
           QStringList{"undo-game", "0", "--yes"}, QStringList{"games", "--last", "0"},
-          QStringList{"rebuild"}, QStringList{"rebuild", "--yes", "--from-files"},
-          QStringList{"export"}, QStringList{"history"}}) {
+          QStringList{"rebuild"}, QStringList{"rebuild", "--from-files"}, QStringList{"export"},
+          QStringList{"history"}}) {
         const vantor::test::Outcome r = utilities(args);
         EXPECT_EQ(r.status, 2) << args.join(' ').toStdString() << ": " << r.err.toStdString();
     }
@@ -111,9 +111,116 @@ TEST_F(HistoryCommands, RefuseWhileOutOfStepUntilANewBaseline) {
     vantor::test::Outcome r = utilities({QStringLiteral("games")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("rebuild --from-files"))) << r.err.toStdString();
-    r = utilities({QStringLiteral("rebuild"), QStringLiteral("--from-files")});
+    r = utilities(
+        {QStringLiteral("rebuild"), QStringLiteral("--from-files"), QStringLiteral("--yes")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(utilities({QStringLiteral("games")}).status, 0);
+}
+
+// Rankings between the games are events of their own; the games are still 1, 2, 3 ...
+TEST_F(HistoryCommands, GamesAreNumberedWithoutGaps) {
+    ASSERT_EQ(
+        utilities({QStringLiteral("rank"), QStringLiteral("--by"), QStringLiteral("Kills")}).status,
+        0);
+    ASSERT_EQ(record(marrowGame()), Recorded::Recorded);
+    const vantor::test::Outcome newest =
+        utilities({QStringLiteral("games"), QStringLiteral("--last=1")});
+    EXPECT_TRUE(newest.out.split(u'\n').value(1).trimmed().startsWith(QStringLiteral("6  ")))
+        << newest.out.toStdString();
+    const vantor::test::Outcome r =
+        utilities({QStringLiteral("undo-game"), QStringLiteral("6"), QStringLiteral("--yes")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Undid game 6.\n"));
+
+    // A history from before the numbers gets them when it is next opened.
+    {
+        auto journal = history::Journal::openExisting(data);
+        journal->database().exec("DROP INDEX game_by_number");
+        journal->database().exec("ALTER TABLE game DROP COLUMN number");
+    }
+    const auto rows = history::Journal::openExisting(data)->games(std::nullopt, -1);
+    ASSERT_EQ(rows.size(), 6u);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i].id, std::int64_t(6 - i));
+}
+
+// A name the log holds twice is merged twice; the history keeps both blocks and shows both.
+TEST_F(HistoryCommands, ANameTwiceInOneGameShowsAsBothItsBlocks) {
+    ASSERT_EQ(record(readFile(QStringLiteral(VANTOR_TEST_DATA "/logs/same_name_twice.log"))),
+              Recorded::Recorded);
+    const vantor::test::Outcome h =
+        utilities({QStringLiteral("history"), QStringLiteral("Marrow")});
+    ASSERT_EQ(h.status, 0) << h.err.toStdString();
+    int games = 0, kills = 0;
+    for (const QString& line : h.out.split(u'\n').mid(1, lines(h.out) - 1)) {
+        const QStringList cells = line.split(u' ', Qt::SkipEmptyParts);
+        ++games;
+        kills += cells.value(cells.size() - 4).toInt();
+    }
+    std::int32_t totalKills = 0, totalGames = 0;
+    for (const PlayerStatsRecord& r :
+         readAllRecords<PlayerStatsRecord>(file(QStringLiteral("stats.log"))))
+        if (r.name.text() == "Marrow") {
+            totalKills = r.kills;
+            totalGames = r.games;
+        }
+    EXPECT_EQ(games, totalGames) << h.out.toStdString();
+    EXPECT_EQ(kills, totalKills) << h.out.toStdString();
+
+    const vantor::test::Outcome nobody = utilities(
+        {QStringLiteral("player-page"), QStringLiteral("a.html"), QStringLiteral("Nobody")});
+    EXPECT_EQ(nobody.status, 1);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("a.html")));
+}
+
+// Upkeep is journaled like the games: listed with an id, taken back and put back by replay.
+TEST_F(HistoryCommands, ChangesBesidesGamesCanBeUndone) {
+    using vantor::test::Outcome;
+    EXPECT_EQ(utilities({QStringLiteral("changes")}).out,
+              QStringLiteral("No changes recorded besides the games.\n"));
+    const QByteArray before = readFile(QStringLiteral("stats.log"));
+    ASSERT_EQ(utilities({"rank", "--by", "Kills"}).status, 0);
+    const QByteArray ranked = readFile(QStringLiteral("stats.log"));
+    ASSERT_EQ(utilities({"delete-player", "Marrow", "--yes"}).status, 0);
+
+    const Outcome list = utilities({QStringLiteral("changes")});
+    ASSERT_EQ(list.status, 0) << list.err.toStdString();
+    const QStringList lines = list.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << list.out.toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("stats.log  ranking by Kills")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("Delete Player \"Marrow\"")))
+        << lines[2].toStdString();
+    const QString deletion = lines[2].section(u' ', 0, 0, QString::SectionSkipEmpty);
+    const QString ranking = lines[1].section(u' ', 0, 0, QString::SectionSkipEmpty);
+
+    const struct {
+        QStringList args;
+        QByteArray stats;
+    } steps[] = {
+        {{"undo-change", deletion, "--yes"}, ranked},
+        {{"undo-change", ranking, "--yes"}, before},
+        {{"redo-change", deletion, "--yes"}, {}}, // Marrow deleted from the unranked file
+        {{"redo-change", ranking, "--yes"}, {}},
+    };
+    for (const auto& step : steps) {
+        const Outcome r = utilities(step.args);
+        EXPECT_EQ(r.status, 0) << step.args.join(' ').toStdString() << ": " << r.err.toStdString();
+        if (!step.stats.isNull())
+            EXPECT_EQ(readFile(QStringLiteral("stats.log")), step.stats)
+                << step.args.join(' ').toStdString();
+    }
+    EXPECT_FALSE(utilities({QStringLiteral("list")}).out.contains(QStringLiteral("Marrow")));
+    EXPECT_EQ(utilities({"rebuild", "--yes"}).status, 0);
+
+    // A game's id is no change's id, and taking back twice is refused.
+    EXPECT_EQ(utilities({"undo-change", "1", "--yes"}).status, 1);
+    EXPECT_EQ(utilities({"undo-change", deletion}).status, 2);
+    ASSERT_EQ(utilities({"undo-change", deletion, "--yes"}).status, 0);
+    const Outcome again = utilities({"undo-change", deletion, "--yes"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(again.err.contains(QStringLiteral("undone already"))) << again.err.toStdString();
+    EXPECT_TRUE(utilities({QStringLiteral("changes")}).out.contains(QStringLiteral("(undone)")));
 }
 
 TEST(HistoryHelp, ListsTheHistoryCommandsWithinATerminalsWidth) {
@@ -121,8 +228,8 @@ TEST(HistoryHelp, ListsTheHistoryCommandsWithinATerminalsWidth) {
     ASSERT_EQ(r.status, 0);
     for (const char* usage :
          {"games [--coop] [--last N]", "history NAME [--coop]", "player-page FILE NAME [--coop]",
-          "export --json [--coop]", "rebuild --yes | --from-files", "undo-game ID --yes",
-          "redo-game ID --yes"})
+          "export --json [--coop]", "rebuild [--from-files] --yes", "undo-game ID --yes",
+          "redo-game ID --yes", "changes [--coop]", "undo-change ID --yes"})
         EXPECT_TRUE(r.out.contains(QLatin1String(usage))) << usage;
     for (const QString& line : r.out.split(u'\n'))
         EXPECT_LE(line.size(), 79) << line.toStdString();

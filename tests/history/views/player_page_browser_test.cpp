@@ -31,8 +31,9 @@ const QByteArray kChartCheck = QByteArrayLiteral(
     "        r.top >= box.top && r.bottom <= box.bottom) ++inside; }"
     "   out += cls + ' ' + pts.length + ' ' + inside + ' '; }); }"
     " var rows = document.querySelectorAll('table.games tr').length;"
+    " var wide = document.documentElement.scrollWidth > window.innerWidth ? ' too wide' : '';"
     " var p = document.createElement('p'); p.id = 'chartcheck';"
-    " p.textContent = 'chart check: ' + out + 'rows ' + rows + ';';"
+    " p.textContent = 'chart check: ' + out + 'rows ' + rows + wide + ';';"
     " document.body.appendChild(p); });</script>");
 
 struct Rendered {
@@ -40,12 +41,12 @@ struct Rendered {
     QString check; // "skill N M kills N M rows R", or "none rows R"
 };
 
-Rendered render(const QString& chromium, const QByteArray& page) {
+Rendered render(const QString& chromium, const QByteArray& page, int windowWidth = 0) {
     vantor::test::TempFolder dir;
     vantor::test::writeFile(dir.file(QStringLiteral("player.html")), page + kChartCheck);
     Rendered r;
     r.dom = vantor::test::loadedDom(chromium, dir.file(QStringLiteral("player.html")),
-                                    dir.file(QStringLiteral("profile")));
+                                    dir.file(QStringLiteral("profile")), windowWidth);
     static const QRegularExpression pattern(
         QStringLiteral("<p id=\"chartcheck\">chart check: ([^;<]*);"));
     r.check = pattern.match(r.dom).captured(1);
@@ -105,4 +106,19 @@ TEST(PlayerPageBrowser, AHostileNameStaysText) {
     EXPECT_FALSE(r.dom.contains(QStringLiteral("<title>owned")));
     EXPECT_TRUE(r.dom.contains(QStringLiteral("Ren\u00E9 \u20AC")));
     EXPECT_EQ(r.check.toStdString(), "skill 1 1 kills 1 1 rows 2");
+}
+
+// On a phone 390 pixels wide the page does not scroll sideways: the tables scroll in their own
+// box and the chart shrinks with every point still inside it.
+TEST(PlayerPageBrowser, FitsAPhone) {
+    const QString chromium = vantor::test::chromiumPath();
+    if (chromium.isEmpty())
+        GTEST_SKIP() << "chromium is not installed (apt-get install chromium)";
+    PlayerStatsRecord totals;
+    totals.name.setText("Ace");
+    totals.games = 40;
+    const Rendered r =
+        render(chromium, playerPageHtml("Ace", &totals, acesGames(40), kNoSite), 390);
+    EXPECT_EQ(r.check.toStdString(), "skill 40 40 kills 40 40 rows 41")
+        << r.dom.left(2000).toStdString();
 }

@@ -165,7 +165,7 @@ TEST(PlayerPage, ManyGamesOnePointEachInOrderAndUndoneOnesOnlyInTheTable) {
     for (std::size_t i = 1; i < skill.size(); ++i)
         ASSERT_GT(skill[i].x, skill[i - 1].x) << "oldest to newest, left to right";
     EXPECT_EQ(count(page, "<tr class=\"undone\">"), 2);
-    EXPECT_EQ(count(page, "<td>undone</td>"), 2);
+    EXPECT_EQ(count(page, " (undone)</td>"), 2);
     // Higher values sit higher: game 9 (index 8) has more skill than game 5 (index 4).
     EXPECT_LT(skill[8].y, skill[4].y);
 }
@@ -223,4 +223,35 @@ TEST(PlayerPage, HugeValuesStayInsideTheChart) {
     }
     EXPECT_LE(lowest, qint64(minInt));
     EXPECT_GE(highest, qint64(maxInt));
+}
+
+TEST(PlayerPage, ANameTwiceInOneGameGivesTwoRowsThatAddUpToTheTotals) {
+    // The merge counted both blocks of game 2: 3 games, 9 kills.
+    const std::vector<GameRow> games = {
+        game(1, {gamePlayer("Ace", 5, 0, 540)}),
+        game(2, {gamePlayer("Ace", 3, 1, 190), gamePlayer("Other", 0, 2, 0),
+                 gamePlayer("Ace", 1, 0, 140)})};
+    PlayerStatsRecord t;
+    t.name.setText("Ace");
+    t.kills = 9;
+    t.games = 3;
+    const QByteArray page = playerPageHtml("Ace", &t, games, kNoSite);
+    static const QRegularExpression row(QStringLiteral(
+        "<tr><td class=\"n\">\\d+</td>(?:<td>[^<]*</td>){4}<td class=\"n\">(\\d+)<"));
+    int rows = 0, kills = 0;
+    for (auto m = row.globalMatch(QString::fromUtf8(page)); m.hasNext(); ++rows)
+        kills += m.next().captured(1).toInt();
+    EXPECT_EQ(rows, t.games);
+    EXPECT_EQ(kills, t.kills);
+    EXPECT_EQ(points(page, "kills").size(), 3u);
+    EXPECT_FALSE(page.contains("<th></th>")) << "every column has its heading";
+}
+
+TEST(PlayerPage, FitsAPhone) {
+    const QByteArray page = playerPageHtml("Ace", nullptr, acesGames(3), kNoSite);
+    EXPECT_TRUE(
+        page.contains("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"));
+    EXPECT_EQ(count(page, "<div class=\"scroll\"><table"), 1)
+        << "the games table scrolls in its box";
+    EXPECT_TRUE(page.contains("svg.chart{max-width:100%;height:auto}"));
 }

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace vantor;
 using namespace vantor::recorder;
@@ -172,15 +173,17 @@ TEST_F(LiveUpload, SettingsThatWouldSmuggleInACommandAreRefusedBeforeConnecting)
     EXPECT_EQ(hostile.stored, page);
 }
 
-TEST_F(LiveUpload, ThePortIsFtpUnlessATestServerNamesAnother) {
+TEST_F(LiveUpload, TheStoredPortUnlessATestServerNamesAnother) {
     qunsetenv("VANTOR_FTP_PORT");
     EXPECT_EQ(uploadControlPort(), "ftp");
     qputenv("VANTOR_FTP_PORT", " 2121 ");
     EXPECT_EQ(uploadControlPort(), "2121");
-    // The shared "port" setting belongs to the utilities' tab.
-    set("port", "2121");
+    // The "port" setting is shared with the utilities' tab: both programs upload to it.
     qunsetenv("VANTOR_FTP_PORT");
     set("hostname", "");
-    send();
-    EXPECT_EQ(client.Port, "ftp");
+    for (const auto& [stored, used] : {std::pair{"2121", "2121"}, std::pair{"", "ftp"}}) {
+        set("port", stored);
+        send();
+        EXPECT_EQ(client.Port, used);
+    }
 }
