@@ -257,8 +257,67 @@ def figure_startup(a, report):
         report.figure("start-up " + name, s.wall / f.wall, 2.0, "")
 
 
+def run_capture(cmd, cwd, env=None):
+    """One run of cmd with its standard output kept: (Run, output)."""
+    start = time.perf_counter()
+    proc = subprocess.Popen(cmd, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    out, err = proc.communicate()
+    wall = time.perf_counter() - start
+    if proc.returncode != 0:
+        raise RuntimeError("%s failed: %s" % (" ".join(cmd), err.decode(errors="replace")))
+    return wall, out.decode(errors="replace")
+
+
+def peak_of(cmd, cwd, env=None):
+    """Wall time and peak memory (KB) of one run."""
+    r = run_once(cmd, cwd, env)
+    return r.wall, r.peak_kb
+
+
+def site_figures(a, report, players, games, build_target, refresh_target, memory_mb=None):
+    folder = os.path.join(a.work, "site-%d-%d" % (players, games))
+    data, www = os.path.join(folder, "data"), os.path.join(folder, "www")
+    marker = os.path.join(folder, "made")
+    history = a.tool("site_history")
+    if not os.path.exists(marker):
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(data)
+        subprocess.run([history, "make", data, str(players), str(games)], check=True)
+        open(marker, "w").close()
+    env = dict(os.environ, VANTOR_REGISTRY=os.path.join(folder, "registry.reg"))
+    shutil.rmtree(www, ignore_errors=True)
+    sync_disk()
+    wall, peak = peak_of([a.utilities, "site", www, "--quiet"], data, env)
+    print("site of %d players, %d games, built from nothing: %.1f s, peak %d MB"
+          % (players, games, wall, peak // 1024))
+    report.figure("site %dk games built (s)" % (games // 1000), wall, build_target, "")
+    if memory_mb:
+        report.figure("site %dk games peak (MB)" % (games // 1000), peak / 1024, memory_mb, "")
+    refreshes, written = [], []
+    for _ in range(a.reps):
+        subprocess.run([history, "add", data, str(players)], check=True)
+        sync_disk()
+        t, out = run_capture([a.utilities, "site", www], data, env)
+        refreshes.append(t)
+        written.append(int(out.split(" written")[0].split()[-1]))
+    t = statistics.median(refreshes)
+    print("site refreshed after one more game: %.3f s (median of %d), %d files written at most"
+          % (t, a.reps, max(written)))
+    report.figure("site %dk games refresh (s)" % (games // 1000), t, refresh_target, "")
+    report.figure("site %dk games files after a game" % (games // 1000), max(written), 25, "")
+
+
+def figure_site(a, report):
+    site_figures(a, report, 10000, 100000, 30, 0.2)
+
+
+def figure_site_large(a, report):
+    site_figures(a, report, 100000, 1000000, 600, 1.0, memory_mb=1024)
+
+
 FIGURES = {"rank": figure_rank, "page": figure_page, "live": figure_live,
-           "upload": figure_upload, "startup": figure_startup}
+           "upload": figure_upload, "startup": figure_startup, "site": figure_site,
+           "site-large": figure_site_large}
 
 
 def main():
@@ -266,13 +325,14 @@ def main():
     p.add_argument("build")
     p.add_argument("work")
     p.add_argument("--reps", type=int, default=5)
-    p.add_argument("--only", nargs="*", default=list(FIGURES))
+    # The million-game site takes many minutes to make: only when asked for.
+    p.add_argument("--only", nargs="*", default=[f for f in FIGURES if f != "site-large"])
     a = p.parse_args()
     a.build, a.work = os.path.abspath(a.build), os.path.abspath(a.work)
     a.utilities = os.path.join(a.build, "utilities", "VantorUtilities")
     a.recorder = os.path.join(a.build, "recorder", "VantorRecorder")
     tools = {"make_stats_file": "tools", "io_floor": "tools", "qt_core_minimal": "tools",
-             "live_game": "live"}
+             "live_game": "live", "site_history": "site"}
     a.tool = lambda name: os.path.join(a.build, "bench", tools[name], name)
     os.makedirs(a.work, exist_ok=True)
     report = Report()

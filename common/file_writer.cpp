@@ -18,30 +18,20 @@ ssize_t systemWrite(int fd, const void* data, std::size_t size, off_t offset) {
     return offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, offset);
 }
 
-WriteCall& currentWriteCall() {
-    static WriteCall call = &systemWrite;
-    return call;
-}
-
 QByteArray native(const QString& path) {
     return QFile::encodeName(path);
 }
 
 } // namespace
 
-WriteCall setWriteCall(WriteCall call) {
-    WriteCall previous = currentWriteCall();
-    currentWriteCall() = call ? call : &systemWrite;
-    return previous;
-}
-
 std::size_t writeFully(int fd, const void* data, std::size_t size, off_t offset, int* error) {
     const char* bytes = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < size) {
         faultPoint();
-        const ssize_t n = currentWriteCall()(fd, bytes + done, size - done,
-                                             offset < 0 ? offset : offset + off_t(done));
+        const WriteCall call = ioSeams().write ? ioSeams().write : &systemWrite;
+        const ssize_t n =
+            call(fd, bytes + done, size - done, offset < 0 ? offset : offset + off_t(done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -54,6 +44,25 @@ std::size_t writeFully(int fd, const void* data, std::size_t size, off_t offset,
                 *error = EIO;
             return done;
         }
+        done += std::size_t(n);
+    }
+    return done;
+}
+
+std::size_t readFully(int fd, void* data, std::size_t size, off_t offset, int* error) {
+    char* bytes = static_cast<char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, bytes + done, size - done, offset + off_t(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (error)
+                *error = errno;
+            return done;
+        }
+        if (n == 0)
+            break;
         done += std::size_t(n);
     }
     return done;
@@ -109,42 +118,58 @@ int createFresh(const QString& path, int accessFlags, mode_t mode) {
     return fd;
 }
 
-void replaceFile(const QString& workPath, const QString& target) {
+void replaceFile(const QString& workPath, const QString& target, Durability durability) {
     faultPoint();
     if (::rename(native(workPath).constData(), native(target).constData()) != 0) {
         const int err = errno;
         ::unlink(native(workPath).constData());
         throw Error(fileFailureMessage(QStringLiteral("Cannot replace"), target, err));
     }
-    // The new content is in place already; a folder that cannot be synced (some file systems
-    // refuse it) only loses the guarantee across a power loss, so it is not reported.
-    const int dir = ::open(native(QFileInfo(target).absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        (void)::fsync(dir);
-        ::close(dir);
-    }
+    if (durability == Durability::Deferred)
+        return;
+    // The new content is in place already; a folder that cannot be synced only loses the
+    // guarantee across a power loss, so it is not reported.
+    const UniqueFd dir(::open(native(QFileInfo(target).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid())
+        (void)::fsync(dir.get());
 }
 
 void replaceFileWith(const QString& target, std::string_view bytes, const QString& tempPath,
-                     mode_t mode) {
-    int fd = createFresh(tempPath, O_WRONLY, mode);
+                     mode_t mode, Durability durability) {
+    UniqueFd fd(createFresh(tempPath, O_WRONLY, mode));
     try {
-        writeAll(fd, bytes, tempPath);
+        writeAll(fd.get(), bytes, tempPath);
         faultPoint();
-        if (::fsync(fd) != 0)
+        if (durability == Durability::Forced && ::fsync(fd.get()) != 0)
             throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), tempPath, errno));
-        const int rc = ::close(fd);
-        fd = -1; // gone even when close failed
-        if (rc != 0)
+        if (fd.close() != 0) // gone even when close failed
             throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), tempPath, errno));
     } catch (...) {
-        if (fd >= 0)
-            ::close(fd);
+        fd.reset();
         ::unlink(native(tempPath).constData());
         throw;
     }
-    replaceFile(tempPath, target);
+    replaceFile(tempPath, target, durability);
+}
+
+void syncFolder(const QString& folder) {
+    const UniqueFd fd(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid())
+        throw Error(systemMessage(QStringLiteral("Cannot open folder \"%1\"").arg(folder), errno));
+    faultPoint();
+    // Some file systems cannot sync a folder; their entries are as durable as they get.
+    const int err = ::fsync(fd.get()) == 0 ? 0 : errno;
+    if (err != 0 && err != EINVAL && err != EROFS)
+        throw Error(systemMessage(QStringLiteral("Cannot write to \"%1\"").arg(folder), err));
+}
+
+void syncFolderTree(const QString& folder) {
+    const UniqueFd fd(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid())
+        throw Error(fileFailureMessage(QStringLiteral("Cannot open"), folder, errno));
+    if (::syncfs(fd.get()) != 0)
+        throw Error(fileFailureMessage(QStringLiteral("Cannot write to"), folder, errno));
 }
 
 OutputFile::OutputFile(QString path, mode_t mode)
@@ -155,10 +180,9 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::discard() {
-    if (fd_ < 0)
+    if (!fd_.valid())
         return;
-    ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
     ::unlink(native(path_).constData());
 }
 
@@ -168,19 +192,17 @@ void OutputFile::fail(const QString& what, int err) {
 }
 
 void OutputFile::write(std::string_view bytes) {
-    if (fd_ < 0)
+    if (!fd_.valid())
         fail(QStringLiteral("Cannot write to"), EBADF);
     int err = 0;
-    if (writeFully(fd_, bytes.data(), bytes.size(), -1, &err) != bytes.size())
+    if (writeFully(fd_.get(), bytes.data(), bytes.size(), -1, &err) != bytes.size())
         fail(QStringLiteral("Cannot write to"), err);
 }
 
 void OutputFile::commit() {
-    if (fd_ < 0)
+    if (!fd_.valid())
         fail(QStringLiteral("Cannot close"), EBADF);
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
+    if (fd_.close() != 0) {
         const int err = errno;
         ::unlink(native(path_).constData());
         throw Error(fileFailureMessage(QStringLiteral("Cannot close"), path_, err));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "io_seams.h"
+#include "unique_fd.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
@@ -8,16 +11,14 @@
 
 namespace vantor {
 
-// The system call every write of the programs goes through; tests put their own in its place
-// to cut writes short, interrupt them or make them fail. offset < 0 writes at the file position.
-using WriteCall = ssize_t (*)(int fd, const void* data, std::size_t size, off_t offset);
-// Installs call (nullptr: the system's own) and gives back the one installed before.
-WriteCall setWriteCall(WriteCall call);
-
 // Writes all size bytes at offset (offset < 0: at the file position), going on after EINTR and
 // short writes. Returns the bytes written; fewer only when a call failed, with its errno in
 // *error.
 std::size_t writeFully(int fd, const void* data, std::size_t size, off_t offset, int* error);
+
+// Reads up to size bytes at offset, going on after EINTR and short reads. Returns the bytes
+// read: fewer at the end of the file, or when a call failed, with its errno in *error.
+std::size_t readFully(int fd, void* data, std::size_t size, off_t offset, int* error);
 
 // As writeFully at the file position; a failure throws vantor::Error naming path.
 void writeAll(int fd, std::string_view bytes, const QString& path);
@@ -37,14 +38,26 @@ QString fileFailureMessage(const QString& what, const QString& path, int err);
 // is replaced, never written through. Throws vantor::Error ("Cannot create ...").
 int createFresh(const QString& path, int accessFlags, mode_t mode = 0666);
 
+// Forces folder's entries (a rename, a new or removed file) to the disk. A file system that
+// cannot sync a folder is no failure; anything else throws vantor::Error.
+void syncFolder(const QString& folder);
+
+// Whether a replacement is forced to the disk at once, or left to one syncFolderTree() after
+// many files (a site of thousands of pages cannot afford two syncs per page).
+enum class Durability { Forced, Deferred };
+
 // Renames workPath over target, then forces target's folder to the disk so that the rename
 // survives a power loss. A failed rename removes workPath and throws; target is as it was.
-void replaceFile(const QString& workPath, const QString& target);
+void replaceFile(const QString& workPath, const QString& target,
+                 Durability durability = Durability::Forced);
 
 // Puts bytes in place of target, whole or not at all: written to tempPath (created fresh),
 // forced to the disk and renamed over target. On failure target is as it was and tempPath gone.
 void replaceFileWith(const QString& target, std::string_view bytes, const QString& tempPath,
-                     mode_t mode = 0666);
+                     mode_t mode = 0666, Durability durability = Durability::Forced);
+
+// Forces everything written under folder (its whole file system) to the disk; throws on failure.
+void syncFolderTree(const QString& folder);
 
 // A file written from new (created fresh, as createFresh). Unless commit() succeeds it is
 // removed again, so a failure never leaves a partial file behind.
@@ -67,7 +80,7 @@ private:
     void discard();
 
     QString path_;
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 } // namespace vantor

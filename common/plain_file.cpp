@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/file_writer.h"
+#include "common/unique_fd.h"
 
 #include <QFile>
 #include <cerrno>
@@ -26,7 +27,7 @@ int openPlainFile(const QString& path, int flags) {
                                  "and such a file is not changed in place")
                       .arg(path);
     if (!problem.isEmpty()) {
-        ::close(fd);
+        const UniqueFd refused(fd);
         throw Error(problem);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -37,22 +38,16 @@ QByteArray readPlainFile(const QString& path, qint64 maxBytes) {
     const int fd = openPlainFile(path, O_RDONLY | O_NOFOLLOW);
     if (fd < 0)
         throw Error(fileFailureMessage(QStringLiteral("Cannot open file"), path, errno));
+    const UniqueFd owned(fd);
     struct stat st {};
-    QByteArray bytes;
-    try {
-        if (::fstat(fd, &st) != 0)
-            throw Error(fileFailureMessage(QStringLiteral("Cannot read from"), path, errno));
-        if (st.st_size > maxBytes)
-            throw Error(QStringLiteral("\"%1\" holds %2 bytes, more than the %3 it may have")
-                            .arg(path)
-                            .arg(qint64(st.st_size))
-                            .arg(maxBytes));
-        bytes = readAll(fd, path);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    if (::fstat(fd, &st) != 0)
+        throw Error(fileFailureMessage(QStringLiteral("Cannot read from"), path, errno));
+    if (st.st_size > maxBytes)
+        throw Error(QStringLiteral("\"%1\" holds %2 bytes, more than the %3 it may have")
+                        .arg(path)
+                        .arg(qint64(st.st_size))
+                        .arg(maxBytes));
+    const QByteArray bytes = readAll(fd, path);
     // Grown while it was read: no more than the limit is kept either way.
     if (bytes.size() > maxBytes)
         throw Error(QStringLiteral("\"%1\" holds more than the %2 bytes it may have")

@@ -28,13 +28,12 @@ FixedRecordFile::FixedRecordFile(QString path, std::size_t recordSize, ChangeGua
     : path_(std::move(path)), recordSize_(recordSize), guard_(guard) {}
 
 FixedRecordFile::~FixedRecordFile() {
-    if (fd_ >= 0) {
+    if (fd_.valid()) {
         try {
             flushWrites();
         } catch (...) {
             // A destructor cannot report; callers that care call close().
         }
-        ::close(fd_);
     }
 }
 
@@ -43,7 +42,7 @@ void FixedRecordFile::fail(const QString& what, int err) const {
 }
 
 bool FixedRecordFile::tryOpen(Mode mode) {
-    if (fd_ >= 0)
+    if (fd_.valid())
         close();
     // Data files are never changed through a link or a second name: one planted in the data
     // folder would make a merge or rewrite write wherever it points.
@@ -60,7 +59,7 @@ bool FixedRecordFile::tryOpen(Mode mode) {
             fail(QStringLiteral("Cannot open file"), errno);
         }
     }
-    fd_ = fd;
+    fd_.reset(fd);
     writable_ = mode != Mode::Read;
     pos_ = 0;
     buffer_.resize(std::max(kBlockBytes / recordSize_, std::size_t(1)) * recordSize_);
@@ -77,7 +76,7 @@ void FixedRecordFile::open(Mode mode) {
 std::int64_t FixedRecordFile::size() {
     flushWrites();
     struct stat st {};
-    if (::fstat(fd_, &st) != 0)
+    if (::fstat(fd_.get(), &st) != 0)
         fail(QStringLiteral("Cannot read the size of"), errno);
     return st.st_size / std::int64_t(recordSize_);
 }
@@ -85,7 +84,7 @@ std::int64_t FixedRecordFile::size() {
 std::int64_t FixedRecordFile::partialTailBytes() {
     flushWrites();
     struct stat st {};
-    if (::fstat(fd_, &st) != 0)
+    if (::fstat(fd_.get(), &st) != 0)
         fail(QStringLiteral("Cannot read the size of"), errno);
     return st.st_size % std::int64_t(recordSize_);
 }
@@ -104,26 +103,17 @@ void FixedRecordFile::dropReadBuffer() {
 }
 
 bool FixedRecordFile::read(void* record) {
-    if (fd_ < 0)
+    if (!fd_.valid())
         fail(QStringLiteral("Cannot read from"), EBADF);
     flushWrites();
     if (bufferUsed_ - bufferRead_ < recordSize_) {
         // Refill from the logical position: one pread for a whole block of records.
         bufferUsed_ = bufferRead_ = 0;
         const off_t offset = off_t(pos_) * off_t(recordSize_);
-        std::size_t got = 0;
-        while (got < buffer_.size()) {
-            const ssize_t n =
-                ::pread(fd_, buffer_.data() + got, buffer_.size() - got, offset + off_t(got));
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                fail(QStringLiteral("Cannot read from"), errno);
-            }
-            if (n == 0)
-                break;
-            got += std::size_t(n);
-        }
+        int err = 0;
+        const std::size_t got = readFully(fd_.get(), buffer_.data(), buffer_.size(), offset, &err);
+        if (err != 0)
+            fail(QStringLiteral("Cannot read from"), err);
         bufferUsed_ = got;
         if (bufferUsed_ < recordSize_)
             return false;
@@ -135,7 +125,7 @@ bool FixedRecordFile::read(void* record) {
 }
 
 std::size_t FixedRecordFile::readMany(void* records, std::size_t count) {
-    if (fd_ < 0)
+    if (!fd_.valid())
         fail(QStringLiteral("Cannot read from"), EBADF);
     flushWrites();
     auto* out = static_cast<char*>(records);
@@ -152,26 +142,17 @@ std::size_t FixedRecordFile::readMany(void* records, std::size_t count) {
     dropReadBuffer();
     const std::size_t wanted = (count - done) * recordSize_;
     const off_t offset = off_t(pos_) * off_t(recordSize_);
-    std::size_t got = 0;
-    while (got < wanted) {
-        const ssize_t n =
-            ::pread(fd_, out + done * recordSize_ + got, wanted - got, offset + off_t(got));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(QStringLiteral("Cannot read from"), errno);
-        }
-        if (n == 0)
-            break;
-        got += std::size_t(n);
-    }
+    int err = 0;
+    const std::size_t got = readFully(fd_.get(), out + done * recordSize_, wanted, offset, &err);
+    if (err != 0)
+        fail(QStringLiteral("Cannot read from"), err);
     const std::size_t whole = got / recordSize_;
     pos_ += std::int64_t(whole);
     return done + whole;
 }
 
 void FixedRecordFile::write(const void* record) {
-    if (fd_ < 0 || !writable_)
+    if (!fd_.valid() || !writable_)
         fail(QStringLiteral("Cannot write to"), EBADF);
     if (!bufferHoldsWrites_) {
         bufferUsed_ = bufferRead_ = 0;
@@ -196,7 +177,7 @@ void FixedRecordFile::flushWrites() {
 }
 
 void FixedRecordFile::writeMany(const void* records, std::size_t count) {
-    if (fd_ < 0 || !writable_)
+    if (!fd_.valid() || !writable_)
         fail(QStringLiteral("Cannot write to"), EBADF);
     flushWrites();
     dropReadBuffer();
@@ -209,17 +190,17 @@ void FixedRecordFile::writeMany(const void* records, std::size_t count) {
 void FixedRecordFile::writeAt(const char* data, std::size_t size, std::int64_t firstRecord) {
     const off_t offset = off_t(firstRecord) * off_t(recordSize_);
     struct stat before {};
-    const bool sizeKnown = ::fstat(fd_, &before) == 0;
+    const bool sizeKnown = ::fstat(fd_.get(), &before) == 0;
     if (guard_)
-        guard_->beforeWrite(path_, fd_, offset, std::int64_t(size));
+        guard_->beforeWrite(path_, fd_.get(), offset, std::int64_t(size));
     int err = 0;
-    const std::size_t done = writeFully(fd_, data, size, offset, &err);
+    const std::size_t done = writeFully(fd_.get(), data, size, offset, &err);
     if (done < size) {
         // A full disk cuts a write short mid-record: take back the part of a record it
         // appended, or every later reader would meet a partial record at the end.
         const off_t whole = offset + off_t(done - done % recordSize_);
         if (sizeKnown && offset + off_t(done) > before.st_size)
-            (void)::ftruncate(fd_, std::max<off_t>(before.st_size, whole));
+            (void)::ftruncate(fd_.get(), std::max<off_t>(before.st_size, whole));
         fail(QStringLiteral("Cannot write to"), err);
     }
 }
@@ -229,37 +210,34 @@ void FixedRecordFile::truncate() {
     dropReadBuffer();
     if (guard_) {
         struct stat st {};
-        if (::fstat(fd_, &st) != 0)
+        if (::fstat(fd_.get(), &st) != 0)
             fail(QStringLiteral("Cannot read the size of"), errno);
         const std::int64_t cut = std::int64_t(pos_) * std::int64_t(recordSize_);
         if (st.st_size > cut)
-            guard_->beforeWrite(path_, fd_, cut, st.st_size - cut);
+            guard_->beforeWrite(path_, fd_.get(), cut, st.st_size - cut);
     }
     faultPoint();
-    if (::ftruncate(fd_, off_t(pos_) * off_t(recordSize_)) != 0)
+    if (::ftruncate(fd_.get(), off_t(pos_) * off_t(recordSize_)) != 0)
         fail(QStringLiteral("Cannot truncate"), errno);
 }
 
 void FixedRecordFile::sync() {
     flushWrites();
     faultPoint();
-    if (::fsync(fd_) != 0)
+    if (::fsync(fd_.get()) != 0)
         fail(QStringLiteral("Cannot write to"), errno);
 }
 
 void FixedRecordFile::close() {
-    if (fd_ < 0)
+    if (!fd_.valid())
         return;
     try {
         flushWrites();
     } catch (...) {
-        ::close(fd_);
-        fd_ = -1;
+        fd_.reset();
         throw;
     }
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    if (rc != 0)
+    if (fd_.close() != 0)
         fail(QStringLiteral("Cannot close"), errno);
 }
 

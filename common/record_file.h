@@ -1,5 +1,7 @@
 #pragma once
 
+#include "unique_fd.h"
+
 #include "file_writer.h"
 
 #include <QString>
@@ -35,7 +37,7 @@ public:
     // Bytes of a partial record past the last whole one (0 for a sound file).
     std::int64_t partialTailBytes();
     std::int64_t position() const { return pos_; }
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return fd_.valid(); }
     void seek(std::int64_t record);
 
     // Reads the record at the position; false at the end (no whole record left).
@@ -66,7 +68,7 @@ private:
     QString path_;
     std::size_t recordSize_;
     ChangeGuard* guard_;
-    int fd_ = -1;
+    UniqueFd fd_;
     bool writable_ = false;
     std::int64_t pos_ = 0; // logical position, in records
     std::vector<char> buffer_;

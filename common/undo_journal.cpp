@@ -131,18 +131,13 @@ private:
     void fill(std::int64_t at) const {
         windowAt_ = at - at % std::int64_t(window_.size());
         windowUsed_ = 0;
-        while (true) {
-            const ssize_t r = ::pread(fd_, window_.data(), window_.size(), off_t(windowAt_));
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0)
-                throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(path_),
-                                          r < 0 ? errno : EIO));
-            windowUsed_ = std::int64_t(r);
-            if (at < windowAt_ + windowUsed_)
-                return;
-            throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(path_), EIO));
-        }
+        int err = 0;
+        windowUsed_ =
+            std::int64_t(readFully(fd_, window_.data(), window_.size(), off_t(windowAt_), &err));
+        if (at < windowAt_ + windowUsed_)
+            return;
+        throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(path_),
+                                  err != 0 ? err : EIO));
     }
 
     int fd_;
@@ -308,13 +303,8 @@ void undoAll(const QString& folder, const QString& journal) {
             return;
         throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(journal), errno));
     }
-    std::vector<int> targets;
-    const auto closeAll = qScopeGuard([&] {
-        for (const int t : targets)
-            if (t >= 0)
-                ::close(t);
-        ::close(fd);
-    });
+    const UniqueFd owned(fd);
+    std::vector<UniqueFd> targets;
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(journal), errno));
@@ -322,10 +312,10 @@ void undoAll(const QString& folder, const QString& journal) {
     const std::vector<FileUndo> files = readEntries(in, st.st_size, folder);
     // Every target checked before the first change: a refusal leaves every file as it was.
     for (const FileUndo& f : files)
-        targets.push_back(f.known ? openTarget(folder, f) : -1);
+        targets.emplace_back(f.known ? openTarget(folder, f) : -1);
     for (std::size_t i = 0; i < files.size(); ++i)
         if (files[i].known) // no change to it can have happened before its first entry
-            restore(folder, in, files[i], targets[i]);
+            restore(folder, in, files[i], targets[i].get());
     syncFolder(folder);
 }
 
@@ -337,7 +327,7 @@ QByteArray oldContent(const QString& path) {
             return {};
         throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(path), errno));
     }
-    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+    const UniqueFd owned(fd);
     return readAll(fd, path);
 }
 
@@ -375,42 +365,25 @@ void removeJournal(const QString& folder, const QString& journal) {
 
 } // namespace
 
-void syncFolder(const QString& folder) {
-    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        throw Error(systemMessage(QStringLiteral("Cannot open folder \"%1\"").arg(folder), errno));
-    faultPoint();
-    const int rc = ::fsync(fd);
-    const int err = errno;
-    ::close(fd);
-    // Some file systems cannot sync a folder; their entries are as durable as they get.
-    if (rc != 0 && err != EINVAL && err != EROFS)
-        throw Error(systemMessage(QStringLiteral("Cannot write to \"%1\"").arg(folder), err));
-}
-
 UndoJournal::UndoJournal(QString dataFolder)
     : folder_(std::move(dataFolder)), path_(QDir(folder_).filePath(kUndoJournalFile)) {
     faultPoint();
-    fd_ = ::open(native(path_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                 0644);
-    if (fd_ < 0)
+    fd_.reset(::open(native(path_).constData(),
+                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!fd_.valid())
         throw Error(systemMessage(QStringLiteral("Cannot create \"%1\"").arg(path_), errno));
     try {
-        writeAll(fd_, std::string_view(kMagic, sizeof kMagic), path_);
-        syncFd(fd_, path_);
+        writeAll(fd_.get(), std::string_view(kMagic, sizeof kMagic), path_);
+        syncFd(fd_.get(), path_);
         syncFolder(folder_);
     } catch (...) {
-        ::close(fd_);
-        fd_ = -1;
+        fd_.reset();
         ::unlink(native(path_).constData());
         throw;
     }
 }
 
-UndoJournal::~UndoJournal() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+UndoJournal::~UndoJournal() = default;
 
 QString UndoJournal::fileNameOf(const QString& path) const {
     const QFileInfo info(path);
@@ -426,9 +399,9 @@ void UndoJournal::append(const QByteArray& payload) {
     put(entry, std::uint32_t(payload.size()));
     entry.append(payload);
     put(entry, checksum(payload.constData(), std::size_t(payload.size())));
-    writeAll(fd_, std::string_view(entry.constData(), std::size_t(entry.size())), path_);
+    writeAll(fd_.get(), std::string_view(entry.constData(), std::size_t(entry.size())), path_);
     faultPoint();
-    if (::fdatasync(fd_) != 0)
+    if (::fdatasync(fd_.get()) != 0)
         throw Error(systemMessage(QStringLiteral("Cannot write to \"%1\"").arg(path_), errno));
 }
 
@@ -486,19 +459,11 @@ void UndoJournal::beforeWrite(const QString& path, int fd, std::int64_t offset,
     if (end <= offset)
         return;
     QByteArray old(qsizetype(end - offset), Qt::Uninitialized);
-    std::size_t got = 0;
-    while (got < std::size_t(old.size())) {
-        const ssize_t n = ::pread(fd, old.data() + got, std::size_t(old.size()) - got,
-                                  off_t(offset) + off_t(got));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(path), errno));
-        }
-        if (n == 0)
-            break; // shorter than it was at its first change: nothing more to keep
-        got += std::size_t(n);
-    }
+    int err = 0;
+    // Shorter than it was at its first change: nothing more to keep.
+    const std::size_t got = readFully(fd, old.data(), std::size_t(old.size()), off_t(offset), &err);
+    if (err != 0)
+        throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(path), err));
     old.truncate(qsizetype(got));
     if (!old.isEmpty())
         append(entryHead(kRegion, bytes, offset) + old);
@@ -507,19 +472,13 @@ void UndoJournal::beforeWrite(const QString& path, int fd, std::int64_t offset,
 void UndoJournal::syncChanges() {
     for (auto it = originalSize_.cbegin(); it != originalSize_.cend(); ++it) {
         const QString path = QDir(folder_).filePath(it.key());
-        const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
+        const UniqueFd fd(::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd.valid()) {
             if (errno == ENOENT)
                 continue;
             throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(path), errno));
         }
-        try {
-            syncFd(fd, path);
-        } catch (...) {
-            ::close(fd);
-            throw;
-        }
-        ::close(fd);
+        syncFd(fd.get(), path);
     }
     syncFolder(folder_);
 }
@@ -529,10 +488,7 @@ void UndoJournal::rollBack() {
 }
 
 void UndoJournal::remove() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    fd_.reset();
     removeJournal(folder_, path_);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "unique_fd.h"
+
 #include "data_files.h"
 
 #include <QByteArray>
@@ -49,7 +51,7 @@ private:
 
     QString folder_;
     QString path_;
-    int fd_ = -1;
+    UniqueFd fd_;
     QHash<QString, std::int64_t> originalSize_; // -1: the file did not exist
 };
 
@@ -62,8 +64,5 @@ enum class Recovery {
 // Finishes what a process killed mid-game left in dataFolder. Call it holding the data-folder
 // lock. Throws vantor::Error when the files cannot be put back; the journal then stays.
 Recovery recoverInterruptedGame(const QString& dataFolder);
-
-// Forces a folder's entries (new, renamed, deleted files) to the disk.
-void syncFolder(const QString& folder);
 
 } // namespace vantor

@@ -57,6 +57,8 @@ bool AsyncFtpClient::startUpload(QByteArray* refusal) {
         return false;
     }
     errorMessage_.clear();
+    batchDone_ = 0;
+    batchAt_ = 0;
     lastResponse_.clear();
     serverAnswered_ = false;
     statusCode_ = 0;
@@ -75,8 +77,12 @@ bool AsyncFtpClient::startUpload(QByteArray* refusal) {
     steps_ = {Step::Connect};
     if (secure())
         steps_ << Step::Auth << Step::Pbsz << Step::Prot;
-    steps_ << Step::User << Step::Pass << Step::Cwd << Step::Type << Step::Port << Step::Store
-           << Step::Quit;
+    steps_ << Step::User << Step::Pass << Step::Cwd << Step::Type;
+    if (Batch.empty())
+        steps_ << Step::Port << Step::Store;
+    else
+        queueBatch();
+    steps_ << Step::Quit;
     runNextStep();
     return true;
 }
@@ -146,6 +152,15 @@ void AsyncFtpClient::runNextStep() {
         break;
     case Step::Quit:
         startQuit();
+        break;
+    case Step::BatchNext:
+        nextBatchStep();
+        break;
+    case Step::MakeFolder:
+        sendCommand("MKD " + HostFileName, {});
+        break;
+    case Step::Delete:
+        sendCommand("DELE " + HostFileName, {250, 550});
         break;
     case Step::None:
         finish();
@@ -335,6 +350,10 @@ void AsyncFtpClient::handleLine(const QByteArray& line) {
     }
     if (step_ == Step::Port && Passive) {
         passiveReply(reply.code, line);
+        return;
+    }
+    if (step_ == Step::MakeFolder) {
+        stepDone(0); // made, or there already; a folder that cannot be had fails the next STOR
         return;
     }
     if (step_ == Step::Quit) {

@@ -41,6 +41,15 @@ enum class FtpState {
     Aborting,
 };
 
+// One file operation of a session that does several: a folder made (one that exists already is
+// no failure), a file stored, or a file deleted (one that is gone already is no failure).
+struct FtpBatchStep {
+    enum Kind { MakeFolder, Store, Delete };
+    Kind kind = Store;
+    QByteArray hostPath;  // relative to the directory
+    QByteArray localFile; // Store only
+};
+
 // Receives every display line: "> " commands as sent, "< " reply lines, "! " notices.
 using FtpDisplay = std::function<void(QObject* sender, const QByteArray& line)>;
 
@@ -84,6 +93,11 @@ public:
     // ends up in terminals and logs.
     bool MaskPassword = false;
     FtpDisplay OnDisplay;
+    // When not empty, the session does these in order on one connection instead of the one
+    // upload of HostFileName; it stops at the first that fails.
+    std::vector<FtpBatchStep> Batch;
+    // How many steps of Batch succeeded in the last operation, in order.
+    std::size_t BatchDone() const { return batchDone_; }
 
     // The first error reply or error text of the last operation.
     const QByteArray& ErrorMessage() const { return errorMessage_; }
@@ -109,6 +123,8 @@ signals:
     void requestDone();
     // Before every block of file data goes out.
     void aboutToSendBlock(qint64 size);
+    // A step of Batch has succeeded.
+    void batchStepDone();
 
 protected:
     // Marks the operation as failed by the time-out of a blocking wait, unless it had failed
@@ -116,7 +132,23 @@ protected:
     void timedOut();
 
 private:
-    enum class Step { None, Connect, Auth, Pbsz, Prot, User, Pass, Cwd, Type, Port, Store, Quit };
+    enum class Step {
+        None,
+        Connect,
+        Auth,
+        Pbsz,
+        Prot,
+        User,
+        Pass,
+        Cwd,
+        Type,
+        Port,
+        Store,
+        Quit,
+        BatchNext, // the previous step of Batch succeeded; the next one's names are taken up
+        MakeFolder,
+        Delete,
+    };
     enum class PassiveStage { None, Epsv, Pasv, Connecting };
 
     void display(const QByteArray& line);
@@ -141,6 +173,8 @@ private:
     void judgeReply(int code, const QByteArray& line);
     void startPort();
     void startQuit();
+    void queueBatch();
+    void nextBatchStep();
 
     // Explicit TLS.
     bool secure() const { return Security == ftpTlsExplicit || pinned(); }
@@ -217,6 +251,9 @@ private:
     PassiveStage passive_ = PassiveStage::None;
     QSslCertificate serverCertificate_;
     QByteArray tlsRefusal_; // why the server's certificate was refused
+
+    std::size_t batchDone_ = 0;
+    std::size_t batchAt_ = 0; // the step of Batch under way, counted from 1
 
     Transfer transfer_;
     QFile file_; // unbuffered: readAhead_ takes its place

@@ -14,6 +14,45 @@ constexpr int kLocalFileError = 426;
 
 } // namespace
 
+void AsyncFtpClient::queueBatch() {
+    for (const FtpBatchStep& b : Batch) {
+        steps_ << Step::BatchNext;
+        switch (b.kind) {
+        case FtpBatchStep::MakeFolder:
+            steps_ << Step::MakeFolder;
+            break;
+        case FtpBatchStep::Store:
+            steps_ << Step::Port << Step::Store;
+            break;
+        case FtpBatchStep::Delete:
+            steps_ << Step::Delete;
+            break;
+        }
+    }
+    steps_ << Step::BatchNext;
+}
+
+void AsyncFtpClient::nextBatchStep() {
+    if (batchAt_ > 0) {
+        batchDone_ = batchAt_;
+        emit batchStepDone();
+    }
+    if (batchAt_ == Batch.size()) {
+        stepDone(0);
+        return;
+    }
+    const FtpBatchStep& b = Batch[batchAt_++];
+    HostFileName = b.hostPath;
+    LocalFileName = b.localFile;
+    // A name that would end the command line early is refused here, not sent.
+    if (HostFileName.isEmpty() || HostFileName.contains('\r') || HostFileName.contains('\n') ||
+        HostFileName.contains('\0')) {
+        stepError("Unsafe file name in the batch");
+        return;
+    }
+    stepDone(0);
+}
+
 void AsyncFtpClient::startStore() {
     if (LocalFileName.isEmpty()) {
         stepError("LocalFileName empty");

@@ -11,6 +11,8 @@ FtpClient::FtpClient(QObject* parent) : AsyncFtpClient(parent) {
     clock_.start();
     connect(this, &AsyncFtpClient::aboutToSendBlock, this,
             [this] { deadline_ = clock_.elapsed() + qint64(Timeout) * 1000; });
+    connect(this, &AsyncFtpClient::batchStepDone, this,
+            [this] { deadline_ = clock_.elapsed() + qint64(Timeout) * 1000; });
 }
 
 bool FtpClient::Transmit() {

@@ -30,6 +30,10 @@ inline const QString kCustomImagePathSetting = QStringLiteral("customimagepath")
 inline const QString kAutoRecordSetting = QStringLiteral("AutoRecord");
 inline const QString kRecorderPathSetting = QStringLiteral("RecorderPath");
 
+// The community site the recorder refreshes after each game: its folder (empty or missing: no
+// site) and whether it is uploaded too, "true" or "false".
+inline const QString kSiteFolderSetting = QStringLiteral("sitefolder");
+inline const QString kSiteUploadSetting = QStringLiteral("siteupload");
 // Web hooks told of every recorded game ("webhookurl": one or more URLs, "webhookformat":
 // "discord" or "json") and of alerts ("alerturl" when they go elsewhere), with the alerts'
 // limits. Written only once chosen: a store that never used them stays as it was.
@@ -45,6 +49,10 @@ inline constexpr int kDefaultAlertDays = 7;
 // The seasons of the standings: "YYYY-MM-DD NAME" entries in order, joined by '|'. Written only
 // once a season is added.
 inline const QString kSeasonsSetting = QStringLiteral("Seasons");
+
+// The page maker's recent entries, numbered from 1: "file1", "file2", ... and "comment1", ...
+inline const QString kRecentFileSetting = QStringLiteral("file");
+inline const QString kRecentCommentSetting = QStringLiteral("comment");
 
 inline const QString kTrueText = QStringLiteral("true");
 inline const QString kFalseText = QStringLiteral("false");

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/file_writer.h"
+#include "common/unique_fd.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,23 +25,19 @@ QByteArray native(const QString& p) {
 class StoreLock {
 public:
     explicit StoreLock(const QString& storePath) {
-        fd_ = ::open(native(storePath + QStringLiteral(".lock")).constData(),
-                     O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd_ < 0)
+        fd_.reset(::open(native(storePath + QStringLiteral(".lock")).constData(),
+                         O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!fd_.valid())
             throw Error(fileFailureMessage(QStringLiteral("Cannot lock"), storePath, errno));
-        while (::flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                const int err = errno;
-                ::close(fd_);
+        while (::flock(fd_.get(), LOCK_EX) != 0) {
+            if (const int err = errno; err != EINTR)
                 throw Error(
                     systemMessage(QStringLiteral("Cannot lock \"%1\"").arg(storePath), err));
-            }
         }
     }
-    ~StoreLock() { ::close(fd_); }
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "change_tracker.h"
 
 #include "common/error.h"
+#include "common/file_writer.h"
+#include "common/unique_fd.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,19 +18,10 @@ namespace {
 
 QByteArray readAt(int fd, std::int64_t offset, std::int64_t size, const QString& path) {
     QByteArray bytes(qsizetype(size), Qt::Uninitialized);
-    std::int64_t got = 0;
-    while (got < size) {
-        const ssize_t n =
-            ::pread(fd, bytes.data() + got, std::size_t(size - got), off_t(offset + got));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(path), errno));
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
+    int err = 0;
+    const std::size_t got = readFully(fd, bytes.data(), std::size_t(size), off_t(offset), &err);
+    if (err != 0)
+        throw Error(systemMessage(QStringLiteral("Cannot read from \"%1\"").arg(path), err));
     bytes.truncate(qsizetype(got));
     return bytes;
 }
@@ -90,8 +83,9 @@ ChangeTracker::updated(const QString& folder, const std::map<QString, FileState>
         FileState now = statFile(path);
         if (!now.present || now.inode != t.inode || now.digest != 0)
             continue; // replaced meanwhile: hash it whole
-        const int fd =
-            ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const UniqueFd owned(
+            ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        const int fd = owned.get();
         if (fd < 0)
             continue;
         const auto size = std::int64_t(recordSizeOf(name));
@@ -105,10 +99,8 @@ ChangeTracker::updated(const QString& folder, const std::map<QString, FileState>
                     digest += contribution(r.key(), readAt(fd, start, end - start, path));
             }
         } catch (const Error&) {
-            ::close(fd);
             continue;
         }
-        ::close(fd);
         now.digest = digest;
         out[name] = now;
     }

@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/file_writer.h"
 #include "common/records.h"
+#include "common/unique_fd.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -106,7 +107,7 @@ QByteArray readFileBytes(const QString& path) {
             return {};
         throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(path), errno));
     }
-    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    const UniqueFd owned(fd);
     QByteArray bytes = readAll(fd, path);
     if (bytes.isNull())
         bytes = QByteArray("");
@@ -123,7 +124,7 @@ FileState digestFile(const QString& path) {
             return FileState{};
         throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(path), errno));
     }
-    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    const UniqueFd owned(fd);
     // Block by block, so a large stats file is never held whole for its digest.
     const std::size_t recordSize = recordSizeOf(QFileInfo(path).fileName());
     std::vector<char> block(recordSize * ((std::size_t(1) << 20) / recordSize));

@@ -484,6 +484,21 @@ TeamOutcome outcomeAt(const Statement& s, int column, const QString& path) {
     return TeamOutcome(v);
 }
 
+// name, team, killed_by, kills, deaths, hit_sum, fired, taken from column `at` on.
+PlayerGameRow playerRowAt(const Statement& s, int at, const QString& path) {
+    PlayerGameRow p;
+    p.name = s.bytes(at);
+    p.team = s.bytes(at + 1);
+    p.killedBy = s.bytes(at + 2);
+    p.kills = int32At(s, at + 3, path);
+    p.deaths = int32At(s, at + 4, path);
+    p.hitPercent = int32At(s, at + 5, path);
+    p.roundsFired = int32At(s, at + 6, path);
+    p.roundsTaken = int32At(s, at + 7, path);
+    p.skillPoints = skillPointsOf(p.kills, p.deaths, p.hitPercent);
+    return p;
+}
+
 const char* const kEventColumns =
     "SELECT id, kind, coop, undone, arg1, arg2, digest, at FROM event ";
 
@@ -508,22 +523,28 @@ const char* const kGameColumns =
     "g.outcome, e.id FROM event e JOIN game g ON g.event = e.id ";
 } // namespace
 
+namespace {
+// A game of kGameColumns, without its players.
+GameRow gameRowAt(const Statement& s, const QString& path) {
+    GameRow r;
+    r.id = s.integer(0);
+    r.playedAt = s.bytes(1);
+    r.coop = s.integer(2) != 0;
+    r.undone = s.integer(3) != 0;
+    r.gameType = s.bytes(4);
+    r.map = s.bytes(5);
+    r.rules = s.bytes(6);
+    r.elapsedTime = s.bytes(7);
+    r.outcome = outcomeAt(s, 8, path);
+    r.event = s.integer(9);
+    return r;
+}
+} // namespace
+
 std::vector<GameRow> Journal::rowsOf(Statement& s) {
     std::vector<GameRow> rows;
-    while (s.step()) {
-        GameRow r;
-        r.id = s.integer(0);
-        r.playedAt = s.bytes(1);
-        r.coop = s.integer(2) != 0;
-        r.undone = s.integer(3) != 0;
-        r.gameType = s.bytes(4);
-        r.map = s.bytes(5);
-        r.rules = s.bytes(6);
-        r.elapsedTime = s.bytes(7);
-        r.outcome = outcomeAt(s, 8, db_.path());
-        r.event = s.integer(9);
-        rows.push_back(std::move(r));
-    }
+    while (s.step())
+        rows.push_back(gameRowAt(s, db_.path()));
     return rows;
 }
 
@@ -532,19 +553,8 @@ void Journal::fillPlayers(std::vector<GameRow>& rows) {
                               "taken FROM player WHERE event=? ORDER BY seq");
     for (GameRow& row : rows) {
         s.bind(1, row.event);
-        while (s.step()) {
-            PlayerGameRow p;
-            p.name = s.bytes(0);
-            p.team = s.bytes(1);
-            p.killedBy = s.bytes(2);
-            p.kills = int32At(s, 3, db_.path());
-            p.deaths = int32At(s, 4, db_.path());
-            p.hitPercent = int32At(s, 5, db_.path());
-            p.roundsFired = int32At(s, 6, db_.path());
-            p.roundsTaken = int32At(s, 7, db_.path());
-            p.skillPoints = skillPointsOf(p.kills, p.deaths, p.hitPercent);
-            row.players.push_back(std::move(p));
-        }
+        while (s.step())
+            row.players.push_back(playerRowAt(s, 0, db_.path()));
         s.reset();
     }
 }
@@ -663,6 +673,46 @@ std::optional<StoredEvent> Journal::upkeepChange(std::int64_t id) {
     if (!s.step())
         return std::nullopt;
     return eventAt(s, db_.path());
+}
+
+void Journal::forEachGame(std::optional<bool> coop,
+                          const std::function<void(const GameRow&)>& visit) {
+    // Two cursors walked side by side, both in event order: the games and their players.
+    const QByteArray filter = coop ? " AND e.coop=?1" : "";
+    const QByteArray gameSql =
+        QByteArray(kGameColumns) + "WHERE e.kind=1" + filter + " ORDER BY e.id";
+    const QByteArray playerSql = "SELECT p.event, p.name, p.team, p.killed_by, p.kills, p.deaths, "
+                                 "p.hit_sum, p.fired, p.taken FROM player p JOIN event e ON "
+                                 "e.id = p.event WHERE e.kind=1" +
+                                 filter + " ORDER BY p.event, p.seq";
+    // One read transaction, so both cursors see the same games while a recorder adds more.
+    db_.exec("SAVEPOINT game_stream");
+    struct Release {
+        Database& db;
+        ~Release() {
+            try {
+                db.exec("RELEASE game_stream");
+            } catch (...) {
+            }
+        }
+    } release{db_};
+    Statement games(db_.handle(), gameSql.constData());
+    Statement players(db_.handle(), playerSql.constData());
+    if (coop) {
+        games.bind(1, std::int64_t(*coop));
+        players.bind(1, std::int64_t(*coop));
+    }
+    bool playerRow = players.step();
+    while (games.step()) {
+        GameRow row = gameRowAt(games, db_.path());
+        while (playerRow && players.integer(0) < row.event)
+            playerRow = players.step();
+        while (playerRow && players.integer(0) == row.event) {
+            row.players.push_back(playerRowAt(players, 1, db_.path()));
+            playerRow = players.step();
+        }
+        visit(row);
+    }
 }
 
 } // namespace vantor::history

@@ -136,6 +136,9 @@ public:
     std::vector<GameRow> gamesOf(const QByteArray& name, std::optional<bool> coop);
     // id: the game's event.
     std::optional<GameRecord> game(std::int64_t id);
+    // Every game in id order, players filled in, one at a time: memory stays bounded however
+    // long the history. coop: only games of that type (all when unset).
+    void forEachGame(std::optional<bool> coop, const std::function<void(const GameRow&)>& visit);
     // The event of the game numbered so (GameRow::id); nullopt when there is none.
     std::optional<std::int64_t> gameEvent(std::int64_t number);
     // The upkeep changes, oldest first (coop: only those of that stats file).

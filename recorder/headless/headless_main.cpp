@@ -71,6 +71,7 @@ int runHeadless(int& argc, char** argv, const RecorderOptions& options) {
         dialogs, SettingsStore(SettingsStore::defaultPath()),
         [](const SettingsStore& s) { return readGameKey(s); }, options.liveStats);
     recorder.session().setJournaled(true);
+    recorder.session().setSiteFolder(options.siteFolder);
     QObject::connect(stopSignals.get(), &StopSignals::stopRequested, &recorder, [&](int s) {
         if (recorder.session().isStopping())
             return;

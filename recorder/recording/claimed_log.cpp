@@ -1,5 +1,6 @@
 #include "claimed_log.h"
 
+#include "common/unique_fd.h"
 #include "result_log_files.h"
 
 #include "common/error.h"
@@ -28,27 +29,20 @@ void copyDurably(const QString& from, const QString& to) {
     const int in = openPlainFile(from, O_RDONLY | O_NOFOLLOW);
     if (in < 0)
         throw Error(systemMessage(QStringLiteral("Cannot open file \"%1\"").arg(from), errno));
-    QByteArray bytes;
-    try {
-        bytes = readAll(in, from);
-    } catch (...) {
-        ::close(in);
-        throw;
-    }
-    ::close(in);
+    const UniqueFd owned(in);
+    const QByteArray bytes = readAll(in, from);
     // A part copy left by a killed run, or a link planted in its place, goes first.
-    const int out = createFresh(to, O_WRONLY, 0644);
+    UniqueFd out(createFresh(to, O_WRONLY, 0644));
     try {
-        writeAll(out, std::string_view(bytes.constData(), std::size_t(bytes.size())), to);
+        writeAll(out.get(), std::string_view(bytes.constData(), std::size_t(bytes.size())), to);
         faultPoint();
-        if (::fsync(out) != 0)
+        if (::fsync(out.get()) != 0)
             throw Error(systemMessage(QStringLiteral("Cannot write to \"%1\"").arg(to), errno));
     } catch (...) {
-        ::close(out);
+        out.reset();
         ::unlink(native(to).constData());
         throw;
     }
-    ::close(out);
 }
 
 // Renames, or copies and deletes across file systems. The target folder is forced to the disk.

@@ -23,6 +23,25 @@ RecorderOptions parseRecorderArguments(const QStringList& arguments) {
                 return options;
             }
             options.liveStats = choice;
+        } else if (a == QLatin1String("--site") || a.startsWith(QLatin1String("--site=")) ||
+                   a == QLatin1String("--no-site")) {
+            QString folder;
+            if (a == QLatin1String("--site")) {
+                if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+                    options.mode = RecorderOptions::Mode::Invalid;
+                    options.problem = QStringLiteral("--site needs the site's folder.");
+                    return options;
+                }
+                folder = arguments[++i];
+            } else if (a != QLatin1String("--no-site")) {
+                folder = a.mid(7);
+            }
+            if (options.siteFolder && *options.siteFolder != folder) {
+                options.mode = RecorderOptions::Mode::Invalid;
+                options.problem = QStringLiteral("--site and --no-site are given more than once.");
+                return options;
+            }
+            options.siteFolder = folder;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             help = true;
         } else if (a.startsWith(QLatin1String("--")) || !a.startsWith(u'-')) {
@@ -45,6 +64,12 @@ RecorderOptions parseRecorderArguments(const QStringList& arguments) {
         options.problem = QStringLiteral("Unknown option \"%1\".").arg(foreign.first());
         return options;
     }
+    if (!headless && options.siteFolder) {
+        options.mode = RecorderOptions::Mode::Invalid;
+        options.problem = QStringLiteral("--site and --no-site need --headless; in the window, "
+                                         "\"Live Stats Setup\" decides.");
+        return options;
+    }
     if (!headless && options.liveStats != RecorderOptions::LiveStatsChoice::FromSettings) {
         options.mode = RecorderOptions::Mode::Invalid;
         options.problem = QStringLiteral("--live-stats and --no-live-stats need --headless; in "
@@ -57,7 +82,8 @@ RecorderOptions parseRecorderArguments(const QStringList& arguments) {
 
 QString recorderHelpText() {
     return QStringLiteral(
-        "Usage: VantorRecorder [--headless [--live-stats | --no-live-stats]]\n"
+        "Usage: VantorRecorder [--headless [--live-stats | --no-live-stats]\n"
+        "                      [--site DIR | --no-site]]\n"
         "\n"
         "Records the Rogue Spear multiplayer games that end on this machine into the\n"
         "stats files of the current directory, the data folder (\"stats.log\",\n"
@@ -79,6 +105,10 @@ QString recorderHelpText() {
         "  --no-live-stats  With --headless: never write or upload the live stats page.\n"
         "                   Without either option, live stats are on when the settings\n"
         "                   name both \"hostname\" and \"hostfilename\".\n"
+        "  --site DIR       With --headless: after every game, refresh the community\n"
+        "                   site in DIR (and upload it when \"siteupload\" is \"true\"),\n"
+        "                   in a process of its own. --no-site: no site. Without\n"
+        "                   either, \"sitefolder\" decides.\n"
         "  -h, --help       Show this text and exit.\n"
         "\n"
         "Settings are kept in $VANTOR_REGISTRY, else $XDG_CONFIG_HOME/vantor/\n"

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace vantor::recorder {
 
@@ -12,6 +13,8 @@ struct RecorderOptions {
 
     Mode mode = Mode::Window;
     LiveStatsChoice liveStats = LiveStatsChoice::FromSettings;
+    // --site DIR or --no-site (""): the community site's folder instead of "sitefolder".
+    std::optional<QString> siteFolder;
     // Why the command line was refused (Mode::Invalid).
     QString problem;
 };

@@ -1,6 +1,7 @@
 #include "recorder_session.h"
 
 #include "game_notice.h"
+#include "site_refresh.h"
 
 #include "history/journal/journal.h"
 #include "history/views/game_views.h"
@@ -134,13 +135,28 @@ void RecorderSession::onTick() {
         inTick_ = true;
         const auto done = qScopeGuard([this] { inTick_ = false; });
         auto outcome = RecordingCycle::Outcome::NoLog;
-        reportFailures(dialogs_, [&] { outcome = cycle_.Readlogs(liveStats_); });
+        reportFailures(dialogs_, [&] {
+            outcome = cycle_.Readlogs(liveStats_);
+            if (outcome == RecordingCycle::Outcome::Recorded)
+                refreshSite();
+        });
         tellWatch(outcome);
         QCoreApplication::processEvents();
     }
     // A stop asked for during the cycle (the live stats step lets events run) takes effect now.
     if (stopping_)
         finishIfIdle();
+}
+
+void RecorderSession::refreshSite() {
+    SiteRefreshSettings settings = readSiteRefreshSettings(store_);
+    if (siteFolder_)
+        settings.folder = *siteFolder_;
+    const QString problem =
+        startSiteRefresh(QCoreApplication::applicationDirPath(),
+                         QString::fromLocal8Bit(qgetenv("PATH")), dataFolder_, settings);
+    if (!problem.isEmpty())
+        activation_.reportOnce(problem);
 }
 
 void RecorderSession::tellWatch(RecordingCycle::Outcome outcome) {

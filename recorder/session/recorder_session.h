@@ -12,6 +12,7 @@
 #include <QList>
 #include <QObject>
 #include <memory>
+#include <optional>
 
 namespace vantor {
 class Dialogs;
@@ -57,6 +58,9 @@ public:
     bool isRecording() const { return recording_; }
     void setLiveStats(bool on) { liveStats_ = on; }
     bool liveStats() const { return liveStats_; }
+    // The community site's folder for this run instead of the setting's ("" for none); unset:
+    // the setting decides.
+    void setSiteFolder(std::optional<QString> folder) { siteFolder_ = std::move(folder); }
     // The tick: one recording cycle, unless one is under way or the session is stopping.
     void onTick();
 
@@ -97,6 +101,7 @@ private:
     void afterGameRecorded();
     void uploadWrittenPage();
     void finishIfIdle();
+    void refreshSite();
     void tellWatch(RecordingCycle::Outcome outcome);
 
     Dialogs& dialogs_;
@@ -113,6 +118,7 @@ private:
     SoundPlayer* sound_;
     bool recording_ = false;
     bool liveStats_ = false;
+    std::optional<QString> siteFolder_;
     bool inTick_ = false;
     bool stopping_ = false;
     bool finished_ = false;

@@ -13,6 +13,7 @@
 #include "platform/webhook_settings.h"
 #include "platform/window_placement.h"
 #include "recorder/live/live_page.h"
+#include "recorder/session/site_refresh.h"
 #include "webhook/messages.h"
 #include "webhook/webhook_address.h"
 
@@ -55,6 +56,9 @@ LiveStatsSetupWindow::LiveStatsSetupWindow(SettingsStore store, Dialogs& dialogs
     PassiveMode = new QCheckBox(QStringLiteral("Passive mode"), this);
     SecureConnection = new QCheckBox(QStringLiteral("Secure connection (TLS)"), this);
     CertFingerprint = new QLineEdit(this);
+    SiteRefresh = new QCheckBox(QStringLiteral("Refresh the community site after each game"), this);
+    SiteFolder = new QLineEdit(this);
+    SiteUpload = new QCheckBox(QStringLiteral("Upload the site too"), this);
     // Room for a whole fingerprint, 32 bytes written "AB:CD:...".
     CertFingerprint->setMinimumWidth(
         CertFingerprint->fontMetrics().horizontalAdvance(QStringLiteral("DD:").repeated(32)) + 12);
@@ -99,6 +103,9 @@ LiveStatsSetupWindow::LiveStatsSetupWindow(SettingsStore store, Dialogs& dialogs
     buttons->addWidget(saveButton);
     buttons->addWidget(closeButton);
     auto* top = new QVBoxLayout(this);
+    fields->addRow(QString(), SiteRefresh);
+    fields->addRow(QStringLiteral("Site folder:"), SiteFolder);
+    fields->addRow(QString(), SiteUpload);
     top->addLayout(fields);
     top->addLayout(buttons);
 
@@ -108,6 +115,12 @@ LiveStatsSetupWindow::LiveStatsSetupWindow(SettingsStore store, Dialogs& dialogs
     connect(closeButton, &QPushButton::clicked, this, &LiveStatsSetupWindow::closeWindow);
     connect(saveButton, &QPushButton::clicked, this, &LiveStatsSetupWindow::saveSettings);
     connect(customImageBox, &QCheckBox::toggled, this, &LiveStatsSetupWindow::toggleCustomImage);
+    connect(SiteRefresh, &QCheckBox::toggled, this, [this](bool on) {
+        SiteFolder->setEnabled(on);
+        SiteUpload->setEnabled(on);
+    });
+    SiteFolder->setEnabled(false);
+    SiteUpload->setEnabled(false);
 
     setFixedSize(qMax(sizeHint().width(), 320), sizeHint().height());
     centreOnScreen(*this);
@@ -133,6 +146,11 @@ void LiveStatsSetupWindow::fillFromSettings() {
         ImagePath->setEnabled(*page.useCustomImage);
     }
     ImagePath->setText(page.customImagePath);
+    const SiteRefreshSettings site = readSiteRefreshSettings(store_);
+    siteStored_ = !site.folder.isEmpty();
+    SiteRefresh->setChecked(siteStored_);
+    SiteFolder->setText(site.folder);
+    SiteUpload->setChecked(site.upload);
     const WebhookSettings hooks = key ? readWebhookSettings(*key) : WebhookSettings{};
     WebhookUrls->setText(hooks.urls);
     WebhookFormat->setCurrentIndex(
@@ -201,6 +219,11 @@ void LiveStatsSetupWindow::saveSettings() {
         dialogs_.information(problem);
         return;
     }
+    if (SiteRefresh->isChecked() && SiteFolder->text().trimmed().isEmpty()) {
+        dialogs_.beep();
+        dialogs_.information(QStringLiteral("Please enter the folder of the community site."));
+        return;
+    }
     if (const QString problem = fingerprintProblem(CertFingerprint->text()); !problem.isEmpty()) {
         dialogs_.beep();
         dialogs_.information(problem);
@@ -233,7 +256,14 @@ void LiveStatsSetupWindow::storeSettings() {
     ftp.certSha256 = CertFingerprint->text().trimmed();
     const LiveStatsSettings live{HostFileName->text(), ReloadTime->text(), ImagePath->text(),
                                  customImageBox->isChecked()};
-    const QList<std::pair<QString, QString>> page = liveStatsValues(live);
+    QList<std::pair<QString, QString>> page = liveStatsValues(live);
+    // A store that never had a site keeps no site values.
+    if (SiteRefresh->isChecked()) {
+        page.append({kSiteFolderSetting, SiteFolder->text().trimmed()});
+        page.append({kSiteUploadSetting, SiteUpload->isChecked() ? kTrueText : kFalseText});
+    } else if (siteStored_) {
+        page.append({kSiteFolderSetting, QString()});
+    }
     try {
         store_.update([&](RegFile& file) {
             putFtpSettings(file, ftp, page);
@@ -248,6 +278,7 @@ void LiveStatsSetupWindow::storeSettings() {
         // Nothing was stored, so the first value is the one that failed.
         throw Error(QStringLiteral("Failed to set data for '%1'").arg(kHostNameSetting));
     }
+    siteStored_ = SiteRefresh->isChecked();
 }
 
 } // namespace vantor::recorder

@@ -47,6 +47,9 @@ public:
     QCheckBox* PassiveMode;
     QCheckBox* SecureConnection;
     QLineEdit* CertFingerprint;
+    QCheckBox* SiteRefresh; // the community site after each game
+    QLineEdit* SiteFolder;
+    QCheckBox* SiteUpload;
     QLineEdit* WebhookUrls;   // "webhookurl": one or more, blank between
     QComboBox* WebhookFormat; // "discord" or "json"
     QPushButton* closeButton; // "Close"
@@ -67,6 +70,7 @@ private:
 
     SettingsStore store_;
     Dialogs& dialogs_;
+    bool siteStored_ = false; // the store holds a site folder: unchecking must clear it
 };
 
 } // namespace vantor::recorder

@@ -215,3 +215,37 @@ TEST(FileWriter, FreshFilesReplaceALinkInsteadOfWritingThroughIt) {
     }
     EXPECT_EQ(readFile(QStringLiteral("outside.txt")), QByteArray("keep me"));
 }
+
+// Reads stop at the end of the file and report a failed call; a descriptor held by UniqueFd is
+// closed on every way out, and kept open once released.
+TEST(FileReader, ReadsFullyUpToTheEndAndClosesWhatItOwns) {
+    TempFolder dir;
+    writeFile(dir.file("r.bin"), "0123456789");
+    const int fd = ::open(QFile::encodeName(dir.file("r.bin")).constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    struct Case {
+        off_t offset;
+        std::size_t size;
+        const char* expected;
+    };
+    for (const Case& c :
+         {Case{0, 10, "0123456789"}, Case{7, 10, "789"}, Case{10, 4, ""}, Case{2, 3, "234"}}) {
+        char buffer[16] = {};
+        int err = 0;
+        const std::size_t got = readFully(fd, buffer, c.size, c.offset, &err);
+        EXPECT_EQ(std::string(buffer, got), c.expected) << c.offset;
+        EXPECT_EQ(err, 0);
+    }
+    { const UniqueFd owned(fd); }
+    EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "closed when its owner went";
+    char byte = 0;
+    int err = 0;
+    EXPECT_EQ(readFully(fd, &byte, 1, 0, &err), 0u);
+    EXPECT_EQ(err, EBADF);
+
+    UniqueFd kept(::open(QFile::encodeName(dir.file("r.bin")).constData(), O_RDONLY));
+    const int raw = kept.release();
+    kept.reset();
+    EXPECT_NE(::fcntl(raw, F_GETFD), -1) << "released, not closed";
+    ::close(raw);
+}

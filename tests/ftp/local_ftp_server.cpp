@@ -1,5 +1,7 @@
 #include "tests/ftp/local_ftp_server.h"
 
+#include "tests/support/stop_process.h"
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTcpServer>
@@ -72,13 +74,7 @@ bool LocalFtpServer::startOn(quint16 port, QString* error) {
 }
 
 void LocalFtpServer::stop() {
-    if (process_.state() == QProcess::NotRunning)
-        return;
-    process_.terminate();
-    if (!process_.waitForFinished(3000)) {
-        process_.kill();
-        process_.waitForFinished(3000);
-    }
+    stopProcess(process_);
 }
 
 } // namespace vantor::test

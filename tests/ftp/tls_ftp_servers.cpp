@@ -1,6 +1,7 @@
 #include "tests/ftp/tls_ftp_servers.h"
 
 #include "ftp/certificate_pin.h"
+#include "tests/support/stop_process.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -127,13 +128,7 @@ bool TlsFtpServer::start(QString* error) {
 }
 
 void TlsFtpServer::stop() {
-    if (process_.state() == QProcess::NotRunning)
-        return;
-    process_.terminate();
-    if (!process_.waitForFinished(3000)) {
-        process_.kill();
-        process_.waitForFinished(3000);
-    }
+    stopProcess(process_);
 }
 
 QString VsftpdServer::program() {

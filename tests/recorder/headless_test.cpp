@@ -9,6 +9,7 @@
 #include "manual_tick.h"
 #include "recorder/recording/result_log_files.h"
 #include "recorder/session/recorder_options.h"
+#include "recorder/session/site_refresh.h"
 #include "recorder_test_data.h"
 #include "tests/support/fakes.h"
 #include "tests/support/store_text.h"
@@ -20,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -40,6 +42,7 @@ TEST(RecorderCommandLine, ChoosesTheModeAndRefusesWhatItCannotDo) {
         QStringList args;
         Mode mode;
         Choice liveStats;
+        std::optional<QString> site = std::nullopt;
     };
     const Case cases[] = {
         {{}, Mode::Window, Choice::FromSettings},
@@ -54,15 +57,23 @@ TEST(RecorderCommandLine, ChoosesTheModeAndRefusesWhatItCannotDo) {
         {{"--headless", "-platform", "offscreen"}, Mode::Invalid, Choice::FromSettings},
         {{"--bogus"}, Mode::Invalid, Choice::FromSettings},
         {{"stats.log"}, Mode::Invalid, Choice::FromSettings},
+        {{"--headless", "--site", "www"}, Mode::Headless, Choice::FromSettings, "www"},
+        {{"--headless", "--site=-odd name"}, Mode::Headless, Choice::FromSettings, "-odd name"},
+        {{"--headless", "--no-site"}, Mode::Headless, Choice::FromSettings, ""},
+        {{"--headless", "--site"}, Mode::Invalid, Choice::FromSettings},
+        {{"--headless", "--site", "a", "--no-site"}, Mode::Invalid, Choice::FromSettings},
+        {{"--site", "www"}, Mode::Invalid, Choice::FromSettings},
     };
     for (const Case& c : cases) {
         const RecorderOptions o = parseRecorderArguments(QStringList{"VantorRecorder"} + c.args);
         const std::string what = c.args.join(' ').toStdString();
         EXPECT_EQ(o.mode, c.mode) << what;
-        if (c.mode == Mode::Invalid)
+        if (c.mode == Mode::Invalid) {
             EXPECT_FALSE(o.problem.isEmpty()) << what;
-        else
+        } else {
             EXPECT_EQ(o.liveStats, c.liveStats) << what;
+            EXPECT_EQ(o.siteFolder, c.site) << what;
+        }
     }
 }
 
@@ -375,4 +386,44 @@ TEST(QtMessages, GoThroughTheTimeStampedStreamWithAPrefix) {
               "2026-12-08 21:30:05 Qt: No audio device\n"
               "2026-12-08 21:30:05 Qt (qt.multimedia.audiooutput): PulseAudio: connection "
               "refused\n");
+}
+
+// After a game the site is made by the utilities in a process of their own, in the data
+// folder, with the folder after "--" so no name is read as an option; no folder, no process.
+TEST(SiteRefresh, StartsTheUtilitiesInTheDataFolderWithTheSitesFolder) {
+    TempFolder dir;
+    const QString bin = dir.file(QStringLiteral("bin"));
+    const QString data = dir.file(QStringLiteral("data"));
+    QDir().mkpath(bin);
+    QDir().mkpath(data);
+    const QString program = bin + QStringLiteral("/VantorUtilities");
+    writeFile(program, "#!/bin/sh\necho \"$(pwd -P) $*\" > started.txt\n");
+    QFile::setPermissions(program, QFile::ExeOwner | QFile::ReadOwner);
+    const struct {
+        SiteRefreshSettings settings;
+        const char* expected; // the arguments, or "" when nothing is started
+    } cases[] = {
+        {{QStringLiteral("www"), false}, "site --quiet -- www"},
+        {{QStringLiteral("--odd"), true}, "site --quiet --upload -- --odd"},
+        {{QString(), true}, ""},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(data + QStringLiteral("/started.txt"));
+        EXPECT_EQ(startSiteRefresh(bin, QString(), data, c.settings), QString());
+        if (*c.expected == '\0') {
+            QTest::qWait(200);
+            EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/started.txt")));
+            continue;
+        }
+        QByteArray line;
+        for (int i = 0; i < 100 && line.isEmpty(); ++i) {
+            QTest::qWait(50);
+            if (QFileInfo::exists(data + QStringLiteral("/started.txt")))
+                line = vantor::test::readFile(data + QStringLiteral("/started.txt")).trimmed();
+        }
+        EXPECT_EQ(line, QDir(data).canonicalPath().toUtf8() + ' ' + c.expected);
+    }
+    EXPECT_FALSE(startSiteRefresh(dir.file(QStringLiteral("none")), QString(), data,
+                                  {QStringLiteral("www"), false})
+                     .isEmpty());
 }

@@ -395,6 +395,36 @@ TEST_F(SetupWindow, EscapeClosesWithoutSavingAndReturnSaves) {
     EXPECT_TRUE(form.isVisible());
 }
 
+// The site box: saved with its folder and upload choice, refused without a folder, cleared when
+// unchecked; a store that never had a site gets no site values.
+TEST_F(SetupWindow, TheCommunitySiteIsSavedOnlyOnceChosen) {
+    open();
+    fillAll();
+    save();
+    EXPECT_EQ(setting("sitefolder"), "(none)");
+    EXPECT_FALSE(form.SiteFolder->isEnabled());
+
+    QTest::mouseClick(form.SiteRefresh, Qt::LeftButton, {}, QPoint(4, 4));
+    ASSERT_TRUE(form.SiteFolder->isEnabled());
+    dialogs.shown.clear();
+    save();
+    EXPECT_EQ(setting("sitefolder"), "(none)") << "no folder, nothing saved";
+    EXPECT_EQ(dialogs.shown,
+              (QStringList{"beep", "info: Please enter the folder of the community site."}));
+
+    type(form.SiteFolder, "/srv/www/site");
+    QTest::mouseClick(form.SiteUpload, Qt::LeftButton, {}, QPoint(4, 4));
+    save();
+    EXPECT_EQ(setting("sitefolder"), "/srv/www/site");
+    EXPECT_EQ(setting("siteupload"), "true");
+
+    form.fillFromSettings();
+    EXPECT_TRUE(form.SiteRefresh->isChecked());
+    QTest::mouseClick(form.SiteRefresh, Qt::LeftButton, {}, QPoint(4, 4));
+    save();
+    EXPECT_EQ(setting("sitefolder"), "");
+}
+
 TEST_F(SetupWindow, NoControlHidesAnother) {
     open();
     EXPECT_EQ(vantor::test::layoutProblems(form), QStringList());

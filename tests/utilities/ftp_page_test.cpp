@@ -8,6 +8,7 @@
 #include "tests/ftp/fake_ftp_server.h"
 #include "tests/ftp/local_ftp_server.h"
 #include "tests/support/fakes.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 
 #include <QApplication>
@@ -32,15 +33,6 @@ using namespace vantor::test;
 using vantor::utilities::UtilitiesWindow;
 
 namespace {
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : name_(name) { qputenv(name, value); }
-    ~ScopedEnv() { qunsetenv(name_); }
-
-private:
-    const char* name_;
-};
 
 // The window on a fresh data folder, on its "FTP Upload" page.
 struct FtpPage {

@@ -7,6 +7,7 @@
 #include "platform/settings_store.h"
 #include "tests/ftp/fake_ftp_server.h"
 #include "tests/ftp/local_ftp_server.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 
 #include <QDir>
@@ -24,15 +25,6 @@ using namespace vantor::utilities;
 namespace {
 
 // Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : name_(name) { qputenv(name, value); }
-    ~ScopedEnv() { qunsetenv(name_); }
-
-private:
-    const char* name_;
-};
-
 QList<QByteArray> valueLines(const QByteArray& storeFile) {
     QList<QByteArray> values;
     for (const QByteArray& line : storeFile.split('\n'))

@@ -62,6 +62,7 @@ std::vector<Command> playerCommands();
 std::vector<Command> pageCommands();
 std::vector<Command> uploadCommands();
 std::vector<Command> historyCommands();
+std::vector<Command> siteCommands();
 std::vector<Command> watchCommands();
 std::vector<Command> leagueCommands();
 std::vector<Command> seasonCommands();

@@ -25,7 +25,7 @@ const std::vector<Command>& commands() {
         std::vector<Command> c;
         for (auto list :
              {playerCommands, pageCommands, uploadCommands, historyCommands, leagueCommands,
-              mapCommands, ratingCommands, seasonCommands, watchCommands})
+              mapCommands, ratingCommands, seasonCommands, siteCommands, watchCommands})
             for (Command& command : list())
                 c.push_back(std::move(command));
         return c;

@@ -35,6 +35,8 @@ std::optional<QCommandLineOption> optionNamed(const QString& name) {
     if (name == kFromFiles)
         return QCommandLineOption(kFromFiles,
                                   QStringLiteral("start the history afresh from the files"));
+    if (name == kUpload)
+        return QCommandLineOption(kUpload, QStringLiteral("send the changed files by FTP"));
     if (name == kFormat)
         return QCommandLineOption(kFormat, QStringLiteral("the web hook's format"),
                                   QStringLiteral("discord|json"));

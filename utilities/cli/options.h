@@ -19,6 +19,7 @@ inline const QString kFingerprint = QStringLiteral("fingerprint");
 inline const QString kLast = QStringLiteral("last");
 inline const QString kJson = QStringLiteral("json");
 inline const QString kFromFiles = QStringLiteral("from-files");
+inline const QString kUpload = QStringLiteral("upload");
 inline const QString kFormat = QStringLiteral("format");
 inline const QString kSince = QStringLiteral("since");
 inline const QString kUntil = QStringLiteral("until");

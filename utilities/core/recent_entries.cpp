@@ -1,13 +1,14 @@
 #include "recent_entries.h"
 
 #include "common/error.h"
+#include "platform/settings_names.h"
 #include "platform/settings_store.h"
 
 namespace vantor::utilities {
 
 namespace {
-QString valueName(const char* stem, int entry) {
-    return QLatin1String(stem) + QString::number(entry);
+QString valueName(const QString& stem, int entry) {
+    return stem + QString::number(entry);
 }
 } // namespace
 
@@ -32,8 +33,8 @@ RecentPageEntries loadRecentEntries(const SettingsStore& store) {
         return h;
     QStringList comments, files;
     for (int i = 1; i <= RecentEntries::kEntries; ++i) {
-        comments << key->readString(valueName("comment", i));
-        files << key->readString(valueName("file", i));
+        comments << key->readString(valueName(kRecentCommentSetting, i));
+        files << key->readString(valueName(kRecentFileSetting, i));
     }
     h.comments = RecentEntries(comments);
     h.files = RecentEntries(files);
@@ -45,13 +46,15 @@ void storeRecentEntries(const SettingsStore& store, const RecentPageEntries& his
         store.update([&](RegFile& f) {
             f.addKey(kVantorKey);
             for (int i = 1; i <= RecentEntries::kEntries; ++i)
-                f.setValue(kVantorKey, valueName("file", i), histories.files.entries()[i - 1]);
+                f.setValue(kVantorKey, valueName(kRecentFileSetting, i),
+                           histories.files.entries()[i - 1]);
             for (int i = 1; i <= RecentEntries::kEntries; ++i)
-                f.setValue(kVantorKey, valueName("comment", i),
+                f.setValue(kVantorKey, valueName(kRecentCommentSetting, i),
                            histories.comments.entries()[i - 1]);
         });
     } catch (const Error&) {
-        throw Error(QStringLiteral("Failed to set data for 'file1'"));
+        throw Error(
+            QStringLiteral("Failed to set data for '%1'").arg(valueName(kRecentFileSetting, 1)));
     }
 }
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "site_model.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace vantor::history::site {
+
+// One award of a window: the best player by one measure and the runner-up. Ties go to the
+// player with more games in the window, then to the name that sorts first by its bytes.
+struct Award {
+    QString title;
+    QString winner; // escaped: a player's name, or a team
+    std::optional<std::uint32_t> winnerPlayer;
+    QString value;
+    QString runnerUp; // escaped; empty when nobody else qualified
+    std::optional<std::uint32_t> runnerUpPlayer;
+    QString runnerUpValue;
+};
+
+// A window's players ranked for its standings: skill points, then games, then name.
+std::vector<std::pair<std::uint32_t, Totals>>
+rankedStandings(const SiteModel& model, const std::unordered_map<std::uint32_t, Totals>& totals);
+
+// The awards of a window of games.
+std::vector<Award> awardsOver(const SiteModel& model, const std::vector<std::uint32_t>& games);
+
+// Hundredths as "2.33".
+QString hundredthsText(std::int64_t value);
+
+} // namespace vantor::history::site

@@ -1,0 +1,216 @@
+#include "site_model.h"
+
+#include "common/skill.h"
+
+#include <algorithm>
+#include <ext/pb_ds/assoc_container.hpp>
+#include <ext/pb_ds/tree_policy.hpp>
+#include <limits>
+
+namespace vantor::history::site {
+
+// Players ordered by skill points (highest first, then by index), with the order of any key at
+// hand in O(log n): a player's rank right after his game without sorting everyone again.
+struct SiteModel::RankTree {
+    using Key = std::pair<std::int64_t, std::uint32_t>; // (-skill points, player)
+    __gnu_pbds::tree<Key, __gnu_pbds::null_type, std::less<Key>, __gnu_pbds::rb_tree_tag,
+                     __gnu_pbds::tree_order_statistics_node_update>
+        tree;
+    std::vector<std::int64_t> keyOf; // per player; INT64_MIN: not in the tree
+};
+
+bool wonBy(TeamOutcome outcome, const QByteArray& team) {
+    return (outcome == TeamOutcome::BlueWon && team == "blue") ||
+           (outcome == TeamOutcome::RedWon && team == "gold");
+}
+
+void Totals::add(const SiteRow& r, bool won) {
+    kills += r.kills;
+    deaths += r.deaths;
+    hitSum += r.hitPercent;
+    games += 1;
+    roundsFired += r.roundsFired;
+    roundsTaken += r.roundsTaken;
+    wins += won ? 1 : 0;
+}
+
+std::int32_t Totals::hitPercent() const {
+    return averageHitPercent(saturate32(hitSum), saturate32(games));
+}
+
+std::int32_t Totals::skillPoints() const {
+    return skillPointsOf(saturate32(kills), saturate32(deaths), hitPercent());
+}
+
+std::int64_t Totals::killsPerGame() const {
+    return games == 0 ? 0 : kills * 100 / games;
+}
+
+std::int64_t Totals::deathsPerGame() const {
+    return games == 0 ? 0 : deaths * 100 / games;
+}
+
+QDate dateOf(const QByteArray& playedAt) {
+    return QDate::fromString(QString::fromLatin1(playedAt.left(10)), QStringLiteral("yyyy-MM-dd"));
+}
+
+SiteModel::SiteModel(const SitePeople& people, std::vector<SiteSeason> seasons)
+    : mainNameOf_(people.mainNameOf), seasons_(std::move(seasons)),
+      ranks_(std::make_shared<RankTree>()) {
+    for (const QByteArray& name : people.hidden)
+        hidden_[name] = true;
+    std::stable_sort(seasons_.begin(), seasons_.end(),
+                     [](const SiteSeason& a, const SiteSeason& b) { return a.start < b.start; });
+}
+
+std::uint32_t SiteModel::intern(std::vector<QByteArray>& list,
+                                std::unordered_map<QByteArray, std::uint32_t>& index,
+                                const QByteArray& text) {
+    const auto [it, added] = index.try_emplace(text, std::uint32_t(list.size()));
+    if (added)
+        list.push_back(text);
+    return it->second;
+}
+
+const QByteArray& SiteModel::shownName(const QByteArray& recorded) const {
+    static const QByteArray none;
+    const auto main = mainNameOf_.find(recorded);
+    const QByteArray& name = main == mainNameOf_.end() ? recorded : main->second;
+    return hidden_.count(name) ? none : name;
+}
+
+std::vector<QByteArray> SiteModel::aliasesOf(const QByteArray& mainName) const {
+    std::vector<QByteArray> out;
+    for (const auto& [alias, main] : mainNameOf_)
+        if (main == mainName)
+            out.push_back(alias);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::uint32_t SiteModel::playerIndex(const QByteArray& name, std::uint32_t game) {
+    const auto [it, added] = playerIndex_.try_emplace(name, std::uint32_t(players_.size()));
+    if (added) {
+        players_.push_back(SitePlayer{name, {}, 0, 0, game, game});
+        ranks_->keyOf.push_back(std::numeric_limits<std::int64_t>::min());
+    }
+    return it->second;
+}
+
+int SiteModel::seasonOf(const QDate& date) const {
+    int found = -1;
+    for (std::size_t i = 0; i < seasons_.size(); ++i)
+        if (date.isValid() && seasons_[i].start <= date)
+            found = int(i);
+    return found;
+}
+
+void SiteModel::addGame(const GameRow& game) {
+    if (game.undone)
+        return;
+    SiteGame g;
+    g.id = game.id;
+    g.playedAt = game.playedAt;
+    g.coop = game.coop;
+    g.map = intern(maps_, mapIndex_, game.map);
+    g.rules = intern(texts_, textIndex_, game.rules);
+    g.elapsed = intern(texts_, textIndex_, game.elapsedTime);
+    g.outcome = game.outcome;
+    g.firstRow = std::uint32_t(rows_.size());
+    const QDate date = dateOf(game.playedAt);
+    if (date.isValid()) {
+        int weekYear = 0;
+        const int week = date.weekNumber(&weekYear);
+        g.week = weekYear * 100 + week;
+        g.month = date.year() * 100 + date.month();
+        g.season = seasonOf(date);
+    }
+    const auto gameIndex = std::uint32_t(games_.size());
+    std::vector<std::uint32_t> played;
+    for (const PlayerGameRow& p : game.players) {
+        const QByteArray& name = shownName(p.name);
+        if (name.isEmpty())
+            continue; // hidden, or no name at all
+        SiteRow r;
+        r.player = playerIndex(name, gameIndex);
+        r.game = gameIndex;
+        r.kills = p.kills;
+        r.deaths = p.deaths;
+        r.hitPercent = p.hitPercent;
+        r.roundsFired = p.roundsFired;
+        r.roundsTaken = p.roundsTaken;
+        r.team = intern(texts_, textIndex_, p.team);
+        r.killedBy = intern(texts_, textIndex_, shownName(p.killedBy));
+        rows_.push_back(r);
+
+        SitePlayer& player = players_[r.player];
+        player.total.add(r, wonBy(game.outcome, p.team));
+        player.lastGame = gameIndex;
+        played.push_back(r.player);
+    }
+    g.rowCount = std::uint32_t(rows_.size()) - g.firstRow;
+    games_.push_back(std::move(g));
+    updateRanks(played);
+}
+
+void SiteModel::updateRanks(const std::vector<std::uint32_t>& played) {
+    auto& tree = ranks_->tree;
+    for (std::uint32_t p : played) {
+        std::int64_t& key = ranks_->keyOf[p];
+        if (key != std::numeric_limits<std::int64_t>::min())
+            tree.erase({key, p});
+        key = -std::int64_t(players_[p].total.skillPoints());
+        tree.insert({key, p});
+    }
+    for (std::uint32_t p : played) {
+        // Equal skill points share a rank: one more than those strictly ahead.
+        players_[p].rank = std::uint32_t(tree.order_of_key({ranks_->keyOf[p], 0})) + 1;
+        players_[p].rankedCount = std::uint32_t(tree.size());
+    }
+}
+
+void SiteModel::finish() {
+    ranks_.reset();
+    mapGames_.assign(maps_.size(), {});
+    periods_.clear();
+    for (std::uint32_t i = 0; i < games_.size(); ++i) {
+        const SiteGame& g = games_[i];
+        mapGames_[g.map].push_back(i);
+        if (g.week != 0) {
+            periods_[{PeriodKind::Week, g.week}].push_back(i);
+            periods_[{PeriodKind::Month, g.month}].push_back(i);
+        }
+        if (g.season >= 0)
+            periods_[{PeriodKind::Season, g.season}].push_back(i);
+    }
+    // Rows grouped by player with a counting pass: no copy of the rows themselves.
+    playerRowStart_.assign(players_.size() + 1, 0);
+    for (const SiteRow& r : rows_)
+        ++playerRowStart_[r.player + 1];
+    for (std::size_t i = 1; i < playerRowStart_.size(); ++i)
+        playerRowStart_[i] += playerRowStart_[i - 1];
+    rowsByPlayer_.assign(rows_.size(), 0);
+    std::vector<std::uint32_t> next(playerRowStart_.begin(), playerRowStart_.end() - 1);
+    for (std::uint32_t i = 0; i < rows_.size(); ++i)
+        rowsByPlayer_[next[rows_[i].player]++] = i;
+}
+
+std::vector<std::uint32_t> SiteModel::rowsOf(std::uint32_t player) const {
+    return {rowsByPlayer_.begin() + playerRowStart_[player],
+            rowsByPlayer_.begin() + playerRowStart_[player + 1]};
+}
+
+std::unordered_map<std::uint32_t, Totals>
+SiteModel::totalsOver(const std::vector<std::uint32_t>& games) const {
+    std::unordered_map<std::uint32_t, Totals> out;
+    for (std::uint32_t gi : games) {
+        const SiteGame& g = games_[gi];
+        for (std::uint32_t i = g.firstRow; i < g.firstRow + g.rowCount; ++i) {
+            const SiteRow& r = rows_[i];
+            out[r.player].add(r, wonBy(g.outcome, texts_[r.team]));
+        }
+    }
+    return out;
+}
+
+} // namespace vantor::history::site

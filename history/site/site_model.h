@@ -1,0 +1,166 @@
+#pragma once
+
+#include "history/journal/game_rows.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QHash> // std::hash of QByteArray
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace vantor::history::site {
+
+// Who is shown, and as whom. Filled from the history's aliases and hidden players once the
+// history keeps them; until then everyone is shown under his own name.
+struct SitePeople {
+    std::unordered_map<QByteArray, QByteArray> mainNameOf; // alias -> main name
+    std::vector<QByteArray> hidden;                        // main names left out everywhere
+};
+
+// A named season: from its start date up to the start of the next one.
+struct SiteSeason {
+    QString name;
+    QDate start;
+};
+
+struct SiteRow;
+
+// Whether a player of team won the game ("blue" or "gold", as the result logs name them).
+bool wonBy(TeamOutcome outcome, const QByteArray& team);
+
+// A player's figures summed over some games.
+struct Totals {
+    std::int64_t kills = 0;
+    std::int64_t deaths = 0;
+    std::int64_t hitSum = 0;
+    std::int64_t games = 0;
+    std::int64_t roundsFired = 0;
+    std::int64_t roundsTaken = 0;
+    std::int64_t wins = 0;
+
+    void add(const SiteRow& row, bool won);
+
+    // As the stats file derives them: average hit % and skill points from the sums.
+    std::int32_t hitPercent() const;
+    std::int32_t skillPoints() const;
+    // Hundredths, for ranking by kills or deaths per game.
+    std::int64_t killsPerGame() const;
+    std::int64_t deathsPerGame() const;
+};
+
+// A window of time the site has a page for.
+enum class PeriodKind { Week, Month, Season };
+struct PeriodKey {
+    PeriodKind kind = PeriodKind::Week;
+    int value = 0; // week: year*100+week, month: year*100+month, season: its index
+    auto operator<=>(const PeriodKey&) const = default;
+};
+
+// One player's line of one game, with names and texts interned.
+struct SiteRow {
+    std::uint32_t player = 0;
+    std::uint32_t game = 0;
+    std::int32_t kills = 0;
+    std::int32_t deaths = 0;
+    std::int32_t hitPercent = 0;
+    std::int32_t roundsFired = 0;
+    std::int32_t roundsTaken = 0;
+    std::uint32_t team = 0;     // index into texts
+    std::uint32_t killedBy = 0; // index into texts; a hidden player's name reads as empty
+};
+
+struct SiteGame {
+    std::int64_t id = 0;
+    QByteArray playedAt;
+    bool coop = false;
+    std::uint32_t map = 0;   // index into maps
+    std::uint32_t rules = 0; // index into texts
+    std::uint32_t elapsed = 0;
+    TeamOutcome outcome = TeamOutcome::Unknown;
+    std::uint32_t firstRow = 0;
+    std::uint32_t rowCount = 0;
+    int week = 0;  // year*100+week, 0 when the date cannot be read
+    int month = 0; // year*100+month
+    int season = -1;
+};
+
+struct SitePlayer {
+    QByteArray name;
+    Totals total;
+    std::uint32_t rank = 0;        // by skill points, right after his last game
+    std::uint32_t rankedCount = 0; // players ranked then
+    std::uint32_t firstGame = 0;   // index into games
+    std::uint32_t lastGame = 0;
+};
+
+// Every counted game of the history, folded into what the pages show. Undone games and hidden
+// players are left out; aliases count as their main name.
+class SiteModel {
+public:
+    SiteModel(const SitePeople& people, std::vector<SiteSeason> seasons);
+
+    // Games must come in id order.
+    void addGame(const GameRow& game);
+    // After the last game: indexes by player, map and period.
+    void finish();
+
+    const std::vector<SiteGame>& games() const { return games_; }
+    const std::vector<SiteRow>& rows() const { return rows_; }
+    const std::vector<SitePlayer>& players() const { return players_; }
+    const std::vector<QByteArray>& maps() const { return maps_; }
+    const QByteArray& text(std::uint32_t index) const { return texts_[index]; }
+    const std::vector<SiteSeason>& seasons() const { return seasons_; }
+    // The names a main name was also recorded under.
+    std::vector<QByteArray> aliasesOf(const QByteArray& mainName) const;
+
+    // A player's rows, oldest first.
+    std::vector<std::uint32_t> rowsOf(std::uint32_t player) const;
+    // The games of a map, oldest first.
+    const std::vector<std::uint32_t>& gamesOfMap(std::uint32_t map) const { return mapGames_[map]; }
+    // The games of every period that has any, oldest first.
+    const std::map<PeriodKey, std::vector<std::uint32_t>>& periods() const { return periods_; }
+    // The season a date falls in, -1 before the first.
+    int seasonOf(const QDate& date) const;
+
+    // Totals per player over some games.
+    std::unordered_map<std::uint32_t, Totals>
+    totalsOver(const std::vector<std::uint32_t>& games) const;
+
+private:
+    std::uint32_t intern(std::vector<QByteArray>& list,
+                         std::unordered_map<QByteArray, std::uint32_t>& index,
+                         const QByteArray& text);
+    std::uint32_t playerIndex(const QByteArray& name, std::uint32_t game);
+    const QByteArray& shownName(const QByteArray& recorded) const;
+    void updateRanks(const std::vector<std::uint32_t>& played);
+
+    std::unordered_map<QByteArray, QByteArray> mainNameOf_;
+    std::unordered_map<QByteArray, bool> hidden_;
+    std::vector<SiteSeason> seasons_;
+
+    std::vector<SiteGame> games_;
+    std::vector<SiteRow> rows_;
+    std::vector<SitePlayer> players_;
+    std::unordered_map<QByteArray, std::uint32_t> playerIndex_;
+    std::vector<QByteArray> maps_;
+    std::unordered_map<QByteArray, std::uint32_t> mapIndex_;
+    std::vector<QByteArray> texts_;
+    std::unordered_map<QByteArray, std::uint32_t> textIndex_;
+    std::vector<std::vector<std::uint32_t>> mapGames_;
+    std::vector<std::uint32_t> playerRowStart_; // rows by player, after finish()
+    std::vector<std::uint32_t> rowsByPlayer_;
+    std::map<PeriodKey, std::vector<std::uint32_t>> periods_;
+
+    struct RankTree;
+    std::shared_ptr<RankTree> ranks_;
+};
+
+// "YYYY-MM-DD HH:MM:SS" -> its date; invalid when it is not one.
+QDate dateOf(const QByteArray& playedAt);
+
+} // namespace vantor::history::site
