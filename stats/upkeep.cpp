@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "common/integer_text.h"
 #include "common/record_file.h"
+#include "common/skill.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,6 +80,78 @@ std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name
     }
     stats.close();
     return blanked;
+}
+
+namespace {
+// Two players' totals as one: plain sums (saturating), then the derived values. Each side's
+// hit percentage sum already counts all its games.
+void addRecordInto(PlayerStatsRecord& into, const PlayerStatsRecord& from) {
+    const auto add = [](std::int32_t& a, std::int32_t b) {
+        a = saturate32(std::int64_t(a) + std::int64_t(b));
+    };
+    add(into.kills, from.kills);
+    add(into.deaths, from.deaths);
+    add(into.games, from.games);
+    add(into.hitPercentSum, from.hitPercentSum);
+    add(into.roundsFired, from.roundsFired);
+    add(into.roundsTaken, from.roundsTaken);
+    calcskill(into);
+}
+} // namespace
+
+std::optional<NameMerge> mergePlayerInto(const QString& statsPath, const QByteArray& name,
+                                         const QByteArray& main,
+                                         const BeforeChangeFn& beforeChange) {
+    RecordFile<PlayerStatsRecord> stats(statsPath);
+    if (!openIfReadable(stats, FixedRecordFile::Mode::Read))
+        return std::nullopt;
+    ensureWholeRecords(statsPath, sizeof(PlayerStatsRecord));
+    // The first pass finds where the sum goes and adds up the other name's records.
+    NameMerge result;
+    std::int64_t target = -1;
+    std::optional<PlayerStatsRecord> sum;
+    PlayerStatsRecord r;
+    for (std::int64_t at = 0; stats.read(r); ++at) {
+        if (r.isBlank())
+            continue;
+        if (r.name.sameText(main) && !result.mainExisted) {
+            result.mainExisted = true;
+            target = at;
+        } else if (r.name.sameText(name)) {
+            ++result.merged;
+            if (!sum)
+                sum = r;
+            else
+                addRecordInto(*sum, r);
+            if (!result.mainExisted && target < 0)
+                target = at;
+        }
+    }
+    stats.close();
+    if (result.merged == 0)
+        return result;
+
+    if (beforeChange)
+        beforeChange();
+    stats.open(FixedRecordFile::Mode::Read);
+    rewriteThroughWorkFile<PlayerStatsRecord>(
+        besideFile(statsPath, kWorkFile), statsPath, [&](auto& work) {
+            for (std::int64_t at = 0; stats.read(r); ++at) {
+                if (at == target) {
+                    if (result.mainExisted) {
+                        addRecordInto(r, *sum);
+                    } else {
+                        r = *sum;
+                        r.name.setText(main);
+                    }
+                } else if (!r.isBlank() && r.name.sameText(name)) {
+                    blankRecord(r);
+                }
+                work.write(r);
+            }
+            stats.close();
+        });
+    return result;
 }
 
 std::optional<int> countPlayerRecords(const QString& statsPath, const QByteArray& name) {

@@ -31,6 +31,20 @@ void blankRecord(PlayerStatsRecord& r);
 std::optional<int> deletePlayer(const QString& statsPath, const QByteArray& name,
                                 const BeforeChangeFn& beforeChange = {});
 
+// What an alias did to a stats file.
+struct NameMerge {
+    int merged = 0;           // records of the other name added in and blanked
+    bool mainExisted = false; // else the first of them now carries the main name
+};
+
+// An alias: every record of `name` is added into the first record of `main` and blanked as
+// Delete Player blanks one; without a record of `main`, the first record of `name` takes its
+// name. Main keeps its own date. The file is rebuilt through "work.dat" and a rename, so it is
+// never half merged. nullopt when the file cannot be opened, in which case nothing changed.
+std::optional<NameMerge> mergePlayerInto(const QString& statsPath, const QByteArray& name,
+                                         const QByteArray& main,
+                                         const BeforeChangeFn& beforeChange = {});
+
 // How many records Delete Player would blank, changing nothing; nullopt when the file cannot be
 // opened.
 std::optional<int> countPlayerRecords(const QString& statsPath, const QByteArray& name);

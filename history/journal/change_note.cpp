@@ -111,6 +111,17 @@ void ChangeNote::add(const ChangeEvent& event, const std::map<QString, FileState
     }
 }
 
+AliasMap ChangeNote::aliases(bool coop) {
+    if (!journal_)
+        return {};
+    try {
+        return aliasMap(journal_->database(), coop);
+    } catch (const Error& e) {
+        failed(e.message());
+        return {};
+    }
+}
+
 void ChangeNote::takeBack(std::int64_t id) {
     if (!journal_ || id == 0)
         return;

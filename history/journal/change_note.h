@@ -2,6 +2,7 @@
 
 #include "change_tracker.h"
 #include "journal.h"
+#include "player_names.h"
 
 #include <QByteArray>
 #include <QString>
@@ -40,6 +41,8 @@ public:
                          const ChangeTracker* tracker = nullptr);
     // hints: states of files whose digest the change folded as it wrote them.
     void add(const ChangeEvent& event, const std::map<QString, FileState>& hints = {});
+    // The aliases a game of the type is recorded under; none when the history is left out.
+    AliasMap aliases(bool coop);
     // The game's change was undone after all.
     void takeBack(std::int64_t id);
 

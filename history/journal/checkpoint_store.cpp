@@ -12,7 +12,7 @@ void makeTable(Database& db) {
             "state BLOB NOT NULL, PRIMARY KEY(kind, coop, through))");
 }
 
-// What makes a checkpoint stale: the last undo or redo, and the games up to it.
+// What makes a checkpoint stale: the last undo, redo or alias, and the games up to it.
 struct Stamp {
     std::int64_t marks = 0;
     std::int64_t games = 0;
@@ -20,8 +20,12 @@ struct Stamp {
 
 Stamp stampOf(Database& db, bool coop, std::int64_t throughId) {
     Stamp s;
-    Statement marks(db.handle(), "SELECT coalesce(max(id), 0) FROM event WHERE kind IN (?1, ?2)");
-    marks.bind(1, std::int64_t(EventKind::UndoGame)).bind(2, std::int64_t(EventKind::RedoGame));
+    // An alias changes whose games count under which name.
+    Statement marks(db.handle(),
+                    "SELECT coalesce(max(id), 0) FROM event WHERE kind IN (?1, ?2, ?3)");
+    marks.bind(1, std::int64_t(EventKind::UndoGame))
+        .bind(2, std::int64_t(EventKind::RedoGame))
+        .bind(3, std::int64_t(EventKind::Alias));
     marks.step();
     s.marks = marks.integer(0);
     Statement games(db.handle(), "SELECT count(*) FROM event WHERE kind=1 AND coop=? AND id<=?");

@@ -87,12 +87,24 @@ QByteArray orEmpty(const QByteArray& b) {
 } // namespace
 
 bool changesFiles(EventKind kind) {
-    return kind != EventKind::UndoGame && kind != EventKind::RedoGame;
+    return kind != EventKind::UndoGame && kind != EventKind::RedoGame && kind != EventKind::Hide &&
+           kind != EventKind::Unhide;
 }
 
 bool isUpkeep(EventKind kind) {
     return kind != EventKind::Game && changesFiles(kind);
 }
+
+namespace {
+// "2,3,..." for SQL: the kinds isUpkeep names.
+QByteArray upkeepKinds() {
+    QByteArray list;
+    for (std::int64_t kind = 1; kind <= kLastEventKind; ++kind)
+        if (isUpkeep(EventKind(kind)))
+            list += (list.isEmpty() ? "" : ",") + QByteArray::number(kind);
+    return list;
+}
+} // namespace
 
 QByteArray combinedDigest(const std::map<QString, FileState>& files) {
     QByteArray out;
@@ -441,6 +453,14 @@ std::int64_t Journal::addChange(const ChangeEvent& event,
     return id;
 }
 
+std::int64_t Journal::addMark(const ChangeEvent& event) {
+    Transaction t(db_);
+    const std::int64_t id = insertEvent(event.kind, event.coop, orEmpty(event.arg1),
+                                        orEmpty(event.arg2), {}, lastDigest());
+    t.commit();
+    return id;
+}
+
 void Journal::removeEvent(std::int64_t id) {
     Transaction t(db_);
     Statement del(db_.handle(), "DELETE FROM event WHERE id=?");
@@ -506,7 +526,7 @@ StoredEvent eventAt(const Statement& s, const QString& path) {
     StoredEvent e;
     e.id = s.integer(0);
     const std::int64_t kind = s.integer(1);
-    if (kind < 1 || kind > 8)
+    if (kind < 1 || kind > kLastEventKind)
         throw Error(damaged(path, QStringLiteral("event %1 is of no known kind").arg(e.id)));
     e.kind = EventKind(kind);
     e.coop = s.integer(2) != 0;
@@ -655,7 +675,7 @@ void Journal::forEachEvent(const std::function<void(const StoredEvent&)>& visit)
 }
 
 std::vector<StoredEvent> Journal::upkeepChanges(std::optional<bool> coop) {
-    const QByteArray sql = QByteArray(kEventColumns) + "WHERE kind BETWEEN 2 AND 6" +
+    const QByteArray sql = QByteArray(kEventColumns) + "WHERE kind IN (" + upkeepKinds() + ")" +
                            (coop ? " AND coop=?" : "") + " ORDER BY id";
     Statement s(db_.handle(), sql.constData());
     if (coop)
@@ -667,7 +687,8 @@ std::vector<StoredEvent> Journal::upkeepChanges(std::optional<bool> coop) {
 }
 
 std::optional<StoredEvent> Journal::upkeepChange(std::int64_t id) {
-    const QByteArray sql = QByteArray(kEventColumns) + "WHERE id=? AND kind BETWEEN 2 AND 6";
+    const QByteArray sql =
+        QByteArray(kEventColumns) + "WHERE id=? AND kind IN (" + upkeepKinds() + ")";
     Statement s(db_.handle(), sql.constData());
     s.bind(1, id);
     if (!s.step())

@@ -25,7 +25,11 @@ enum class EventKind {
     DeleteStatsFile = 6, // the stats file of the game type (and "team.log" with "stats.log")
     UndoGame = 7,        // arg1: the event's id, a game's or another change's; replay looks at the
     RedoGame = 8,        // event's mark instead
+    Alias = 9,           // arg1: the other name, arg2: the name its games count under
+    Hide = 10,           // arg1: the name left out of published pages (both game types)
+    Unhide = 11,         // arg1: the name shown again
 };
+inline constexpr std::int64_t kLastEventKind = 11;
 bool changesFiles(EventKind kind);
 // A change a user made with the utilities or the recorder's live page, other than a game:
 // ranking, Delete Player, Delete Players, Delete Stats File. These can be undone one by one.
@@ -122,6 +126,9 @@ public:
     // hints: states of files whose digest the caller folded as it wrote them.
     std::int64_t addChange(const ChangeEvent& event,
                            const std::map<QString, FileState>& hints = {});
+    // An event that changes no file (a hide): it carries the digest the files had last and
+    // leaves what the journal saw of them alone, so it can be added while out of step.
+    std::int64_t addMark(const ChangeEvent& event);
     // Takes back an event whose change was undone.
     void removeEvent(std::int64_t id);
     // Marks an event (a game or an upkeep change) undone or not, with an undo/redo event
@@ -146,6 +153,8 @@ public:
     std::optional<StoredEvent> upkeepChange(std::int64_t id);
     // Whether the event can still be replayed (recorded since the current baseline).
     bool replayable(std::int64_t id);
+    // The last event before the current baseline (0 for none).
+    std::int64_t baselineEnd() { return metaInteger("baseline_after"); }
     // The baseline's files: name -> bytes (a null QByteArray for a file that did not exist).
     std::map<QString, QByteArray> baseline();
     // The events since the baseline, oldest first.

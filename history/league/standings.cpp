@@ -4,11 +4,6 @@
 
 namespace vantor::history {
 
-QByteArray countedName(const AliasMap& aliases, const QByteArray& name) {
-    const auto it = aliases.constFind(name);
-    return it == aliases.cend() ? name : *it;
-}
-
 void PlayerTotals::add(const PlayerGameRow& row, QByteArrayView day) {
     kills += row.kills;
     deaths += row.deaths;
@@ -48,6 +43,31 @@ void PlayerTally::add(const GameRow& game) {
         }
         players_[*it].add(row, day);
     }
+}
+
+std::vector<PlayerTotals> countedUnder(const AliasMap& aliases, std::vector<PlayerTotals> totals) {
+    if (aliases.isEmpty())
+        return totals;
+    QHash<QByteArray, std::size_t> index;
+    std::vector<PlayerTotals> out;
+    for (PlayerTotals& t : totals) {
+        t.name = countedName(aliases, t.name);
+        const auto it = index.constFind(t.name);
+        if (it == index.cend()) {
+            index.insert(t.name, out.size());
+            out.push_back(std::move(t));
+            continue;
+        }
+        PlayerTotals& into = out[*it];
+        into.kills += t.kills;
+        into.deaths += t.deaths;
+        into.games += t.games;
+        into.hitPercentSum += t.hitPercentSum;
+        into.roundsFired += t.roundsFired;
+        into.roundsTaken += t.roundsTaken;
+        into.lastPlayed = std::max(into.lastPlayed, t.lastPlayed);
+    }
+    return out;
 }
 
 const PlayerTotals* PlayerTally::find(const QByteArray& name) const {

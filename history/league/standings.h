@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/journal/game_rows.h"
+#include "history/journal/player_names.h"
 
 #include "common/records.h"
 
@@ -11,10 +12,6 @@
 #include <vector>
 
 namespace vantor::history {
-
-// Other names a player went by: alias -> the name his games count under.
-using AliasMap = QHash<QByteArray, QByteArray>;
-QByteArray countedName(const AliasMap& aliases, const QByteArray& name);
 
 // One player's totals over some games, added up as the merge adds a game into a stats file
 // (wide here, so that nothing wraps; saturated as a record holds them).
@@ -47,6 +44,10 @@ private:
     QHash<QByteArray, std::size_t> index_;
     std::vector<PlayerTotals> players_;
 };
+
+// Totals given per name, in the order the players first played, as the aliases count them:
+// an alias's totals go into its main name's, which stands where the first of them stood.
+std::vector<PlayerTotals> countedUnder(const AliasMap& aliases, std::vector<PlayerTotals> totals);
 
 struct Standing {
     int rank = 0;

@@ -1,6 +1,7 @@
 #include "replay.h"
 
 #include "history/journal/file_digest.h"
+#include "history/journal/player_names.h"
 
 #include "common/data_files.h"
 #include "common/error.h"
@@ -57,6 +58,8 @@ QString kindName(EventKind kind) {
         return QStringLiteral("Delete Players");
     case EventKind::DeleteStatsFile:
         return QStringLiteral("Delete Stats File");
+    case EventKind::Alias:
+        return QStringLiteral("alias");
     default:
         return QStringLiteral("mark");
     }
@@ -133,10 +136,15 @@ private:
 struct Images {
     StatsImage adversarial;
     StatsImage cooperative;
+    // The aliases in force so far, per game type: a game's names are merged as the recorder
+    // merged them.
+    AliasMap adversarialAliases;
+    AliasMap cooperativeAliases;
     void store() {
         adversarial.store();
         cooperative.store();
     }
+    AliasMap& aliases(bool coop) { return coop ? cooperativeAliases : adversarialAliases; }
 };
 
 void applyEvent(Journal& journal, const QString& folder, const StoredEvent& e, bool undone,
@@ -156,9 +164,15 @@ void applyEvent(Journal& journal, const QString& folder, const StoredEvent& e, b
         StatsImage* image = game->gameType == kAdversarial   ? &images.adversarial
                             : game->gameType == kCooperative ? &images.cooperative
                                                              : nullptr;
-        if (image)
-            for (const GamePlayer& p : game->players)
-                image->merge(statsRecordOf(p));
+        if (image) {
+            const AliasMap& aliases = images.aliases(image == &images.cooperative);
+            for (const GamePlayer& p : game->players) {
+                PlayerStatsRecord r = statsRecordOf(p);
+                if (const auto main = aliases.constFind(p.name); main != aliases.cend())
+                    r.name.setText(*main);
+                image->merge(r);
+            }
+        }
         stats::TeamResult teams;
         teams.known = game->outcome != TeamOutcome::Unknown;
         teams.blueWon = game->outcome == TeamOutcome::BlueWon;
@@ -180,8 +194,17 @@ void applyEvent(Journal& journal, const QString& folder, const StoredEvent& e, b
     case EventKind::DeleteStatsFile:
         stats::deleteStatsFiles(e.coop ? kCooperativeText : kAdversarialText, folder);
         return;
+    case EventKind::Alias:
+        // One with an empty name was never made by `alias`.
+        if (undone || e.arg1.isEmpty() || e.arg2.isEmpty())
+            return;
+        stats::mergePlayerInto(statsPath, e.arg1, e.arg2);
+        images.aliases(e.coop).insert(e.arg1, e.arg2);
+        return;
     case EventKind::UndoGame:
     case EventKind::RedoGame:
+    case EventKind::Hide:
+    case EventKind::Unhide:
         return;
     }
 }
@@ -215,8 +238,12 @@ FileSet replayJournal(Journal& journal, const QString& scratchFolder,
         if (!bytes.isNull())
             writeFile(QDir(scratchFolder).filePath(name), bytes);
 
+    // Aliases made before the baseline are in its files already, and still name later games.
+    const std::int64_t before = journal.baselineEnd();
     Images images{StatsImage(QDir(scratchFolder).filePath(kStatsFile)),
-                  StatsImage(QDir(scratchFolder).filePath(kCoopStatsFile))};
+                  StatsImage(QDir(scratchFolder).filePath(kCoopStatsFile)),
+                  aliasMap(journal.database(), false, before),
+                  aliasMap(journal.database(), true, before)};
     journal.forEachEvent([&](const StoredEvent& e) {
         const auto o = undone.find(e.id);
         const bool isUndone = o != undone.end() ? o->second : e.undone;

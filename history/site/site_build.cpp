@@ -18,10 +18,12 @@ QByteArray signatureOf(const SiteModel& model, const SiteOptions& options) {
     QCryptographicHash h(QCryptographicHash::Sha256);
     h.addData(options.coop ? (*options.coop ? "coop" : "adversarial") : "all");
     h.addData(currentPeriodsText(model, options.now));
-    std::map<QByteArray, QByteArray> aliases(options.people.mainNameOf.begin(),
-                                             options.people.mainNameOf.end());
-    for (const auto& [alias, main] : aliases)
-        h.addData(QByteArray::number(alias.size()) + ':' + alias + main + '\n');
+    for (const auto* map : {&options.people.mainNameOf, &options.people.coopMainNameOf}) {
+        const std::map<QByteArray, QByteArray> aliases(map->begin(), map->end());
+        for (const auto& [alias, main] : aliases)
+            h.addData(QByteArray::number(alias.size()) + ':' + alias + main + '\n');
+        h.addData("|");
+    }
     std::vector<QByteArray> hidden = options.people.hidden;
     std::sort(hidden.begin(), hidden.end());
     for (const QByteArray& name : hidden)

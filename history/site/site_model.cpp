@@ -55,8 +55,8 @@ QDate dateOf(const QByteArray& playedAt) {
 }
 
 SiteModel::SiteModel(const SitePeople& people, std::vector<SiteSeason> seasons)
-    : mainNameOf_(people.mainNameOf), seasons_(std::move(seasons)),
-      ranks_(std::make_shared<RankTree>()) {
+    : mainNameOf_(people.mainNameOf), coopMainNameOf_(people.coopMainNameOf),
+      seasons_(std::move(seasons)), ranks_(std::make_shared<RankTree>()) {
     for (const QByteArray& name : people.hidden)
         hidden_[name] = true;
     std::stable_sort(seasons_.begin(), seasons_.end(),
@@ -72,19 +72,22 @@ std::uint32_t SiteModel::intern(std::vector<QByteArray>& list,
     return it->second;
 }
 
-const QByteArray& SiteModel::shownName(const QByteArray& recorded) const {
+const QByteArray& SiteModel::shownName(const QByteArray& recorded, bool coop) const {
     static const QByteArray none;
-    const auto main = mainNameOf_.find(recorded);
-    const QByteArray& name = main == mainNameOf_.end() ? recorded : main->second;
+    const auto& aliases = coop ? coopMainNameOf_ : mainNameOf_;
+    const auto main = aliases.find(recorded);
+    const QByteArray& name = main == aliases.end() ? recorded : main->second;
     return hidden_.count(name) ? none : name;
 }
 
 std::vector<QByteArray> SiteModel::aliasesOf(const QByteArray& mainName) const {
     std::vector<QByteArray> out;
-    for (const auto& [alias, main] : mainNameOf_)
-        if (main == mainName)
-            out.push_back(alias);
+    for (const auto* aliases : {&mainNameOf_, &coopMainNameOf_})
+        for (const auto& [alias, main] : *aliases)
+            if (main == mainName)
+                out.push_back(alias);
     std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
     return out;
 }
 
@@ -128,7 +131,7 @@ void SiteModel::addGame(const GameRow& game) {
     const auto gameIndex = std::uint32_t(games_.size());
     std::vector<std::uint32_t> played;
     for (const PlayerGameRow& p : game.players) {
-        const QByteArray& name = shownName(p.name);
+        const QByteArray& name = shownName(p.name, game.coop);
         if (name.isEmpty())
             continue; // hidden, or no name at all
         SiteRow r;
@@ -140,7 +143,7 @@ void SiteModel::addGame(const GameRow& game) {
         r.roundsFired = p.roundsFired;
         r.roundsTaken = p.roundsTaken;
         r.team = intern(texts_, textIndex_, p.team);
-        r.killedBy = intern(texts_, textIndex_, shownName(p.killedBy));
+        r.killedBy = intern(texts_, textIndex_, shownName(p.killedBy, game.coop));
         rows_.push_back(r);
 
         SitePlayer& player = players_[r.player];

@@ -15,11 +15,12 @@
 
 namespace vantor::history::site {
 
-// Who is shown, and as whom. Filled from the history's aliases and hidden players once the
-// history keeps them; until then everyone is shown under his own name.
+// Who is shown, and as whom: the history's aliases (each holds for one game type) and hidden
+// players.
 struct SitePeople {
-    std::unordered_map<QByteArray, QByteArray> mainNameOf; // alias -> main name
-    std::vector<QByteArray> hidden;                        // main names left out everywhere
+    std::unordered_map<QByteArray, QByteArray> mainNameOf;     // alias -> main name
+    std::unordered_map<QByteArray, QByteArray> coopMainNameOf; // the same in co-operative games
+    std::vector<QByteArray> hidden;                            // main names left out everywhere
 };
 
 // A named season: from its start date up to the start of the next one.
@@ -136,10 +137,11 @@ private:
                          std::unordered_map<QByteArray, std::uint32_t>& index,
                          const QByteArray& text);
     std::uint32_t playerIndex(const QByteArray& name, std::uint32_t game);
-    const QByteArray& shownName(const QByteArray& recorded) const;
+    const QByteArray& shownName(const QByteArray& recorded, bool coop) const;
     void updateRanks(const std::vector<std::uint32_t>& played);
 
     std::unordered_map<QByteArray, QByteArray> mainNameOf_;
+    std::unordered_map<QByteArray, QByteArray> coopMainNameOf_;
     std::unordered_map<QByteArray, bool> hidden_;
     std::vector<SiteSeason> seasons_;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/journal/game_rows.h"
+#include "history/journal/player_names.h"
 
 #include "common/page_links.h"
 #include "common/records.h"
@@ -34,9 +35,10 @@ QByteArray playerHistoryText(const QByteArray& name, const std::vector<GameRow>&
 // player's games. Self-contained: no script, nothing fetched. Undone games stay in the table,
 // marked, but are not drawn: they no longer count. UTF-8, all game texts escaped. A page
 // published for a while says when it was made: "Last updated: <lastUpdated>" (none when empty).
+// hidden: players who asked to be left out of pages; a "Killed by" naming one stays empty.
 QByteArray playerPageHtml(const QByteArray& name, const PlayerStatsRecord* totals,
                           const std::vector<GameRow>& games, const PageLinks& links,
-                          const QString& lastUpdated = QString());
+                          const QString& lastUpdated = QString(), const NameSet& hidden = {});
 
 // `export --json`: {"players":[...],"games":[...]} as one UTF-8 JSON document. Blank records
 // (deleted players) are left out. A game's "outcome" is "blue", "gold" or null when unknown.

@@ -86,7 +86,7 @@ QString totalsTable(const PlayerStatsRecord& t) {
     return table + QLatin1String("</table>");
 }
 
-QString gamesTable(const std::vector<PlayedBlock>& played) {
+QString gamesTable(const std::vector<PlayedBlock>& played, const NameSet& hidden) {
     QString table = QStringLiteral("<table class=\"games\">");
     table += headingRow({"Game", "Played", "Map", "Rules", "Team", "Kills", "Deaths", "Hit %",
                          "Skill Points", "Killed by", "Result"});
@@ -96,7 +96,8 @@ QString gamesTable(const std::vector<PlayedBlock>& played) {
                  cell(htmlText(g->rules)) + cell(htmlText(p->team)) + numberCell(p->kills) +
                  numberCell(p->deaths) +
                  cell(QString::number(p->hitPercent) + QLatin1Char('%'), true) +
-                 numberCell(p->skillPoints) + cell(htmlText(p->killedBy)) +
+                 numberCell(p->skillPoints) +
+                 cell(hidden.contains(p->killedBy) ? QString() : htmlText(p->killedBy)) +
                  cell(QString::fromLatin1(outcomeText(g->outcome)) +
                       (g->undone ? QStringLiteral(" (undone)") : QString()));
         table += QLatin1String("</tr>");
@@ -108,7 +109,7 @@ QString gamesTable(const std::vector<PlayedBlock>& played) {
 
 QByteArray playerPageHtml(const QByteArray& name, const PlayerStatsRecord* totals,
                           const std::vector<GameRow>& games, const PageLinks& links,
-                          const QString& lastUpdated) {
+                          const QString& lastUpdated, const NameSet& hidden) {
     const std::vector<PlayedBlock> played = blocksOf(games, name);
 
     const QString shownName = htmlText(name);
@@ -142,7 +143,7 @@ QByteArray playerPageHtml(const QByteArray& name, const PlayerStatsRecord* total
     if (played.empty())
         page += QLatin1String("<p>No recorded games.</p>");
     else
-        page += scrollBox(gamesTable(played));
+        page += scrollBox(gamesTable(played, hidden));
     if (!lastUpdated.isEmpty())
         page += QLatin1String("<p class=\"updated\"><small>Last updated: ") +
                 htmlEscaped(lastUpdated) + QLatin1String("</small></p>");

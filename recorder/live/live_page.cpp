@@ -218,6 +218,11 @@ const char* nameOpening(const LastGameRecord& r) {
     return kGreen300;
 }
 
+bool isHidden(const LivePageContent& c, QByteArrayView name) {
+    return !c.hiddenNames.isEmpty() && !name.isEmpty() &&
+           c.hiddenNames.contains(name.toByteArray());
+}
+
 void writeLastGameTable(PageText& page, const LivePageContent& c) {
     const bool teamColours = c.rules == "Team Survival";
     page << "<table border=\"0\" bordercolor=\"#808080\" bordercolorlight=\"#808080\" "
@@ -228,7 +233,7 @@ void writeLastGameTable(PageText& page, const LivePageContent& c) {
     writeHeadings(page, kLastGameHeadings);
     page << "</tr><tr>";
     for (const LastGameRecord& r : c.lastGame) {
-        if (r.name.isEmpty())
+        if (r.name.isEmpty() || isHidden(c, r.name.view()))
             continue;
         if (r.deaths > 0)
             page.raw(kHealthOpen).raw("#CC0000\"><img src=").raw(c.links.deadImage) << "></td>";
@@ -243,8 +248,9 @@ void writeLastGameTable(PageText& page, const LivePageContent& c) {
         }
         page << kGrey200 << r.kills << "</td>" << kGrey200 << r.roundsFired << "</td>" << kGrey200
              << r.roundsTaken << "</td>" << kGrey200 << r.hitPercent << "%</td>" << kGrey300;
-        page.escaped(r.killedBy.view()) << "</td>"
-                                        << "<tr>";
+        page.escaped(isHidden(c, r.killedBy.view()) ? QByteArrayView() : r.killedBy.view())
+            << "</td>"
+            << "<tr>";
         page.rowDone();
     }
     page << "</tr></table>";
@@ -260,7 +266,7 @@ void writeRankingsTable(PageText& page, const LivePageContent& c) {
     std::int32_t rank = 1;
     int sinceHeadings = 0;
     for (const PlayerStatsRecord& r : c.rankings) {
-        if (r.name.isEmpty())
+        if (r.name.isEmpty() || isHidden(c, r.name.view()))
             continue;
         page << kRank84 << rank << "</font></td>" << kGrey940;
         page.escaped(r.name.view()) << "</td>" << kGrey200 << r.skillPoints << "</td>" << kGrey200

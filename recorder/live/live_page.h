@@ -4,6 +4,7 @@
 #include "common/records.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -32,6 +33,8 @@ struct LivePageContent {
     std::span<const LastGameRecord> lastGame;
     std::span<const PlayerStatsRecord> rankings;
     PageLinks links = PageLinks::fromBuild(); // addresses, credit line, health images
+    // Players left out of the page at their own request: no row, and no "Killed by" naming one.
+    QSet<QByteArray> hiddenNames;
 };
 
 // The reload time the setup window accepts: a whole number of seconds from 5 to 3600, plain

@@ -9,6 +9,7 @@
 #include "live_page.h"
 #include "stats/live_rankings.h"
 
+#include "history/journal/player_names.h"
 #include "history/journaled/journaled_changes.h"
 #include "platform/data_folder_lock.h"
 #include "platform/date_time_text.h"
@@ -82,6 +83,8 @@ bool LiveStats::writePage(const stats::GameInfo& game, const QByteArray& playerN
         page.reloadTime = settings.reloadTime;
         page.imageUrl = imageUrl_;
         page.links = links;
+        if (journaling.on)
+            page.hiddenNames = history::hiddenNamesIn(dataFolder_);
 
         if (game.gameType == kAdversarial) {
             // A "team.log" the utilities deleted meanwhile shows no wins yet.

@@ -134,7 +134,10 @@ RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
         if (journaled_)
             note.emplace(dataFolder_, [this](const QString& text) { dialogs_.error(text); });
         history::ChangeTracker tracker(*journal);
-        teams = merge(parsed, liveStatsEnabled, tracker);
+        // A name made an alias is merged as its main name; the history keeps the name played.
+        const history::AliasMap aliases =
+            note ? note->aliases(parsed.info.gameType == kCooperative) : history::AliasMap{};
+        teams = merge(parsed, liveStatsEnabled, tracker, aliases);
         journal->syncChanges();
         // Keyed by the claimed log: a crash before the commit below leaves the log, and whoever
         // finds it again drops the event with the game's undone changes.
@@ -185,13 +188,18 @@ RecordingCycle::Outcome RecordingCycle::recordClaimed(bool liveStatsEnabled) {
 }
 
 stats::TeamTotals RecordingCycle::merge(const stats::ResultLog& log, bool liveStatsEnabled,
-                                        ChangeGuard& guard) {
+                                        ChangeGuard& guard, const history::AliasMap& aliases) {
     std::vector<PlayerStatsRecord> players;
     players.reserve(log.players.size());
     for (const stats::PlayerResult& p : log.players) {
-        if (liveStatsEnabled)
-            stats::savelastgame(dataFolder_, p.lastGame, &guard);
         players.push_back(p.stats);
+        LastGameRecord last = p.lastGame;
+        if (const auto main = aliases.constFind(p.stats.name.text()); main != aliases.cend()) {
+            players.back().name.setText(*main);
+            last.name.setText(*main);
+        }
+        if (liveStatsEnabled)
+            stats::savelastgame(dataFolder_, last, &guard);
     }
     // One pass over the stats file for the whole game, however large the file.
     stats::saveplayers(dataFolder_, players, log.info.gameType, &guard);

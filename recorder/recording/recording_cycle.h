@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/journal/player_names.h"
 #include "stats/merge.h"
 #include "stats/result_log.h"
 
@@ -67,7 +68,8 @@ private:
     Outcome recordClaimed(bool liveStatsEnabled);
     // Merges every player, then the team result, each change kept in the undo journal first.
     // Every change goes past guard first (the undo journal and the history's tracker).
-    stats::TeamTotals merge(const stats::ResultLog& log, bool liveStatsEnabled, ChangeGuard& guard);
+    stats::TeamTotals merge(const stats::ResultLog& log, bool liveStatsEnabled, ChangeGuard& guard,
+                            const history::AliasMap& aliases);
     void setAside(const QString& log, const FileId& id, const QString& why);
     void setClaimedAside(const QString& why);
 

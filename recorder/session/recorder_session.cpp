@@ -4,6 +4,7 @@
 #include "site_refresh.h"
 
 #include "history/journal/journal.h"
+#include "history/journal/player_names.h"
 #include "history/views/game_views.h"
 #include "recorder/live/live_upload.h"
 #include "recorder/recording/result_log_files.h"
@@ -173,9 +174,13 @@ void RecorderSession::tellWatch(RecordingCycle::Outcome outcome) {
         if (!journal)
             return;
         watch_->historyChecked(journal->outOfStepReason());
-        const std::vector<history::GameRow> last = journal->games(std::nullopt, 1);
+        std::vector<history::GameRow> last = journal->games(std::nullopt, 1);
         if (last.empty())
             return;
+        // Told as every page tells it: under the names the games count under, without the
+        // players who asked to be left out.
+        history::countRowsUnder(history::aliasMap(journal->database(), last.front().coop), last);
+        history::leaveOutHidden(history::hiddenNames(journal->database()), last);
         QString link;
         if (const auto key = store_.openKey(kVantorKey, false))
             link = readWebhookSettings(*key).link;

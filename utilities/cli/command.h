@@ -68,5 +68,6 @@ std::vector<Command> leagueCommands();
 std::vector<Command> seasonCommands();
 std::vector<Command> mapCommands();
 std::vector<Command> ratingCommands();
+std::vector<Command> nameCommands();
 
 } // namespace vantor::utilities::cli

@@ -23,9 +23,9 @@ constexpr int kWidth = 79;
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> c;
-        for (auto list :
-             {playerCommands, pageCommands, uploadCommands, historyCommands, leagueCommands,
-              mapCommands, ratingCommands, seasonCommands, siteCommands, watchCommands})
+        for (auto list : {playerCommands, pageCommands, uploadCommands, historyCommands,
+                          leagueCommands, mapCommands, ratingCommands, seasonCommands, siteCommands,
+                          watchCommands, nameCommands})
             for (Command& command : list())
                 c.push_back(std::move(command));
         return c;

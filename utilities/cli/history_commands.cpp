@@ -1,6 +1,7 @@
 #include "command.h"
 #include "options.h"
 
+#include "history/journal/player_names.h"
 #include "history/replay/history_commands.h"
 #include "history/views/game_views.h"
 #include "history/views/view_text.h"
@@ -12,12 +13,13 @@
 #include "common/data_files.h"
 #include "common/file_writer.h"
 #include "common/page_names.h"
-#include "common/visible_text.h"
 #include "common/record_file.h"
 #include "common/records.h"
+#include "common/visible_text.h"
 #include "platform/settings_store.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <optional>
 
 namespace vantor::utilities::cli {
@@ -64,6 +66,25 @@ QByteArray playerName(const Invocation& call, qsizetype at) {
     return toCp1252(name).left(qsizetype(kPlayerNameLength));
 }
 
+// The games of a player and of his aliases, oldest first, each alias's rows under his name.
+std::vector<GameRow> gamesCountedAs(Journal& journal, const QByteArray& name, bool coop) {
+    const AliasMap aliases = aliasMap(journal.database(), coop);
+    std::vector<GameRow> rows = journal.gamesOf(name, coop);
+    if (aliases.isEmpty())
+        return rows;
+    for (auto it = aliases.cbegin(); it != aliases.cend(); ++it)
+        if (*it == name)
+            for (GameRow& g : journal.gamesOf(it.key(), coop))
+                rows.push_back(std::move(g));
+    std::sort(rows.begin(), rows.end(),
+              [](const GameRow& a, const GameRow& b) { return a.id < b.id; });
+    rows.erase(std::unique(rows.begin(), rows.end(),
+                           [](const GameRow& a, const GameRow& b) { return a.id == b.id; }),
+               rows.end());
+    countRowsUnder(aliases, rows);
+    return rows;
+}
+
 int games(const Invocation& call) {
     const std::int64_t last =
         call.isSet(kLast) ? positiveNumber(call.value(kLast), QStringLiteral("--last")) : -1;
@@ -74,10 +95,13 @@ int games(const Invocation& call) {
 }
 
 int history(const Invocation& call) {
-    const QByteArray name = playerName(call, 0);
+    const QByteArray typed = playerName(call, 0);
     requireDataFolder();
     HistoryAccess access(kHere);
-    const auto rows = access.journal().gamesOf(name, call.isSet(kCoop));
+    // An alias's games are his main name's.
+    const QByteArray name =
+        countedName(aliasMap(access.journal().database(), call.isSet(kCoop)), typed);
+    const auto rows = gamesCountedAs(access.journal(), name, call.isSet(kCoop));
     const QString statsFile = statsFileName(call.gameType());
     if (rows.empty() && !totalsOf(name, statsFile))
         throw Error(unknownPlayerMessage(name, statsFile));
@@ -87,7 +111,7 @@ int history(const Invocation& call) {
 
 int playerPage(const Invocation& call) {
     const QString file = call.nonEmpty(0, QStringLiteral("a file name"));
-    const QByteArray name = playerName(call, 1);
+    const QByteArray typed = playerName(call, 1);
     const SettingsStore store(SettingsStore::defaultPath());
     if (const QString reserved =
             fileReservedFromPages(file, stats::folderOf(kStatsFile), store.path());
@@ -97,16 +121,25 @@ int playerPage(const Invocation& call) {
     }
     requireDataFolder();
     HistoryAccess access(kHere);
-    const auto rows = access.journal().gamesOf(name, call.isSet(kCoop));
+    const QByteArray name =
+        countedName(aliasMap(access.journal().database(), call.isSet(kCoop)), typed);
+    const NameSet hidden = hiddenNames(access.journal().database());
+    if (hidden.contains(name)) {
+        call.err << "\"" << terminalText(name)
+                 << "\" asked to be left out of the pages (\"unhide\" shows the name again). The "
+                    "page was not written.\n";
+        return 1;
+    }
+    const auto rows = gamesCountedAs(access.journal(), name, call.isSet(kCoop));
     const QString statsFile = statsFileName(call.gameType());
     const std::optional<PlayerStatsRecord> totals = totalsOf(name, statsFile);
     if (rows.empty() && !totals) {
         call.err << unknownPlayerMessage(name, statsFile) << " The page was not written.\n";
         return 1;
     }
-    const QByteArray html =
-        playerPageHtml(name, totals ? &*totals : nullptr, rows, PageLinks::fromBuild(),
-                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    const QByteArray html = playerPageHtml(
+        name, totals ? &*totals : nullptr, rows, PageLinks::fromBuild(),
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")), hidden);
     OutputFile page(file);
     page.write(std::string_view(html.constData(), std::size_t(html.size())));
     page.commit();
@@ -129,6 +162,9 @@ QString changeText(const StoredEvent& e) {
             .arg(terminalText(e.arg1), terminalText(e.arg2));
     case EventKind::DeleteStatsFile:
         return QStringLiteral("Delete Stats File");
+    case EventKind::Alias:
+        return QStringLiteral("alias \"%1\" is \"%2\"")
+            .arg(terminalText(e.arg1), terminalText(e.arg2));
     default:
         return {};
     }
@@ -162,6 +198,7 @@ int exportJsonCommand(const Invocation& call) {
     HistoryAccess access(kHere);
     auto rows = access.journal().games(call.isSet(kCoop), -1);
     std::reverse(rows.begin(), rows.end()); // oldest first, as they were played
+    countRowsUnder(aliasMap(access.journal().database(), call.isSet(kCoop)), rows);
     const auto players = readAllRecords<PlayerStatsRecord>(statsFileName(call.gameType()));
     print(call, exportJson(players, rows));
     return 0;

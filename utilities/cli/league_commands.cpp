@@ -86,13 +86,16 @@ int standings(const Invocation& call) {
         refuseCoopRating(call);
     const TimeWindow window = windowOption(call);
     HistoryAccess access(kHere);
+    const AliasMap aliases = aliasesOf(access.journal(), call);
 
-    PlayerTally tally;
-    RatingBook ratings;
+    PlayerTally tally(aliases);
+    RatingBook ratings(aliases);
     std::optional<std::vector<PlayerTotals>> totals;
     if (order.key)
         totals = dayTotals(access.journal().database(), call.isSet(kCoop), window);
-    if (!totals) {
+    if (totals)
+        totals = countedUnder(aliases, std::move(*totals));
+    else {
         forEachGame(access.journal(), call, window, order.key ? nullptr : &ratings,
                     [&](const GameRow& g, bool inWindow, const std::vector<RatingChange>&) {
                         if (inWindow)
@@ -173,8 +176,9 @@ QString awardValueText(const Award& a, const AwardEntry& e) {
 int awards(const Invocation& call) {
     const TimeWindow window = windowOption(call);
     HistoryAccess access(kHere);
-    AwardTally tally;
-    RatingBook ratings;
+    const AliasMap aliases = aliasesOf(access.journal(), call);
+    AwardTally tally(aliases);
+    RatingBook ratings(aliases);
     // The rating gain needs the ratings the window starts with; co-operative games have none.
     const bool rated = !call.isSet(kCoop);
     forEachGame(access.journal(), call, window, rated ? &ratings : nullptr,
@@ -251,6 +255,7 @@ int hallOfFame(const Invocation& call) {
     const QByteArray todayStart = dayStart(today(zone), zone);
     const SeasonList seasons = storedSeasons();
     HistoryAccess access(kHere);
+    const AliasMap aliases = aliasesOf(access.journal(), call);
 
     // Periods by the time they start, so the list reads in the order they were played.
     std::map<std::pair<QByteArray, int>, Period> periods;
@@ -258,36 +263,38 @@ int hallOfFame(const Invocation& call) {
     for (const Season& s : seasons.seasons())
         if (seasons.end(s) && dayStart(*seasons.end(s), zone) <= todayStart)
             seasonWindows.push_back({seasons.window(s, zone), &s});
-    RatingBook ratings;
-    forEachGame(access.journal(), call, allTime(), order.key ? nullptr : &ratings,
-                [&](const GameRow& g, bool, const std::vector<RatingChange>&) {
-                    if (g.undone || QByteArrayView(g.playedAt) >= QByteArrayView(todayStart))
-                        return;
-                    // The day a game belongs to in the zone: a local day unless --utc.
-                    QDate day = QDate::fromString(QString::fromLatin1(g.playedAt.left(10)),
-                                                  QStringLiteral("yyyy-MM-dd"));
-                    if (zone == WindowZone::Utc)
-                        day = QDateTime::fromString(QString::fromLatin1(g.playedAt),
-                                                    QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                                  .toUTC()
-                                  .date();
-                    if (!day.isValid())
-                        return;
-                    const auto addTo = [&](const QString& kind, int kindOrder,
-                                           const TimeWindow& w) {
-                        if (w.until.isEmpty() || w.until > todayStart)
-                            return; // not finished
-                        auto& p = periods[{w.from, kindOrder}];
-                        p.kind = kind;
-                        p.label = w.label;
-                        p.players.add(g);
-                    };
-                    addTo(QStringLiteral("week"), 0, weekWindow(isoWeekOf(day), zone));
-                    addTo(QStringLiteral("month"), 1, monthWindow(day, zone));
-                    for (const auto& [w, season] : seasonWindows)
-                        if (w.contains(g.playedAt))
-                            addTo(QStringLiteral("season"), 2, w);
-                });
+    RatingBook ratings(aliases);
+    forEachGame(
+        access.journal(), call, allTime(), order.key ? nullptr : &ratings,
+        [&](const GameRow& g, bool, const std::vector<RatingChange>&) {
+            if (g.undone || QByteArrayView(g.playedAt) >= QByteArrayView(todayStart))
+                return;
+            // The day a game belongs to in the zone: a local day unless --utc.
+            QDate day = QDate::fromString(QString::fromLatin1(g.playedAt.left(10)),
+                                          QStringLiteral("yyyy-MM-dd"));
+            if (zone == WindowZone::Utc)
+                day = QDateTime::fromString(QString::fromLatin1(g.playedAt),
+                                            QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                          .toUTC()
+                          .date();
+            if (!day.isValid())
+                return;
+            const auto addTo = [&](const QString& kind, int kindOrder, const TimeWindow& w) {
+                if (w.until.isEmpty() || w.until > todayStart)
+                    return; // not finished
+                auto& p =
+                    periods.try_emplace({w.from, kindOrder}, Period{{}, {}, PlayerTally(aliases)})
+                        .first->second;
+                p.kind = kind;
+                p.label = w.label;
+                p.players.add(g);
+            };
+            addTo(QStringLiteral("week"), 0, weekWindow(isoWeekOf(day), zone));
+            addTo(QStringLiteral("month"), 1, monthWindow(day, zone));
+            for (const auto& [w, season] : seasonWindows)
+                if (w.contains(g.playedAt))
+                    addTo(QStringLiteral("season"), 2, w);
+        });
 
     struct Winner {
         const Period* period;

@@ -16,6 +16,10 @@ void forEachGame(Journal& journal, const Invocation& call, const TimeWindow& win
     scanWindow(journal.database(), call.isSet(kCoop), window, ratings, visit);
 }
 
+history::AliasMap aliasesOf(history::Journal& journal, const Invocation& call) {
+    return history::aliasMap(journal.database(), call.isSet(kCoop));
+}
+
 void refuseCoopRating(const Invocation& call) {
     if (call.isSet(kCoop))
         throw Error(QStringLiteral("Co-operative games have no opposing team, so they carry no "

@@ -20,6 +20,10 @@ void forEachGame(history::Journal& journal, const Invocation& call,
                  const history::TimeWindow& window, history::RatingBook* ratings,
                  const history::WindowVisit& visit);
 
+// The aliases in force for the command's game type: every view counts an alias's games as its
+// main name's.
+history::AliasMap aliasesOf(history::Journal& journal, const Invocation& call);
+
 // Co-operative games are played against the computer: a rating has no opponent there.
 void refuseCoopRating(const Invocation& call);
 

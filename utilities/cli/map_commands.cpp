@@ -30,7 +30,7 @@ QString averageText(const MapSummary& m) {
 int maps(const Invocation& call) {
     const TimeWindow window = windowOption(call);
     HistoryAccess access(kHere);
-    MapTally tally;
+    MapTally tally(aliasesOf(access.journal(), call));
     forEachGame(access.journal(), call, window, nullptr,
                 [&](const GameRow& g, bool, const std::vector<RatingChange>&) { tally.add(g); });
     const std::vector<MapSummary> list = tally.maps();
@@ -79,7 +79,7 @@ int map(const Invocation& call) {
     const QByteArray name = toCp1252(typed);
     const TimeWindow window = windowOption(call);
     HistoryAccess access(kHere);
-    MapTally tally;
+    MapTally tally(aliasesOf(access.journal(), call));
     std::vector<GameRow> games;
     forEachGame(access.journal(), call, window, nullptr,
                 [&](const GameRow& g, bool, const std::vector<RatingChange>&) {

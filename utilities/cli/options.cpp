@@ -57,6 +57,9 @@ std::optional<QCommandLineOption> optionNamed(const QString& name) {
     if (name == kMinGames)
         return QCommandLineOption(kMinGames, QStringLiteral("players with at least N games"),
                                   QStringLiteral("N"));
+    if (name == kIs)
+        return QCommandLineOption(kIs, QStringLiteral("the name the games count under"),
+                                  QStringLiteral("MAIN"));
     return std::nullopt;
 }
 

@@ -28,6 +28,7 @@ inline const QString kMonth = QStringLiteral("month");
 inline const QString kSeason = QStringLiteral("season");
 inline const QString kUtc = QStringLiteral("utc");
 inline const QString kMinGames = QStringLiteral("min-games");
+inline const QString kIs = QStringLiteral("is");
 
 std::optional<QCommandLineOption> optionNamed(const QString& name);
 

@@ -29,10 +29,12 @@ int rating(const Invocation& call) {
     const QString typed = call.positional.first();
     if (typed.isEmpty())
         throw UsageError{QStringLiteral("rating needs a player name that is not empty.")};
-    const QByteArray name = toCp1252(typed).left(50);
     refuseCoopRating(call);
     HistoryAccess access(kHere);
-    RatingBook book;
+    const AliasMap aliases = aliasesOf(access.journal(), call);
+    // An alias's rating is its main name's.
+    const QByteArray name = countedName(aliases, toCp1252(typed).left(50));
+    RatingBook book(aliases);
     std::vector<RatedGame> rows;
     bool played = false;
     forEachGame(access.journal(), call, allTime(), &book,
@@ -42,7 +44,7 @@ int rating(const Invocation& call) {
                             rows.push_back({c, g.playedAt, g.map});
                     if (!played && !g.undone)
                         for (const PlayerGameRow& p : g.players)
-                            played = played || p.name == name;
+                            played = played || countedName(aliases, p.name) == name;
                 });
     if (!played)
         throw Error(QStringLiteral("\"%1\" played no game in the game history.").arg(typed));

@@ -3,6 +3,7 @@
 #include "window_options.h"
 
 #include "history/journal/journal.h"
+#include "history/journal/player_names.h"
 #include "history/site/site_build.h"
 #include "history/site/site_upload.h"
 #include "utilities/core/ftp_upload.h"
@@ -44,6 +45,19 @@ int upload(const Invocation& call, const QString& folder) {
     return 0;
 }
 
+history::site::SitePeople sitePeople(history::Database& db) {
+    history::site::SitePeople people;
+    for (const bool coop : {false, true}) {
+        const history::AliasMap aliases = history::aliasMap(db, coop);
+        auto& into = coop ? people.coopMainNameOf : people.mainNameOf;
+        for (auto it = aliases.cbegin(); it != aliases.cend(); ++it)
+            into.emplace(it.key(), it.value());
+    }
+    const history::NameSet hidden = history::hiddenNames(db);
+    people.hidden.assign(hidden.cbegin(), hidden.cend());
+    return people;
+}
+
 int site(const Invocation& call) {
     const QString folder = call.positional.at(0);
     if (folder.isEmpty())
@@ -59,6 +73,7 @@ int site(const Invocation& call) {
     if (call.isSet(kCoop))
         options.coop = true;
     options.now = QDateTime::currentDateTime();
+    options.people = sitePeople(journal->database());
     const history::SeasonList seasons = storedSeasons();
     for (const history::Season& season : seasons.seasons())
         options.seasons.push_back({season.name, season.start});

@@ -1,5 +1,7 @@
 #include "page_creation.h"
 
+#include "history/journal/player_names.h"
+
 #include "stats/data_folder.h"
 #include "stats/game_type.h"
 
@@ -29,7 +31,17 @@ QByteArray getplayername(const SettingsStore& store, const QString& winePrefix) 
 }
 
 PageCreation::PageCreation(const SettingsStore& store, Dialogs& dialogs, Ranker ranker)
-    : store_(store), dialogs_(dialogs), ranker_(std::move(ranker)) {}
+    : hiddenNames([](const QString& dataFolder) {
+          try {
+              return history::hiddenNamesIn(dataFolder);
+          } catch (const Error& e) {
+              // Publishing a player who opted out cannot be taken back: no page then.
+              throw Error(QStringLiteral("The hidden players cannot be read: %1 The page was not "
+                                         "written.")
+                              .arg(e.message()));
+          }
+      }),
+      store_(store), dialogs_(dialogs), ranker_(std::move(ranker)) {}
 
 void PageCreation::hideProgress() {
     if (progress.hide)
@@ -61,6 +73,7 @@ void PageCreation::writePage(PageHead& head, const QString& statsFile, const QSt
     // Created before the ranking, so a name that cannot be created leaves the stats file alone.
     OutputFile page(fileName);
     const auto lock = stats::lockDataFolderOf(statsFile, progress.processEvents);
+    head.hiddenNames = hiddenNames(stats::folderOf(statsFile));
     ranker_(statsFile, rankKey);
 
     // The file order is now the rank order: one pass over it writes the rows.

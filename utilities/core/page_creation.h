@@ -50,6 +50,8 @@ public:
 
     PageProgress progress;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    // The players left out of every page: those the data folder's game history hides.
+    std::function<QSet<QByteArray>(const QString& dataFolder)> hiddenNames;
     QString winePrefix; // where the game's key is looked up besides the store
     int lockTimeoutMs = kUtilitiesLockWaitMs;
 

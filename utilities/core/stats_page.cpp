@@ -226,7 +226,7 @@ void StatsPageWriter::begin() {
 }
 
 void StatsPageWriter::addPlayer(const PlayerStatsRecord& p) {
-    if (p.isBlank())
+    if (p.isBlank() || (!head_.hiddenNames.isEmpty() && head_.hiddenNames.contains(p.name.text())))
         return;
     append(kRankCell);
     appendNumber(rank_);

@@ -4,6 +4,7 @@
 #include "common/records.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <string>
@@ -25,6 +26,7 @@ struct PageHead {
     QByteArray dateText;
     QByteArray timeText;
     PageLinks links = PageLinks::fromBuild(); // addresses, credit line, images
+    QSet<QByteArray> hiddenNames;             // players left out of the page at their own request
 };
 
 // The heading of a rank key's column on the pages, as one line ("Average Kills/Game"); empty
@@ -46,7 +48,7 @@ public:
 
     // The head, the table start and the first heading row.
     void begin();
-    // One data row; a blank record gives none and uses no rank number.
+    // One data row; a blank record or a hidden player gives none and uses no rank number.
     void addPlayer(const PlayerStatsRecord& player);
     // The page end; flushes what is left.
     void end();
