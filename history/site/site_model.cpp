@@ -19,6 +19,15 @@ struct SiteModel::RankTree {
     std::vector<std::int64_t> keyOf; // per player; INT64_MIN: not in the tree
 };
 
+namespace {
+AliasMap aliasMapOf(const std::unordered_map<QByteArray, QByteArray>& mainNameOf) {
+    AliasMap aliases;
+    for (const auto& [alias, main] : mainNameOf)
+        aliases.insert(alias, main);
+    return aliases;
+}
+} // namespace
+
 bool wonBy(TeamOutcome outcome, const QByteArray& team) {
     return (outcome == TeamOutcome::BlueWon && team == "blue") ||
            (outcome == TeamOutcome::RedWon && team == "gold");
@@ -56,7 +65,8 @@ QDate dateOf(const QByteArray& playedAt) {
 
 SiteModel::SiteModel(const SitePeople& people, std::vector<SiteSeason> seasons)
     : mainNameOf_(people.mainNameOf), coopMainNameOf_(people.coopMainNameOf),
-      seasons_(std::move(seasons)), ranks_(std::make_shared<RankTree>()) {
+      seasons_(std::move(seasons)), ranks_(std::make_shared<RankTree>()),
+      ratings_(aliasMapOf(people.mainNameOf)) {
     for (const QByteArray& name : people.hidden)
         hidden_[name] = true;
     std::stable_sort(seasons_.begin(), seasons_.end(),
@@ -111,6 +121,8 @@ int SiteModel::seasonOf(const QDate& date) const {
 void SiteModel::addGame(const GameRow& game) {
     if (game.undone)
         return;
+    if (!game.coop)
+        ratings_.add(game);
     SiteGame g;
     g.id = game.id;
     g.playedAt = game.playedAt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/journal/game_rows.h"
+#include "history/league/rating.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -116,6 +117,8 @@ public:
     const std::vector<QByteArray>& maps() const { return maps_; }
     const QByteArray& text(std::uint32_t index) const { return texts_[index]; }
     const std::vector<SiteSeason>& seasons() const { return seasons_; }
+    // A player's rating over the adversarial games so far; nullptr before his first rated game.
+    const Rating* ratingOf(const QByteArray& name) const { return ratings_.find(name); }
     // The names a main name was also recorded under.
     std::vector<QByteArray> aliasesOf(const QByteArray& mainName) const;
 
@@ -157,6 +160,7 @@ private:
     std::vector<std::uint32_t> playerRowStart_; // rows by player, after finish()
     std::vector<std::uint32_t> rowsByPlayer_;
     std::map<PeriodKey, std::vector<std::uint32_t>> periods_;
+    RatingBook ratings_; // hidden players count here as in the rating itself
 
     struct RankTree;
     std::shared_ptr<RankTree> ranks_;

@@ -282,7 +282,15 @@ private:
                  .arg(player.rank)
                  .arg(player.rankedCount) +
              archiveLink(page, player.lastGame) + QStringLiteral(").</p>\n");
-        // Seam: the rating and its uncertainty come here once the history computes them.
+        // As it stood after the player's latest rated game, so the page changes only with his
+        // games.
+        if (const Rating* r = m_.ratingOf(player.name))
+            b += QStringLiteral("<p>Rating <span class=\"hi\">%1</span> &plusmn; %2 over %3 rated "
+                                "games%4 (Glicko-2).</p>\n")
+                     .arg(qRound64(r->rating()))
+                     .arg(qRound64(r->deviation()))
+                     .arg(r->games)
+                     .arg(r->provisional() ? QStringLiteral(", provisional") : QString());
         b += tableStart(QStringLiteral("totals"),
                         {"Skill Points", "Kills", "Average Kills/Game", "Deaths", "Rounds Fired",
                          "Rounds Taken", "Average Hit %", "Games Played", "Wins", "Last Played"});

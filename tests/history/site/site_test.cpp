@@ -1,5 +1,6 @@
 #include "site_fixture.h"
 
+#include "history/league/rating.h"
 #include "history/site/site_folder.h"
 #include "history/site/site_names.h"
 #include "tests/history/views/game_samples.h"
@@ -221,7 +222,8 @@ TEST_F(SiteBuild, ARefreshEqualsABuildFromNothing) {
 
 // Hidden players appear nowhere; an alias is shown as its main name.
 TEST_F(SiteBuild, HiddenPlayersAppearNowhereAndAliasesShowTheirMainName) {
-    addGame(0, "Embassy", {{"Ace", 3, 1}, {"SecretSpy", 5, 0}, {"AceTwo", 2, 2}});
+    addGame(0, "Embassy",
+            {{"Ace", 3, 1}, {"SecretSpy", 5, 0}, {"AceTwo", 2, 2}, {"Rook", 1, 1, "gold"}});
     site::SiteOptions options;
     options.people.hidden = {"SecretSpy"};
     options.people.mainNameOf = {{"AceTwo", "Ace"}};
@@ -229,7 +231,27 @@ TEST_F(SiteBuild, HiddenPlayersAppearNowhereAndAliasesShowTheirMainName) {
     for (const auto& [rel, bytes] : filesOf(site))
         EXPECT_FALSE(bytes.contains("SecretSpy")) << rel.toStdString();
     const QString index = QString::fromUtf8(filesOf(site).at(QStringLiteral("players.html")));
-    EXPECT_EQ(index.count(QStringLiteral("<li>")), 1);
+    EXPECT_EQ(index.count(QStringLiteral("<li>")), 2);
+
+    // Ratings as the rating itself gives them: the alias under the main name, hidden players
+    // counted.
+    addGame(1, "Bank", {{"AceTwo", 1, 0}, {"Rook", 0, 1, "gold"}});
+    addGame(2, "Bank", {{"SecretSpy", 2, 0}, {"Ace", 0, 3, "gold"}}, TeamOutcome::RedWon);
+    build(site, options);
+    RatingBook book({{"AceTwo", "Ace"}});
+    journal->forEachGame(false, [&](const GameRow& g) { book.add(g); });
+    for (const QByteArray name : {"Ace", "Rook"}) {
+        const Rating* r = book.find(name);
+        ASSERT_TRUE(r);
+        const QString shown =
+            QStringLiteral("Rating <span class=\"hi\">%1</span> &plusmn; %2 over %3")
+                .arg(qRound64(r->rating()))
+                .arg(qRound64(r->deviation()))
+                .arg(r->games);
+        const QString page = QString::fromUtf8(
+            filesOf(site).at(QStringLiteral("players/") + site::fileStem(name) + ".html"));
+        EXPECT_TRUE(page.contains(shown)) << name.toStdString();
+    }
 }
 
 // A folder that is no site of ours is refused before anything is written.
