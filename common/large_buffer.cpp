@@ -5,20 +5,39 @@
 
 namespace vantor {
 
-LargeBuffer::LargeBuffer(std::size_t bytes) : size_(bytes) {
-    if (bytes == 0)
-        return;
+namespace {
+constexpr std::size_t kMappedFrom = 1 << 20;
+
+void* mapFresh(std::size_t bytes) {
     void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED)
         throw std::bad_alloc();
     // Only a hint: without huge pages the buffer works the same, only slower.
     (void)::madvise(p, bytes, MADV_HUGEPAGE);
-    data_ = p;
+    return p;
+}
+} // namespace
+
+LargeBuffer::LargeBuffer(std::size_t bytes) : size_(bytes) {
+    if (bytes == 0)
+        return;
+    data_ = mapFresh(bytes);
 }
 
 LargeBuffer::~LargeBuffer() {
     if (data_)
         ::munmap(data_, size_);
+}
+
+void* allocateLarge(std::size_t bytes) {
+    return bytes >= kMappedFrom ? mapFresh(bytes) : ::operator new(bytes);
+}
+
+void freeLarge(void* data, std::size_t bytes) {
+    if (bytes >= kMappedFrom)
+        ::munmap(data, bytes);
+    else
+        ::operator delete(data);
 }
 
 } // namespace vantor

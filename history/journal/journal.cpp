@@ -7,6 +7,7 @@
 #include "common/visible_text.h"
 #include "platform/date_time_text.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <limits>
@@ -544,6 +545,23 @@ const char* const kGameColumns =
 } // namespace
 
 namespace {
+// A read transaction for as long as it lives (within another one when there is one).
+class ReadScope {
+public:
+    explicit ReadScope(Database& db) : db_(db) { db_.exec("SAVEPOINT reading"); }
+    ~ReadScope() {
+        try {
+            db_.exec("RELEASE reading");
+        } catch (...) {
+        }
+    }
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+private:
+    Database& db_;
+};
+
 // A game of kGameColumns, without its players.
 GameRow gameRowAt(const Statement& s, const QString& path) {
     GameRow r;
@@ -697,32 +715,28 @@ std::optional<StoredEvent> Journal::upkeepChange(std::int64_t id) {
 }
 
 void Journal::forEachGame(std::optional<bool> coop,
-                          const std::function<void(const GameRow&)>& visit) {
-    // Two cursors walked side by side, both in event order: the games and their players.
-    const QByteArray filter = coop ? " AND e.coop=?1" : "";
+                          const std::function<void(const GameRow&)>& visit,
+                          std::int64_t afterEvent) {
+    // Two cursors walked side by side, both in event order: the games and their players. Both
+    // go by the events' ids (the unary + keeps the planner off the index by kind), so that the
+    // games after an event are found without visiting those before it, and nothing is sorted.
+    const QByteArray filter = QByteArray(coop ? " AND +e.coop=?1" : "") + " AND e.id>?2";
     const QByteArray gameSql =
-        QByteArray(kGameColumns) + "WHERE e.kind=1" + filter + " ORDER BY e.id";
+        QByteArray(kGameColumns) + "WHERE +e.kind=1" + filter + " ORDER BY e.id";
     const QByteArray playerSql = "SELECT p.event, p.name, p.team, p.killed_by, p.kills, p.deaths, "
                                  "p.hit_sum, p.fired, p.taken FROM player p JOIN event e ON "
-                                 "e.id = p.event WHERE e.kind=1" +
-                                 filter + " ORDER BY p.event, p.seq";
+                                 "e.id = p.event WHERE +e.kind=1" +
+                                 filter + " AND p.event>?2 ORDER BY p.event, p.seq";
     // One read transaction, so both cursors see the same games while a recorder adds more.
-    db_.exec("SAVEPOINT game_stream");
-    struct Release {
-        Database& db;
-        ~Release() {
-            try {
-                db.exec("RELEASE game_stream");
-            } catch (...) {
-            }
-        }
-    } release{db_};
+    const ReadScope scope(db_);
     Statement games(db_.handle(), gameSql.constData());
     Statement players(db_.handle(), playerSql.constData());
     if (coop) {
         games.bind(1, std::int64_t(*coop));
         players.bind(1, std::int64_t(*coop));
     }
+    games.bind(2, afterEvent);
+    players.bind(2, afterEvent);
     bool playerRow = players.step();
     while (games.step()) {
         GameRow row = gameRowAt(games, db_.path());
@@ -734,6 +748,51 @@ void Journal::forEachGame(std::optional<bool> coop,
         }
         visit(row);
     }
+}
+
+std::optional<Journal::GamesStamp>
+Journal::foldGames(std::optional<bool> coop, const GamesStamp* since,
+                   const std::function<void(const GameRow&)>& visit) {
+    const ReadScope scope(db_);
+    if (since && gamesStamp(coop, since->throughEvent) != *since)
+        return std::nullopt;
+    std::int64_t through = since ? since->throughEvent : 0;
+    forEachGame(
+        coop,
+        [&](const GameRow& game) {
+            through = game.event;
+            visit(game);
+        },
+        through);
+    return gamesStamp(coop, through);
+}
+
+Journal::GamesStamp Journal::gamesStamp(std::optional<bool> coop, std::int64_t throughEvent) {
+    GamesStamp stamp;
+    stamp.throughEvent = throughEvent;
+    Statement games(db_.handle(),
+                    coop ? "SELECT count(*) FROM event WHERE kind=1 AND coop=?2 AND id<=?1"
+                         : "SELECT count(*) FROM event WHERE kind=1 AND id<=?1");
+    games.bind(1, throughEvent);
+    if (coop)
+        games.bind(2, std::int64_t(*coop));
+    games.step();
+    stamp.games = games.integer(0);
+    Statement marks(db_.handle(), "SELECT coalesce(max(id), 0) FROM event WHERE kind IN (?1, ?2)");
+    marks.bind(1, std::int64_t(EventKind::UndoGame)).bind(2, std::int64_t(EventKind::RedoGame));
+    marks.step();
+    stamp.lastMarking = marks.integer(0);
+    // An id alone can come back after a removal, or from another history: its time and the
+    // files' digest after it tell them apart.
+    Statement ends(db_.handle(), "SELECT id, at, digest FROM event WHERE id=(SELECT min(id) FROM "
+                                 "event) OR id=?1 ORDER BY id");
+    ends.bind(1, throughEvent);
+    QCryptographicHash identity(QCryptographicHash::Sha256);
+    while (ends.step())
+        identity.addData(QByteArray::number(ends.integer(0)) + ' ' + ends.bytes(1).toHex() + ' ' +
+                         ends.bytes(2).toHex() + '\n');
+    stamp.identity = identity.result().toHex();
+    return stamp;
 }
 
 } // namespace vantor::history

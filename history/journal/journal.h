@@ -144,8 +144,25 @@ public:
     // id: the game's event.
     std::optional<GameRecord> game(std::int64_t id);
     // Every game in id order, players filled in, one at a time: memory stays bounded however
-    // long the history. coop: only games of that type (all when unset).
-    void forEachGame(std::optional<bool> coop, const std::function<void(const GameRow&)>& visit);
+    // long the history. coop: only games of that type (all when unset); afterEvent: only the
+    // games recorded after that event.
+    void forEachGame(std::optional<bool> coop, const std::function<void(const GameRow&)>& visit,
+                     std::int64_t afterEvent = 0);
+    // What the games up to an event were: equal stamps, taken before and after other changes,
+    // mean those games are still the same (none added before it, removed, undone or redone).
+    struct GamesStamp {
+        std::int64_t throughEvent = 0;
+        std::int64_t games = 0;       // game events up to it, undone ones included
+        std::int64_t lastMarking = 0; // the newest undo or redo event
+        QByteArray identity;          // the first event and throughEvent as stored
+        bool operator==(const GamesStamp&) const = default;
+    };
+    GamesStamp gamesStamp(std::optional<bool> coop, std::int64_t throughEvent);
+    // In one read of the history: when since still holds, visits the games after it and gives
+    // the stamp through the last one; else visits nothing and gives nullopt. Without since, from
+    // the first game.
+    std::optional<GamesStamp> foldGames(std::optional<bool> coop, const GamesStamp* since,
+                                        const std::function<void(const GameRow&)>& visit);
     // The event of the game numbered so (GameRow::id); nullopt when there is none.
     std::optional<std::int64_t> gameEvent(std::int64_t number);
     // The upkeep changes, oldest first (coop: only those of that stats file).

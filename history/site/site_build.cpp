@@ -2,22 +2,30 @@
 
 #include "site_folder.h"
 #include "site_pages.h"
+#include "site_snapshot.h"
 
 #include "history/journal/journal.h"
+
+#include "common/error.h"
 
 #include <QCryptographicHash>
 #include <algorithm>
 #include <map>
+#include <optional>
 
 namespace vantor::history::site {
 
 namespace {
 
-// Everything besides the games that the pages depend on.
-QByteArray signatureOf(const SiteModel& model, const SiteOptions& options) {
+// Rewritten once a refresh has read this many games since it was: a few hundred games fold in
+// quickly, and a rewrite costs a whole model's bytes.
+constexpr std::size_t kSnapshotLag = 256;
+
+// What the model is folded with besides the games: the game types, the names shown, the
+// seasons.
+QByteArray basisOf(const SiteOptions& options) {
     QCryptographicHash h(QCryptographicHash::Sha256);
     h.addData(options.coop ? (*options.coop ? "coop" : "adversarial") : "all");
-    h.addData(currentPeriodsText(model, options.now));
     for (const auto* map : {&options.people.mainNameOf, &options.people.coopMainNameOf}) {
         const std::map<QByteArray, QByteArray> aliases(map->begin(), map->end());
         for (const auto& [alias, main] : aliases)
@@ -33,17 +41,50 @@ QByteArray signatureOf(const SiteModel& model, const SiteOptions& options) {
     return h.result().left(16).toHex();
 }
 
+// Everything besides the games that the pages depend on.
+QByteArray signatureOf(const QByteArray& basis, const SiteModel& model,
+                       const SiteOptions& options) {
+    return QCryptographicHash::hash(basis + currentPeriodsText(model, options.now),
+                                    QCryptographicHash::Sha256)
+        .left(16)
+        .toHex();
+}
+
+// The model of every counted game: the folder's snapshot with the games since folded in while
+// it still holds, else every game of the history.
+SiteSnapshot foldedModel(Journal& journal, const QString& folder, const SiteOptions& options,
+                         std::optional<std::size_t>* snapshotGames) {
+    const QByteArray basis = basisOf(options);
+    if (auto kept = loadSnapshot(folder, basis, options.people, options.seasons)) {
+        *snapshotGames = kept->model->games().size();
+        const auto stamp = journal.foldGames(options.coop, &kept->stamp,
+                                             [&](const GameRow& g) { kept->model->addGame(g); });
+        if (stamp) {
+            kept->stamp = *stamp;
+            return std::move(*kept);
+        }
+    }
+    snapshotGames->reset();
+    SiteSnapshot fresh;
+    fresh.basis = basis;
+    fresh.model = std::make_unique<SiteModel>(options.people, options.seasons);
+    fresh.stamp = *journal.foldGames(options.coop, nullptr,
+                                     [&](const GameRow& g) { fresh.model->addGame(g); });
+    return fresh;
+}
+
 } // namespace
 
 SiteBuildResult buildSite(Journal& journal, const QString& folder, const QString& dataFolder,
                           const SiteOptions& options) {
     SiteFolder site(folder, dataFolder);
-    SiteModel model(options.people, options.seasons);
-    journal.forEachGame(options.coop, [&](const GameRow& game) { model.addGame(game); });
+    std::optional<std::size_t> snapshotGames; // set when the snapshot was used
+    SiteSnapshot snapshot = foldedModel(journal, folder, options, &snapshotGames);
+    SiteModel& model = *snapshot.model;
     model.finish();
 
     BuildMark mark;
-    mark.signature = signatureOf(model, options);
+    mark.signature = signatureOf(snapshot.basis, model, options);
     mark.gameCount = std::int64_t(model.games().size());
     mark.lastGameId = model.games().empty() ? 0 : model.games().back().id;
     SiteRefresh refresh;
@@ -60,9 +101,18 @@ SiteBuildResult buildSite(Journal& journal, const QString& folder, const QString
                 ++result.pages;
                 site.put(path, bytes);
             },
-            sameBasis ? &refresh : nullptr, options.gamePages);
+            sameBasis ? &refresh : nullptr, options.gamePages, snapshot.awards);
         result.removed = outcome.whole ? site.removeUnput() : site.remove(outcome.gone);
         result.whole = outcome.whole;
+        if (!snapshotGames || outcome.awardsMade ||
+            model.games().size() > *snapshotGames + kSnapshotLag) {
+            try {
+                saveSnapshot(folder, snapshot);
+            } catch (const Error&) {
+                // Only a cache, and the one in place (if any) still says what it counts: the
+                // next build reads more of the history, nothing else.
+            }
+        }
         // Marked only once complete: a build cut short is made again from the same mark.
         site.setMark(mark);
         site.commit();

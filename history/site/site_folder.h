@@ -14,6 +14,8 @@ namespace vantor::history::site {
 // The manifest's name in the site's folder: which files are ours, their digests, and what the
 // server holds of each.
 inline const QString kManifestFile = QStringLiteral(".vantor-site");
+// The folded model kept between builds (a cache; never uploaded).
+inline const QString kModelFile = QStringLiteral(".vantor-site.model");
 
 // Held by a build or an upload for as long as it reads and writes the manifest, so that a
 // recorder's refresh and a command line's never interleave; a second one waits.

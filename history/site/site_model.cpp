@@ -184,6 +184,32 @@ void SiteModel::updateRanks(const std::vector<std::uint32_t>& played) {
     }
 }
 
+bool SiteModel::reindex() {
+    const auto index = [](const std::vector<QByteArray>& list,
+                          std::unordered_map<QByteArray, std::uint32_t>& into) {
+        into.clear();
+        into.reserve(list.size());
+        for (std::uint32_t i = 0; i < list.size(); ++i)
+            if (!into.try_emplace(list[i], i).second)
+                return false;
+        return true;
+    };
+    if (!index(maps_, mapIndex_) || !index(texts_, textIndex_))
+        return false;
+    playerIndex_.clear();
+    playerIndex_.reserve(players_.size());
+    ranks_ = std::make_shared<RankTree>();
+    ranks_->keyOf.reserve(players_.size());
+    for (std::uint32_t p = 0; p < players_.size(); ++p) {
+        if (players_[p].name.isEmpty() || !playerIndex_.try_emplace(players_[p].name, p).second)
+            return false;
+        // Everyone listed has played, so everyone stands in the order.
+        ranks_->keyOf.push_back(-std::int64_t(players_[p].total.skillPoints()));
+        ranks_->tree.insert({ranks_->keyOf.back(), p});
+    }
+    return true;
+}
+
 void SiteModel::finish() {
     ranks_.reset();
     mapGames_.assign(maps_.size(), {});

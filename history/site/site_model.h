@@ -3,6 +3,8 @@
 #include "history/journal/game_rows.h"
 #include "history/league/rating.h"
 
+#include "common/large_buffer.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QHash> // std::hash of QByteArray
@@ -76,6 +78,9 @@ struct SiteRow {
     std::uint32_t killedBy = 0; // index into texts; a hidden player's name reads as empty
 };
 
+// A million games hold some sixteen million rows.
+using SiteRows = std::vector<SiteRow, LargeAllocator<SiteRow>>;
+
 struct SiteGame {
     std::int64_t id = 0;
     QByteArray playedAt;
@@ -112,7 +117,7 @@ public:
     void finish();
 
     const std::vector<SiteGame>& games() const { return games_; }
-    const std::vector<SiteRow>& rows() const { return rows_; }
+    const SiteRows& rows() const { return rows_; }
     const std::vector<SitePlayer>& players() const { return players_; }
     const std::vector<QByteArray>& maps() const { return maps_; }
     const QByteArray& text(std::uint32_t index) const { return texts_[index]; }
@@ -136,6 +141,10 @@ public:
     totalsOver(const std::vector<std::uint32_t>& games) const;
 
 private:
+    friend struct ModelCodec; // the snapshot kept between builds
+    // After the lists were read back: the indexes addGame() keeps; false when a name is twice.
+    bool reindex();
+
     std::uint32_t intern(std::vector<QByteArray>& list,
                          std::unordered_map<QByteArray, std::uint32_t>& index,
                          const QByteArray& text);
@@ -149,7 +158,7 @@ private:
     std::vector<SiteSeason> seasons_;
 
     std::vector<SiteGame> games_;
-    std::vector<SiteRow> rows_;
+    SiteRows rows_;
     std::vector<SitePlayer> players_;
     std::unordered_map<QByteArray, std::uint32_t> playerIndex_;
     std::vector<QByteArray> maps_;
@@ -158,7 +167,7 @@ private:
     std::unordered_map<QByteArray, std::uint32_t> textIndex_;
     std::vector<std::vector<std::uint32_t>> mapGames_;
     std::vector<std::uint32_t> playerRowStart_; // rows by player, after finish()
-    std::vector<std::uint32_t> rowsByPlayer_;
+    std::vector<std::uint32_t, LargeAllocator<std::uint32_t>> rowsByPlayer_;
     std::map<PeriodKey, std::vector<std::uint32_t>> periods_;
     RatingBook ratings_; // hidden players count here as in the rating itself
 

@@ -91,9 +91,10 @@ struct Touched {
 
 class Pages {
 public:
-    Pages(const SiteModel& model, const QDateTime& now, const PageSink& sink, std::size_t gamePages)
+    Pages(const SiteModel& model, const QDateTime& now, const PageSink& sink, std::size_t gamePages,
+          FinishedAwards& awards)
         : m_(model), now_(now), sink_(sink), playerStems_(namesOf(model)), mapStems_(model.maps()),
-          gamePages_(gamePages) {
+          gamePages_(gamePages), awards_(awards) {
         const auto& games = m_.games();
         firstWithPage_ = games.size() > gamePages ? games.size() - gamePages : 0;
         current_ = currentPeriods(model, now);
@@ -209,14 +210,42 @@ private:
 
     // Every award of every finished period, for the winners' pages.
     void collectAwards() {
-        for (const auto& [key, games] : m_.periods()) {
-            if (!finished(key))
-                continue;
-            for (const Award& a : awardsOver(m_, games))
-                if (a.winnerPlayer)
-                    awardsWon_[*a.winnerPlayer].push_back({key, a.title, a.value});
+        const QByteArray periods = currentPeriodsText(m_, now_);
+        if (!awardsHold(periods)) {
+            awards_.won.clear();
+            for (const auto& [key, games] : m_.periods()) {
+                if (!finished(key))
+                    continue;
+                for (const Award& a : awardsOver(m_, games))
+                    if (a.winnerPlayer)
+                        awards_.won.push_back({*a.winnerPlayer, key, a.title, a.value});
+            }
+            awards_.periods = periods;
+            awardsMade_ = true;
         }
+        awards_.games = m_.games().size();
+        for (const AwardWon& w : awards_.won)
+            awardsWon_[w.player].push_back({w.period, w.title, w.value});
     }
+    // Kept awards hold while the same periods are finished and no game since is dated into one.
+    bool awardsHold(const QByteArray& periods) const {
+        const auto& games = m_.games();
+        if (awards_.periods != periods || awards_.games > games.size())
+            return false;
+        for (std::size_t g = awards_.games; g < games.size(); ++g) {
+            const SiteGame& game = games[g];
+            if ((game.week != 0 && (finished({PeriodKind::Week, game.week}) ||
+                                    finished({PeriodKind::Month, game.month}))) ||
+                (game.season >= 0 && finished({PeriodKind::Season, game.season})))
+                return false;
+        }
+        return true;
+    }
+
+public:
+    bool awardsMade() const { return awardsMade_; }
+
+private:
     bool finished(const PeriodKey& k) const { return k < current_.at(k.kind); }
 
     QString standingsTable(const PageBuilder& page,
@@ -720,23 +749,26 @@ private:
     std::size_t gamePages_ = 0;
     std::size_t firstWithPage_ = 0;
     std::map<PeriodKind, PeriodKey> current_;
+    FinishedAwards& awards_;
+    bool awardsMade_ = false;
     std::unordered_map<std::uint32_t, std::vector<WonAward>> awardsWon_;
 };
 
 } // namespace
 
 PagesOutcome buildPages(const SiteModel& model, const QDateTime& now, const PageSink& sink,
-                        const SiteRefresh* refresh, std::size_t gamePages) {
-    Pages pages(model, now, sink, gamePages);
+                        const SiteRefresh* refresh, std::size_t gamePages, FinishedAwards& awards) {
+    Pages pages(model, now, sink, gamePages, awards);
     PagesOutcome outcome;
     if (refresh) {
         if (auto gone = pages.runRefresh(*refresh)) {
             outcome.whole = false;
             outcome.gone = std::move(*gone);
-            return outcome;
         }
     }
-    pages.run();
+    if (outcome.whole)
+        pages.run();
+    outcome.awardsMade = pages.awardsMade();
     return outcome;
 }
 

@@ -32,6 +32,23 @@ struct SiteRefresh {
 struct PagesOutcome {
     bool whole = true;         // every page was made
     std::vector<QString> gone; // a refresh: pages no longer part of the site
+    bool awardsMade = false;   // the finished periods' awards were worked out afresh
+};
+
+// An award of a finished week, month or season, for its winner's page.
+struct AwardWon {
+    std::uint32_t player = 0;
+    PeriodKey period;
+    QString title;
+    QString value;
+};
+
+// The awards of every finished period, kept between builds: they change only when a period
+// ends or a game is dated into a finished one, and working them out reads every game.
+struct FinishedAwards {
+    QByteArray periods;    // currentPeriodsText() they were worked out at; empty: never
+    std::size_t games = 0; // the model's games they took in
+    std::vector<AwardWon> won;
 };
 
 // Every page of the site from a finished model, or with refresh only those the games after
@@ -39,9 +56,10 @@ struct PagesOutcome {
 // time, which decides the current week, month and season and which ones are finished; shown
 // on the front page only, so that a page changes only when its games do.
 // gamePages: how many of the newest games get a page of their own; older ones are listed in
-// the monthly archive.
+// the monthly archive. awards: those of an earlier build, used while they still hold, and
+// made afresh otherwise.
 PagesOutcome buildPages(const SiteModel& model, const QDateTime& now, const PageSink& sink,
-                        const SiteRefresh* refresh, std::size_t gamePages);
+                        const SiteRefresh* refresh, std::size_t gamePages, FinishedAwards& awards);
 
 // The current week, month and season at now, as text: a page that shows what is current or
 // finished changes when this does.

@@ -220,6 +220,71 @@ TEST_F(SiteBuild, ARefreshEqualsABuildFromNothing) {
     }
 }
 
+// The model kept between builds is only a cache: damaged, stale or another history's, it is
+// left aside and the site is what a build from nothing makes, then and after the next game.
+TEST_F(SiteBuild, ADamagedOrStaleModelLeadsToAFullBuild) {
+    const auto rewrite = [](const QString& path, const std::function<void(QByteArray&)>& edit) {
+        QByteArray bytes = readFile(path);
+        edit(bytes);
+        writeFile(path, bytes);
+    };
+    const struct {
+        const char* what;
+        std::function<void(SiteFixture&, const QString& model)> spoil;
+    } cases[] = {
+        {"cut short",
+         [&](SiteFixture&, const QString& m) { rewrite(m, [](QByteArray& b) { b.chop(99); }); }},
+        {"a byte changed: the kills after the last \"Ace\", his total",
+         [&](SiteFixture&, const QString& m) {
+             rewrite(m, [](QByteArray& b) {
+                 const qsizetype at = b.lastIndexOf(QByteArray("\3\0\0\0Ace", 7)) + 7;
+                 ASSERT_GE(at, 7);
+                 b[at] = char(b[at] ^ 0x10);
+             });
+         }},
+        {"a game undone since",
+         [](SiteFixture& f, const QString&) {
+             f.journal->markEvent(*f.journal->gameEvent(3), true);
+         }},
+        {"another history's",
+         [](SiteFixture& f, const QString& m) {
+             struct Other : SiteFixture {
+                 void TestBody() override {}
+             } other;
+             playSeason(other, 31);
+             other.build(other.site);
+             QFile::remove(m);
+             QFile::copy(QDir(other.site).filePath(site::kModelFile), m);
+             (void)f;
+         }},
+        {"a folder in its place",
+         [](SiteFixture&, const QString& m) {
+             QFile::remove(m);
+             QDir().mkpath(m);
+         }},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        struct Fresh : SiteFixture {
+            void TestBody() override {}
+        } f;
+        playSeason(f, 30);
+        site::SiteOptions options;
+        options.gamePages = 10;
+        f.build(f.site, options);
+        for (int game = 0; game < 2; ++game) {
+            f.addGame(37, "Garage", {{"Ace", game, 1}, {"Newcomer", 1, game}});
+            if (game == 0)
+                c.spoil(f, QDir(f.site).filePath(site::kModelFile));
+            f.build(f.site, options);
+            const QString fresh = f.cwd.file(QStringLiteral("fresh%1").arg(n++));
+            f.build(fresh, options);
+            EXPECT_EQ(filesOf(f.site), filesOf(fresh)) << "after game " << game;
+        }
+    }
+}
+
 // Hidden players appear nowhere; an alias is shown as its main name.
 TEST_F(SiteBuild, HiddenPlayersAppearNowhereAndAliasesShowTheirMainName) {
     addGame(0, "Embassy",

@@ -1,0 +1,385 @@
+#include "site_snapshot.h"
+
+#include "site_folder.h"
+
+#include "common/error.h"
+#include "common/file_writer.h"
+#include "common/plain_file.h"
+#include "common/unique_fd.h"
+
+#include <QDir>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <type_traits>
+
+namespace vantor::history::site {
+
+namespace {
+
+const QByteArray kMagic = "vantor-site-model\n";
+// Raised whenever what is written changes; another number is read as no snapshot.
+constexpr std::uint32_t kFormat = 1;
+// Written in this machine's byte order: a snapshot from another order is not read.
+constexpr std::uint32_t kByteOrder = 0x01020304;
+const QString kScratch = kModelFile + QStringLiteral(".tmp");
+// A million games of 16 players take some 600 MB.
+constexpr qint64 kModelLimit = 4ll * 1024 * 1024 * 1024;
+constexpr std::size_t kChunk = 1 << 20;
+
+static_assert(std::is_trivially_copyable_v<SiteRow> && sizeof(SiteRow) == 9 * 4,
+              "rows are written as they lie in memory");
+
+// A quick digest against a damaged file (not against a forger: one who can write the folder can
+// write the pages as well). Eight bytes a step, so that checking it costs little beside reading.
+class Digest {
+public:
+    void add(const char* data, std::size_t size) {
+        for (; size > 0 && filled_ > 0; --size)
+            if ((tail_[filled_++] = *data++), filled_ == 8) {
+                word(tail_);
+                filled_ = 0;
+            }
+        for (; size >= 8; size -= 8, data += 8)
+            word(data);
+        for (; size > 0; --size)
+            tail_[filled_++] = *data++;
+    }
+    std::uint64_t value() const {
+        Digest d = *this;
+        const std::uint64_t bytes = d.words_ * 8 + std::uint64_t(d.filled_);
+        std::memset(d.tail_ + d.filled_, 0, std::size_t(8 - d.filled_));
+        d.word(d.tail_);
+        std::uint64_t h = d.h_ ^ (bytes * 0x9E3779B97F4A7C15ull);
+        h ^= h >> 33;
+        h *= 0xFF51AFD7ED558CCDull;
+        return h ^ (h >> 33);
+    }
+
+private:
+    void word(const char* p) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        h_ = (h_ ^ (w * 0x87C37B91114253D5ull)) * 0x4CF5AD432745937Full;
+        h_ = (h_ << 31) | (h_ >> 33);
+        ++words_;
+    }
+    std::uint64_t h_ = 0x243F6A8885A308D3ull;
+    std::uint64_t words_ = 0;
+    char tail_[8] = {};
+    int filled_ = 0;
+};
+
+class Writer {
+public:
+    explicit Writer(OutputFile& file) : file_(file) { buffer_.reserve(kChunk); }
+
+    void raw(const void* data, std::size_t size) {
+        digest_.add(static_cast<const char*>(data), size);
+        if (buffer_.size() + size > kChunk)
+            flush();
+        if (size >= kChunk)
+            file_.write(std::string_view(static_cast<const char*>(data), size));
+        else
+            buffer_.append(static_cast<const char*>(data), qsizetype(size));
+    }
+    template <typename T> void put(T value) {
+        static_assert(std::is_arithmetic_v<T>);
+        raw(&value, sizeof value);
+    }
+    void bytes(const QByteArray& b) {
+        put(std::uint32_t(b.size()));
+        raw(b.constData(), std::size_t(b.size()));
+    }
+    void text(const QString& s) { bytes(s.toUtf8()); }
+    // The digest of all before it, unhashed itself.
+    void finish() {
+        const std::uint64_t d = digest_.value();
+        flush();
+        file_.write(std::string_view(reinterpret_cast<const char*>(&d), sizeof d));
+    }
+
+private:
+    void flush() {
+        file_.write(std::string_view(buffer_.constData(), std::size_t(buffer_.size())));
+        buffer_.clear();
+    }
+    OutputFile& file_;
+    QByteArray buffer_;
+    Digest digest_;
+};
+
+// Reads in chunks, so the memory taken is the model's own; every failure sets ok() false and
+// makes every later read fail too.
+class Reader {
+public:
+    Reader(int fd, std::int64_t size) : fd_(fd), left_(size - std::int64_t(sizeof(std::uint64_t))) {
+        ok_ = left_ >= 0;
+    }
+
+    bool ok() const { return ok_; }
+    bool raw(void* into, std::size_t size) {
+        if (!ok_ || std::int64_t(size) > left_)
+            return ok_ = false;
+        auto* out = static_cast<char*>(into);
+        while (size > 0) {
+            if (at_ == buffer_.size() && !refill())
+                return ok_ = false;
+            const std::size_t n = std::min(size, std::size_t(buffer_.size() - at_));
+            std::memcpy(out, buffer_.constData() + at_, n);
+            digest_.add(out, n);
+            at_ += qsizetype(n);
+            out += n;
+            size -= n;
+            left_ -= std::int64_t(n);
+        }
+        return true;
+    }
+    template <typename T> T get() {
+        static_assert(std::is_arithmetic_v<T>);
+        T value{};
+        raw(&value, sizeof value);
+        return value;
+    }
+    // A count of items of at least itemBytes each: never more than the file can hold.
+    std::size_t count(std::size_t itemBytes) {
+        const auto n = get<std::uint64_t>();
+        if (n > std::uint64_t(left_) / itemBytes)
+            ok_ = false;
+        return ok_ ? std::size_t(n) : 0;
+    }
+    QByteArray bytes() {
+        const auto n = get<std::uint32_t>();
+        if (n > left_)
+            ok_ = false;
+        if (!ok_)
+            return {};
+        QByteArray b(qsizetype(n), Qt::Uninitialized);
+        raw(b.data(), n);
+        return ok_ ? b : QByteArray();
+    }
+    QString text() { return QString::fromUtf8(bytes()); }
+    // The digest at the end matches what was read, and nothing is left over.
+    bool finish() {
+        if (!ok_ || left_ != 0)
+            return false;
+        const std::uint64_t wanted = digest_.value();
+        left_ = sizeof(std::uint64_t);
+        std::uint64_t stored = 0;
+        return raw(&stored, sizeof stored) && stored == wanted;
+    }
+
+private:
+    bool refill() {
+        buffer_.resize(qsizetype(kChunk));
+        int error = 0;
+        const std::size_t n = readFully(fd_, buffer_.data(), kChunk, offset_, &error);
+        buffer_.resize(qsizetype(n));
+        offset_ += off_t(n);
+        at_ = 0;
+        return n > 0;
+    }
+    int fd_;
+    off_t offset_ = 0;
+    std::int64_t left_;
+    QByteArray buffer_;
+    qsizetype at_ = 0;
+    Digest digest_;
+    bool ok_ = true;
+};
+
+template <typename T> bool below(T index, std::size_t size) {
+    return index >= 0 && std::size_t(index) < size;
+}
+
+} // namespace
+
+struct ModelCodec {
+    static void write(Writer& w, const SiteModel& m) {
+        for (const auto* list : {&m.texts_, &m.maps_}) {
+            w.put(std::uint64_t(list->size()));
+            for (const QByteArray& t : *list)
+                w.bytes(t);
+        }
+        w.put(std::uint64_t(m.games_.size()));
+        for (const SiteGame& g : m.games_) {
+            w.put(g.id);
+            w.bytes(g.playedAt);
+            w.put(std::uint8_t(g.coop));
+            w.put(std::uint8_t(g.outcome));
+            w.put(g.map);
+            w.put(g.rules);
+            w.put(g.elapsed);
+            w.put(g.firstRow);
+            w.put(g.rowCount);
+            w.put(std::int32_t(g.week));
+            w.put(std::int32_t(g.month));
+            w.put(std::int32_t(g.season));
+        }
+        w.put(std::uint64_t(m.rows_.size()));
+        w.raw(m.rows_.data(), m.rows_.size() * sizeof(SiteRow));
+        w.put(std::uint64_t(m.players_.size()));
+        for (const SitePlayer& p : m.players_) {
+            w.bytes(p.name);
+            for (std::int64_t v : {p.total.kills, p.total.deaths, p.total.hitSum, p.total.games,
+                                   p.total.roundsFired, p.total.roundsTaken, p.total.wins})
+                w.put(v);
+            w.put(p.rank);
+            w.put(p.rankedCount);
+            w.put(p.firstGame);
+            w.put(p.lastGame);
+        }
+        w.bytes(m.ratings_.state());
+    }
+
+    static bool read(Reader& r, SiteModel& m) {
+        for (auto* list : {&m.texts_, &m.maps_}) {
+            list->resize(r.count(4));
+            for (QByteArray& t : *list)
+                t = r.bytes();
+        }
+        const std::size_t games = r.count(40);
+        m.games_.reserve(games + games / 64 + 256);
+        m.games_.resize(games);
+        std::uint32_t nextRow = 0;
+        for (SiteGame& g : m.games_) {
+            g.id = r.get<std::int64_t>();
+            g.playedAt = r.bytes();
+            g.coop = r.get<std::uint8_t>() != 0;
+            const auto outcome = r.get<std::uint8_t>();
+            g.outcome = TeamOutcome(outcome);
+            g.map = r.get<std::uint32_t>();
+            g.rules = r.get<std::uint32_t>();
+            g.elapsed = r.get<std::uint32_t>();
+            g.firstRow = r.get<std::uint32_t>();
+            g.rowCount = r.get<std::uint32_t>();
+            g.week = r.get<std::int32_t>();
+            g.month = r.get<std::int32_t>();
+            g.season = r.get<std::int32_t>();
+            if (!r.ok() || outcome > std::uint8_t(TeamOutcome::RedWon) ||
+                !below(g.map, m.maps_.size()) || !below(g.rules, m.texts_.size()) ||
+                !below(g.elapsed, m.texts_.size()) || g.firstRow != nextRow ||
+                g.rowCount > std::numeric_limits<std::uint32_t>::max() - nextRow || g.season < -1 ||
+                !(g.season < std::int64_t(m.seasons_.size())) || g.week < 0 || g.month < 0)
+                return false;
+            nextRow += g.rowCount;
+        }
+        const std::size_t rows = r.count(sizeof(SiteRow));
+        if (rows != nextRow)
+            return false;
+        // Room for the games a refresh adds, so that they do not move every row.
+        m.rows_.reserve(rows + rows / 64 + 4096);
+        m.rows_.resize(rows);
+        r.raw(m.rows_.data(), rows * sizeof(SiteRow));
+        m.players_.resize(r.count(4 + 7 * 8 + 4 * 4));
+        for (SitePlayer& p : m.players_) {
+            p.name = r.bytes();
+            for (std::int64_t* v :
+                 {&p.total.kills, &p.total.deaths, &p.total.hitSum, &p.total.games,
+                  &p.total.roundsFired, &p.total.roundsTaken, &p.total.wins})
+                *v = r.get<std::int64_t>();
+            p.rank = r.get<std::uint32_t>();
+            p.rankedCount = r.get<std::uint32_t>();
+            p.firstGame = r.get<std::uint32_t>();
+            p.lastGame = r.get<std::uint32_t>();
+            if (!below(p.firstGame, m.games_.size()) || !below(p.lastGame, m.games_.size()))
+                return false;
+        }
+        if (!r.ok() || !m.ratings_.restore(r.bytes()))
+            return false;
+        for (std::uint32_t gi = 0; gi < m.games_.size(); ++gi) {
+            const SiteGame& g = m.games_[gi];
+            for (std::uint32_t i = g.firstRow; i < g.firstRow + g.rowCount; ++i) {
+                const SiteRow& row = m.rows_[i];
+                if (row.game != gi || !below(row.player, m.players_.size()) ||
+                    !below(row.team, m.texts_.size()) || !below(row.killedBy, m.texts_.size()))
+                    return false;
+            }
+        }
+        return m.reindex();
+    }
+};
+
+void saveSnapshot(const QString& folder, const SiteSnapshot& snapshot) {
+    const QDir dir(folder);
+    OutputFile file(dir.filePath(kScratch), 0644);
+    Writer w(file);
+    w.raw(kMagic.constData(), std::size_t(kMagic.size()));
+    w.put(kFormat);
+    w.put(kByteOrder);
+    w.bytes(snapshot.basis);
+    const Journal::GamesStamp& s = snapshot.stamp;
+    w.put(s.throughEvent);
+    w.put(s.games);
+    w.put(s.lastMarking);
+    w.bytes(s.identity);
+    ModelCodec::write(w, *snapshot.model);
+    const FinishedAwards& a = snapshot.awards;
+    w.bytes(a.periods);
+    w.put(std::uint64_t(a.games));
+    w.put(std::uint64_t(a.won.size()));
+    for (const AwardWon& won : a.won) {
+        w.put(won.player);
+        w.put(std::int32_t(won.period.kind));
+        w.put(std::int32_t(won.period.value));
+        w.text(won.title);
+        w.text(won.value);
+    }
+    w.finish();
+    file.commit();
+    replaceFile(file.path(), dir.filePath(kModelFile), Durability::Deferred);
+}
+
+std::optional<SiteSnapshot> loadSnapshot(const QString& folder, const QByteArray& basis,
+                                         const SitePeople& people,
+                                         const std::vector<SiteSeason>& seasons) {
+    const QString path = QDir(folder).filePath(kModelFile);
+    int opened = -1;
+    try {
+        opened = openPlainFile(path, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    } catch (const Error&) {
+        return std::nullopt; // not a plain file
+    }
+    const UniqueFd fd(opened);
+    struct ::stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size > kModelLimit)
+        return std::nullopt;
+    Reader r(fd.get(), st.st_size);
+    QByteArray magic(kMagic.size(), Qt::Uninitialized);
+    r.raw(magic.data(), std::size_t(magic.size()));
+    if (magic != kMagic || r.get<std::uint32_t>() != kFormat ||
+        r.get<std::uint32_t>() != kByteOrder || r.bytes() != basis)
+        return std::nullopt;
+    SiteSnapshot snapshot;
+    snapshot.basis = basis;
+    Journal::GamesStamp& s = snapshot.stamp;
+    s.throughEvent = r.get<std::int64_t>();
+    s.games = r.get<std::int64_t>();
+    s.lastMarking = r.get<std::int64_t>();
+    s.identity = r.bytes();
+    snapshot.model = std::make_unique<SiteModel>(people, seasons);
+    if (!ModelCodec::read(r, *snapshot.model))
+        return std::nullopt;
+    FinishedAwards& a = snapshot.awards;
+    a.periods = r.bytes();
+    a.games = std::size_t(r.get<std::uint64_t>());
+    a.won.resize(r.count(4 + 4 + 4 + 4 + 4));
+    const std::size_t players = snapshot.model->players().size();
+    for (AwardWon& won : a.won) {
+        won.player = r.get<std::uint32_t>();
+        const auto kind = r.get<std::int32_t>();
+        won.period = {PeriodKind(kind), r.get<std::int32_t>()};
+        won.title = r.text();
+        won.value = r.text();
+        if (!below(won.player, players) || kind < 0 || kind > int(PeriodKind::Season) ||
+            (won.period.kind == PeriodKind::Season &&
+             !below(won.period.value, snapshot.model->seasons().size())))
+            return std::nullopt;
+    }
+    if (!r.finish())
+        return std::nullopt;
+    return snapshot;
+}
+
+} // namespace vantor::history::site
