@@ -48,16 +48,21 @@ QString hundredthsText(std::int64_t value) {
 }
 
 std::vector<std::pair<std::uint32_t, Totals>>
-rankedStandings(const SiteModel& model, const std::unordered_map<std::uint32_t, Totals>& totals) {
+rankedStandings(const SiteModel& model, const std::unordered_map<std::uint32_t, Totals>& totals,
+                std::size_t top) {
     std::vector<std::pair<std::uint32_t, Totals>> out(totals.begin(), totals.end());
-    std::sort(out.begin(), out.end(), [&](const auto& a, const auto& b) {
-        const auto sa = a.second.skillPoints(), sb = b.second.skillPoints();
-        if (sa != sb)
-            return sa > sb;
-        if (a.second.games != b.second.games)
-            return a.second.games > b.second.games;
-        return model.players()[a.first].name < model.players()[b.first].name;
-    });
+    top = std::min(top, out.size());
+    // Only the first rows are shown: no need to order all of a big window's players.
+    std::partial_sort(out.begin(), out.begin() + std::ptrdiff_t(top), out.end(),
+                      [&](const auto& a, const auto& b) {
+                          const auto sa = a.second.skillPoints(), sb = b.second.skillPoints();
+                          if (sa != sb)
+                              return sa > sb;
+                          if (a.second.games != b.second.games)
+                              return a.second.games > b.second.games;
+                          return model.players()[a.first].name < model.players()[b.first].name;
+                      });
+    out.resize(top);
     return out;
 }
 

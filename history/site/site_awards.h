@@ -20,9 +20,11 @@ struct Award {
     QString runnerUpValue;
 };
 
-// A window's players ranked for its standings: skill points, then games, then name.
+// A window's players ranked for its standings: skill points, then games, then name; only the
+// first top of them.
 std::vector<std::pair<std::uint32_t, Totals>>
-rankedStandings(const SiteModel& model, const std::unordered_map<std::uint32_t, Totals>& totals);
+rankedStandings(const SiteModel& model, const std::unordered_map<std::uint32_t, Totals>& totals,
+                std::size_t top);
 
 // The awards of a window of games.
 std::vector<Award> awardsOver(const SiteModel& model, const std::vector<std::uint32_t>& games);

@@ -525,9 +525,10 @@ private:
 
     void periodPage(const PeriodKey& key, const std::vector<std::uint32_t>& games) {
         PageBuilder page(Depth::Folder, periodTitle(m_, key));
-        const auto ranked = rankedStandings(m_, m_.totalsOver(games));
+        const auto totals = m_.totalsOver(games);
+        const auto ranked = rankedStandings(m_, totals, kPeriodStandings);
         page.body() +=
-            QStringLiteral("<p>%1 games, %2 players.</p>\n").arg(games.size()).arg(ranked.size());
+            QStringLiteral("<p>%1 games, %2 players.</p>\n").arg(games.size()).arg(totals.size());
         page.body() +=
             QStringLiteral("<h2>Standings</h2>\n") + standingsTable(page, ranked, kPeriodStandings);
         page.body() +=
@@ -570,7 +571,7 @@ private:
             for (auto it = m_.periods().rbegin(); it != m_.periods().rend(); ++it) {
                 if (it->first.kind != kind || !finished(it->first))
                     continue;
-                const auto ranked = rankedStandings(m_, m_.totalsOver(it->second));
+                const auto ranked = rankedStandings(m_, m_.totalsOver(it->second), 1);
                 if (ranked.empty())
                     continue;
                 page.body() += QStringLiteral("<tr>") +
@@ -626,7 +627,7 @@ private:
             b += QStringLiteral("<p class=\"dim\">No games yet.</p>\n");
             return;
         }
-        b += standingsTable(page, rankedStandings(m_, m_.totalsOver(it->second)), 10) +
+        b += standingsTable(page, rankedStandings(m_, m_.totalsOver(it->second), 10), 10) +
              QStringLiteral("<p>") + page.link(periodPath(key), QStringLiteral("All standings")) +
              QStringLiteral("</p>\n");
     }
@@ -657,7 +658,7 @@ private:
         for (std::uint32_t p = 0; p < m_.players().size(); ++p)
             all[p] = m_.players()[p].total;
         b += QStringLiteral("<h2>All-time standings</h2>\n") +
-             standingsTable(page, rankedStandings(m_, all), kFrontStandings) +
+             standingsTable(page, rankedStandings(m_, all, kFrontStandings), kFrontStandings) +
              QStringLiteral("<p>") +
              page.link(QStringLiteral("players.html"), QStringLiteral("Every player")) +
              QStringLiteral("</p>\n");

@@ -265,12 +265,18 @@ struct ModelCodec {
             nextRow += g.rowCount;
         }
         const std::size_t rows = r.count(sizeof(SiteRow));
-        if (rows != nextRow)
+        if (rows != nextRow || !r.ok())
             return false;
         // Room for the games a refresh adds, so that they do not move every row.
         m.rows_.reserve(rows + rows / 64 + 4096);
-        m.rows_.resize(rows);
-        r.raw(m.rows_.data(), rows * sizeof(SiteRow));
+        // Copied in, not cleared first and then filled.
+        SiteRow chunk[1024];
+        for (std::size_t done = 0; done < rows && r.ok();) {
+            const std::size_t n = std::min(std::size(chunk), rows - done);
+            r.raw(chunk, n * sizeof(SiteRow));
+            m.rows_.insert(m.rows_.end(), chunk, chunk + n);
+            done += n;
+        }
         m.players_.resize(r.count(4 + 7 * 8 + 4 * 4));
         for (SitePlayer& p : m.players_) {
             p.name = r.bytes();

@@ -285,6 +285,48 @@ TEST_F(SiteBuild, ADamagedOrStaleModelLeadsToAFullBuild) {
     }
 }
 
+// The games after a stamp are read only while the games up to it are what they were.
+TEST_F(SiteBuild, GamesAreFoldedAfterAStampOnlyWhileItHolds) {
+    const struct {
+        const char* what;
+        std::function<void(SiteFixture&)> change;
+        std::vector<std::int64_t> folded; // nothing: the stamp no longer holds
+        bool holds;
+    } cases[] = {
+        {"a game added",
+         [](SiteFixture& f) {
+             f.addGame(5, "Bank", {{"Ace", 1, 1}});
+         },
+         {4},
+         true},
+        {"nothing new", [](SiteFixture&) {}, {}, true},
+        {"an older game undone",
+         [](SiteFixture& f) { f.journal->markEvent(*f.journal->gameEvent(1), true); },
+         {},
+         false},
+        {"the last game taken back",
+         [](SiteFixture& f) { f.journal->removeEvent(*f.journal->gameEvent(3)); },
+         {},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        struct Fresh : SiteFixture {
+            void TestBody() override {}
+        } f;
+        for (int day = 0; day < 3; ++day)
+            f.addGame(day, "Bank", {{"Ace", day, 1}});
+        std::vector<std::int64_t> folded;
+        const auto fold = [&](const GameRow& g) { folded.push_back(g.id); };
+        const auto stamp = f.journal->foldGames(std::nullopt, nullptr, fold);
+        ASSERT_EQ(folded, (std::vector<std::int64_t>{1, 2, 3}));
+        c.change(f);
+        folded.clear();
+        EXPECT_EQ(f.journal->foldGames(std::nullopt, &*stamp, fold).has_value(), c.holds);
+        EXPECT_EQ(folded, c.folded);
+    }
+}
+
 // Hidden players appear nowhere; an alias is shown as its main name.
 TEST_F(SiteBuild, HiddenPlayersAppearNowhereAndAliasesShowTheirMainName) {
     addGame(0, "Embassy",
