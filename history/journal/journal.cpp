@@ -718,15 +718,17 @@ void Journal::forEachGame(std::optional<bool> coop,
                           const std::function<void(const GameRow&)>& visit,
                           std::int64_t afterEvent) {
     // Two cursors walked side by side, both in event order: the games and their players. Both
-    // go by the events' ids (the unary + keeps the planner off the index by kind), so that the
-    // games after an event are found without visiting those before it, and nothing is sorted.
-    const QByteArray filter = QByteArray(coop ? " AND +e.coop=?1" : "") + " AND e.id>?2";
-    const QByteArray gameSql =
-        QByteArray(kGameColumns) + "WHERE +e.kind=1" + filter + " ORDER BY e.id";
+    // are driven by the events in id order from afterEvent on, so nothing is sorted and the
+    // games before it are not visited: of one game type through the index by kind, type and
+    // id; of both by the ids themselves (the unary + keeps the planner off the index by kind,
+    // which would visit every game).
+    const QByteArray filter =
+        QByteArray(coop ? "e.kind=1 AND e.coop=?1" : "+e.kind=1") + " AND e.id>?2 ORDER BY e.id";
+    const QByteArray gameSql = QByteArray(kGameColumns) + "WHERE " + filter;
     const QByteArray playerSql = "SELECT p.event, p.name, p.team, p.killed_by, p.kills, p.deaths, "
                                  "p.hit_sum, p.fired, p.taken FROM player p JOIN event e ON "
-                                 "e.id = p.event WHERE +e.kind=1" +
-                                 filter + " AND p.event>?2 ORDER BY p.event, p.seq";
+                                 "e.id = p.event WHERE " +
+                                 filter + ", p.seq";
     // One read transaction, so both cursors see the same games while a recorder adds more.
     const ReadScope scope(db_);
     Statement games(db_.handle(), gameSql.constData());
