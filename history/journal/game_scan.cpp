@@ -46,14 +46,30 @@ std::int32_t figure(const Statement& s, int column, const QString& path) {
     return std::int32_t(v);
 }
 
-const char* const kWhere = " WHERE e.kind=1 AND e.coop=?1 AND e.at>=?2 AND e.at<?3"
-                           " AND (?4 IS NULL OR g.map=?4) AND e.id>?5 AND e.id<=?6";
+// An open time bound is left out, so that a scan by ids walks the ids alone instead of the
+// time of every game in the history.
+QByteArray whereOf(const GameScan& scan) {
+    QByteArray where = " WHERE e.kind=1 AND e.coop=?1 AND (?4 IS NULL OR g.map=?4) AND e.id>?5 "
+                       "AND e.id<=?6";
+    if (!scan.from.isEmpty())
+        where += " AND e.at>=?2";
+    if (!scan.until.isEmpty())
+        where += " AND e.at<?3";
+    return where;
+}
+
+TeamOutcome outcomeOf(std::int64_t stored, const Database& db) {
+    if (stored < 0 || stored > 2)
+        throw Error(QStringLiteral("The game history \"%1\" is damaged: a game's result is "
+                                   "unknown.")
+                        .arg(db.path()));
+    return TeamOutcome(stored);
+}
 
 void bindScan(Statement& s, const GameScan& scan) {
-    // An open end compares beyond every time text.
     s.bind(1, std::int64_t(scan.coop))
-        .bind(2, scan.from.isEmpty() ? QByteArray("") : scan.from)
-        .bind(3, scan.until.isEmpty() ? QByteArray("\xff") : scan.until)
+        .bind(2, scan.from)
+        .bind(3, scan.until)
         .bind(4, scan.map)
         .bind(5, scan.afterId)
         .bind(6, scan.throughId);
@@ -68,7 +84,7 @@ void addTimeIndex(Database& db) {
 std::optional<IdRange> gameIdRange(Database& db, const GameScan& scan) {
     Statement range(db.handle(), (QByteArray("SELECT min(e.id), max(e.id) FROM event e JOIN game "
                                              "g ON g.event=e.id") +
-                                  kWhere)
+                                  whereOf(scan))
                                      .constData());
     bindScan(range, scan);
     if (!range.step() || range.isNull(0))
@@ -76,26 +92,47 @@ std::optional<IdRange> gameIdRange(Database& db, const GameScan& scan) {
     return IdRange{range.integer(0), range.integer(1)};
 }
 
-void scanGames(Database& db, const GameScan& scan,
-               const std::function<void(const GameRow&)>& visit) {
-    const auto ids = gameIdRange(db, scan);
-    if (!ids)
-        return;
-    const std::int64_t first = ids->first;
-    const std::int64_t last = ids->last;
+std::array<std::int64_t, 3> outcomeCounts(Database& db, const GameScan& scan) {
+    Statement s(db.handle(), (QByteArray("SELECT g.outcome, count(*) FROM event e JOIN game g ON "
+                                         "g.event=e.id") +
+                              whereOf(scan) + " AND e.undone=0 GROUP BY g.outcome")
+                                 .constData());
+    bindScan(s, scan);
+    std::array<std::int64_t, 3> counts{};
+    while (s.step())
+        counts[std::size_t(outcomeOf(s.integer(0), db))] = s.integer(1);
+    return counts;
+}
 
+namespace {
+
+// The first and last of the next scan.sliceGames games after scan.afterId; nullopt: none left.
+std::optional<IdRange> nextSlice(Database& db, const GameScan& scan) {
+    Statement s(db.handle(), (QByteArray("SELECT min(id), max(id) FROM (SELECT e.id AS id FROM "
+                                         "event e JOIN game g ON g.event=e.id") +
+                              whereOf(scan) + " ORDER BY e.id LIMIT ?7)")
+                                 .constData());
+    bindScan(s, scan);
+    s.bind(7, std::max<std::int64_t>(scan.sliceGames, 1));
+    if (!s.step() || s.isNull(0))
+        return std::nullopt;
+    return IdRange{s.integer(0), s.integer(1)};
+}
+
+// The scan's games, which lie between the ids given.
+void scanSlice(Database& db, const GameScan& scan, const IdRange& ids,
+               const std::function<void(const GameRow&)>& visit, TextPool& pool, TextPool& teams) {
     Statement games(db.handle(),
                     (QByteArray("SELECT e.id, e.at, e.undone, g.game_type, g.map, g.rules, "
                                 "g.elapsed, g.outcome FROM event e JOIN game g ON g.event=e.id") +
-                     kWhere + " ORDER BY e.id")
+                     whereOf(scan) + " ORDER BY e.id")
                         .constData());
     bindScan(games, scan);
     Statement players(db.handle(), "SELECT event, name, team, kills, deaths, hit_sum, fired, "
                                    "taken FROM player WHERE event BETWEEN ?1 AND ?2 "
                                    "ORDER BY event, seq");
-    players.bind(1, first).bind(2, last);
+    players.bind(1, ids.first).bind(2, ids.last);
 
-    TextPool pool, teams;
     GameRow row;
     bool playerRow = players.step();
     while (games.step()) {
@@ -107,12 +144,7 @@ void scanGames(Database& db, const GameScan& scan,
         row.map = pool.get(games.view(4));
         row.rules = pool.get(games.view(5));
         row.elapsedTime = pool.get(games.view(6));
-        const std::int64_t outcome = games.integer(7);
-        if (outcome < 0 || outcome > 2)
-            throw Error(QStringLiteral("The game history \"%1\" is damaged: a game's result is "
-                                       "unknown.")
-                            .arg(db.path()));
-        row.outcome = TeamOutcome(outcome);
+        row.outcome = outcomeOf(games.integer(7), db);
         row.players.clear();
         while (playerRow && players.integer(0) < row.id)
             playerRow = players.step();
@@ -130,6 +162,27 @@ void scanGames(Database& db, const GameScan& scan,
             playerRow = players.step();
         }
         visit(row);
+    }
+}
+
+} // namespace
+
+void scanGames(Database& db, const GameScan& scan,
+               const std::function<void(const GameRow&)>& visit) {
+    TextPool pool, teams;
+    if (!scan.from.isEmpty() || !scan.until.isEmpty()) {
+        // A window of time is read at once: slicing it would walk its time range again for
+        // every slice.
+        if (const auto ids = gameIdRange(db, scan))
+            scanSlice(db, scan, *ids, visit, pool, teams);
+        return;
+    }
+    GameScan slice = scan;
+    while (const auto ids = nextSlice(db, slice)) {
+        slice.throughId = ids->last;
+        scanSlice(db, slice, *ids, visit, pool, teams);
+        slice.afterId = ids->last;
+        slice.throughId = scan.throughId;
     }
 }
 

@@ -77,6 +77,13 @@ Statement& Statement::bind(int index, const QByteArray& bytes) {
     return *this;
 }
 
+Statement& Statement::bind(int index, std::optional<std::int64_t> value) {
+    if (value)
+        return bind(index, *value);
+    sqlite3_bind_null(stmt_.get(), index);
+    return *this;
+}
+
 Statement& Statement::bindText(int index, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     sqlite3_bind_text64(stmt_.get(), index, utf8.constData(), sqlite3_uint64(utf8.size()),

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -29,7 +30,8 @@ public:
     Statement(sqlite3* db, const char* sql, int queryLimitMs = kHistoryQueryLimitMs);
 
     Statement& bind(int index, std::int64_t value);
-    Statement& bind(int index, const QByteArray& bytes); // NULL for a null QByteArray
+    Statement& bind(int index, const QByteArray& bytes);           // NULL for a null QByteArray
+    Statement& bind(int index, std::optional<std::int64_t> value); // NULL for none
     Statement& bindText(int index, const QString& text);
     // True while a row is there; false when done.
     bool step();

@@ -1,5 +1,8 @@
 #include "awards.h"
 
+#include "day_totals.h"
+#include "league_scan.h"
+
 #include <cmath>
 
 namespace vantor::history {
@@ -35,13 +38,14 @@ void AwardTally::add(const GameRow& game, const std::vector<RatingChange>& chang
     for (const RatingChange& c : changes) {
         auto it = gains_.find(c.name);
         if (it == gains_.end())
-            it = gains_.insert(c.name, Gain{c.before.rating(), 0});
+            it = gains_.insert(c.name, RatingGain{c.before.rating(), 0});
         it->after = c.after.rating();
     }
 }
 
-std::vector<Award> AwardTally::awards() const {
-    const std::vector<PlayerTotals>& all = players_.players();
+std::vector<Award> decideAwards(const std::vector<PlayerTotals>& all,
+                                const QHash<QByteArray, RatingGain>& gains, std::int64_t blueWins,
+                                std::int64_t goldWins) {
     std::vector<Award> out;
     out.push_back(decide({QStringLiteral("Most kills"), 1, 0, {}, {}}, all,
                          [](const PlayerTotals& p) { return p.kills; }));
@@ -59,23 +63,48 @@ std::vector<Award> AwardTally::awards() const {
     // Only players with a rated game in the window take part.
     std::vector<PlayerTotals> rated;
     for (const PlayerTotals& p : all)
-        if (gains_.contains(p.name))
+        if (gains.contains(p.name))
             rated.push_back(p);
-    out.push_back(decide({QStringLiteral("Biggest rating gain"), 1, 1, {}, {}}, rated,
-                         [&](const PlayerTotals& p) {
-                             const Gain g = gains_.value(p.name);
-                             return std::llround((g.after - g.before) * 10);
-                         }));
+    out.push_back(decide({kRatingGainTitle, 1, 1, {}, {}}, rated, [&](const PlayerTotals& p) {
+        const RatingGain g = gains.value(p.name);
+        return std::llround((g.after - g.before) * 10);
+    }));
 
     // Teams are no players: their own decision, by wins, blue first on a tie.
     Award teams{QStringLiteral("Team with most wins"), 1, 0, {}, {}};
-    if (blueWins_ + goldWins_ > 0) {
-        const bool blueFirst = blueWins_ >= goldWins_;
-        teams.winner = AwardEntry{blueFirst ? "blue" : "gold", blueFirst ? blueWins_ : goldWins_};
-        teams.runnerUp = AwardEntry{blueFirst ? "gold" : "blue", blueFirst ? goldWins_ : blueWins_};
+    if (blueWins + goldWins > 0) {
+        const bool blueFirst = blueWins >= goldWins;
+        teams.winner = AwardEntry{blueFirst ? "blue" : "gold", blueFirst ? blueWins : goldWins};
+        teams.runnerUp = AwardEntry{blueFirst ? "gold" : "blue", blueFirst ? goldWins : blueWins};
     }
     out.push_back(teams);
     return out;
+}
+
+std::vector<Award> windowAwards(Database& db, bool coop, const TimeWindow& window,
+                                const AliasMap& aliases) {
+    std::vector<Award> list;
+    QHash<QByteArray, RatingGain> gains;
+    std::optional<std::vector<PlayerTotals>> players;
+    if (aliases.isEmpty())
+        players = dayTotals(db, coop, window, &gains);
+    if (players) {
+        const auto results = windowOutcomes(db, coop, window);
+        list = decideAwards(*players, gains, results[std::size_t(TeamOutcome::BlueWon)],
+                            results[std::size_t(TeamOutcome::RedWon)]);
+    } else {
+        AwardTally tally(aliases);
+        RatingBook ratings(aliases);
+        scanWindow(db, coop, window, coop ? nullptr : &ratings,
+                   [&](const GameRow& g, bool inWindow, const std::vector<RatingChange>& changes) {
+                       if (inWindow)
+                           tally.add(g, changes);
+                   });
+        list = tally.awards();
+    }
+    if (coop)
+        std::erase_if(list, [](const Award& a) { return a.title == kRatingGainTitle; });
+    return list;
 }
 
 } // namespace vantor::history

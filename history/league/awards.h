@@ -4,6 +4,8 @@
 #include "standings.h"
 #include "time_window.h"
 
+#include "history/journal/sqlite_db.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -25,8 +27,17 @@ struct Award {
     std::optional<AwardEntry> runnerUp;
 };
 
+// The award that is a signed change.
+inline const QString kRatingGainTitle = QStringLiteral("Biggest rating gain");
+
 // Games a player needs in the window for the awards that are rates (per game, hit %).
 inline constexpr std::int64_t kRateAwardMinimumGames = 5;
+
+// A window's awards from its players' totals (in the order they first played), the ratings of
+// those with a rated game in it, and the wins of the teams.
+std::vector<Award> decideAwards(const std::vector<PlayerTotals>& players,
+                                const QHash<QByteArray, RatingGain>& gains, std::int64_t blueWins,
+                                std::int64_t goldWins);
 
 // A window's games added up for its awards: the players' totals, the teams' wins and each
 // player's rating before his first and after his last game of the window. Give it the window's
@@ -35,19 +46,23 @@ class AwardTally {
 public:
     explicit AwardTally(const AliasMap& aliases = {}) : players_(aliases) {}
     void add(const GameRow& game, const std::vector<RatingChange>& changes);
-    std::vector<Award> awards() const;
+    std::vector<Award> awards() const {
+        return decideAwards(players_.players(), gains_, blueWins_, goldWins_);
+    }
 
     const PlayerTally& players() const { return players_; }
 
 private:
-    struct Gain {
-        double before = 0;
-        double after = 0;
-    };
     PlayerTally players_;
-    QHash<QByteArray, Gain> gains_;
+    QHash<QByteArray, RatingGain> gains_;
     std::int64_t blueWins_ = 0;
     std::int64_t goldWins_ = 0;
 };
+
+// The awards of a window of one game type. Over whole days they are read from the players'
+// totals per day, else (and with aliases, whose ratings the days do not hold) from the games.
+// Co-operative games carry no rating, so they have no rating gain.
+std::vector<Award> windowAwards(Database& db, bool coop, const TimeWindow& window,
+                                const AliasMap& aliases = {});
 
 } // namespace vantor::history

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rating.h"
 #include "standings.h"
 #include "time_window.h"
 
@@ -17,7 +18,9 @@ namespace vantor::history {
 //
 // The window's players in the order they first played in it, or nullopt when the window does
 // not start and end at local midnight (a --utc window here): then the games are read instead.
+// With gains: the rating before and after the window of every player with a rated game in it.
 std::optional<std::vector<PlayerTotals>> dayTotals(Database& db, bool coop,
-                                                   const TimeWindow& window);
+                                                   const TimeWindow& window,
+                                                   QHash<QByteArray, RatingGain>* gains = nullptr);
 
 } // namespace vantor::history

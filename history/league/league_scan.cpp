@@ -60,4 +60,13 @@ void scanWindow(Database& db, bool coop, const TimeWindow& window, RatingBook* r
     });
 }
 
+std::array<std::int64_t, 3> windowOutcomes(Database& db, bool coop, const TimeWindow& window) {
+    ifWritable([&] { addTimeIndex(db); });
+    GameScan scan;
+    scan.coop = coop;
+    scan.from = window.from;
+    scan.until = window.until;
+    return outcomeCounts(db, scan);
+}
+
 } // namespace vantor::history

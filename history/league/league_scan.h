@@ -5,6 +5,7 @@
 
 #include "history/journal/sqlite_db.h"
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -22,5 +23,8 @@ using WindowVisit = std::function<void(const GameRow& game, bool inWindow,
 inline constexpr std::int64_t kCheckpointGames = 20000;
 void scanWindow(Database& db, bool coop, const TimeWindow& window, RatingBook* ratings,
                 const WindowVisit& visit, std::int64_t checkpointGames = kCheckpointGames);
+
+// How many of the window's games, undone ones left out, ended in each result (by TeamOutcome).
+std::array<std::int64_t, 3> windowOutcomes(Database& db, bool coop, const TimeWindow& window);
 
 } // namespace vantor::history

@@ -44,6 +44,12 @@ struct RatingChange {
     Rating after;
 };
 
+// A player's rating (1500 scale) before his first and after his last rated game of a window.
+struct RatingGain {
+    double before = 0;
+    double after = 0;
+};
+
 // The published single-period update: a rating, its results against opponents
 // (opponent mu, phi, score 0 or 1), the system constant tau.
 struct Opponent {

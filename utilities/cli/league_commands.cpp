@@ -170,26 +170,14 @@ int standings(const Invocation& call) {
 }
 
 QString awardValueText(const Award& a, const AwardEntry& e) {
-    return decimalText(e.value, a.decimals, a.title == QStringLiteral("Biggest rating gain"));
+    return decimalText(e.value, a.decimals, a.title == kRatingGainTitle);
 }
 
 int awards(const Invocation& call) {
     const TimeWindow window = windowOption(call);
     HistoryAccess access(kHere);
-    const AliasMap aliases = aliasesOf(access.journal(), call);
-    AwardTally tally(aliases);
-    RatingBook ratings(aliases);
-    // The rating gain needs the ratings the window starts with; co-operative games have none.
-    const bool rated = !call.isSet(kCoop);
-    forEachGame(access.journal(), call, window, rated ? &ratings : nullptr,
-                [&](const GameRow& g, bool inWindow, const std::vector<RatingChange>& changes) {
-                    if (inWindow)
-                        tally.add(g, changes);
-                });
-    std::vector<Award> list = tally.awards();
-    if (!rated)
-        std::erase_if(
-            list, [](const Award& a) { return a.title == QStringLiteral("Biggest rating gain"); });
+    const std::vector<Award> list = windowAwards(access.journal().database(), call.isSet(kCoop),
+                                                 window, aliasesOf(access.journal(), call));
 
     if (call.isSet(kJson)) {
         JsonOut j;

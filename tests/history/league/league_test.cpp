@@ -1,6 +1,8 @@
 // The league's parts on their own: windows, seasons, the published rating example, award ties.
+#include "history/journal/game_scan.h"
 #include "history/journal/journal.h"
 #include "history/league/awards.h"
+#include "history/league/day_totals.h"
 #include "history/league/league_scan.h"
 #include "history/league/map_stats.h"
 #include "history/league/rating.h"
@@ -214,30 +216,37 @@ TEST(LeagueAwards, TiesMinimumsAndTeams) {
     EXPECT_TRUE(find("Biggest rating gain").winner.has_value());
 }
 
-// Ratings resumed from a saved state equal ratings computed from the first game, and a state
-// saved before an undo is not used after it.
-TEST(LeagueRating, CheckpointsResumeExactlyAndGoStaleOnUndo) {
-    QTemporaryDir dir;
-    auto journal = Journal::openOrCreate(dir.path());
-    const char* names[] = {"Ann", "Bo", "Cy", "Di", "Ed", "Flo"};
-    for (int i = 0; i < 60; ++i) {
+const char* const kNames[] = {"Ann", "Bo", "Cy", "Di", "Ed", "Flo"};
+
+// Games first .. first+count-1 of a December: three a day, four of six players in each.
+void addGames(Journal& journal, int first, int count) {
+    for (int i = first; i < first + count; ++i) {
         GameRecord g;
         g.playedAt = "2026-12-" + QByteArray::number(1 + i / 3).rightJustified(2, '0') + " 1" +
                      QByteArray::number(i % 3) + ":00:00";
         g.gameType = "Adversarial";
         g.outcome = i % 4 ? TeamOutcome::BlueWon : TeamOutcome::RedWon;
         for (int p = 0; p < 4; ++p)
-            g.players.push_back({names[(i + p * (1 + i % 2)) % 6],
+            g.players.push_back({kNames[(i + p * (1 + i % 2)) % 6],
                                  p % 2 ? "gold" : "blue",
                                  {},
                                  {},
-                                 p,
+                                 p + i % 5,
                                  1,
                                  50,
                                  10,
                                  1});
-        journal->addGame(g, {});
+        journal.addGame(g, {});
     }
+}
+
+// Ratings resumed from a saved state equal ratings computed from the first game, and a state
+// saved before an undo is not used after it.
+TEST(LeagueRating, CheckpointsResumeExactlyAndGoStaleOnUndo) {
+    QTemporaryDir dir;
+    auto journal = Journal::openOrCreate(dir.path());
+    const auto& names = kNames;
+    addGames(*journal, 0, 60);
     const TimeWindow late = dayWindow(day("2026-12-18"), day("2026-12-20"), WindowZone::Local);
     const auto ratingsOf = [&](std::int64_t every) {
         RatingBook book;
@@ -262,6 +271,82 @@ TEST(LeagueRating, CheckpointsResumeExactlyAndGoStaleOnUndo) {
     drop.run();
     EXPECT_TRUE(same(afterUndo, ratingsOf(1000000))) << "the stale checkpoints were not used";
     EXPECT_FALSE(same(afterUndo, whole));
+}
+
+// A replay read a slice of games at a time visits every game once, with its players.
+TEST(LeagueScan, SlicesVisitEveryGameOnce) {
+    QTemporaryDir dir;
+    auto journal = Journal::openOrCreate(dir.path());
+    addGames(*journal, 0, 40);
+    const auto visited = [&](std::int64_t afterId, std::int64_t slice) {
+        GameScan scan;
+        scan.afterId = afterId;
+        scan.sliceGames = slice;
+        QByteArray out;
+        scanGames(journal->database(), scan, [&](const GameRow& g) {
+            out += QByteArray::number(g.id) + ':' + g.players.front().name + ' ';
+        });
+        return out;
+    };
+    for (const std::int64_t afterId : {0, 17})
+        for (const std::int64_t slice : {1, 7, 40})
+            EXPECT_EQ(visited(afterId, slice), visited(afterId, 1000))
+                << "after " << afterId << ", slices of " << slice;
+}
+
+// Awards added up from the per-day totals and ratings equal those of the games themselves:
+// over tables of an older program, after more games, after an undo.
+TEST(LeagueAwards, FromTheDaysAsFromTheGames) {
+    QTemporaryDir dir;
+    auto journal = Journal::openOrCreate(dir.path());
+    Database& db = journal->database();
+    addGames(*journal, 0, 45);
+    // Day tables of an older program, claiming every game and holding nonsense.
+    db.exec("CREATE TABLE day_total(coop INTEGER NOT NULL, day BLOB NOT NULL, name BLOB NOT "
+            "NULL, first INTEGER NOT NULL, last_played BLOB NOT NULL, kills INTEGER NOT NULL, "
+            "deaths INTEGER NOT NULL, games INTEGER NOT NULL, hit_sum INTEGER NOT NULL, fired "
+            "INTEGER NOT NULL, taken INTEGER NOT NULL, PRIMARY KEY(coop, day, name)) WITHOUT "
+            "ROWID");
+    db.exec("CREATE TABLE day_total_state(coop INTEGER PRIMARY KEY, through INTEGER NOT NULL, "
+            "marks INTEGER NOT NULL, games INTEGER NOT NULL)");
+    db.exec("INSERT INTO day_total VALUES(0, CAST('2026-12-05' AS BLOB), CAST('Zed' AS BLOB), 1, "
+            "CAST('2026-12-05' AS BLOB), 999, 0, 9, 900, 9, 0)");
+    db.exec("INSERT INTO day_total_state VALUES(0, 1000, 0, 45)");
+
+    const TimeWindow windows[] = {
+        allTime(),
+        dayWindow(day("2026-12-05"), day("2026-12-05"), WindowZone::Local),
+        dayWindow(day("2026-12-08"), day("2026-12-19"), WindowZone::Local),
+        dayWindow(day("2027-01-01"), day("2027-01-31"), WindowZone::Local),
+    };
+    const auto fromGames = [&](const TimeWindow& w) {
+        AwardTally tally;
+        RatingBook ratings;
+        scanWindow(db, false, w, &ratings,
+                   [&](const GameRow& g, bool inWindow, const std::vector<RatingChange>& c) {
+                       if (inWindow)
+                           tally.add(g, c);
+                   });
+        return tally.awards();
+    };
+    const auto text = [](const std::vector<Award>& awards) {
+        QStringList out;
+        for (const Award& a : awards)
+            for (const auto& e : {a.winner, a.runnerUp})
+                out << a.title + u':' + (e ? e->name + ' ' + QByteArray::number(e->value) : "-");
+        return out.join(u'\n').toStdString();
+    };
+    const auto compare = [&](const char* when) {
+        for (const TimeWindow& w : windows)
+            EXPECT_EQ(text(windowAwards(db, false, w)), text(fromGames(w)))
+                << when << ", " << w.label.toStdString();
+    };
+    compare("over the older tables");
+    EXPECT_TRUE(dayTotals(db, false, allTime())) << "the older tables were made afresh";
+    addGames(*journal, 45, 15);
+    compare("after more games");
+    journal->markEvent(*journal->gameEvent(20), true);
+    compare("after an undo");
 }
 
 TEST(LeagueMaps, ElapsedTimes) {
