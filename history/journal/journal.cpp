@@ -722,33 +722,51 @@ void Journal::forEachGame(std::optional<bool> coop,
     // games before it are not visited: of one game type through the index by kind, type and
     // id; of both by the ids themselves (the unary + keeps the planner off the index by kind,
     // which would visit every game).
-    const QByteArray filter =
-        QByteArray(coop ? "e.kind=1 AND e.coop=?1" : "+e.kind=1") + " AND e.id>?2 ORDER BY e.id";
-    const QByteArray gameSql = QByteArray(kGameColumns) + "WHERE " + filter;
+    const QByteArray kind = coop ? "e.kind=1 AND e.coop=?1" : "+e.kind=1";
+    const QByteArray gameSql =
+        QByteArray(kGameColumns) + "WHERE " + kind + " AND e.id>?2 ORDER BY e.id LIMIT ?3";
     const QByteArray playerSql = "SELECT p.event, p.name, p.team, p.killed_by, p.kills, p.deaths, "
                                  "p.hit_sum, p.fired, p.taken FROM player p JOIN event e ON "
                                  "e.id = p.event WHERE " +
-                                 filter + ", p.seq";
-    // One read transaction, so both cursors see the same games while a recorder adds more.
+                                 kind + " AND e.id>?2 AND e.id<=?3 ORDER BY e.id, p.seq";
+    // A batch of games at a time, its queries done before the games are visited: the time
+    // limit of a query then bounds one batch, never the walk through a long history.
+    constexpr std::int64_t kBatch = 4096;
+    // One read transaction, so every batch sees the same games while a recorder adds more.
     const ReadScope scope(db_);
-    Statement games(db_.handle(), gameSql.constData());
-    Statement players(db_.handle(), playerSql.constData());
-    if (coop) {
-        games.bind(1, std::int64_t(*coop));
-        players.bind(1, std::int64_t(*coop));
-    }
-    games.bind(2, afterEvent);
-    players.bind(2, afterEvent);
-    bool playerRow = players.step();
-    while (games.step()) {
-        GameRow row = gameRowAt(games, db_.path());
-        while (playerRow && players.integer(0) < row.event)
-            playerRow = players.step();
-        while (playerRow && players.integer(0) == row.event) {
-            row.players.push_back(playerRowAt(players, 1, db_.path()));
-            playerRow = players.step();
+    std::vector<GameRow> batch;
+    for (std::int64_t after = afterEvent;; after = batch.back().event) {
+        batch.clear();
+        {
+            Statement games(db_.handle(), gameSql.constData());
+            if (coop)
+                games.bind(1, std::int64_t(*coop));
+            games.bind(2, after).bind(3, kBatch);
+            while (games.step())
+                batch.push_back(gameRowAt(games, db_.path()));
         }
-        visit(row);
+        if (batch.empty())
+            return;
+        {
+            Statement players(db_.handle(), playerSql.constData());
+            if (coop)
+                players.bind(1, std::int64_t(*coop));
+            players.bind(2, after).bind(3, batch.back().event);
+            auto row = batch.begin();
+            while (players.step()) {
+                const std::int64_t event = players.integer(0);
+                while (row != batch.end() && row->event < event)
+                    ++row;
+                if (row == batch.end())
+                    break;
+                if (row->event == event)
+                    row->players.push_back(playerRowAt(players, 1, db_.path()));
+            }
+        }
+        for (const GameRow& game : batch)
+            visit(game);
+        if (std::int64_t(batch.size()) < kBatch)
+            return;
     }
 }
 
