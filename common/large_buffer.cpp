@@ -29,6 +29,20 @@ LargeBuffer::~LargeBuffer() {
         ::munmap(data_, size_);
 }
 
+std::shared_ptr<const MappedFile> MappedFile::map(int fd, std::size_t bytes) {
+    if (bytes == 0)
+        return std::shared_ptr<const MappedFile>(new MappedFile(nullptr, 0));
+    void* p = ::mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (p == MAP_FAILED)
+        return nullptr;
+    return std::shared_ptr<const MappedFile>(new MappedFile(static_cast<const char*>(p), bytes));
+}
+
+MappedFile::~MappedFile() {
+    if (data_)
+        ::munmap(const_cast<char*>(data_), size_);
+}
+
 void* allocateLarge(std::size_t bytes) {
     return bytes >= kMappedFrom ? mapFresh(bytes) : ::operator new(bytes);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 namespace vantor {
 
@@ -27,6 +28,25 @@ private:
 // for a vector that may grow to hundreds of megabytes.
 void* allocateLarge(std::size_t bytes);
 void freeLarge(void* data, std::size_t bytes);
+
+// A file of ours mapped read-only in whole: read without copying it into fresh memory, which
+// the kernel would first have to clear. The file must not be cut short while it is mapped.
+class MappedFile {
+public:
+    // nullptr when it cannot be mapped.
+    static std::shared_ptr<const MappedFile> map(int fd, std::size_t bytes);
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    const char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    MappedFile(const char* data, std::size_t size) : data_(data), size_(size) {}
+    const char* data_;
+    std::size_t size_;
+};
 
 template <typename T> struct LargeAllocator {
     using value_type = T;

@@ -66,8 +66,8 @@ rankedStandings(const SiteModel& model, const std::unordered_map<std::uint32_t, 
     return out;
 }
 
-std::vector<Award> awardsOver(const SiteModel& model, const std::vector<std::uint32_t>& games) {
-    const auto totals = model.totalsOver(games);
+std::vector<Award> awardsOver(const SiteModel& model, const WindowTotals& window) {
+    const auto& totals = window.players;
     std::vector<Award> awards;
     for (const Measure& m : kMeasures) {
         std::vector<std::pair<std::uint32_t, const Totals*>> qualified;
@@ -101,11 +101,7 @@ std::vector<Award> awardsOver(const SiteModel& model, const std::vector<std::uin
         }
         awards.push_back(std::move(a));
     }
-    std::int64_t blue = 0, gold = 0;
-    for (std::uint32_t g : games) {
-        blue += model.games()[g].outcome == TeamOutcome::BlueWon ? 1 : 0;
-        gold += model.games()[g].outcome == TeamOutcome::RedWon ? 1 : 0;
-    }
+    const std::int64_t blue = window.blue, gold = window.gold;
     Award team;
     team.title = QStringLiteral("Team with most wins");
     if (blue + gold > 0) {

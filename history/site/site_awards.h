@@ -27,7 +27,7 @@ rankedStandings(const SiteModel& model, const std::unordered_map<std::uint32_t, 
                 std::size_t top);
 
 // The awards of a window of games.
-std::vector<Award> awardsOver(const SiteModel& model, const std::vector<std::uint32_t>& games);
+std::vector<Award> awardsOver(const SiteModel& model, const WindowTotals& window);
 
 // Hundredths as "2.33".
 QString hundredthsText(std::int64_t value);

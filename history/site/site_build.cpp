@@ -21,6 +21,9 @@ namespace {
 // quickly, and a rewrite costs a whole model's bytes.
 constexpr std::size_t kSnapshotLag = 256;
 
+// Raised whenever the pages' paths or layout change: a site built before is then made whole.
+const QByteArray kPagesLayout = "pages 2 ";
+
 // What the model is folded with besides the games: the game types, the names shown, the
 // seasons.
 QByteArray basisOf(const SiteOptions& options) {
@@ -44,7 +47,9 @@ QByteArray basisOf(const SiteOptions& options) {
 // Everything besides the games that the pages depend on.
 QByteArray signatureOf(const QByteArray& basis, const SiteModel& model,
                        const SiteOptions& options) {
-    return QCryptographicHash::hash(basis + currentPeriodsText(model, options.now),
+    return QCryptographicHash::hash(basis + kPagesLayout + currentPeriodsText(model, options.now) +
+                                        QByteArray::number(options.limits.gamePages) + ' ' +
+                                        QByteArray::number(options.limits.archivePageGames),
                                     QCryptographicHash::Sha256)
         .left(16)
         .toHex();
@@ -101,7 +106,7 @@ SiteBuildResult buildSite(Journal& journal, const QString& folder, const QString
                 ++result.pages;
                 site.put(path, bytes);
             },
-            sameBasis ? &refresh : nullptr, options.gamePages, snapshot.awards);
+            sameBasis ? &refresh : nullptr, options.limits, snapshot.awards);
         result.removed = outcome.whole ? site.removeUnput() : site.remove(outcome.gone);
         result.whole = outcome.whole;
         if (!snapshotGames || outcome.awardsMade ||

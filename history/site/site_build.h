@@ -1,6 +1,7 @@
 #pragma once
 
 #include "site_model.h"
+#include "site_pages.h"
 
 #include <QDateTime>
 #include <QString>
@@ -17,7 +18,7 @@ struct SiteOptions {
     QDateTime now;            // the build's time
     SitePeople people;
     std::vector<SiteSeason> seasons;
-    std::size_t gamePages = 1000; // the newest games with a page of their own
+    PageLimits limits;
 };
 
 struct SiteBuildResult {

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -66,12 +65,33 @@ QByteArray contentDigest(const QByteArray& bytes) {
 }
 
 bool isSitePath(const QString& sitePath) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^([a-z]+/)?[A-Za-z0-9][A-Za-z0-9_-]*(\\.[a-z]+)?$"));
-    return pattern.match(sitePath).hasMatch();
+    const auto lower = [](QChar c) { return c >= u'a' && c <= u'z'; };
+    const auto word = [&](QChar c) { return lower(c) || (c >= u'A' && c <= u'Z') || c.isDigit(); };
+    qsizetype i = 0;
+    const qsizetype n = sitePath.size();
+    if (const qsizetype slash = sitePath.indexOf(u'/'); slash >= 0) {
+        for (; i < slash; ++i)
+            if (!lower(sitePath[i]))
+                return false;
+        if (slash == 0)
+            return false;
+        ++i;
+    }
+    if (i == n || !word(sitePath[i]))
+        return false;
+    while (i < n && (word(sitePath[i]) || sitePath[i] == u'_' || sitePath[i] == u'-'))
+        ++i;
+    if (i == n)
+        return true;
+    if (sitePath[i] != u'.' || i + 1 == n)
+        return false;
+    for (++i; i < n; ++i)
+        if (!lower(sitePath[i]))
+            return false;
+    return true;
 }
 
-SiteManifest readManifest(const QString& folder) {
+SiteManifest readManifest(const QString& folder, FileIdentity* identity) {
     const QString path = QDir(folder).filePath(kManifestFile);
     SiteManifest manifest;
     std::map<QString, SiteFile>& files = manifest.files;
@@ -87,6 +107,9 @@ SiteManifest readManifest(const QString& folder) {
                                    "size; nothing was written.")
                         .arg(path));
     }
+    if (identity)
+        *identity = {std::int64_t(st.st_dev), std::int64_t(st.st_ino), std::int64_t(st.st_size),
+                     mtimeOf(st)};
     const QByteArray bytes = readAll(fd, path);
     const QList<QByteArray> lines = bytes.split('\n');
     const auto damaged = [&](qsizetype line) {
@@ -109,16 +132,23 @@ SiteManifest readManifest(const QString& folder) {
     for (qsizetype i = 2; i < lines.size(); ++i) {
         if (lines[i].isEmpty() && i == lines.size() - 1)
             break;
-        const QList<QByteArray> f = lines[i].split('\t');
+        // Five fields split by tabs.
+        QByteArrayView f[5];
+        QByteArrayView rest(lines[i]);
+        for (int k = 0; k < 5; ++k) {
+            const qsizetype tab = rest.indexOf('\t');
+            if ((tab < 0) != (k == 4))
+                throw damaged(i);
+            f[k] = tab < 0 ? rest : rest.first(tab);
+            rest = tab < 0 ? QByteArrayView() : rest.sliced(tab + 1);
+        }
         bool sizeOk = false, timeOk = false;
-        if (f.size() != 5)
-            throw damaged(i);
         const QString name = QString::fromLatin1(f[0]);
         SiteFile file;
-        file.digest = f[1] == "-" ? QByteArray() : f[1];
+        file.digest = f[1] == "-" ? QByteArray() : f[1].toByteArray();
         file.size = f[2].toLongLong(&sizeOk);
         file.mtimeNs = f[3].toLongLong(&timeOk);
-        file.uploaded = f[4] == "-" ? QByteArray() : f[4];
+        file.uploaded = f[4] == "-" ? QByteArray() : f[4].toByteArray();
         if (!isSitePath(name) || !sizeOk || !timeOk || files.count(name))
             throw damaged(i);
         files[name] = file;
@@ -174,9 +204,16 @@ SiteFolder::SiteFolder(const QString& folder, const QString& dataFolder) : folde
         adopt();
         return;
     }
-    readManifest(folder); // a damaged one is refused before the lock file is made
+    FileIdentity read;
+    manifest_ =
+        readManifest(folder, &read); // a damaged one is refused before the lock file is made
     lock_ = std::make_unique<SiteLock>(folder);
-    manifest_ = readManifest(folder);
+    // Read again only when another build or upload replaced it meanwhile.
+    bool still = false;
+    const struct ::stat now = lstatOf(dir.filePath(kManifestFile), &still);
+    if (!still || FileIdentity{std::int64_t(now.st_dev), std::int64_t(now.st_ino),
+                               std::int64_t(now.st_size), mtimeOf(now)} != read)
+        manifest_ = readManifest(folder);
 }
 
 void SiteFolder::adopt() {

@@ -99,8 +99,18 @@ private:
     int unchanged_ = 0;
 };
 
-// Reads and writes the manifest of folder (used by the upload as well).
-SiteManifest readManifest(const QString& folder);
+// Which file a path named when it was read.
+struct FileIdentity {
+    std::int64_t device = 0;
+    std::int64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// Reads and writes the manifest of folder (used by the upload as well); identity, when given,
+// receives the file's as it was read.
+SiteManifest readManifest(const QString& folder, FileIdentity* identity = nullptr);
 void writeManifest(const QString& folder, const SiteManifest& manifest);
 
 } // namespace vantor::history::site

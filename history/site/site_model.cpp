@@ -59,6 +59,21 @@ std::int64_t Totals::deathsPerGame() const {
     return games == 0 ? 0 : deaths * 100 / games;
 }
 
+std::int64_t elapsedSeconds(const QByteArray& text) {
+    const QList<QByteArray> parts = text.trimmed().split(':');
+    if (parts.size() < 2 || parts.size() > 3)
+        return -1;
+    std::int64_t total = 0;
+    for (const QByteArray& p : parts) {
+        bool ok = false;
+        const int v = p.toInt(&ok);
+        if (!ok || v < 0 || p.size() > 4)
+            return -1;
+        total = total * 60 + v;
+    }
+    return total;
+}
+
 QDate dateOf(const QByteArray& playedAt) {
     return QDate::fromString(QString::fromLatin1(playedAt.left(10)), QStringLiteral("yyyy-MM-dd"));
 }
@@ -67,6 +82,8 @@ SiteModel::SiteModel(const SitePeople& people, std::vector<SiteSeason> seasons)
     : mainNameOf_(people.mainNameOf), coopMainNameOf_(people.coopMainNameOf),
       seasons_(std::move(seasons)), ranks_(std::make_shared<RankTree>()),
       ratings_(aliasMapOf(people.mainNameOf)) {
+    for (int kind = 0; kind < 3; ++kind)
+        kept_[kind].key.kind = PeriodKind(kind);
     for (const QByteArray& name : people.hidden)
         hidden_[name] = true;
     std::stable_sort(seasons_.begin(), seasons_.end(),
@@ -132,6 +149,10 @@ void SiteModel::addGame(const GameRow& game) {
     g.elapsed = intern(texts_, textIndex_, game.elapsedTime);
     g.outcome = game.outcome;
     g.firstRow = std::uint32_t(rows_.size());
+    if (g.map == mapTallies_.size()) {
+        mapTallies_.emplace_back();
+        mapPlayers_.emplace_back();
+    }
     const QDate date = dateOf(game.playedAt);
     if (date.isValid()) {
         int weekYear = 0;
@@ -156,16 +177,59 @@ void SiteModel::addGame(const GameRow& game) {
         r.roundsTaken = p.roundsTaken;
         r.team = intern(texts_, textIndex_, p.team);
         r.killedBy = intern(texts_, textIndex_, shownName(p.killedBy, game.coop));
+        SitePlayer& player = players_[r.player];
+        r.previous = player.lastRow;
+        player.lastRow = std::uint32_t(rows_.size());
         rows_.push_back(r);
 
-        SitePlayer& player = players_[r.player];
         player.total.add(r, wonBy(game.outcome, p.team));
         player.lastGame = gameIndex;
         played.push_back(r.player);
     }
     g.rowCount = std::uint32_t(rows_.size()) - g.firstRow;
+    tally(g);
     games_.push_back(std::move(g));
     updateRanks(played);
+}
+
+// What a map's page and the current periods' pages show, kept up as games come so that a
+// refresh does not sum every game again.
+void SiteModel::tally(const SiteGame& g) {
+    MapTally& map = mapTallies_[g.map];
+    map.blue += g.outcome == TeamOutcome::BlueWon ? 1 : 0;
+    map.gold += g.outcome == TeamOutcome::RedWon ? 1 : 0;
+    if (const std::int64_t s = elapsedSeconds(texts_[g.elapsed]); s >= 0) {
+        map.seconds += s;
+        ++map.timed;
+    }
+    auto& onMap = mapPlayers_[g.map];
+    for (std::uint32_t i = g.firstRow; i < g.firstRow + g.rowCount; ++i) {
+        MapPlayer& mp = onMap[rows_[i].player];
+        mp.kills += rows_[i].kills;
+        mp.games += 1;
+    }
+    const PeriodKey keys[] = {
+        {PeriodKind::Week, g.week}, {PeriodKind::Month, g.month}, {PeriodKind::Season, g.season}};
+    for (const PeriodKey& key : keys) {
+        if (key.kind == PeriodKind::Season ? key.value < 0 : g.week == 0)
+            continue;
+        KeptWindow& w = kept_[int(key.kind)];
+        if (w.any && key < w.key)
+            continue; // dated into an older period: summed when its page is made
+        if (!w.any || w.key < key)
+            w = KeptWindow{true, key, {}};
+        w.totals.blue += g.outcome == TeamOutcome::BlueWon ? 1 : 0;
+        w.totals.gold += g.outcome == TeamOutcome::RedWon ? 1 : 0;
+        for (std::uint32_t i = g.firstRow; i < g.firstRow + g.rowCount; ++i) {
+            const SiteRow& r = rows_[i];
+            w.totals.players[r.player].add(r, wonBy(g.outcome, texts_[r.team]));
+        }
+    }
+}
+
+const WindowTotals* SiteModel::keptTotals(const PeriodKey& key) const {
+    const KeptWindow& w = kept_[int(key.kind)];
+    return w.any && w.key == key ? &w.totals : nullptr;
 }
 
 void SiteModel::updateRanks(const std::vector<std::uint32_t>& played) {
@@ -214,8 +278,10 @@ void SiteModel::finish() {
     ranks_.reset();
     mapGames_.assign(maps_.size(), {});
     periods_.clear();
+    std::unordered_map<int, std::uint32_t> inMonth;
     for (std::uint32_t i = 0; i < games_.size(); ++i) {
-        const SiteGame& g = games_[i];
+        SiteGame& g = games_[i];
+        g.inMonth = inMonth[g.month]++;
         mapGames_[g.map].push_back(i);
         if (g.week != 0) {
             periods_[{PeriodKind::Week, g.week}].push_back(i);
@@ -224,31 +290,26 @@ void SiteModel::finish() {
         if (g.season >= 0)
             periods_[{PeriodKind::Season, g.season}].push_back(i);
     }
-    // Rows grouped by player with a counting pass: no copy of the rows themselves.
-    playerRowStart_.assign(players_.size() + 1, 0);
-    for (const SiteRow& r : rows_)
-        ++playerRowStart_[r.player + 1];
-    for (std::size_t i = 1; i < playerRowStart_.size(); ++i)
-        playerRowStart_[i] += playerRowStart_[i - 1];
-    rowsByPlayer_.assign(rows_.size(), 0);
-    std::vector<std::uint32_t> next(playerRowStart_.begin(), playerRowStart_.end() - 1);
-    for (std::uint32_t i = 0; i < rows_.size(); ++i)
-        rowsByPlayer_[next[rows_[i].player]++] = i;
 }
 
 std::vector<std::uint32_t> SiteModel::rowsOf(std::uint32_t player) const {
-    return {rowsByPlayer_.begin() + playerRowStart_[player],
-            rowsByPlayer_.begin() + playerRowStart_[player + 1]};
+    std::vector<std::uint32_t> out;
+    out.reserve(std::size_t(std::clamp<std::int64_t>(players_[player].total.games, 0, 1 << 20)));
+    for (std::uint32_t i = players_[player].lastRow; i != kNoRow; i = rows_[i].previous)
+        out.push_back(i);
+    std::reverse(out.begin(), out.end());
+    return out;
 }
 
-std::unordered_map<std::uint32_t, Totals>
-SiteModel::totalsOver(const std::vector<std::uint32_t>& games) const {
-    std::unordered_map<std::uint32_t, Totals> out;
+WindowTotals SiteModel::totalsOver(const std::vector<std::uint32_t>& games) const {
+    WindowTotals out;
     for (std::uint32_t gi : games) {
         const SiteGame& g = games_[gi];
+        out.blue += g.outcome == TeamOutcome::BlueWon ? 1 : 0;
+        out.gold += g.outcome == TeamOutcome::RedWon ? 1 : 0;
         for (std::uint32_t i = g.firstRow; i < g.firstRow + g.rowCount; ++i) {
             const SiteRow& r = rows_[i];
-            out[r.player].add(r, wonBy(g.outcome, texts_[r.team]));
+            out.players[r.player].add(r, wonBy(g.outcome, texts_[r.team]));
         }
     }
     return out;

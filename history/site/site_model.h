@@ -55,6 +55,28 @@ struct Totals {
     // Hundredths, for ranking by kills or deaths per game.
     std::int64_t killsPerGame() const;
     std::int64_t deathsPerGame() const;
+    bool operator==(const Totals&) const = default;
+};
+
+// Every player's figures over one window of games, and the team wins in it.
+struct WindowTotals {
+    std::unordered_map<std::uint32_t, Totals> players;
+    std::int64_t blue = 0;
+    std::int64_t gold = 0;
+};
+
+// A map's games at a glance.
+struct MapTally {
+    std::int64_t blue = 0;
+    std::int64_t gold = 0;
+    std::int64_t seconds = 0; // elapsed, over the games whose elapsed time could be read
+    std::int64_t timed = 0;
+};
+
+// A player's kills and games on one map.
+struct MapPlayer {
+    std::int64_t kills = 0;
+    std::int64_t games = 0;
 };
 
 // A window of time the site has a page for.
@@ -76,10 +98,37 @@ struct SiteRow {
     std::int32_t roundsTaken = 0;
     std::uint32_t team = 0;     // index into texts
     std::uint32_t killedBy = 0; // index into texts; a hidden player's name reads as empty
+    std::uint32_t previous = 0; // the player's row before, kNoRow for his first
 };
 
-// A million games hold some sixteen million rows.
-using SiteRows = std::vector<SiteRow, LargeAllocator<SiteRow>>;
+inline constexpr std::uint32_t kNoRow = 0xFFFFFFFF;
+
+// Every row, oldest first: those read back from a kept model stay where its file is mapped,
+// those added since are held in memory. A million games hold some sixteen million rows.
+class SiteRows {
+public:
+    std::size_t size() const { return keptCount_ + added_.size(); }
+    const SiteRow& operator[](std::size_t i) const {
+        return i < keptCount_ ? kept_[i] : added_[i - keptCount_];
+    }
+    void push_back(const SiteRow& row) { added_.push_back(row); }
+    // The rows as two runs, for writing them out.
+    const SiteRow* kept() const { return kept_; }
+    std::size_t keptCount() const { return keptCount_; }
+    const std::vector<SiteRow, LargeAllocator<SiteRow>>& added() const { return added_; }
+    // Takes count rows at rows, which file keeps in place; only on an empty list.
+    void adopt(std::shared_ptr<const MappedFile> file, const SiteRow* rows, std::size_t count) {
+        file_ = std::move(file);
+        kept_ = rows;
+        keptCount_ = count;
+    }
+
+private:
+    std::shared_ptr<const MappedFile> file_;
+    const SiteRow* kept_ = nullptr;
+    std::size_t keptCount_ = 0;
+    std::vector<SiteRow, LargeAllocator<SiteRow>> added_;
+};
 
 struct SiteGame {
     std::int64_t id = 0;
@@ -94,7 +143,10 @@ struct SiteGame {
     int week = 0;  // year*100+week, 0 when the date cannot be read
     int month = 0; // year*100+month
     int season = -1;
+    std::uint32_t inMonth = 0; // its place among the games of its month, after finish()
 };
+
+using SiteGames = std::vector<SiteGame, LargeAllocator<SiteGame>>;
 
 struct SitePlayer {
     QByteArray name;
@@ -103,6 +155,7 @@ struct SitePlayer {
     std::uint32_t rankedCount = 0; // players ranked then
     std::uint32_t firstGame = 0;   // index into games
     std::uint32_t lastGame = 0;
+    std::uint32_t lastRow = kNoRow; // index into rows
 };
 
 // Every counted game of the history, folded into what the pages show. Undone games and hidden
@@ -116,7 +169,7 @@ public:
     // After the last game: indexes by player, map and period.
     void finish();
 
-    const std::vector<SiteGame>& games() const { return games_; }
+    const SiteGames& games() const { return games_; }
     const SiteRows& rows() const { return rows_; }
     const std::vector<SitePlayer>& players() const { return players_; }
     const std::vector<QByteArray>& maps() const { return maps_; }
@@ -131,14 +184,20 @@ public:
     std::vector<std::uint32_t> rowsOf(std::uint32_t player) const;
     // The games of a map, oldest first.
     const std::vector<std::uint32_t>& gamesOfMap(std::uint32_t map) const { return mapGames_[map]; }
+    const MapTally& mapTally(std::uint32_t map) const { return mapTallies_[map]; }
+    const std::unordered_map<std::uint32_t, MapPlayer>& mapPlayers(std::uint32_t map) const {
+        return mapPlayers_[map];
+    }
     // The games of every period that has any, oldest first.
     const std::map<PeriodKey, std::vector<std::uint32_t>>& periods() const { return periods_; }
     // The season a date falls in, -1 before the first.
     int seasonOf(const QDate& date) const;
 
-    // Totals per player over some games.
-    std::unordered_map<std::uint32_t, Totals>
-    totalsOver(const std::vector<std::uint32_t>& games) const;
+    // Totals over some games.
+    WindowTotals totalsOver(const std::vector<std::uint32_t>& games) const;
+    // The totals of the newest week, month or season seen, summed as the games came in;
+    // nullptr for any other period.
+    const WindowTotals* keptTotals(const PeriodKey& key) const;
 
 private:
     friend struct ModelCodec; // the snapshot kept between builds
@@ -151,13 +210,21 @@ private:
     std::uint32_t playerIndex(const QByteArray& name, std::uint32_t game);
     const QByteArray& shownName(const QByteArray& recorded, bool coop) const;
     void updateRanks(const std::vector<std::uint32_t>& played);
+    void tally(const SiteGame& game);
+
+    // The newest period of each kind, and its totals so far.
+    struct KeptWindow {
+        bool any = false;
+        PeriodKey key;
+        WindowTotals totals;
+    };
 
     std::unordered_map<QByteArray, QByteArray> mainNameOf_;
     std::unordered_map<QByteArray, QByteArray> coopMainNameOf_;
     std::unordered_map<QByteArray, bool> hidden_;
     std::vector<SiteSeason> seasons_;
 
-    std::vector<SiteGame> games_;
+    SiteGames games_;
     SiteRows rows_;
     std::vector<SitePlayer> players_;
     std::unordered_map<QByteArray, std::uint32_t> playerIndex_;
@@ -166,16 +233,20 @@ private:
     std::vector<QByteArray> texts_;
     std::unordered_map<QByteArray, std::uint32_t> textIndex_;
     std::vector<std::vector<std::uint32_t>> mapGames_;
-    std::vector<std::uint32_t> playerRowStart_; // rows by player, after finish()
-    std::vector<std::uint32_t, LargeAllocator<std::uint32_t>> rowsByPlayer_;
+    std::vector<MapTally> mapTallies_;
+    std::vector<std::unordered_map<std::uint32_t, MapPlayer>> mapPlayers_;
+    KeptWindow kept_[3]; // by PeriodKind
     std::map<PeriodKey, std::vector<std::uint32_t>> periods_;
-    RatingBook ratings_; // hidden players count here as in the rating itself
 
     struct RankTree;
     std::shared_ptr<RankTree> ranks_;
+    RatingBook ratings_; // hidden players count here as in the rating itself
 };
 
 // "YYYY-MM-DD HH:MM:SS" -> its date; invalid when it is not one.
 QDate dateOf(const QByteArray& playedAt);
+
+// Seconds of an elapsed time "MM:SS" or "H:MM:SS"; -1 when it is neither.
+std::int64_t elapsedSeconds(const QByteArray& text);
 
 } // namespace vantor::history::site

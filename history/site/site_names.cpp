@@ -24,34 +24,49 @@ std::uint64_t nameHash(const QByteArray& bytes) {
 } // namespace
 
 QString fileStem(const QByteArray& cp1252Name) {
-    QString stem;
+    char stem[kReadableChars + 2 + kHashDigits];
+    int size = 0;
     bool dash = false;
     for (char c : cp1252Name) {
-        if (stem.size() >= kReadableChars)
+        if (size >= kReadableChars)
             break;
         const char lower = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
         if ((lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9')) {
-            stem += QLatin1Char(lower);
+            stem[size++] = lower;
             dash = false;
-        } else if (!dash && !stem.isEmpty()) {
-            stem += QLatin1Char('-');
+        } else if (!dash && size > 0) {
+            stem[size++] = '-';
             dash = true;
         }
     }
-    if (stem.isEmpty())
-        stem = QStringLiteral("x-"); // never a leading '-', which tools read as an option
-    else if (!dash)
-        stem += QLatin1Char('-');
-    const QString hex = QString::number(nameHash(cp1252Name), 16).rightJustified(16, u'0');
-    return stem + hex.left(kHashDigits);
+    if (size == 0)
+        stem[size++] = 'x'; // never a leading '-', which tools read as an option
+    if (!dash)
+        stem[size++] = '-';
+    const std::uint64_t hash = nameHash(cp1252Name);
+    static const char kHex[] = "0123456789abcdef";
+    for (int i = 0; i < kHashDigits; ++i)
+        stem[size++] = kHex[(hash >> (60 - 4 * i)) & 0xF];
+    return QString::fromLatin1(stem, size);
 }
 
 StemTable::StemTable(const std::vector<QByteArray>& names) {
-    std::map<QString, std::vector<QByteArray>> byStem;
-    for (const QByteArray& name : names)
-        byStem[fileStem(name)].push_back(name);
     stems_.reserve(names.size());
-    for (auto& [stem, group] : byStem) {
+    std::unordered_map<QString, std::vector<QByteArray>> met; // stems given more than once
+    std::unordered_map<QString, const QByteArray*> first;
+    first.reserve(names.size());
+    for (const QByteArray& name : names) {
+        QString stem = fileStem(name);
+        const auto [it, added] = first.try_emplace(stem, &name);
+        if (!added) {
+            auto& group = met[stem];
+            if (group.empty())
+                group.push_back(*it->second);
+            group.push_back(name);
+        }
+        stems_.try_emplace(name, std::move(stem));
+    }
+    for (auto& [stem, group] : met) {
         std::sort(group.begin(), group.end());
         collisions_ += group.size() - 1;
         for (std::size_t i = 0; i < group.size(); ++i)

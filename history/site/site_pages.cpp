@@ -50,22 +50,6 @@ QString outcomeCell(TeamOutcome o) {
     return QString::fromLatin1(outcomeText(o));
 }
 
-// Seconds of an elapsed time "MM:SS" or "H:MM:SS"; -1 when it is neither.
-std::int64_t elapsedSeconds(const QByteArray& text) {
-    const QList<QByteArray> parts = text.trimmed().split(':');
-    if (parts.size() < 2 || parts.size() > 3)
-        return -1;
-    std::int64_t total = 0;
-    for (const QByteArray& p : parts) {
-        bool ok = false;
-        const int v = p.toInt(&ok);
-        if (!ok || v < 0 || p.size() > 4)
-            return -1;
-        total = total * 60 + v;
-    }
-    return total;
-}
-
 std::map<PeriodKind, PeriodKey> currentPeriods(const SiteModel& model, const QDateTime& now) {
     const QDate today = now.date();
     int weekYear = 0;
@@ -80,7 +64,7 @@ struct Touched {
     std::set<std::uint32_t> players;
     std::set<std::uint32_t> maps;
     std::set<PeriodKey> periods;
-    std::set<int> months;
+    std::set<std::pair<int, std::uint32_t>> archivePages; // (month, part)
     std::vector<std::uint32_t> newGames;
     std::vector<std::uint32_t> droppedGames; // no longer among the newest with a page
     bool playersIndex = false;
@@ -91,12 +75,13 @@ struct Touched {
 
 class Pages {
 public:
-    Pages(const SiteModel& model, const QDateTime& now, const PageSink& sink, std::size_t gamePages,
-          FinishedAwards& awards)
+    Pages(const SiteModel& model, const QDateTime& now, const PageSink& sink,
+          const PageLimits& limits, FinishedAwards& awards)
         : m_(model), now_(now), sink_(sink), playerStems_(namesOf(model)), mapStems_(model.maps()),
-          gamePages_(gamePages), awards_(awards) {
+          gamePages_(limits.gamePages),
+          archivePageGames_(std::max<std::size_t>(1, limits.archivePageGames)), awards_(awards) {
         const auto& games = m_.games();
-        firstWithPage_ = games.size() > gamePages ? games.size() - gamePages : 0;
+        firstWithPage_ = games.size() > gamePages_ ? games.size() - gamePages_ : 0;
         current_ = currentPeriods(model, now);
     }
 
@@ -178,22 +163,29 @@ private:
         }
         return {};
     }
-    static QString archivePath(int month) {
-        return month == 0 ? QStringLiteral("archive/undated.html")
-                          : QStringLiteral("archive/") + monthText(month) + QStringLiteral(".html");
+    static QString archivePath(int month, std::uint32_t part) {
+        const QString suffix =
+            part == 0 ? QStringLiteral(".html") : QStringLiteral("-%1.html").arg(part + 1);
+        return QStringLiteral("archive/") +
+               (month == 0 ? QStringLiteral("undated") : monthText(month)) + suffix;
+    }
+    std::uint32_t archivePart(const SiteGame& game) const {
+        return std::uint32_t(game.inMonth / archivePageGames_);
+    }
+    QString archiveLine(const SiteGame& game) const {
+        return archivePath(game.month, archivePart(game)) + QStringLiteral("#g%1").arg(game.id);
     }
     // Where a game is shown: its own page while it is among the newest, else its archive line.
     QString gamePath(std::uint32_t g) const {
         const SiteGame& game = m_.games()[g];
         if (g >= firstWithPage_)
             return QStringLiteral("games/%1.html").arg(game.id);
-        return archivePath(game.month) + QStringLiteral("#g%1").arg(game.id);
+        return archiveLine(game);
     }
     // A link into the archive line of a game, which never moves.
     QString archiveLink(const PageBuilder& page, std::uint32_t g) const {
         const SiteGame& game = m_.games()[g];
-        return page.link(archivePath(game.month) + QStringLiteral("#g%1").arg(game.id),
-                         QString::number(game.id));
+        return page.link(archiveLine(game), QString::number(game.id));
     }
     QString playerLink(const PageBuilder& page, std::uint32_t p) const {
         return page.link(playerPath(p), htmlText(m_.players()[p].name));
@@ -213,12 +205,16 @@ private:
         const QByteArray periods = currentPeriodsText(m_, now_);
         if (!awardsHold(periods)) {
             awards_.won.clear();
+            awards_.latest.clear();
             for (const auto& [key, games] : m_.periods()) {
                 if (!finished(key))
                     continue;
-                for (const Award& a : awardsOver(m_, games))
+                std::vector<Award> awards = awardsOver(m_, m_.totalsOver(games));
+                for (const Award& a : awards)
                     if (a.winnerPlayer)
                         awards_.won.push_back({*a.winnerPlayer, key, a.title, a.value});
+                if (key == lastFinished(key.kind))
+                    awards_.latest.emplace_back(key, std::move(awards));
             }
             awards_.periods = periods;
             awardsMade_ = true;
@@ -247,6 +243,21 @@ public:
 
 private:
     bool finished(const PeriodKey& k) const { return k < current_.at(k.kind); }
+
+    // A period's totals: the model keeps the newest periods', a current one is summed once per
+    // build, any other into scratch.
+    const WindowTotals& totalsOf(const PeriodKey& key, WindowTotals& scratch) {
+        if (const WindowTotals* kept = m_.keptTotals(key))
+            return *kept;
+        if (key != current_.at(key.kind)) {
+            scratch = m_.totalsOver(m_.periods().at(key));
+            return scratch;
+        }
+        auto it = currentTotals_.find(key);
+        if (it == currentTotals_.end())
+            it = currentTotals_.emplace(key, m_.totalsOver(m_.periods().at(key))).first;
+        return it->second;
+    }
 
     QString standingsTable(const PageBuilder& page,
                            const std::vector<std::pair<std::uint32_t, Totals>>& ranked,
@@ -424,55 +435,84 @@ private:
         }
         b += tableEnd();
         b += QStringLiteral("<p>") +
-             page.link(archivePath(g.month) + QStringLiteral("#g%1").arg(g.id),
-                       QStringLiteral("All games of the month")) +
+             page.link(archiveLine(g), QStringLiteral("All games of the month")) +
              QStringLiteral("</p>\n");
         put(QStringLiteral("games/%1.html").arg(g.id), page, playedAt(gi));
     }
 
-    // touched: only the months it names, and the list of months when it asks for it.
+    // touched: only the pages it names, and the list of them when it asks for it.
     void archivePages(const Touched* touched) {
-        std::map<int, std::vector<std::uint32_t>> byMonth;
-        for (std::uint32_t g = 0; g < m_.games().size(); ++g)
-            if (!touched || touched->archiveIndex || touched->months.count(m_.games()[g].month))
-                byMonth[m_.games()[g].month].push_back(g);
-        PageBuilder index(Depth::Top, QStringLiteral("Games by month"));
-        index.body() += QStringLiteral("<ul>\n");
-        for (auto it = byMonth.rbegin(); it != byMonth.rend(); ++it) {
-            std::vector<std::uint32_t> newestFirst(it->second.rbegin(), it->second.rend());
-            const QString title = it->first == 0
-                                      ? QStringLiteral("Games without a date")
-                                      : QStringLiteral("Games of ") + monthText(it->first);
-            if (!touched || touched->months.count(it->first)) {
-                PageBuilder page(Depth::Folder, title);
-                page.body() += gamesTable(page, newestFirst, true);
-                put(archivePath(it->first), page, playedAt(newestFirst.front()));
+        using Part = std::pair<int, std::uint32_t>;
+        std::map<Part, std::vector<std::uint32_t>> parts; // oldest first
+        if (touched) {
+            for (const Part& part : touched->archivePages)
+                parts[part];
+            // Walked back from the newest game until the first game of each part is met.
+            std::set<Part> open(touched->archivePages.begin(), touched->archivePages.end());
+            for (std::uint32_t g = std::uint32_t(m_.games().size()); g-- > 0 && !open.empty();) {
+                const SiteGame& game = m_.games()[g];
+                const Part part{game.month, archivePart(game)};
+                if (const auto it = parts.find(part); it != parts.end()) {
+                    it->second.push_back(g);
+                    if (game.inMonth % archivePageGames_ == 0)
+                        open.erase(part);
+                }
             }
-            index.body() += QStringLiteral("<li>") + index.link(archivePath(it->first), title) +
-                            QStringLiteral("</li>\n");
+            for (auto& [part, games] : parts)
+                std::reverse(games.begin(), games.end());
+        } else {
+            for (std::uint32_t g = 0; g < m_.games().size(); ++g)
+                parts[{m_.games()[g].month, archivePart(m_.games()[g])}].push_back(g);
         }
-        index.body() += QStringLiteral("</ul>\n");
+        for (const auto& [part, games] : parts) {
+            if (games.empty())
+                continue;
+            std::vector<std::uint32_t> newestFirst(games.rbegin(), games.rend());
+            PageBuilder page(Depth::Folder, archiveTitle(part.first, part.second));
+            page.body() += gamesTable(page, newestFirst, true);
+            put(archivePath(part.first, part.second), page, playedAt(newestFirst.front()));
+        }
         if (touched && !touched->archiveIndex)
             return;
+        archiveIndex();
+    }
+
+    static QString archiveTitle(int month, std::uint32_t part) {
+        const QString title = month == 0 ? QStringLiteral("Games without a date")
+                                         : QStringLiteral("Games of ") + monthText(month);
+        return part == 0 ? title : title + QStringLiteral(", part %1").arg(part + 1);
+    }
+
+    void archiveIndex() {
+        std::map<int, std::uint32_t> months; // month -> the first game of its last part
+        for (std::uint32_t g = 0; g < m_.games().size(); ++g)
+            if (m_.games()[g].inMonth % archivePageGames_ == 0)
+                months[m_.games()[g].month] = g;
+        PageBuilder index(Depth::Top, QStringLiteral("Games by month"));
+        index.body() += QStringLiteral("<ul>\n");
+        for (auto it = months.rbegin(); it != months.rend(); ++it) {
+            const std::uint32_t parts = archivePart(m_.games()[it->second]) + 1;
+            index.body() += QStringLiteral("<li>") +
+                            index.link(archivePath(it->first, 0), archiveTitle(it->first, 0));
+            for (std::uint32_t part = 1; part < parts; ++part)
+                index.body() += QStringLiteral(" &middot; ") +
+                                index.link(archivePath(it->first, part),
+                                           QStringLiteral("part %1").arg(part + 1));
+            index.body() += QStringLiteral("</li>\n");
+        }
+        index.body() += QStringLiteral("</ul>\n");
+        // The newest part's start: this page changes with the parts, not with every game.
         put(QStringLiteral("archive.html"), index,
-            byMonth.empty() ? QString() : playedAt(byMonth.rbegin()->second.front()));
+            months.empty() ? QString() : playedAt(months.rbegin()->second));
     }
 
     void mapPage(std::uint32_t map) {
         const std::vector<std::uint32_t>& games = m_.gamesOfMap(map);
         PageBuilder page(Depth::Folder, QStringLiteral("Map: ") + htmlText(m_.maps()[map]));
         QString& b = page.body();
-        std::int64_t blue = 0, gold = 0, seconds = 0, timed = 0;
-        for (std::uint32_t g : games) {
-            const SiteGame& game = m_.games()[g];
-            blue += game.outcome == TeamOutcome::BlueWon ? 1 : 0;
-            gold += game.outcome == TeamOutcome::RedWon ? 1 : 0;
-            if (const std::int64_t s = elapsedSeconds(m_.text(game.elapsed)); s >= 0) {
-                seconds += s;
-                ++timed;
-            }
-        }
-        const std::int64_t average = timed == 0 ? -1 : seconds / timed;
+        const MapTally& tally = m_.mapTally(map);
+        const std::int64_t blue = tally.blue, gold = tally.gold;
+        const std::int64_t average = tally.timed == 0 ? -1 : tally.seconds / tally.timed;
         b += tableStart(QStringLiteral("summary"), {"Games", "Blue wins", "Gold wins",
                                                     "Other results", "Average Elapsed Time"});
         b += QStringLiteral("<tr>") + numberCell(qint64(games.size())) + numberCell(blue) +
@@ -482,18 +522,20 @@ private:
                                           .arg(average / 60)
                                           .arg(average % 60, 2, 10, QLatin1Char('0'))) +
              QStringLiteral("</tr>\n") + tableEnd();
-        const auto totals = m_.totalsOver(games);
-        std::vector<std::pair<std::uint32_t, Totals>> byKills(totals.begin(), totals.end());
-        std::sort(byKills.begin(), byKills.end(), [&](const auto& a, const auto& b2) {
-            if (a.second.kills != b2.second.kills)
-                return a.second.kills > b2.second.kills;
-            if (a.second.games != b2.second.games)
-                return a.second.games > b2.second.games;
-            return m_.players()[a.first].name < m_.players()[b2.first].name;
-        });
+        const auto& onMap = m_.mapPlayers(map);
+        std::vector<std::pair<std::uint32_t, MapPlayer>> byKills(onMap.begin(), onMap.end());
+        const auto top = std::min<std::size_t>(10, byKills.size());
+        std::partial_sort(byKills.begin(), byKills.begin() + std::ptrdiff_t(top), byKills.end(),
+                          [&](const auto& a, const auto& b2) {
+                              if (a.second.kills != b2.second.kills)
+                                  return a.second.kills > b2.second.kills;
+                              if (a.second.games != b2.second.games)
+                                  return a.second.games > b2.second.games;
+                              return m_.players()[a.first].name < m_.players()[b2.first].name;
+                          });
         b += QStringLiteral("<h2>Top ten by kills</h2>\n") +
              tableStart(QStringLiteral("top"), {"Rank", "Player", "Kills", "Games"});
-        for (std::size_t i = 0; i < byKills.size() && i < 10; ++i)
+        for (std::size_t i = 0; i < top; ++i)
             b += QStringLiteral("<tr>") + numberCell(qint64(i + 1)) +
                  cell(playerLink(page, byKills[i].first)) + numberCell(byKills[i].second.kills) +
                  numberCell(byKills[i].second.games) + QStringLiteral("</tr>\n");
@@ -525,14 +567,16 @@ private:
 
     void periodPage(const PeriodKey& key, const std::vector<std::uint32_t>& games) {
         PageBuilder page(Depth::Folder, periodTitle(m_, key));
-        const auto totals = m_.totalsOver(games);
-        const auto ranked = rankedStandings(m_, totals, kPeriodStandings);
-        page.body() +=
-            QStringLiteral("<p>%1 games, %2 players.</p>\n").arg(games.size()).arg(totals.size());
+        WindowTotals scratch;
+        const WindowTotals& totals = totalsOf(key, scratch);
+        const auto ranked = rankedStandings(m_, totals.players, kPeriodStandings);
+        page.body() += QStringLiteral("<p>%1 games, %2 players.</p>\n")
+                           .arg(games.size())
+                           .arg(totals.players.size());
         page.body() +=
             QStringLiteral("<h2>Standings</h2>\n") + standingsTable(page, ranked, kPeriodStandings);
         page.body() +=
-            QStringLiteral("<h2>Awards</h2>\n") + awardsTable(page, awardsOver(m_, games));
+            QStringLiteral("<h2>Awards</h2>\n") + awardsTable(page, awardsOver(m_, totals));
         put(periodPath(key), page, playedAt(games.back()));
     }
 
@@ -571,7 +615,7 @@ private:
             for (auto it = m_.periods().rbegin(); it != m_.periods().rend(); ++it) {
                 if (it->first.kind != kind || !finished(it->first))
                     continue;
-                const auto ranked = rankedStandings(m_, m_.totalsOver(it->second), 1);
+                const auto ranked = rankedStandings(m_, m_.totalsOver(it->second).players, 1);
                 if (ranked.empty())
                     continue;
                 page.body() += QStringLiteral("<tr>") +
@@ -627,7 +671,8 @@ private:
             b += QStringLiteral("<p class=\"dim\">No games yet.</p>\n");
             return;
         }
-        b += standingsTable(page, rankedStandings(m_, m_.totalsOver(it->second), 10), 10) +
+        WindowTotals scratch;
+        b += standingsTable(page, rankedStandings(m_, totalsOf(key, scratch).players, 10), 10) +
              QStringLiteral("<p>") + page.link(periodPath(key), QStringLiteral("All standings")) +
              QStringLiteral("</p>\n");
     }
@@ -655,8 +700,9 @@ private:
                      .arg(m_.players().size());
         }
         std::unordered_map<std::uint32_t, Totals> all;
+        all.reserve(m_.players().size());
         for (std::uint32_t p = 0; p < m_.players().size(); ++p)
-            all[p] = m_.players()[p].total;
+            all.emplace(p, m_.players()[p].total);
         b += QStringLiteral("<h2>All-time standings</h2>\n") +
              standingsTable(page, rankedStandings(m_, all, kFrontStandings), kFrontStandings) +
              QStringLiteral("<p>") +
@@ -671,9 +717,13 @@ private:
             const auto key = lastFinished(kind);
             if (!key)
                 continue;
+            const std::vector<Award>* kept = nullptr;
+            for (const auto& [period, awards] : awards_.latest)
+                kept = period == *key ? &awards : kept;
+            WindowTotals scratch;
             b += QStringLiteral("<h2>Awards of ") +
                  page.link(periodPath(*key), periodTitle(m_, *key)) + QStringLiteral("</h2>\n") +
-                 awardsTable(page, awardsOver(m_, m_.periods().at(*key)));
+                 awardsTable(page, kept ? *kept : awardsOver(m_, totalsOf(*key, scratch)));
         }
         std::vector<std::uint32_t> recent;
         for (std::size_t i = games.size(); i-- > 0 && recent.size() < kFrontRecentGames;)
@@ -697,21 +747,19 @@ private:
         const std::size_t oldFirstWithPage = first > gamePages_ ? first - gamePages_ : 0;
         for (std::size_t g = oldFirstWithPage; g < firstWithPage_; ++g) {
             t.droppedGames.push_back(std::uint32_t(g));
-            t.months.insert(games[g].month);
+            t.archivePages.insert({games[g].month, archivePart(games[g])});
             t.maps.insert(games[g].map);
         }
         // A new name that met an old one's file name may have moved it: make everything.
         if (playerStems_.collisions() > 0 || mapStems_.collisions() > 0)
             return std::nullopt;
-        std::set<int> oldMonths;
-        for (std::size_t g = 0; g < first; ++g)
-            oldMonths.insert(games[g].month);
         for (std::size_t g = first; g < games.size(); ++g) {
             const SiteGame& game = games[g];
             t.newGames.push_back(std::uint32_t(g));
             t.maps.insert(game.map);
-            t.months.insert(game.month);
-            t.archiveIndex = t.archiveIndex || !oldMonths.count(game.month);
+            t.archivePages.insert({game.month, archivePart(game)});
+            // The first game of a part: a new part, listed in the archive's index.
+            t.archiveIndex = t.archiveIndex || game.inMonth % archivePageGames_ == 0;
             if (game.week != 0) {
                 for (const PeriodKey key : {PeriodKey{PeriodKind::Week, game.week},
                                             PeriodKey{PeriodKind::Month, game.month}}) {
@@ -748,18 +796,21 @@ private:
     StemTable playerStems_;
     StemTable mapStems_;
     std::size_t gamePages_ = 0;
+    std::size_t archivePageGames_ = 0;
     std::size_t firstWithPage_ = 0;
     std::map<PeriodKind, PeriodKey> current_;
     FinishedAwards& awards_;
     bool awardsMade_ = false;
     std::unordered_map<std::uint32_t, std::vector<WonAward>> awardsWon_;
+    std::map<PeriodKey, WindowTotals> currentTotals_;
 };
 
 } // namespace
 
 PagesOutcome buildPages(const SiteModel& model, const QDateTime& now, const PageSink& sink,
-                        const SiteRefresh* refresh, std::size_t gamePages, FinishedAwards& awards) {
-    Pages pages(model, now, sink, gamePages, awards);
+                        const SiteRefresh* refresh, const PageLimits& limits,
+                        FinishedAwards& awards) {
+    Pages pages(model, now, sink, limits, awards);
     PagesOutcome outcome;
     if (refresh) {
         if (auto gone = pages.runRefresh(*refresh)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "site_awards.h"
 #include "site_model.h"
 
 #include <QByteArray>
@@ -14,6 +15,13 @@ namespace vantor::history::site {
 // its bytes.
 using PageSink = std::function<void(const QString& sitePath, const QByteArray& bytes)>;
 
+// How many of the newest games get a page of their own (older ones are listed in the monthly
+// archive), and how many games an archive page lists: a month is split into pages of that many
+// in the order the games were recorded, so a new game changes only the last of them.
+struct PageLimits {
+    std::size_t gamePages = 1000;
+    std::size_t archivePageGames = 500;
+};
 // Rows a list shows at most.
 inline constexpr std::size_t kFrontStandings = 20;
 inline constexpr std::size_t kFrontRecentGames = 20;
@@ -49,17 +57,19 @@ struct FinishedAwards {
     QByteArray periods;    // currentPeriodsText() they were worked out at; empty: never
     std::size_t games = 0; // the model's games they took in
     std::vector<AwardWon> won;
+    // The newest finished week's and month's awards in full, for the front page.
+    std::vector<std::pair<PeriodKey, std::vector<Award>>> latest;
 };
 
 // Every page of the site from a finished model, or with refresh only those the games after
 // refresh->lastGameId touch (the whole site when that cannot be told safely). now: the build's
 // time, which decides the current week, month and season and which ones are finished; shown
 // on the front page only, so that a page changes only when its games do.
-// gamePages: how many of the newest games get a page of their own; older ones are listed in
-// the monthly archive. awards: those of an earlier build, used while they still hold, and
+// awards: those of an earlier build, used while they still hold, and
 // made afresh otherwise.
 PagesOutcome buildPages(const SiteModel& model, const QDateTime& now, const PageSink& sink,
-                        const SiteRefresh* refresh, std::size_t gamePages, FinishedAwards& awards);
+                        const SiteRefresh* refresh, const PageLimits& limits,
+                        FinishedAwards& awards);
 
 // The current week, month and season at now, as text: a page that shows what is current or
 // finished changes when this does.

@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "common/file_writer.h"
+#include "common/large_buffer.h"
 #include "common/plain_file.h"
 #include "common/unique_fd.h"
 
@@ -19,15 +20,17 @@ namespace {
 
 const QByteArray kMagic = "vantor-site-model\n";
 // Raised whenever what is written changes; another number is read as no snapshot.
-constexpr std::uint32_t kFormat = 1;
+constexpr std::uint32_t kFormat = 2;
 // Written in this machine's byte order: a snapshot from another order is not read.
 constexpr std::uint32_t kByteOrder = 0x01020304;
 const QString kScratch = kModelFile + QStringLiteral(".tmp");
 // A million games of 16 players take some 600 MB.
 constexpr qint64 kModelLimit = 4ll * 1024 * 1024 * 1024;
 constexpr std::size_t kChunk = 1 << 20;
+// An award without a winner, or without a runner-up.
+constexpr std::uint32_t kNoPlayer = 0xFFFFFFFF;
 
-static_assert(std::is_trivially_copyable_v<SiteRow> && sizeof(SiteRow) == 9 * 4,
+static_assert(std::is_trivially_copyable_v<SiteRow> && sizeof(SiteRow) == 10 * 4,
               "rows are written as they lie in memory");
 
 // A quick digest against a damaged file (not against a forger: one who can write the folder can
@@ -75,6 +78,7 @@ public:
     explicit Writer(OutputFile& file) : file_(file) { buffer_.reserve(kChunk); }
 
     void raw(const void* data, std::size_t size) {
+        position_ += size;
         digest_.add(static_cast<const char*>(data), size);
         if (buffer_.size() + size > kChunk)
             flush();
@@ -92,6 +96,11 @@ public:
         raw(b.constData(), std::size_t(b.size()));
     }
     void text(const QString& s) { bytes(s.toUtf8()); }
+    // Zeros up to a multiple of to, so what comes next can be used where it lies once mapped.
+    void align(std::size_t to) {
+        while (position_ % to != 0)
+            put(char(0));
+    }
     // The digest of all before it, unhashed itself.
     void finish() {
         const std::uint64_t d = digest_.value();
@@ -107,33 +116,36 @@ private:
     OutputFile& file_;
     QByteArray buffer_;
     Digest digest_;
+    std::uint64_t position_ = 0;
 };
 
-// Reads in chunks, so the memory taken is the model's own; every failure sets ok() false and
-// makes every later read fail too.
+// Reads from the file's mapping; every failure sets ok() false and makes every later read fail
+// too.
 class Reader {
 public:
-    Reader(int fd, std::int64_t size) : fd_(fd), left_(size - std::int64_t(sizeof(std::uint64_t))) {
-        ok_ = left_ >= 0;
+    explicit Reader(std::shared_ptr<const MappedFile> file)
+        : file_(std::move(file)), data_(file_->data()),
+          end_(std::int64_t(file_->size()) - std::int64_t(sizeof(std::uint64_t))) {
+        ok_ = end_ >= 0;
     }
 
     bool ok() const { return ok_; }
-    bool raw(void* into, std::size_t size) {
-        if (!ok_ || std::int64_t(size) > left_)
-            return ok_ = false;
-        auto* out = static_cast<char*>(into);
-        while (size > 0) {
-            if (at_ == buffer_.size() && !refill())
-                return ok_ = false;
-            const std::size_t n = std::min(size, std::size_t(buffer_.size() - at_));
-            std::memcpy(out, buffer_.constData() + at_, n);
-            digest_.add(out, n);
-            at_ += qsizetype(n);
-            out += n;
-            size -= n;
-            left_ -= std::int64_t(n);
+    const std::shared_ptr<const MappedFile>& file() const { return file_; }
+    // The next size bytes where they lie, or nullptr.
+    const char* take(std::size_t size) {
+        if (!ok_ || std::int64_t(size) > end_ - at_) {
+            ok_ = false;
+            return nullptr;
         }
-        return true;
+        const char* p = data_ + at_;
+        at_ += std::int64_t(size);
+        return p;
+    }
+    bool raw(void* into, std::size_t size) {
+        const char* p = take(size);
+        if (p)
+            std::memcpy(into, p, size);
+        return p != nullptr;
     }
     template <typename T> T get() {
         static_assert(std::is_arithmetic_v<T>);
@@ -141,50 +153,45 @@ public:
         raw(&value, sizeof value);
         return value;
     }
+    // Skips the zeros the writer put before an item that starts on a multiple of to.
+    void align(std::size_t to) {
+        while (ok_ && at_ % std::int64_t(to) != 0)
+            if (get<char>() != 0)
+                ok_ = false;
+    }
     // A count of items of at least itemBytes each: never more than the file can hold.
     std::size_t count(std::size_t itemBytes) {
         const auto n = get<std::uint64_t>();
-        if (n > std::uint64_t(left_) / itemBytes)
+        if (n > std::uint64_t(end_ - at_) / itemBytes)
             ok_ = false;
         return ok_ ? std::size_t(n) : 0;
     }
     QByteArray bytes() {
         const auto n = get<std::uint32_t>();
-        if (n > left_)
-            ok_ = false;
-        if (!ok_)
-            return {};
-        QByteArray b(qsizetype(n), Qt::Uninitialized);
-        raw(b.data(), n);
-        return ok_ ? b : QByteArray();
+        const char* p = take(n);
+        return p ? QByteArray(p, qsizetype(n)) : QByteArray();
     }
-    QString text() { return QString::fromUtf8(bytes()); }
-    // The digest at the end matches what was read, and nothing is left over.
+    QString text() {
+        const auto n = get<std::uint32_t>();
+        const char* p = take(n);
+        return p ? QString::fromUtf8(p, qsizetype(n)) : QString();
+    }
+    // Everything was read, and the digest at the end matches it.
     bool finish() {
-        if (!ok_ || left_ != 0)
+        if (!ok_ || at_ != end_)
             return false;
-        const std::uint64_t wanted = digest_.value();
-        left_ = sizeof(std::uint64_t);
+        Digest digest;
+        digest.add(data_, std::size_t(end_));
         std::uint64_t stored = 0;
-        return raw(&stored, sizeof stored) && stored == wanted;
+        std::memcpy(&stored, data_ + end_, sizeof stored);
+        return stored == digest.value();
     }
 
 private:
-    bool refill() {
-        buffer_.resize(qsizetype(kChunk));
-        int error = 0;
-        const std::size_t n = readFully(fd_, buffer_.data(), kChunk, offset_, &error);
-        buffer_.resize(qsizetype(n));
-        offset_ += off_t(n);
-        at_ = 0;
-        return n > 0;
-    }
-    int fd_;
-    off_t offset_ = 0;
-    std::int64_t left_;
-    QByteArray buffer_;
-    qsizetype at_ = 0;
-    Digest digest_;
+    std::shared_ptr<const MappedFile> file_;
+    const char* data_;
+    std::int64_t end_; // where the digest starts
+    std::int64_t at_ = 0;
     bool ok_ = true;
 };
 
@@ -217,19 +224,53 @@ struct ModelCodec {
             w.put(std::int32_t(g.season));
         }
         w.put(std::uint64_t(m.rows_.size()));
-        w.raw(m.rows_.data(), m.rows_.size() * sizeof(SiteRow));
+        w.align(alignof(std::uint64_t));
+        w.raw(m.rows_.kept(), m.rows_.keptCount() * sizeof(SiteRow));
+        w.raw(m.rows_.added().data(), m.rows_.added().size() * sizeof(SiteRow));
         w.put(std::uint64_t(m.players_.size()));
         for (const SitePlayer& p : m.players_) {
             w.bytes(p.name);
-            for (std::int64_t v : {p.total.kills, p.total.deaths, p.total.hitSum, p.total.games,
-                                   p.total.roundsFired, p.total.roundsTaken, p.total.wins})
-                w.put(v);
+            totals(w, p.total);
             w.put(p.rank);
             w.put(p.rankedCount);
             w.put(p.firstGame);
             w.put(p.lastGame);
+            w.put(p.lastRow);
         }
         w.bytes(m.ratings_.state());
+        for (std::size_t map = 0; map < m.maps_.size(); ++map) {
+            const MapTally& t = m.mapTallies_[map];
+            for (std::int64_t v : {t.blue, t.gold, t.seconds, t.timed})
+                w.put(v);
+            w.put(std::uint64_t(m.mapPlayers_[map].size()));
+            for (const auto& [player, mp] : m.mapPlayers_[map]) {
+                w.put(player);
+                w.put(mp.kills);
+                w.put(mp.games);
+            }
+        }
+        for (const SiteModel::KeptWindow& k : m.kept_) {
+            w.put(std::uint8_t(k.any));
+            w.put(std::int32_t(k.key.value));
+            w.put(k.totals.blue);
+            w.put(k.totals.gold);
+            w.put(std::uint64_t(k.totals.players.size()));
+            for (const auto& [player, t] : k.totals.players) {
+                w.put(player);
+                totals(w, t);
+            }
+        }
+    }
+
+    static void totals(Writer& w, const Totals& t) {
+        for (std::int64_t v :
+             {t.kills, t.deaths, t.hitSum, t.games, t.roundsFired, t.roundsTaken, t.wins})
+            w.put(v);
+    }
+    static void totals(Reader& r, Totals& t) {
+        for (std::int64_t* v :
+             {&t.kills, &t.deaths, &t.hitSum, &t.games, &t.roundsFired, &t.roundsTaken, &t.wins})
+            *v = r.get<std::int64_t>();
     }
 
     static bool read(Reader& r, SiteModel& m) {
@@ -267,42 +308,75 @@ struct ModelCodec {
         const std::size_t rows = r.count(sizeof(SiteRow));
         if (rows != nextRow || !r.ok())
             return false;
-        // Room for the games a refresh adds, so that they do not move every row.
-        m.rows_.reserve(rows + rows / 64 + 4096);
-        // Copied in, not cleared first and then filled.
-        SiteRow chunk[1024];
-        for (std::size_t done = 0; done < rows && r.ok();) {
-            const std::size_t n = std::min(std::size(chunk), rows - done);
-            r.raw(chunk, n * sizeof(SiteRow));
-            m.rows_.insert(m.rows_.end(), chunk, chunk + n);
-            done += n;
-        }
-        m.players_.resize(r.count(4 + 7 * 8 + 4 * 4));
+        r.align(alignof(std::uint64_t));
+        const char* kept = r.take(rows * sizeof(SiteRow));
+        if (!kept)
+            return false;
+        m.rows_.adopt(r.file(), reinterpret_cast<const SiteRow*>(kept), rows);
+        m.players_.resize(r.count(4 + 7 * 8 + 5 * 4));
         for (SitePlayer& p : m.players_) {
             p.name = r.bytes();
-            for (std::int64_t* v :
-                 {&p.total.kills, &p.total.deaths, &p.total.hitSum, &p.total.games,
-                  &p.total.roundsFired, &p.total.roundsTaken, &p.total.wins})
-                *v = r.get<std::int64_t>();
+            totals(r, p.total);
             p.rank = r.get<std::uint32_t>();
             p.rankedCount = r.get<std::uint32_t>();
             p.firstGame = r.get<std::uint32_t>();
             p.lastGame = r.get<std::uint32_t>();
+            p.lastRow = r.get<std::uint32_t>();
             if (!below(p.firstGame, m.games_.size()) || !below(p.lastGame, m.games_.size()))
                 return false;
         }
         if (!r.ok() || !m.ratings_.restore(r.bytes()))
             return false;
+        // Each row's link to the player's row before is what the rows themselves say.
+        std::vector<std::uint32_t> lastRow(m.players_.size(), kNoRow);
         for (std::uint32_t gi = 0; gi < m.games_.size(); ++gi) {
             const SiteGame& g = m.games_[gi];
             for (std::uint32_t i = g.firstRow; i < g.firstRow + g.rowCount; ++i) {
                 const SiteRow& row = m.rows_[i];
                 if (row.game != gi || !below(row.player, m.players_.size()) ||
-                    !below(row.team, m.texts_.size()) || !below(row.killedBy, m.texts_.size()))
+                    !below(row.team, m.texts_.size()) || !below(row.killedBy, m.texts_.size()) ||
+                    row.previous != lastRow[row.player])
+                    return false;
+                lastRow[row.player] = i;
+            }
+        }
+        for (std::size_t p = 0; p < m.players_.size(); ++p)
+            if (m.players_[p].lastRow != lastRow[p])
+                return false;
+        m.mapTallies_.resize(m.maps_.size());
+        m.mapPlayers_.resize(m.maps_.size());
+        for (std::size_t map = 0; map < m.maps_.size(); ++map) {
+            MapTally& t = m.mapTallies_[map];
+            for (std::int64_t* v : {&t.blue, &t.gold, &t.seconds, &t.timed})
+                *v = r.get<std::int64_t>();
+            const std::size_t n = r.count(4 + 2 * 8);
+            m.mapPlayers_[map].reserve(n);
+            for (std::size_t i = 0; i < n; ++i) {
+                const auto player = r.get<std::uint32_t>();
+                MapPlayer mp{r.get<std::int64_t>(), r.get<std::int64_t>()};
+                if (!below(player, m.players_.size()) ||
+                    !m.mapPlayers_[map].try_emplace(player, mp).second)
                     return false;
             }
         }
-        return m.reindex();
+        for (int kind = 0; kind < 3; ++kind) {
+            SiteModel::KeptWindow& k = m.kept_[kind];
+            k.any = r.get<std::uint8_t>() != 0;
+            k.key = {PeriodKind(kind), r.get<std::int32_t>()};
+            k.totals.blue = r.get<std::int64_t>();
+            k.totals.gold = r.get<std::int64_t>();
+            const std::size_t n = r.count(4 + 7 * 8);
+            k.totals.players.reserve(n);
+            for (std::size_t i = 0; i < n; ++i) {
+                const auto player = r.get<std::uint32_t>();
+                Totals t;
+                totals(r, t);
+                if (!below(player, m.players_.size()) ||
+                    !k.totals.players.try_emplace(player, t).second)
+                    return false;
+            }
+        }
+        return r.ok() && m.reindex();
     }
 };
 
@@ -331,6 +405,19 @@ void saveSnapshot(const QString& folder, const SiteSnapshot& snapshot) {
         w.text(won.title);
         w.text(won.value);
     }
+    w.put(std::uint64_t(a.latest.size()));
+    for (const auto& [period, awards] : a.latest) {
+        w.put(std::int32_t(period.kind));
+        w.put(std::int32_t(period.value));
+        w.put(std::uint64_t(awards.size()));
+        for (const Award& award : awards) {
+            for (const QString* t :
+                 {&award.title, &award.winner, &award.value, &award.runnerUp, &award.runnerUpValue})
+                w.text(*t);
+            for (const auto* p : {&award.winnerPlayer, &award.runnerUpPlayer})
+                w.put(p->value_or(kNoPlayer));
+        }
+    }
     w.finish();
     file.commit();
     replaceFile(file.path(), dir.filePath(kModelFile), Durability::Deferred);
@@ -351,7 +438,10 @@ std::optional<SiteSnapshot> loadSnapshot(const QString& folder, const QByteArray
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
         st.st_size > kModelLimit)
         return std::nullopt;
-    Reader r(fd.get(), st.st_size);
+    auto file = MappedFile::map(fd.get(), std::size_t(st.st_size));
+    if (!file)
+        return std::nullopt;
+    Reader r(std::move(file));
     QByteArray magic(kMagic.size(), Qt::Uninitialized);
     r.raw(magic.data(), std::size_t(magic.size()));
     if (magic != kMagic || r.get<std::uint32_t>() != kFormat ||
@@ -382,6 +472,26 @@ std::optional<SiteSnapshot> loadSnapshot(const QString& folder, const QByteArray
             (won.period.kind == PeriodKind::Season &&
              !below(won.period.value, snapshot.model->seasons().size())))
             return std::nullopt;
+    }
+    a.latest.resize(r.count(4 + 4 + 8));
+    for (auto& [period, awards] : a.latest) {
+        const auto kind = r.get<std::int32_t>();
+        period = {PeriodKind(kind), r.get<std::int32_t>()};
+        if (kind < 0 || kind > int(PeriodKind::Season))
+            return std::nullopt;
+        awards.resize(r.count(5 * 4 + 2 * 4));
+        for (Award& award : awards) {
+            for (QString* t :
+                 {&award.title, &award.winner, &award.value, &award.runnerUp, &award.runnerUpValue})
+                *t = r.text();
+            for (auto* p : {&award.winnerPlayer, &award.runnerUpPlayer}) {
+                const auto player = r.get<std::uint32_t>();
+                if (player != kNoPlayer && !below(player, players))
+                    return std::nullopt;
+                if (player != kNoPlayer)
+                    *p = player;
+            }
+        }
     }
     if (!r.finish())
         return std::nullopt;

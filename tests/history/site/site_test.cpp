@@ -118,12 +118,60 @@ TEST(SiteNames, StemsAreSafeStableAndDistinct) {
         EXPECT_EQ(table.stemOf(name), site::fileStem(name));
 }
 
+// What a manifest may name: a plain name, or one folder and a name; nothing that climbs out.
+TEST(SiteNames, OnlySitePathsAreTakenFromAManifest) {
+    for (const char* path : {"index.html", "players/ace-1f2e3d4c5b6a.html",
+                             "archive/2026-12-2.html", "style.css", "A_b-1"})
+        EXPECT_TRUE(site::isSitePath(QString::fromLatin1(path))) << path;
+    for (const char* path : {"", "/index.html", "../index.html", "players/../x.html", "a/b/c.html",
+                             ".vantor-site", "-x.html", "players/", "x.", "x.HTML", "x.html.gz",
+                             "Players/x.html", "x/.html", "pla yers/x.html", "x\n.html"})
+        EXPECT_FALSE(site::isSitePath(QString::fromLatin1(path))) << path;
+}
+
 class SiteBuild : public SiteFixture {};
+
+// The sums the model keeps up game by game (the newest week, month and season, every map) are
+// the sums over its rows; a game dated into an older week is left out of the newest's.
+TEST_F(SiteBuild, TheModelsRunningSumsAreTheSumsOverItsRows) {
+    playSeason(*this, 30);
+    addGame(3, "Garage", {{"Ace", 5, 1}, {"Newcomer", 1, 2, "gold"}});
+    site::SiteModel model({}, {{QStringLiteral("Autumn"), QDate(2026, 10, 1)}});
+    journal->foldGames(std::nullopt, nullptr, [&](const history::GameRow& g) { model.addGame(g); });
+    model.finish();
+    for (site::PeriodKind kind :
+         {site::PeriodKind::Week, site::PeriodKind::Month, site::PeriodKind::Season}) {
+        std::optional<site::PeriodKey> newest;
+        for (const auto& [key, games] : model.periods())
+            if (key.kind == kind)
+                newest = key;
+        ASSERT_TRUE(newest);
+        const site::WindowTotals* kept = model.keptTotals(*newest);
+        ASSERT_NE(kept, nullptr);
+        const site::WindowTotals summed = model.totalsOver(model.periods().at(*newest));
+        EXPECT_EQ(kept->players, summed.players) << int(kind);
+        EXPECT_EQ(std::pair(kept->blue, kept->gold), std::pair(summed.blue, summed.gold));
+        EXPECT_EQ(model.keptTotals({kind, newest->value - 1}), nullptr);
+    }
+    for (std::uint32_t map = 0; map < model.maps().size(); ++map) {
+        std::map<std::uint32_t, std::pair<std::int64_t, std::int64_t>> onMap; // kills, games
+        for (const auto& [player, totals] : model.totalsOver(model.gamesOfMap(map)).players)
+            onMap[player] = {totals.kills, totals.games};
+        std::map<std::uint32_t, std::pair<std::int64_t, std::int64_t>> kept;
+        for (const auto& [player, mp] : model.mapPlayers(map))
+            kept[player] = {mp.kills, mp.games};
+        EXPECT_EQ(kept, onMap) << model.maps()[map].toStdString();
+        EXPECT_EQ(model.mapTally(map).timed, std::int64_t(model.gamesOfMap(map).size()));
+        EXPECT_EQ(model.mapTally(map).seconds, 721 * model.mapTally(map).timed);
+    }
+}
 
 // Every page is well formed, UTF-8, escapes every name, and links only to files of the site.
 TEST_F(SiteBuild, EveryPageIsWholeAndEveryLinkResolves) {
     playSeason(*this, 40);
-    const auto result = build(site);
+    site::SiteOptions options;
+    options.limits.archivePageGames = 4; // months of several archive pages
+    const auto result = build(site, options);
     const auto files = filesOf(site);
     EXPECT_EQ(std::size_t(result.pages), files.size());
     EXPECT_TRUE(files.count(QStringLiteral("index.html")));
@@ -187,7 +235,8 @@ TEST_F(SiteBuild, ARefreshEqualsABuildFromNothing) {
         playSeason(f, 30);
         site::SiteOptions options;
         options.now = f.kNow;
-        options.gamePages = 10;
+        options.limits.gamePages = 10;
+        options.limits.archivePageGames = 2; // the second new game starts a page
         const QString into = f.cwd.file(QStringLiteral("site%1").arg(n++));
         f.build(into, options);
         const auto before = filesOf(into);
@@ -271,7 +320,8 @@ TEST_F(SiteBuild, ADamagedOrStaleModelLeadsToAFullBuild) {
         } f;
         playSeason(f, 30);
         site::SiteOptions options;
-        options.gamePages = 10;
+        options.limits.gamePages = 10;
+        options.limits.archivePageGames = 4;
         f.build(f.site, options);
         for (int game = 0; game < 2; ++game) {
             f.addGame(37, "Garage", {{"Ace", game, 1}, {"Newcomer", 1, game}});
