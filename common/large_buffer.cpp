@@ -1,5 +1,6 @@
 #include "large_buffer.h"
 
+#include <algorithm>
 #include <new>
 #include <sys/mman.h>
 
@@ -27,6 +28,28 @@ LargeBuffer::LargeBuffer(std::size_t bytes) : size_(bytes) {
 LargeBuffer::~LargeBuffer() {
     if (data_)
         ::munmap(data_, size_);
+}
+
+GrowingBuffer::~GrowingBuffer() {
+    if (data_)
+        ::munmap(data_, capacity_);
+}
+
+void GrowingBuffer::reserve(std::size_t bytes) {
+    if (bytes <= capacity_)
+        return;
+    std::size_t grown = std::max({bytes, capacity_ * 2, kMappedFrom});
+    grown = (grown + kMappedFrom - 1) / kMappedFrom * kMappedFrom;
+    if (!data_) {
+        data_ = mapFresh(grown);
+    } else {
+        void* p = ::mremap(data_, capacity_, grown, MREMAP_MAYMOVE);
+        if (p == MAP_FAILED)
+            throw std::bad_alloc();
+        data_ = p;
+        (void)::madvise(p, grown, MADV_HUGEPAGE);
+    }
+    capacity_ = grown;
 }
 
 std::shared_ptr<const MappedFile> MappedFile::map(int fd, std::size_t bytes) {

@@ -29,6 +29,25 @@ private:
 void* allocateLarge(std::size_t bytes);
 void freeLarge(void* data, std::size_t bytes);
 
+// Memory for a list that only grows: mapped, and moved by the kernel when it grows, so that
+// growing never copies it nor holds the old block beside the new one.
+class GrowingBuffer {
+public:
+    GrowingBuffer() = default;
+    ~GrowingBuffer();
+    GrowingBuffer(const GrowingBuffer&) = delete;
+    GrowingBuffer& operator=(const GrowingBuffer&) = delete;
+
+    void* data() const { return data_; }
+    std::size_t capacity() const { return capacity_; }
+    // At least bytes, doubling; throws std::bad_alloc when the memory cannot be had.
+    void reserve(std::size_t bytes);
+
+private:
+    void* data_ = nullptr;
+    std::size_t capacity_ = 0;
+};
+
 // A file of ours mapped read-only in whole: read without copying it into fresh memory, which
 // the kernel would first have to clear. The file must not be cut short while it is mapped.
 class MappedFile {

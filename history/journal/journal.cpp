@@ -784,20 +784,23 @@ Journal::foldGames(std::optional<bool> coop, const GamesStamp* since,
             visit(game);
         },
         through);
-    return gamesStamp(coop, through);
+    return gamesStamp(coop, through, since);
 }
 
-Journal::GamesStamp Journal::gamesStamp(std::optional<bool> coop, std::int64_t throughEvent) {
+Journal::GamesStamp Journal::gamesStamp(std::optional<bool> coop, std::int64_t throughEvent,
+                                        const GamesStamp* holding) {
     GamesStamp stamp;
     stamp.throughEvent = throughEvent;
+    // Past a stamp known to hold, only the games after it are counted.
     Statement games(db_.handle(),
-                    coop ? "SELECT count(*) FROM event WHERE kind=1 AND coop=?2 AND id<=?1"
-                         : "SELECT count(*) FROM event WHERE kind=1 AND id<=?1");
-    games.bind(1, throughEvent);
+                    coop
+                        ? "SELECT count(*) FROM event WHERE kind=1 AND coop=?3 AND id>?2 AND id<=?1"
+                        : "SELECT count(*) FROM event WHERE kind=1 AND id>?2 AND id<=?1");
+    games.bind(1, throughEvent).bind(2, holding ? holding->throughEvent : std::int64_t(0));
     if (coop)
-        games.bind(2, std::int64_t(*coop));
+        games.bind(3, std::int64_t(*coop));
     games.step();
-    stamp.games = games.integer(0);
+    stamp.games = games.integer(0) + (holding ? holding->games : 0);
     Statement marks(db_.handle(), "SELECT coalesce(max(id), 0) FROM event WHERE kind IN (?1, ?2)");
     marks.bind(1, std::int64_t(EventKind::UndoGame)).bind(2, std::int64_t(EventKind::RedoGame));
     marks.step();

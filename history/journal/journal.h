@@ -157,7 +157,10 @@ public:
         QByteArray identity;          // the first event and throughEvent as stored
         bool operator==(const GamesStamp&) const = default;
     };
-    GamesStamp gamesStamp(std::optional<bool> coop, std::int64_t throughEvent);
+    // holding: a stamp before throughEvent that is known to hold, so only the games after it
+    // are counted.
+    GamesStamp gamesStamp(std::optional<bool> coop, std::int64_t throughEvent,
+                          const GamesStamp* holding = nullptr);
     // In one read of the history: when since still holds, visits the games after it and gives
     // the stamp through the last one; else visits nothing and gives nullopt. Without since, from
     // the first game.

@@ -111,16 +111,24 @@ SiteManifest readManifest(const QString& folder, FileIdentity* identity) {
         *identity = {std::int64_t(st.st_dev), std::int64_t(st.st_ino), std::int64_t(st.st_size),
                      mtimeOf(st)};
     const QByteArray bytes = readAll(fd, path);
-    const QList<QByteArray> lines = bytes.split('\n');
+    // Views into bytes, one per line: no copy of a manifest of a hundred thousand lines.
+    std::vector<QByteArrayView> lines;
+    for (QByteArrayView rest(bytes);;) {
+        const qsizetype end = rest.indexOf('\n');
+        lines.push_back(end < 0 ? rest : rest.first(end));
+        if (end < 0)
+            break;
+        rest = rest.sliced(end + 1);
+    }
     const auto damaged = [&](qsizetype line) {
         return Error(QStringLiteral("The site's manifest \"%1\" is damaged at line %2; nothing "
                                     "was written. Remove the folder's files to build it afresh.")
                          .arg(path)
                          .arg(line + 1));
     };
-    if (lines.size() < 2 || lines[0] != kManifestHeading)
+    if (lines.size() < 2 || lines[0] != QByteArrayView(kManifestHeading))
         throw damaged(0);
-    const QList<QByteArray> mark = lines[1].split(' ');
+    const QList<QByteArray> mark = lines[1].toByteArray().split(' ');
     bool idOk = false, countOk = false;
     if (mark.size() != 4 || mark[0] != "built")
         throw damaged(1);
@@ -129,12 +137,12 @@ SiteManifest readManifest(const QString& folder, FileIdentity* identity) {
     manifest.mark.signature = mark[3] == "-" ? QByteArray() : mark[3];
     if (!idOk || !countOk)
         throw damaged(1);
-    for (qsizetype i = 2; i < lines.size(); ++i) {
+    for (std::size_t i = 2; i < lines.size(); ++i) {
         if (lines[i].isEmpty() && i == lines.size() - 1)
             break;
         // Five fields split by tabs.
         QByteArrayView f[5];
-        QByteArrayView rest(lines[i]);
+        QByteArrayView rest = lines[i];
         for (int k = 0; k < 5; ++k) {
             const qsizetype tab = rest.indexOf('\t');
             if ((tab < 0) != (k == 4))
@@ -161,12 +169,20 @@ void writeManifest(const QString& folder, const SiteManifest& manifest) {
     QByteArray out = kManifestHeading + "\nbuilt " + QByteArray::number(m.lastGameId) + ' ' +
                      QByteArray::number(m.gameCount) + ' ' +
                      (m.signature.isEmpty() ? QByteArray("-") : m.signature) + '\n';
+    out.reserve(out.size() + qsizetype(manifest.files.size()) * 128);
     for (const auto& [name, f] : manifest.files) {
         if (f.digest.isEmpty() && f.uploaded.isEmpty())
             continue;
-        out += name.toLatin1() + '\t' + (f.digest.isEmpty() ? "-" : f.digest) + '\t' +
-               QByteArray::number(f.size) + '\t' + QByteArray::number(f.mtimeNs) + '\t' +
-               (f.uploaded.isEmpty() ? "-" : f.uploaded) + '\n';
+        out.append(name.toLatin1())
+            .append('\t')
+            .append(f.digest.isEmpty() ? QByteArray("-") : f.digest)
+            .append('\t')
+            .append(QByteArray::number(f.size))
+            .append('\t')
+            .append(QByteArray::number(f.mtimeNs))
+            .append('\t')
+            .append(f.uploaded.isEmpty() ? QByteArray("-") : f.uploaded)
+            .append('\n');
     }
     replaceFileWith(QDir(folder).filePath(kManifestFile),
                     std::string_view(out.constData(), std::size_t(out.size())),

@@ -3,6 +3,7 @@
 #include "common/skill.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ext/pb_ds/assoc_container.hpp>
 #include <ext/pb_ds/tree_policy.hpp>
 #include <limits>
@@ -107,6 +108,12 @@ const QByteArray& SiteModel::shownName(const QByteArray& recorded, bool coop) co
     return hidden_.count(name) ? none : name;
 }
 
+QByteArray SiteModel::playedAt(const SiteGame& game) const {
+    if (game.playedAtSize == SiteGame::kTimeInTexts)
+        return texts_[game.playedAtText];
+    return QByteArray(game.playedAt, game.playedAtSize);
+}
+
 std::vector<QByteArray> SiteModel::aliasesOf(const QByteArray& mainName) const {
     std::vector<QByteArray> out;
     for (const auto* aliases : {&mainNameOf_, &coopMainNameOf_})
@@ -142,8 +149,14 @@ void SiteModel::addGame(const GameRow& game) {
         ratings_.add(game);
     SiteGame g;
     g.id = game.id;
-    g.playedAt = game.playedAt;
-    g.coop = game.coop;
+    if (game.playedAt.size() <= SiteGame::kInlineTime) {
+        std::memcpy(g.playedAt, game.playedAt.constData(), std::size_t(game.playedAt.size()));
+        g.playedAtSize = std::uint8_t(game.playedAt.size());
+    } else {
+        g.playedAtSize = SiteGame::kTimeInTexts;
+        g.playedAtText = intern(texts_, textIndex_, game.playedAt);
+    }
+    g.coop = game.coop ? 1 : 0;
     g.map = intern(maps_, mapIndex_, game.map);
     g.rules = intern(texts_, textIndex_, game.rules);
     g.elapsed = intern(texts_, textIndex_, game.elapsedTime);
@@ -161,6 +174,7 @@ void SiteModel::addGame(const GameRow& game) {
         g.month = date.year() * 100 + date.month();
         g.season = seasonOf(date);
     }
+    g.inMonth = monthGames_[g.month]++;
     const auto gameIndex = std::uint32_t(games_.size());
     std::vector<std::uint32_t> played;
     for (const PlayerGameRow& p : game.players) {
@@ -278,10 +292,8 @@ void SiteModel::finish() {
     ranks_.reset();
     mapGames_.assign(maps_.size(), {});
     periods_.clear();
-    std::unordered_map<int, std::uint32_t> inMonth;
     for (std::uint32_t i = 0; i < games_.size(); ++i) {
-        SiteGame& g = games_[i];
-        g.inMonth = inMonth[g.month]++;
+        const SiteGame& g = games_[i];
         mapGames_[g.map].push_back(i);
         if (g.week != 0) {
             periods_[{PeriodKind::Week, g.week}].push_back(i);

@@ -3,16 +3,18 @@
 #include "history/journal/game_rows.h"
 #include "history/league/rating.h"
 
-#include "common/large_buffer.h"
+#include "site_kept_list.h"
 
 #include <QByteArray>
 #include <QDate>
 #include <QHash> // std::hash of QByteArray
 #include <QString>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -103,50 +105,33 @@ struct SiteRow {
 
 inline constexpr std::uint32_t kNoRow = 0xFFFFFFFF;
 
-// Every row, oldest first: those read back from a kept model stay where its file is mapped,
-// those added since are held in memory. A million games hold some sixteen million rows.
-class SiteRows {
-public:
-    std::size_t size() const { return keptCount_ + added_.size(); }
-    const SiteRow& operator[](std::size_t i) const {
-        return i < keptCount_ ? kept_[i] : added_[i - keptCount_];
-    }
-    void push_back(const SiteRow& row) { added_.push_back(row); }
-    // The rows as two runs, for writing them out.
-    const SiteRow* kept() const { return kept_; }
-    std::size_t keptCount() const { return keptCount_; }
-    const std::vector<SiteRow, LargeAllocator<SiteRow>>& added() const { return added_; }
-    // Takes count rows at rows, which file keeps in place; only on an empty list.
-    void adopt(std::shared_ptr<const MappedFile> file, const SiteRow* rows, std::size_t count) {
-        file_ = std::move(file);
-        kept_ = rows;
-        keptCount_ = count;
-    }
+// A million games hold some sixteen million rows.
+using SiteRows = KeptList<SiteRow>;
 
-private:
-    std::shared_ptr<const MappedFile> file_;
-    const SiteRow* kept_ = nullptr;
-    std::size_t keptCount_ = 0;
-    std::vector<SiteRow, LargeAllocator<SiteRow>> added_;
-};
-
+// Kept as it lies in memory: no pointers, no padding.
 struct SiteGame {
+    static constexpr int kInlineTime = 19; // "YYYY-MM-DD HH:MM:SS"
+    static constexpr std::uint8_t kTimeInTexts = 0xFF;
+
     std::int64_t id = 0;
-    QByteArray playedAt;
-    bool coop = false;
     std::uint32_t map = 0;   // index into maps
     std::uint32_t rules = 0; // index into texts
     std::uint32_t elapsed = 0;
-    TeamOutcome outcome = TeamOutcome::Unknown;
     std::uint32_t firstRow = 0;
     std::uint32_t rowCount = 0;
-    int week = 0;  // year*100+week, 0 when the date cannot be read
-    int month = 0; // year*100+month
-    int season = -1;
-    std::uint32_t inMonth = 0; // its place among the games of its month, after finish()
+    std::uint32_t playedAtText = 0; // index into texts, for a time too long to keep inline
+    std::uint32_t inMonth = 0;      // its place among the games of its month
+    std::int32_t week = 0;          // year*100+week, 0 when the date cannot be read
+    std::int32_t month = 0;         // year*100+month
+    std::int32_t season = -1;
+    TeamOutcome outcome = TeamOutcome::Unknown;
+    char playedAt[kInlineTime] = {};
+    std::uint8_t playedAtSize = 0; // kTimeInTexts: see playedAtText
+    std::uint8_t coop = 0;
+    std::uint8_t reserved[7] = {};
 };
 
-using SiteGames = std::vector<SiteGame, LargeAllocator<SiteGame>>;
+using SiteGames = KeptList<SiteGame>;
 
 struct SitePlayer {
     QByteArray name;
@@ -175,6 +160,8 @@ public:
     const std::vector<QByteArray>& maps() const { return maps_; }
     const QByteArray& text(std::uint32_t index) const { return texts_[index]; }
     const std::vector<SiteSeason>& seasons() const { return seasons_; }
+    // When a game was played, as recorded.
+    QByteArray playedAt(const SiteGame& game) const;
     // A player's rating over the adversarial games so far; nullptr before his first rated game.
     const Rating* ratingOf(const QByteArray& name) const { return ratings_.find(name); }
     // The names a main name was also recorded under.
@@ -237,6 +224,7 @@ private:
     std::vector<std::unordered_map<std::uint32_t, MapPlayer>> mapPlayers_;
     KeptWindow kept_[3]; // by PeriodKind
     std::map<PeriodKey, std::vector<std::uint32_t>> periods_;
+    std::map<int, std::uint32_t> monthGames_; // games so far per month
 
     struct RankTree;
     std::shared_ptr<RankTree> ranks_;

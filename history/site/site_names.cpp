@@ -2,7 +2,7 @@
 
 #include <QHash>
 #include <algorithm>
-#include <map>
+#include <unordered_set>
 
 namespace vantor::history::site {
 
@@ -51,10 +51,20 @@ QString fileStem(const QByteArray& cp1252Name) {
 }
 
 StemTable::StemTable(const std::vector<QByteArray>& names) {
-    stems_.reserve(names.size());
+    // Stems that share no hash digits cannot meet.
+    std::unordered_set<std::uint64_t> hashes;
+    hashes.reserve(names.size());
+    for (const QByteArray& name : names)
+        if (!hashes.insert(nameHash(name) >> (64 - 4 * kHashDigits)).second) {
+            lazy_ = false;
+            break;
+        }
+    if (lazy_)
+        return;
     std::unordered_map<QString, std::vector<QByteArray>> met; // stems given more than once
     std::unordered_map<QString, const QByteArray*> first;
     first.reserve(names.size());
+    stems_.reserve(names.size());
     for (const QByteArray& name : names) {
         QString stem = fileStem(name);
         const auto [it, added] = first.try_emplace(stem, &name);
@@ -75,6 +85,12 @@ StemTable::StemTable(const std::vector<QByteArray>& names) {
 }
 
 const QString& StemTable::stemOf(const QByteArray& name) const {
+    if (lazy_) {
+        const auto [it, added] = stems_.try_emplace(name);
+        if (added)
+            it->second = fileStem(name);
+        return it->second;
+    }
     static const QString none;
     const auto it = stems_.find(name);
     return it == stems_.end() ? none : it->second;

@@ -20,12 +20,15 @@ class StemTable {
 public:
     // names: every name once.
     explicit StemTable(const std::vector<QByteArray>& names);
+    // name: one of the set.
     const QString& stemOf(const QByteArray& name) const;
     // How many names had to be told apart by a counter.
     std::size_t collisions() const { return collisions_; }
 
 private:
-    std::unordered_map<QByteArray, QString> stems_;
+    // Worked out as they are asked for while no two names share a hash: a refresh asks for few.
+    mutable std::unordered_map<QByteArray, QString> stems_;
+    bool lazy_ = true;
     std::size_t collisions_ = 0;
 };
 

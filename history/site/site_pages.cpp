@@ -193,7 +193,7 @@ private:
     QString mapLink(const PageBuilder& page, std::uint32_t map) const {
         return page.link(mapPath(map), htmlText(m_.maps()[map]));
     }
-    QString playedAt(std::uint32_t g) const { return htmlText(m_.games()[g].playedAt); }
+    QString playedAt(std::uint32_t g) const { return htmlText(m_.playedAt(m_.games()[g])); }
 
     void put(const QString& path, const PageBuilder& page, const QString& lastUpdated,
              const QString& script = {}) {
@@ -348,7 +348,7 @@ private:
         for (std::size_t i = chartFrom; i < rows.size(); ++i) {
             const SiteRow& r = m_.rows()[rows[i]];
             const SiteGame& g = m_.games()[r.game];
-            chart.push_back({g.id, fromCp1252(g.playedAt),
+            chart.push_back({g.id, fromCp1252(m_.playedAt(g)),
                              skillPointsOf(r.kills, r.deaths, r.hitPercent), r.kills});
         }
         b += QStringLiteral("<h2>Skill points and kills per game</h2>\n");

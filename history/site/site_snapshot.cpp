@@ -20,7 +20,7 @@ namespace {
 
 const QByteArray kMagic = "vantor-site-model\n";
 // Raised whenever what is written changes; another number is read as no snapshot.
-constexpr std::uint32_t kFormat = 2;
+constexpr std::uint32_t kFormat = 3;
 // Written in this machine's byte order: a snapshot from another order is not read.
 constexpr std::uint32_t kByteOrder = 0x01020304;
 const QString kScratch = kModelFile + QStringLiteral(".tmp");
@@ -30,46 +30,56 @@ constexpr std::size_t kChunk = 1 << 20;
 // An award without a winner, or without a runner-up.
 constexpr std::uint32_t kNoPlayer = 0xFFFFFFFF;
 
-static_assert(std::is_trivially_copyable_v<SiteRow> && sizeof(SiteRow) == 10 * 4,
-              "rows are written as they lie in memory");
+static_assert(std::is_trivially_copyable_v<SiteRow> && sizeof(SiteRow) == 10 * 4 &&
+                  std::is_trivially_copyable_v<SiteGame> && sizeof(SiteGame) == 80 &&
+                  std::has_unique_object_representations_v<SiteRow>,
+              "rows and games are written as they lie in memory, without padding");
 
 // A quick digest against a damaged file (not against a forger: one who can write the folder can
-// write the pages as well). Eight bytes a step, so that checking it costs little beside reading.
+// write the pages as well). Four lanes of eight bytes a step, so that checking a file of hundreds
+// of megabytes costs little beside mapping it.
 class Digest {
 public:
     void add(const char* data, std::size_t size) {
         for (; size > 0 && filled_ > 0; --size)
-            if ((tail_[filled_++] = *data++), filled_ == 8) {
-                word(tail_);
+            if ((tail_[filled_++] = *data++), filled_ == kBlock) {
+                block(tail_);
                 filled_ = 0;
             }
-        for (; size >= 8; size -= 8, data += 8)
-            word(data);
+        for (; size >= kBlock; size -= kBlock, data += kBlock)
+            block(data);
         for (; size > 0; --size)
             tail_[filled_++] = *data++;
     }
     std::uint64_t value() const {
         Digest d = *this;
-        const std::uint64_t bytes = d.words_ * 8 + std::uint64_t(d.filled_);
-        std::memset(d.tail_ + d.filled_, 0, std::size_t(8 - d.filled_));
-        d.word(d.tail_);
-        std::uint64_t h = d.h_ ^ (bytes * 0x9E3779B97F4A7C15ull);
-        h ^= h >> 33;
-        h *= 0xFF51AFD7ED558CCDull;
-        return h ^ (h >> 33);
+        const std::uint64_t bytes = d.blocks_ * kBlock + std::uint64_t(d.filled_);
+        std::memset(d.tail_ + d.filled_, 0, std::size_t(kBlock - d.filled_));
+        d.block(d.tail_);
+        std::uint64_t h = bytes * 0x9E3779B97F4A7C15ull;
+        for (std::uint64_t lane : d.h_) {
+            h = (h ^ lane) * 0xFF51AFD7ED558CCDull;
+            h ^= h >> 33;
+        }
+        return h;
     }
 
 private:
-    void word(const char* p) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        h_ = (h_ ^ (w * 0x87C37B91114253D5ull)) * 0x4CF5AD432745937Full;
-        h_ = (h_ << 31) | (h_ >> 33);
-        ++words_;
+    static constexpr int kBlock = 32;
+    void block(const char* p) {
+        for (int lane = 0; lane < 4; ++lane) {
+            std::uint64_t w;
+            std::memcpy(&w, p + 8 * lane, 8);
+            std::uint64_t& h = h_[lane];
+            h = (h ^ (w * 0x87C37B91114253D5ull)) * 0x4CF5AD432745937Full;
+            h = (h << 31) | (h >> 33);
+        }
+        ++blocks_;
     }
-    std::uint64_t h_ = 0x243F6A8885A308D3ull;
-    std::uint64_t words_ = 0;
-    char tail_[8] = {};
+    std::uint64_t h_[4] = {0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull,
+                           0x082EFA98EC4E6C89ull};
+    std::uint64_t blocks_ = 0;
+    char tail_[kBlock] = {};
     int filled_ = 0;
 };
 
@@ -209,24 +219,14 @@ struct ModelCodec {
                 w.bytes(t);
         }
         w.put(std::uint64_t(m.games_.size()));
-        for (const SiteGame& g : m.games_) {
-            w.put(g.id);
-            w.bytes(g.playedAt);
-            w.put(std::uint8_t(g.coop));
-            w.put(std::uint8_t(g.outcome));
-            w.put(g.map);
-            w.put(g.rules);
-            w.put(g.elapsed);
-            w.put(g.firstRow);
-            w.put(g.rowCount);
-            w.put(std::int32_t(g.week));
-            w.put(std::int32_t(g.month));
-            w.put(std::int32_t(g.season));
+        runs(w, m.games_);
+        w.put(std::uint64_t(m.monthGames_.size()));
+        for (const auto& [month, count] : m.monthGames_) {
+            w.put(std::int32_t(month));
+            w.put(count);
         }
         w.put(std::uint64_t(m.rows_.size()));
-        w.align(alignof(std::uint64_t));
-        w.raw(m.rows_.kept(), m.rows_.keptCount() * sizeof(SiteRow));
-        w.raw(m.rows_.added().data(), m.rows_.added().size() * sizeof(SiteRow));
+        runs(w, m.rows_);
         w.put(std::uint64_t(m.players_.size()));
         for (const SitePlayer& p : m.players_) {
             w.bytes(p.name);
@@ -262,6 +262,20 @@ struct ModelCodec {
         }
     }
 
+    // Items written as they lie in memory, where they can be used once the file is mapped.
+    template <typename T> static void runs(Writer& w, const KeptList<T>& list) {
+        w.align(alignof(std::uint64_t));
+        w.raw(list.kept(), list.keptCount() * sizeof(T));
+        w.raw(list.added(), list.addedCount() * sizeof(T));
+    }
+    template <typename T> static bool runs(Reader& r, std::size_t count, KeptList<T>& list) {
+        r.align(alignof(std::uint64_t));
+        const char* at = r.take(count * sizeof(T));
+        if (at)
+            list.adopt(r.file(), reinterpret_cast<const T*>(at), count);
+        return at != nullptr;
+    }
+
     static void totals(Writer& w, const Totals& t) {
         for (std::int64_t v :
              {t.kills, t.deaths, t.hitSum, t.games, t.roundsFired, t.roundsTaken, t.wins})
@@ -279,40 +293,33 @@ struct ModelCodec {
             for (QByteArray& t : *list)
                 t = r.bytes();
         }
-        const std::size_t games = r.count(40);
-        m.games_.reserve(games + games / 64 + 256);
-        m.games_.resize(games);
+        const std::size_t games = r.count(sizeof(SiteGame));
+        if (!runs(r, games, m.games_))
+            return false;
+        m.monthGames_.clear();
+        for (std::size_t i = r.count(8); i > 0 && r.ok(); --i) {
+            const auto month = r.get<std::int32_t>();
+            m.monthGames_[month] = r.get<std::uint32_t>();
+        }
         std::uint32_t nextRow = 0;
-        for (SiteGame& g : m.games_) {
-            g.id = r.get<std::int64_t>();
-            g.playedAt = r.bytes();
-            g.coop = r.get<std::uint8_t>() != 0;
-            const auto outcome = r.get<std::uint8_t>();
-            g.outcome = TeamOutcome(outcome);
-            g.map = r.get<std::uint32_t>();
-            g.rules = r.get<std::uint32_t>();
-            g.elapsed = r.get<std::uint32_t>();
-            g.firstRow = r.get<std::uint32_t>();
-            g.rowCount = r.get<std::uint32_t>();
-            g.week = r.get<std::int32_t>();
-            g.month = r.get<std::int32_t>();
-            g.season = r.get<std::int32_t>();
-            if (!r.ok() || outcome > std::uint8_t(TeamOutcome::RedWon) ||
+        for (std::size_t gi = 0; gi < games; ++gi) {
+            const SiteGame& g = m.games_[gi];
+            const bool inline_ = g.playedAtSize <= SiteGame::kInlineTime;
+            if (!r.ok() || int(g.outcome) < 0 || g.outcome > TeamOutcome::RedWon || g.coop > 1 ||
                 !below(g.map, m.maps_.size()) || !below(g.rules, m.texts_.size()) ||
                 !below(g.elapsed, m.texts_.size()) || g.firstRow != nextRow ||
                 g.rowCount > std::numeric_limits<std::uint32_t>::max() - nextRow || g.season < -1 ||
-                !(g.season < std::int64_t(m.seasons_.size())) || g.week < 0 || g.month < 0)
+                !(g.season < std::int64_t(m.seasons_.size())) || g.week < 0 || g.month < 0 ||
+                (!inline_ && (g.playedAtSize != SiteGame::kTimeInTexts ||
+                              !below(g.playedAtText, m.texts_.size()))))
                 return false;
             nextRow += g.rowCount;
         }
         const std::size_t rows = r.count(sizeof(SiteRow));
         if (rows != nextRow || !r.ok())
             return false;
-        r.align(alignof(std::uint64_t));
-        const char* kept = r.take(rows * sizeof(SiteRow));
-        if (!kept)
+        if (!runs(r, rows, m.rows_))
             return false;
-        m.rows_.adopt(r.file(), reinterpret_cast<const SiteRow*>(kept), rows);
         m.players_.resize(r.count(4 + 7 * 8 + 5 * 4));
         for (SitePlayer& p : m.players_) {
             p.name = r.bytes();
@@ -329,15 +336,20 @@ struct ModelCodec {
             return false;
         // Each row's link to the player's row before is what the rows themselves say.
         std::vector<std::uint32_t> lastRow(m.players_.size(), kNoRow);
-        for (std::uint32_t gi = 0; gi < m.games_.size(); ++gi) {
-            const SiteGame& g = m.games_[gi];
-            for (std::uint32_t i = g.firstRow; i < g.firstRow + g.rowCount; ++i) {
-                const SiteRow& row = m.rows_[i];
-                if (row.game != gi || !below(row.player, m.players_.size()) ||
-                    !below(row.team, m.texts_.size()) || !below(row.killedBy, m.texts_.size()) ||
-                    row.previous != lastRow[row.player])
+        // Every row was just read, so all of them lie in the file: walked there directly.
+        const SiteRow* row = m.rows_.kept();
+        const SiteGame* game = m.games_.kept();
+        const std::size_t players = m.players_.size(), texts = m.texts_.size();
+        std::uint32_t* last = lastRow.data();
+        for (std::uint32_t gi = 0; gi < games; ++gi) {
+            for (std::uint32_t i = game[gi].firstRow; i < game[gi].firstRow + game[gi].rowCount;
+                 ++i, ++row) {
+                if ((row->game != gi) | (row->player >= players) | (row->team >= texts) |
+                    (row->killedBy >= texts))
                     return false;
-                lastRow[row.player] = i;
+                if (row->previous != last[row->player])
+                    return false;
+                last[row->player] = i;
             }
         }
         for (std::size_t p = 0; p < m.players_.size(); ++p)

@@ -37,8 +37,8 @@ SiteUploadResult uploadSite(const QString& folder, FtpClient& client) {
     }
     // New pages go up before old ones go away, so a visitor meets no link to a missing page.
     for (const QString& name : stores) {
-        steps.push_back({FtpBatchStep::Store, name.toLatin1(),
-                         QFile::encodeName(QDir(folder).filePath(name))});
+        steps.push_back(
+            {FtpBatchStep::Store, name.toLatin1(), QFile::encodeName(QDir(folder).filePath(name))});
         names.push_back(name);
     }
     for (const QString& name : deletes) {

@@ -2,6 +2,7 @@
 
 #include "history/league/rating.h"
 #include "history/site/site_folder.h"
+#include "history/site/site_kept_list.h"
 #include "history/site/site_names.h"
 #include "tests/history/views/game_samples.h"
 
@@ -9,6 +10,7 @@
 #include "common/file_writer.h"
 
 #include <QRegularExpression>
+#include <numeric>
 #include <set>
 #include <sys/stat.h>
 
@@ -118,6 +120,21 @@ TEST(SiteNames, StemsAreSafeStableAndDistinct) {
         EXPECT_EQ(table.stemOf(name), site::fileStem(name));
 }
 
+// A list read back where its file lies, then grown in memory past several moves: every item
+// where it was put.
+TEST(SiteModel, AKeptListKeepsItsItemsAsItGrows) {
+    std::vector<std::uint64_t> kept(1000);
+    std::iota(kept.begin(), kept.end(), 0);
+    site::KeptList<std::uint64_t> list;
+    list.adopt(nullptr, kept.data(), kept.size());
+    for (std::uint64_t v = kept.size(); v < 600'000; ++v) // 4.8 MB: the memory moves twice
+        list.push_back(v * 3);
+    ASSERT_EQ(list.size(), 600'000u);
+    for (std::size_t i = 0; i < list.size(); i += 997)
+        EXPECT_EQ(list[i], i < kept.size() ? i : i * 3) << i;
+    EXPECT_EQ(list.back(), 599'999u * 3);
+}
+
 // What a manifest may name: a plain name, or one folder and a name; nothing that climbs out.
 TEST(SiteNames, OnlySitePathsAreTakenFromAManifest) {
     for (const char* path : {"index.html", "players/ace-1f2e3d4c5b6a.html",
@@ -177,6 +194,10 @@ TEST_F(SiteBuild, EveryPageIsWholeAndEveryLinkResolves) {
     EXPECT_TRUE(files.count(QStringLiteral("index.html")));
     EXPECT_TRUE(files.count(QStringLiteral("players.html")));
     EXPECT_TRUE(files.count(QStringLiteral("hall-of-fame.html")));
+    // November's 29 games, four to an archive page, the last page of one game.
+    EXPECT_TRUE(files.count(QStringLiteral("archive/2026-11-8.html")));
+    EXPECT_FALSE(files.count(QStringLiteral("archive/2026-11-9.html")));
+    EXPECT_TRUE(files.at(QStringLiteral("archive.html")).contains("archive/2026-11-8.html"));
     for (const auto& [rel, bytes] : files) {
         if (!rel.endsWith(QStringLiteral(".html")))
             continue;
@@ -333,6 +354,29 @@ TEST_F(SiteBuild, ADamagedOrStaleModelLeadsToAFullBuild) {
             EXPECT_EQ(filesOf(f.site), filesOf(fresh)) << "after game " << game;
         }
     }
+}
+
+// A kept model rewritten after a refresh read many games past it (its older part mapped from
+// the file, the newer in memory) reads back as the same model.
+TEST_F(SiteBuild, AKeptModelRewrittenAfterManyGamesReadsBackTheSame) {
+    playSeason(*this, 30);
+    site::SiteOptions options;
+    options.limits.gamePages = 10;
+    build(site, options);
+    const QString model = QDir(site).filePath(site::kModelFile);
+    const QByteArray before = readFile(model);
+    for (int game = 0; game < 300; ++game)
+        addGame(37, game % 2 ? "Garage" : "Bank",
+                {{"Ace", game % 7, 1}, {"Newcomer", 1, game % 3}});
+    build(site, options);
+    const QByteArray rewritten = readFile(model);
+    ASSERT_NE(rewritten, before);
+    addGame(37, "Garage", {{"Ace", 1, 1}});
+    build(site, options);
+    // One game past it is no reason to write it again: unchanged, it was read back.
+    EXPECT_EQ(readFile(model), rewritten);
+    build(cwd.file(QStringLiteral("fresh")), options);
+    EXPECT_EQ(filesOf(site), filesOf(cwd.file(QStringLiteral("fresh"))));
 }
 
 // The games after a stamp are read only while the games up to it are what they were.
