@@ -1,8 +1,13 @@
 #include "large_buffer.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <malloc.h>
 #include <new>
 #include <sys/mman.h>
+#include <unistd.h>
+#include <vector>
 
 namespace vantor {
 
@@ -28,6 +33,26 @@ LargeBuffer::LargeBuffer(std::size_t bytes) : size_(bytes) {
 LargeBuffer::~LargeBuffer() {
     if (data_)
         ::munmap(data_, size_);
+}
+
+void growHeapInLargePages(std::size_t pad) {
+    constexpr std::uintptr_t kHugePage = 2 << 20;
+    if (pad > std::size_t(std::numeric_limits<int>::max() / 2))
+        return;
+    ::mallopt(M_TOP_PAD, int(pad));
+    ::mallopt(M_TRIM_THRESHOLD, int(2 * pad));
+    // Blocks below the mapping threshold come from the heap: the first that does not fit moves
+    // the break by the pad, and the new part of the heap is marked for huge pages.
+    const auto before = reinterpret_cast<std::uintptr_t>(::sbrk(0));
+    std::vector<void*> blocks;
+    for (int i = 0; i < 64 && reinterpret_cast<std::uintptr_t>(::sbrk(0)) == before; ++i)
+        blocks.push_back(::malloc(64 * 1024));
+    const auto after = reinterpret_cast<std::uintptr_t>(::sbrk(0));
+    for (void* block : blocks)
+        ::free(block);
+    const std::uintptr_t from = (before + kHugePage - 1) / kHugePage * kHugePage;
+    if (after > from + kHugePage)
+        (void)::madvise(reinterpret_cast<void*>(from), after - from, MADV_HUGEPAGE);
 }
 
 GrowingBuffer::~GrowingBuffer() {

@@ -2,6 +2,7 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -170,6 +171,8 @@ bool RatingBook::restore(const QByteArray& state) {
     quint32 count = 0;
     s >> count;
     QHash<QByteArray, Rating> read;
+    // Each entry takes more than 40 bytes: no more room than the state can fill.
+    read.reserve(qsizetype(std::min<quint64>(count, quint64(state.size()) / 40)));
     for (quint32 i = 0; i < count && s.status() == QDataStream::Ok; ++i) {
         QByteArray name;
         Rating r;

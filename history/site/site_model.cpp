@@ -216,12 +216,8 @@ void SiteModel::tally(const SiteGame& g) {
         map.seconds += s;
         ++map.timed;
     }
-    auto& onMap = mapPlayers_[g.map];
-    for (std::uint32_t i = g.firstRow; i < g.firstRow + g.rowCount; ++i) {
-        MapPlayer& mp = onMap[rows_[i].player];
-        mp.kills += rows_[i].kills;
-        mp.games += 1;
-    }
+    for (std::uint32_t i = g.firstRow; i < g.firstRow + g.rowCount; ++i)
+        mapPlayers_[g.map].add(rows_[i].player, rows_[i].kills);
     const PeriodKey keys[] = {
         {PeriodKind::Week, g.week}, {PeriodKind::Month, g.month}, {PeriodKind::Season, g.season}};
     for (const PeriodKey& key : keys) {
@@ -239,6 +235,24 @@ void SiteModel::tally(const SiteGame& g) {
             w.totals.players[r.player].add(r, wonBy(g.outcome, texts_[r.team]));
         }
     }
+}
+
+void MapPlayers::add(std::uint32_t player, std::int64_t kills) {
+    if (!read_.empty()) {
+        table_.reserve(read_.size() + 64);
+        for (const Entry& e : read_)
+            table_.emplace(e.first, e.second);
+        read_ = {};
+    }
+    MapPlayer& mp = table_[player];
+    mp.kills += kills;
+    mp.games += 1;
+}
+
+std::vector<MapPlayers::Entry> MapPlayers::all() const {
+    std::vector<Entry> out(read_);
+    out.insert(out.end(), table_.begin(), table_.end());
+    return out;
 }
 
 const WindowTotals* SiteModel::keptTotals(const PeriodKey& key) const {

@@ -81,6 +81,27 @@ struct MapPlayer {
     std::int64_t games = 0;
 };
 
+// Every player's kills and games on one map: as read back from a kept model, a list; made into a
+// table only once a game on the map comes, so that a refresh builds tables for its maps alone.
+class MapPlayers {
+public:
+    using Entry = std::pair<std::uint32_t, MapPlayer>;
+    void add(std::uint32_t player, std::int64_t kills);
+    void adopt(std::vector<Entry> read) { read_ = std::move(read); }
+    std::vector<Entry> all() const;
+    template <typename Visit> void forEach(const Visit& visit) const {
+        for (const Entry& e : read_)
+            visit(e.first, e.second);
+        for (const auto& [player, mp] : table_)
+            visit(player, mp);
+    }
+    std::size_t size() const { return read_.size() + table_.size(); }
+
+private:
+    std::vector<Entry> read_; // empty once the table is made
+    std::unordered_map<std::uint32_t, MapPlayer> table_;
+};
+
 // A window of time the site has a page for.
 enum class PeriodKind { Week, Month, Season };
 struct PeriodKey {
@@ -172,9 +193,7 @@ public:
     // The games of a map, oldest first.
     const std::vector<std::uint32_t>& gamesOfMap(std::uint32_t map) const { return mapGames_[map]; }
     const MapTally& mapTally(std::uint32_t map) const { return mapTallies_[map]; }
-    const std::unordered_map<std::uint32_t, MapPlayer>& mapPlayers(std::uint32_t map) const {
-        return mapPlayers_[map];
-    }
+    const MapPlayers& mapPlayers(std::uint32_t map) const { return mapPlayers_[map]; }
     // The games of every period that has any, oldest first.
     const std::map<PeriodKey, std::vector<std::uint32_t>>& periods() const { return periods_; }
     // The season a date falls in, -1 before the first.
@@ -221,7 +240,7 @@ private:
     std::unordered_map<QByteArray, std::uint32_t> textIndex_;
     std::vector<std::vector<std::uint32_t>> mapGames_;
     std::vector<MapTally> mapTallies_;
-    std::vector<std::unordered_map<std::uint32_t, MapPlayer>> mapPlayers_;
+    std::vector<MapPlayers> mapPlayers_;
     KeptWindow kept_[3]; // by PeriodKind
     std::map<PeriodKey, std::vector<std::uint32_t>> periods_;
     std::map<int, std::uint32_t> monthGames_; // games so far per month

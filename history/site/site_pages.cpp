@@ -522,8 +522,7 @@ private:
                                           .arg(average / 60)
                                           .arg(average % 60, 2, 10, QLatin1Char('0'))) +
              QStringLiteral("</tr>\n") + tableEnd();
-        const auto& onMap = m_.mapPlayers(map);
-        std::vector<std::pair<std::uint32_t, MapPlayer>> byKills(onMap.begin(), onMap.end());
+        std::vector<MapPlayers::Entry> byKills = m_.mapPlayers(map).all();
         const auto top = std::min<std::size_t>(10, byKills.size());
         std::partial_sort(byKills.begin(), byKills.begin() + std::ptrdiff_t(top), byKills.end(),
                           [&](const auto& a, const auto& b2) {

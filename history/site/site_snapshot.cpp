@@ -243,11 +243,11 @@ struct ModelCodec {
             for (std::int64_t v : {t.blue, t.gold, t.seconds, t.timed})
                 w.put(v);
             w.put(std::uint64_t(m.mapPlayers_[map].size()));
-            for (const auto& [player, mp] : m.mapPlayers_[map]) {
+            m.mapPlayers_[map].forEach([&](std::uint32_t player, const MapPlayer& mp) {
                 w.put(player);
                 w.put(mp.kills);
                 w.put(mp.games);
-            }
+            });
         }
         for (const SiteModel::KeptWindow& k : m.kept_) {
             w.put(std::uint8_t(k.any));
@@ -357,19 +357,22 @@ struct ModelCodec {
                 return false;
         m.mapTallies_.resize(m.maps_.size());
         m.mapPlayers_.resize(m.maps_.size());
+        std::vector<bool> listed(m.players_.size()); // on the map at hand: each player once
         for (std::size_t map = 0; map < m.maps_.size(); ++map) {
             MapTally& t = m.mapTallies_[map];
             for (std::int64_t* v : {&t.blue, &t.gold, &t.seconds, &t.timed})
                 *v = r.get<std::int64_t>();
-            const std::size_t n = r.count(4 + 2 * 8);
-            m.mapPlayers_[map].reserve(n);
-            for (std::size_t i = 0; i < n; ++i) {
-                const auto player = r.get<std::uint32_t>();
-                MapPlayer mp{r.get<std::int64_t>(), r.get<std::int64_t>()};
-                if (!below(player, m.players_.size()) ||
-                    !m.mapPlayers_[map].try_emplace(player, mp).second)
+            std::vector<MapPlayers::Entry> read(r.count(4 + 2 * 8));
+            for (auto& [player, mp] : read) {
+                player = r.get<std::uint32_t>();
+                mp = {r.get<std::int64_t>(), r.get<std::int64_t>()};
+                if (!below(player, m.players_.size()) || listed[player])
                     return false;
+                listed[player] = true;
             }
+            for (const auto& entry : read)
+                listed[entry.first] = false;
+            m.mapPlayers_[map].adopt(std::move(read));
         }
         for (int kind = 0; kind < 3; ++kind) {
             SiteModel::KeptWindow& k = m.kept_[kind];

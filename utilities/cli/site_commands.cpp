@@ -12,12 +12,16 @@
 #include "platform/settings_store.h"
 
 #include "common/error.h"
+#include "common/large_buffer.h"
 
 #include <QDateTime>
 
 namespace vantor::utilities::cli {
 
 namespace {
+
+// How far the heap grows at a time while a site is built.
+constexpr std::size_t kSiteHeapPad = 256u << 20;
 
 const QString kHere = QStringLiteral(".");
 
@@ -69,6 +73,8 @@ int site(const Invocation& call) {
         call.err << "There is no game history \"games.db\" here: record a game first.\n";
         return 1;
     }
+    // A refresh fills some fifty megabytes of fresh heap in small pieces.
+    growHeapInLargePages(kSiteHeapPad);
     history::site::SiteOptions options;
     if (call.isSet(kCoop))
         options.coop = true;

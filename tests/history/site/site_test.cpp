@@ -38,6 +38,19 @@ void playSeason(SiteFixture& f, int days) {
     }
 }
 
+// A history of its own for each case of a table: days played, and the options of a small site
+// (ten game pages, archive pages of archivePageGames).
+struct Played : SiteFixture {
+    Played(int days, std::size_t archivePageGames) {
+        playSeason(*this, days);
+        options.now = kNow;
+        options.limits.gamePages = 10;
+        options.limits.archivePageGames = archivePageGames;
+    }
+    void TestBody() override {}
+    history::site::SiteOptions options;
+};
+
 struct StatOf {
     ino_t inode;
     std::int64_t mtimeNs;
@@ -175,7 +188,7 @@ TEST_F(SiteBuild, TheModelsRunningSumsAreTheSumsOverItsRows) {
         for (const auto& [player, totals] : model.totalsOver(model.gamesOfMap(map)).players)
             onMap[player] = {totals.kills, totals.games};
         std::map<std::uint32_t, std::pair<std::int64_t, std::int64_t>> kept;
-        for (const auto& [player, mp] : model.mapPlayers(map))
+        for (const auto& [player, mp] : model.mapPlayers(map).all())
             kept[player] = {mp.kills, mp.games};
         EXPECT_EQ(kept, onMap) << model.maps()[map].toStdString();
         EXPECT_EQ(model.mapTally(map).timed, std::int64_t(model.gamesOfMap(map).size()));
@@ -250,14 +263,8 @@ TEST_F(SiteBuild, ARefreshEqualsABuildFromNothing) {
     int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        struct Fresh : SiteFixture {
-            void TestBody() override {}
-        } f;
-        playSeason(f, 30);
-        site::SiteOptions options;
-        options.now = f.kNow;
-        options.limits.gamePages = 10;
-        options.limits.archivePageGames = 2; // the second new game starts a page
+        Played f(30, 2); // the second new game starts an archive page
+        site::SiteOptions options = f.options;
         const QString into = f.cwd.file(QStringLiteral("site%1").arg(n++));
         f.build(into, options);
         const auto before = filesOf(into);
@@ -318,11 +325,8 @@ TEST_F(SiteBuild, ADamagedOrStaleModelLeadsToAFullBuild) {
          }},
         {"another history's",
          [](SiteFixture& f, const QString& m) {
-             struct Other : SiteFixture {
-                 void TestBody() override {}
-             } other;
-             playSeason(other, 31);
-             other.build(other.site);
+             Played other(31, 4);
+             other.build(other.site, other.options);
              QFile::remove(m);
              QFile::copy(QDir(other.site).filePath(site::kModelFile), m);
              (void)f;
@@ -336,13 +340,8 @@ TEST_F(SiteBuild, ADamagedOrStaleModelLeadsToAFullBuild) {
     int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        struct Fresh : SiteFixture {
-            void TestBody() override {}
-        } f;
-        playSeason(f, 30);
-        site::SiteOptions options;
-        options.limits.gamePages = 10;
-        options.limits.archivePageGames = 4;
+        Played f(30, 4);
+        const site::SiteOptions options = f.options;
         f.build(f.site, options);
         for (int game = 0; game < 2; ++game) {
             f.addGame(37, "Garage", {{"Ace", game, 1}, {"Newcomer", 1, game}});
@@ -405,9 +404,7 @@ TEST_F(SiteBuild, GamesAreFoldedAfterAStampOnlyWhileItHolds) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        struct Fresh : SiteFixture {
-            void TestBody() override {}
-        } f;
+        Played f(0, 4);
         for (int day = 0; day < 3; ++day)
             f.addGame(day, "Bank", {{"Ace", day, 1}});
         std::vector<std::int64_t> folded;
