@@ -12,6 +12,7 @@
 namespace vantor {
 
 namespace {
+// The least a growing buffer takes, and the step it grows by.
 constexpr std::size_t kMappedFrom = 1 << 20;
 
 void* mapFresh(std::size_t bytes) {
@@ -89,17 +90,6 @@ std::shared_ptr<const MappedFile> MappedFile::map(int fd, std::size_t bytes) {
 MappedFile::~MappedFile() {
     if (data_)
         ::munmap(const_cast<char*>(data_), size_);
-}
-
-void* allocateLarge(std::size_t bytes) {
-    return bytes >= kMappedFrom ? mapFresh(bytes) : ::operator new(bytes);
-}
-
-void freeLarge(void* data, std::size_t bytes) {
-    if (bytes >= kMappedFrom)
-        ::munmap(data, bytes);
-    else
-        ::operator delete(data);
 }
 
 } // namespace vantor

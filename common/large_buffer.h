@@ -24,11 +24,6 @@ private:
     std::size_t size_ = 0;
 };
 
-// Memory as LargeBuffer maps it for large blocks (1 MB and more), from the heap for smaller ones:
-// for a vector that may grow to hundreds of megabytes.
-void* allocateLarge(std::size_t bytes);
-void freeLarge(void* data, std::size_t bytes);
-
 // Memory for a list that only grows: mapped, and moved by the kernel when it grows, so that
 // growing never copies it nor holds the old block beside the new one.
 class GrowingBuffer {
@@ -70,15 +65,6 @@ private:
     MappedFile(const char* data, std::size_t size) : data_(data), size_(size) {}
     const char* data_;
     std::size_t size_;
-};
-
-template <typename T> struct LargeAllocator {
-    using value_type = T;
-    LargeAllocator() = default;
-    template <typename U> LargeAllocator(const LargeAllocator<U>&) {}
-    T* allocate(std::size_t n) { return static_cast<T*>(allocateLarge(n * sizeof(T))); }
-    void deallocate(T* p, std::size_t n) { freeLarge(p, n * sizeof(T)); }
-    template <typename U> bool operator==(const LargeAllocator<U>&) const { return true; }
 };
 
 } // namespace vantor
